@@ -1,0 +1,108 @@
+// Whole runs of rastel-render against cat, in the same run and on the same files.
+// vs_cat is the render's time divided by cat's (1.0 = as fast as cat).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+fs::path WorkDir() {
+    static const fs::path dir = [] {
+        const char* env = std::getenv("RASTEL_BENCH_DIR");
+        fs::path d = env != nullptr ? fs::path(env) : fs::temp_directory_path() / "rastel-bench";
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+fs::path RandomFile(const std::string& name, std::int64_t bytes) {
+    const fs::path path = WorkDir() / name;
+    if (fs::exists(path) && static_cast<std::int64_t>(fs::file_size(path)) == bytes) {
+        return path;
+    }
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937_64 rng(static_cast<std::uint64_t>(bytes));
+    std::vector<std::uint64_t> block(1 << 17);
+    for (std::int64_t done = 0; done < bytes; done += 1 << 20) {
+        for (auto& v : block)
+            v = rng();
+        out.write(reinterpret_cast<const char*>(block.data()), 1 << 20);
+    }
+    return path;
+}
+
+// Runs a command with standard output to a file; returns its wall time in seconds.
+double Run(const std::vector<std::string>& args, const fs::path& stdoutTo = {}) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!stdoutTo.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutTo.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto t0 = Clock::now();
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
+        waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::abort();
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// cat of catInput against rastel-render of renderInput at a depth, alternating.
+void Compare(benchmark::State& state, const fs::path& catInput, const fs::path& renderInput,
+             const char* depth) {
+    const fs::path out = WorkDir() / "out.bmp";
+    const fs::path catOut = WorkDir() / "cat.out";
+    Run({"/bin/cat", catInput.string()}, catOut);  // warm the page cache
+    double catTime = 0;
+    double renderTime = 0;
+    for (auto _ : state) {
+        catTime += Run({"/bin/cat", catInput.string()}, catOut);
+        const double t =
+            Run({RASTEL_RENDER_EXE, "--depth", depth, "-o", out.string(), renderInput.string()});
+        renderTime += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["vs_cat"] = renderTime / catTime;
+    fs::remove(out);
+    fs::remove(catOut);
+}
+
+void BM_Render256Colours(benchmark::State& state) {
+    const fs::path input = RandomFile("in256m.bin", 256LL << 20);
+    Compare(state, input, input, "256");
+}
+
+void BM_Render2Colours(benchmark::State& state) {
+    const fs::path big = RandomFile("in256m.bin", 256LL << 20);
+    const fs::path input = RandomFile("in32m.bin", 32LL << 20);
+    Compare(state, big, input, "2");
+}
+
+BENCHMARK(BM_Render256Colours)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Render2Colours)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,166 @@
+#include "cli/Render.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+#include "image/BmpFile.h"
+#include "image/PaletteBuilder.h"
+#include "image/PixelDecoder.h"
+#include "settings/FieldRules.h"
+
+namespace rastel::cli {
+
+namespace {
+
+using namespace modBITMAPinfo;
+
+// Files the viewer refuses are refused here too.
+constexpr std::int64_t kTooLarge = 0x7F000000;
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+bool EndsWithPng(const std::string& name) {
+    if (name.size() < 4) {
+        return false;
+    }
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return ext == ".png";
+}
+
+bool WritePng(const std::string& path, const DecodeLayout& layout, const Palette& palette,
+              ByteSource& source, std::string& error) {
+    QImage image(static_cast<int>(layout.width), static_cast<int>(layout.height),
+                 QImage::Format_Indexed8);
+    if (image.isNull()) {
+        error = "the picture is too large for a PNG file";
+        return false;
+    }
+    QList<QRgb> colours;
+    for (const RGBQUAD& e : palette) {
+        colours.push_back(qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue));
+    }
+    image.setColorTable(colours);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.size()));
+    if (!source.Read(0, bytes.size(), bytes.data())) {
+        error = "the file could not be read whole";
+        return false;
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        DecodeRows(layout, bytes, y, y + 1, image.scanLine(y), 0);
+    }
+    QSaveFile file(QString::fromStdString(path));
+    QImageWriter writer(&file, "png");
+    if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit()) {
+        error = "cannot write " + path + ": " +
+                (writer.error() != QImageWriter::UnknownError ? writer.errorString()
+                                                              : file.errorString())
+                    .toStdString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int Render(const RenderOptions& o, std::ostream& err) {
+    auto fail = [&err](const std::string& message) {
+        err << "rastel-render: " << message << '\n';
+        return 1;
+    };
+    const std::string& path = o.file;
+    // Non-blocking, so that a FIFO with no writer cannot hang us before we can refuse it.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return fail(path + ": cannot be read: " + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        return fail(path + ": cannot be read: " + std::strerror(errno));
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return fail(path + ": is a folder");
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return fail(path + ": is not a regular file");
+    }
+    const std::int64_t size = st.st_size;
+    if (size == 0) {
+        return fail(path + ": is empty");
+    }
+    if (size >= kTooLarge) {
+        return fail(path + ": is too large (" + std::to_string(size) +
+                    " bytes): files must be smaller than " + std::to_string(kTooLarge) + " bytes");
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+
+    const std::int64_t pixels = fieldRules::PixelCount(size, o.depth);
+    const std::int64_t width = o.width.value_or(size >= 128 ? 128 : size);
+    if (width < 1 || width > pixels) {
+        return fail("width " + std::to_string(width) + " is out of range: 1 to " +
+                    std::to_string(pixels) + " for this file at this depth");
+    }
+    const std::int64_t height = fieldRules::HeightForWidth(pixels, width);
+    if (CheckBmpGeometry(width, height) != DecodeStatus::Ok) {
+        return fail("a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels is too large for a BMP file: choose a larger width");
+    }
+    const DecodeLayout layout{o.depth, o.order, width, height, o.offset};
+    DibImage colours;  // a fresh palette, as the viewer has at start
+    BuildPalette(colours, o.palette, o.depth, colours.bmiColors);
+
+    FdSource source(fd.get(), size);
+    auto readError = [&]() {
+        return fail(path + ": cannot be read: " +
+                    (source.error() == FdSource::kShrank
+                         ? std::string("it shrank while it was read")
+                         : std::strerror(source.error())));
+    };
+    const std::string out = o.output.value_or(path + ".bmp");
+    if (out == "-") {
+        FdSink sink(STDOUT_FILENO);
+        if (!WriteBmpStreamed(sink, layout, colours.bmiColors, source)) {
+            return source.error() != 0 ? readError() : fail(sink.result().detail);
+        }
+        return 0;
+    }
+    if (EndsWithPng(out)) {
+        std::string error;
+        if (!WritePng(out, layout, colours.bmiColors, source, error)) {
+            return source.error() != 0 ? readError() : fail(error);
+        }
+        return 0;
+    }
+    AtomicFile file(out);
+    const bool written = WriteBmpStreamed(file, layout, colours.bmiColors, source);
+    if (!written && source.error() != 0) {
+        return readError();
+    }
+    const WriteResult result = file.Commit();
+    return result.ok() ? 0 : fail(result.detail);
+}
+
+}  // namespace rastel::cli

@@ -1,0 +1,146 @@
+#include "cli/RenderOptions.h"
+
+#include <charconv>
+#include <cstdlib>
+
+#include "image/modBITMAPinfo.h"
+
+namespace rastel::cli {
+
+namespace {
+
+constexpr std::int64_t kOffsetLimit = 2130706431;  // the settings dialog's offset bound
+
+bool ParseInt(const std::string& text, std::int64_t& value) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+}  // namespace
+
+std::string RenderUsage() {
+    return "Usage: rastel-render [OPTION]... FILE\n"
+           "Lays out the bytes of FILE as pixels and writes the picture as an 8-bit BMP.\n"
+           "\n"
+           "  --depth 256|16|2    bits of the file per pixel: 8 (256 colours, the default),\n"
+           "                      4 (16 colours) or 1 (2 colours)\n"
+           "  --order N           the order bytes, nibbles or bits are taken in (default 0):\n"
+           "                        256 colours: 0 as stored, 1 pairs swapped (2121),\n"
+           "                                     2 groups of four reversed (4321)\n"
+           "                        16 colours:  0 high nibble first, 1 low nibble first,\n"
+           "                                     2 per byte pair: 2nd low, 2nd high, 1st low,\n"
+           "                                     1st high\n"
+           "                        2 colours:   0 most significant bit first, 1 least\n"
+           "  --width N           pixels per row, 1 to the pixel count (default 128, or the\n"
+           "                      file size when smaller); the height follows\n"
+           "  --offset N          start the picture N pixels into the file; negative moves it\n"
+           "                      earlier, filling with 0 (|N| below 2130706431)\n"
+           "  --palette NAME      grey (default), thermo or binary\n"
+           "  -o OUT              where to write: OUT ending in .png writes a PNG, - writes\n"
+           "                      the BMP to standard output; default FILE.bmp\n"
+           "  --help              show this help\n"
+           "\n"
+           "The BMP is byte for byte what the viewer's export writes for the same settings.\n";
+}
+
+ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
+    ParseResult result;
+    RenderOptions& o = result.options;
+    std::string orderText;  // as typed, for the message when it is not in the depth's list
+    auto fail = [&result](std::string message) {
+        result.error = std::move(message);
+        return result;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0) {
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+            }
+        }
+        auto value = [&](std::string& out) {
+            if (inlineValue) {
+                out = *inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        std::int64_t n = 0;
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--depth") {
+            if (!value(v))
+                return fail("--depth needs a value: 256, 16 or 2");
+            if (v == "256")
+                o.depth = modBITMAPinfo::kDepth256;
+            else if (v == "16")
+                o.depth = modBITMAPinfo::kDepth16;
+            else if (v == "2")
+                o.depth = modBITMAPinfo::kDepth2;
+            else
+                return fail("unknown depth '" + v + "': use 256, 16 or 2");
+        } else if (arg == "--order") {
+            if (!value(v) || !ParseInt(v, n))
+                return fail("--order needs a whole number");
+            o.order = n < 0 || n > 9 ? -1 : static_cast<std::int32_t>(n);
+            orderText = v;
+        } else if (arg == "--width") {
+            if (!value(v) || !ParseInt(v, n))
+                return fail("--width needs a whole number");
+            o.width = n;
+        } else if (arg == "--offset") {
+            if (!value(v) || !ParseInt(v, n))
+                return fail("--offset needs a whole number");
+            if (n <= -kOffsetLimit || n >= kOffsetLimit) {
+                return fail("offset " + v + " is out of range: its absolute value must be below " +
+                            std::to_string(kOffsetLimit));
+            }
+            o.offset = n;
+        } else if (arg == "--palette") {
+            if (!value(v))
+                return fail("--palette needs a value: grey, thermo or binary");
+            if (v == "grey" || v == "gray")
+                o.palette = modBITMAPinfo::kPalGrey;
+            else if (v == "thermo")
+                o.palette = modBITMAPinfo::kPalThermo;
+            else if (v == "binary")
+                o.palette = modBITMAPinfo::kPalBinary;
+            else
+                return fail("unknown palette '" + v + "': use grey, thermo or binary");
+        } else if (arg == "-o") {
+            if (!value(v) || v.empty())
+                return fail("-o needs a file name, or - for standard output");
+            o.output = v;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return fail("unknown option '" + arg + "' (see --help)");
+        } else if (o.file.empty()) {
+            o.file = arg;
+        } else {
+            return fail("only one FILE can be rendered at a time");
+        }
+    }
+    if (o.help) {
+        return result;
+    }
+    if (o.file.empty()) {
+        return fail("no FILE given (see --help)");
+    }
+    const std::int32_t orders = modBITMAPinfo::OrderCount(o.depth);
+    if (o.order < 0 || o.order >= orders) {
+        static const char* const kDepthNames[] = {"256", "16", "2"};
+        return fail("order " + orderText + " is not one of the orders of " + kDepthNames[o.depth] +
+                    " colours (0 to " + std::to_string(orders - 1) + ")");
+    }
+    return result;
+}
+
+}  // namespace rastel::cli

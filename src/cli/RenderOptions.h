@@ -1,0 +1,32 @@
+// The command line of rastel-render.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rastel::cli {
+
+struct RenderOptions {
+    std::int32_t depth = 0;  // depth index: 0 = 256, 1 = 16, 2 = 2 colours
+    std::int32_t order = 0;
+    std::optional<std::int64_t> width;  // defaults as the viewer gives a new file
+    std::int64_t offset = 0;
+    std::int32_t palette = 0;           // palette choice: grey, thermo or binary
+    std::optional<std::string> output;  // "-" for standard output
+    std::string file;
+    bool help = false;
+};
+
+struct ParseResult {
+    RenderOptions options;
+    std::string error;  // empty when the command line was understood
+};
+
+// Reads the arguments after the program name. Checks everything that needs no file.
+ParseResult ParseRenderOptions(const std::vector<std::string>& args);
+
+std::string RenderUsage();
+
+}  // namespace rastel::cli

@@ -1,0 +1,38 @@
+// The BMP file of a picture: a 14-byte file header, then the image record as it is held
+// (40-byte info header, 256 palette entries, the pixel bytes with their extra zero byte).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/ByteSource.h"
+#include "image/FileSink.h"
+#include "image/PixelDecoder.h"
+#include "image/modBITMAPinfo.h"
+
+namespace rastel::modBITMAPinfo {
+
+constexpr std::uint32_t kBmpPixelOffset = 14 + 40 + 1024;
+using BmpHead = std::array<std::uint8_t, kBmpPixelOffset>;
+
+// Everything before the pixel bytes, for pixel bytes of the given length.
+BmpHead MakeBmpHead(const BITMAPINFOHEADER& header, const Palette& palette,
+                    std::uint64_t pixelBytes);
+
+// The whole file for an image record, exactly as the export writes it.
+std::vector<std::uint8_t> BmpFileBytes(const DibImage& image);
+
+// Writes the record's file to path; on failure an existing file of that name is untouched.
+WriteResult SaveBmp(const std::string& path, const DibImage& image);
+
+// Writes the same bytes that decoding into a record and saving it would, without holding
+// the pixel array: rows are decoded a few at a time on their way to the sink.
+// The layout must pass CheckBmpGeometry. False when the source or the sink failed.
+// chunkBytes bounds the pixel bytes held at once.
+constexpr std::int64_t kStreamChunkBytes = 4 << 20;
+bool WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette& palette,
+                      ByteSource& source, std::int64_t chunkBytes = kStreamChunkBytes);
+
+}  // namespace rastel::modBITMAPinfo

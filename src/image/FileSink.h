@@ -1,0 +1,60 @@
+// Where written bytes go: a file that appears only once it is whole, or an open descriptor.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace rastel::modBITMAPinfo {
+
+// The outcome of a write: 0, or the system's error number of the first failure.
+struct WriteResult {
+    int error = 0;
+    std::string detail;  // what failed, for messages and logs
+
+    bool ok() const { return error == 0; }
+};
+
+class ByteSink {
+  public:
+    virtual ~ByteSink() = default;
+    // Writes all n bytes or fails; after a failure every further write fails too.
+    virtual bool Write(const void* data, std::size_t n) = 0;
+};
+
+// Writes to an open descriptor (standard output, say); the caller keeps it.
+class FdSink : public ByteSink {
+  public:
+    explicit FdSink(int fd) : fd_(fd) {}
+    bool Write(const void* data, std::size_t n) override;
+    const WriteResult& result() const { return result_; }
+
+  private:
+    int fd_;
+    WriteResult result_;
+};
+
+// Writes into a temporary file beside the target and renames it over the target on Commit,
+// so a failed or abandoned write never touches an existing file of that name.
+class AtomicFile : public ByteSink {
+  public:
+    explicit AtomicFile(std::string target);
+    ~AtomicFile() override;  // discards the temporary file unless committed
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    bool Write(const void* data, std::size_t n) override;
+    WriteResult Commit();
+    const WriteResult& result() const { return result_; }
+
+  private:
+    void Fail(const char* what);
+    void Discard();
+
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    WriteResult result_;
+};
+
+}  // namespace rastel::modBITMAPinfo

@@ -1,0 +1,212 @@
+#include "image/PixelDecoder.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+#include "image/RunKernels.h"
+
+namespace rastel::modBITMAPinfo {
+
+namespace {
+
+// A byte of data, or nothing when index lies outside it.
+bool ByteAt(ByteSpan data, std::int64_t index, std::uint8_t& value) {
+    if (index < 0 || index >= static_cast<std::int64_t>(data.size())) {
+        return false;
+    }
+    value = data[static_cast<std::size_t>(index)];
+    return true;
+}
+
+std::uint8_t Pixel256(std::int32_t order, ByteSpan data, std::int64_t p) {
+    std::int64_t index = 0;
+    switch (order) {
+        case 0:
+            index = p;
+            break;
+        case 1:
+            index = p % 2 == 0 ? p + 1 : p - 1;
+            break;  // aligned pairs swapped
+        case 2: {
+            static constexpr int kMove[4] = {3, 1, -1, -3};  // aligned groups of 4 reversed
+            index = p + kMove[p % 4];
+            break;
+        }
+        default:
+            return 0;
+    }
+    std::uint8_t v = 0;
+    return ByteAt(data, index, v) ? v : 0;
+}
+
+std::uint8_t Pixel16(std::int32_t order, ByteSpan data, std::int64_t p) {
+    const std::int64_t q = p / 2;
+    std::int64_t index = q;
+    bool high = false;
+    switch (order) {
+        case 0:
+            high = p % 2 == 0;
+            break;
+        case 1:
+            high = p % 2 == 1;
+            break;
+        case 2:
+            // second byte's low, its high, then first byte's low, its high
+            index = p % 4 < 2 ? q + 1 : q - 1;
+            high = p % 2 == 1;
+            break;
+        default:
+            return 0;
+    }
+    std::uint8_t v = 0;
+    if (!ByteAt(data, index, v)) {
+        return 0;
+    }
+    return high ? v >> 4 : v & 0x0F;
+}
+
+std::uint8_t Pixel2(std::int32_t order, ByteSpan data, std::int64_t p) {
+    int bit = 0;
+    switch (order) {
+        case 0:
+            bit = 7 - static_cast<int>(p % 8);
+            break;  // most significant bit first
+        case 1:
+            bit = static_cast<int>(p % 8);
+            break;  // least significant bit first
+        default:
+            return 0;
+    }
+    std::uint8_t v = 0;
+    return ByteAt(data, p / 8, v) ? (v >> bit) & 1 : 0;
+}
+
+}  // namespace
+
+std::uint8_t PixelAt(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p) {
+    if (p < 0) {
+        return 0;
+    }
+    switch (depth) {
+        case kDepth256:
+            return Pixel256(order, data, p);
+        case kDepth16:
+            return Pixel16(order, data, p);
+        case kDepth2:
+            return Pixel2(order, data, p);
+        default:
+            return 0;
+    }
+}
+
+void DecodeRun(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p0,
+               std::int64_t count, std::uint8_t* out) {
+    const kernels::Kernel* kernel = kernels::Find(depth, order);
+    if (kernel == nullptr) {
+        std::fill_n(out, count, std::uint8_t{0});
+        return;
+    }
+    const std::int64_t g = kernel->groupPixels;
+    const std::int64_t end = p0 + count;
+    // Pixels below limit belong to groups whose bytes all lie inside data; a few past it
+    // may still find their byte in a last, incomplete group.
+    const std::int64_t limit = static_cast<std::int64_t>(data.size()) / kernel->groupBytes * g;
+
+    std::int64_t pos = p0;
+    std::uint8_t* o = out;
+    auto zeros = [&](std::int64_t upto) {
+        if (upto > pos) {
+            std::fill_n(o, upto - pos, std::uint8_t{0});
+            o += upto - pos;
+            pos = upto;
+        }
+    };
+    auto plain = [&](std::int64_t upto) {
+        for (; pos < upto; ++pos) {
+            *o++ = PixelAt(depth, order, data, pos);
+        }
+    };
+
+    zeros(std::min<std::int64_t>(end, 0));
+    const std::int64_t fastBegin = (pos + g - 1) / g * g;
+    const std::int64_t fastEnd = std::min(end, limit) / g * g;
+    if (fastBegin < fastEnd) {
+        plain(fastBegin);
+        const std::int64_t groups = (fastEnd - fastBegin) / g;
+        kernel->run(data.data() + fastBegin / g * kernel->groupBytes, groups, o);
+        o += fastEnd - fastBegin;
+        pos = fastEnd;
+    }
+    plain(std::min(end, limit + g));
+    zeros(end);
+}
+
+DecodeLayout DecodeLayout::From(const ViewSettings& s, std::int64_t offset) {
+    return {s.gColBit, CurrentOrder(s), s.gPicWidth, s.gPicHeight, offset};
+}
+
+void DecodeRows(const DecodeLayout& layout, ByteSpan data, std::int64_t y0, std::int64_t y1,
+                std::uint8_t* dst, std::ptrdiff_t rowStep) {
+    for (std::int64_t y = y0; y < y1; ++y) {
+        DecodeRun(layout.depth, layout.order, data, y * layout.width + layout.offset, layout.width,
+                  dst);
+        dst += rowStep;
+    }
+}
+
+DecodeStatus CheckBmpGeometry(std::int64_t width, std::int64_t height) {
+    if (width < 1 || height < 1) {
+        return DecodeStatus::BadSize;
+    }
+    constexpr std::int64_t kMaxSide = std::numeric_limits<std::int32_t>::max();
+    // bfSize = 14 + 40 + 1024 + biSizeImage + 1 must fit in 32 bits.
+    constexpr std::int64_t kMaxImage = std::numeric_limits<std::uint32_t>::max() - 1079;
+    if (width > kMaxSide || height > kMaxSide || RowStride(width) * height > kMaxImage) {
+        return DecodeStatus::TooLarge;
+    }
+    return DecodeStatus::Ok;
+}
+
+void FillHeader(BITMAPINFOHEADER& h, std::int64_t width, std::int64_t height) {
+    h.biBitCount = 8;
+    h.biWidth = static_cast<std::int32_t>(width);
+    h.biHeight = static_cast<std::int32_t>(height);
+    h.biClrUsed = 0;
+    h.biCompression = 0;
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biSizeImage = static_cast<std::uint32_t>(RowStride(width) * height);
+    h.biPlanes = 1;
+}
+
+DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset) {
+    const ViewSettings& s = image.settings;
+    if (PixelsPerByte(s.gColBit) == 0) {
+        return DecodeStatus::Ok;  // an unknown depth decodes nothing at all
+    }
+    const DecodeStatus status = CheckBmpGeometry(s.gPicWidth, s.gPicHeight);
+    if (status != DecodeStatus::Ok) {
+        return status;
+    }
+    const DecodeLayout layout = DecodeLayout::From(s, offset);
+    const std::int64_t stride = layout.stride();
+    const std::int64_t sizeImage = stride * layout.height;
+
+    std::vector<std::uint8_t> bits;
+    try {
+        bits.assign(static_cast<std::size_t>(sizeImage) + 1, 0);
+    } catch (const std::bad_alloc&) {
+        return DecodeStatus::OutOfMemory;
+    } catch (const std::length_error&) {
+        return DecodeStatus::OutOfMemory;
+    }
+    DecodeRows(layout, data, 0, layout.height, bits.data() + (layout.height - 1) * stride,
+               -static_cast<std::ptrdiff_t>(stride));
+
+    FillHeader(image.bmiHeader, layout.width, layout.height);
+    image.bits = std::move(bits);
+    return DecodeStatus::Ok;
+}
+
+}  // namespace rastel::modBITMAPinfo

@@ -1,0 +1,60 @@
+// Turning the file's bytes into palette indices, one byte per pixel, at any depth and order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "image/modBITMAPinfo.h"
+
+namespace rastel::modBITMAPinfo {
+
+using ByteSpan = std::span<const std::uint8_t>;
+
+// The pixel at position p (pixels of the depth counted from the start of data), or 0 where
+// p is negative, a byte it needs lies outside data, or the depth or order is unknown.
+// This is the plain rule; the run decoder below must agree with it everywhere.
+std::uint8_t PixelAt(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p);
+
+// Writes the pixels at positions p0 .. p0 + count - 1 to out[0 .. count - 1].
+void DecodeRun(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p0,
+               std::int64_t count, std::uint8_t* out);
+
+// What a decode needs of the settings, fixed for a whole picture.
+struct DecodeLayout {
+    std::int32_t depth = kDepth256;
+    std::int32_t order = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t offset = 0;
+
+    static DecodeLayout From(const ViewSettings& s, std::int64_t offset);
+    std::int64_t stride() const { return RowStride(width); }
+};
+
+// Decodes picture rows [y0, y1) (row 0 shows the first bytes) into dst: row y starts at
+// dst + (y - y0) * rowStep. rowStep may be negative to fill a bottom-up buffer. Only the
+// width's pixels are written, so padding keeps whatever the caller put there.
+void DecodeRows(const DecodeLayout& layout, ByteSpan data, std::int64_t y0, std::int64_t y1,
+                std::uint8_t* dst, std::ptrdiff_t rowStep);
+
+enum class DecodeStatus {
+    Ok,
+    BadSize,      // width or height below 1
+    TooLarge,     // width, height or pixel bytes beyond what a BMP header holds
+    OutOfMemory,  // the pixel array could not be allocated
+};
+
+// The limits of the BMP header: 32-bit signed width and height, and a file size
+// (1078 + biSizeImage + 1) that fits its 32-bit field.
+DecodeStatus CheckBmpGeometry(std::int64_t width, std::int64_t height);
+
+// Sets the header fields a decode owns for a picture of this size (which must pass
+// CheckBmpGeometry); the pixels-per-metre and important-colour fields are left as they are.
+void FillHeader(BITMAPINFOHEADER& header, std::int64_t width, std::int64_t height);
+
+// Rebuilds the header and pixel array of image from data. On any status but Ok the image is
+// left exactly as it was, so the caller can keep showing the previous picture.
+DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset);
+
+}  // namespace rastel::modBITMAPinfo

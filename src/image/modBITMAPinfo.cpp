@@ -1,0 +1,46 @@
+#include "image/modBITMAPinfo.h"
+
+namespace rastel::modBITMAPinfo {
+
+DibImage gDib;
+
+std::int32_t CurrentOrder(const ViewSettings& s) {
+    switch (s.gColBit) {
+        case kDepth256:
+            return s.gArray256;
+        case kDepth16:
+            return s.gArray16;
+        case kDepth2:
+            return s.gArray2;
+        default:
+            return -1;
+    }
+}
+
+std::int32_t OrderCount(std::int32_t depth) {
+    switch (depth) {
+        case kDepth256:
+        case kDepth16:
+            return 3;
+        case kDepth2:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+void SetForNewFile(ViewSettings& s, const std::string& path, std::int64_t size) {
+    s.gFileSize = size;
+    s.gFileName = path;
+    s.gPicWidth = size >= 128 ? 128 : size;
+    s.gPicHeight = (size - 1) / s.gPicWidth + 1;
+    s.gOffA = 0;
+    s.gUseOffset = false;
+}
+
+void ClearPicture(DibImage& image) {
+    image.bits.assign(1, 0);
+    image.settings.gFileName.clear();
+}
+
+}  // namespace rastel::modBITMAPinfo

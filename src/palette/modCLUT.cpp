@@ -1,0 +1,7 @@
+#include "palette/modCLUT.h"
+
+namespace rastel::modCLUT {
+
+CustomPalette gCustomPal;
+
+}  // namespace rastel::modCLUT
