@@ -4,12 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QImage>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 
+#include "cli/PngPlugin.h"
 #include "image/BmpFile.h"
 #include "image/PaletteBuilder.h"
 #include "image/PixelDecoder.h"
@@ -49,39 +47,6 @@ bool EndsWithPng(const std::string& name) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return ext == ".png";
-}
-
-bool WritePng(const std::string& path, const DecodeLayout& layout, const Palette& palette,
-              ByteSource& source, std::string& error) {
-    QImage image(static_cast<int>(layout.width), static_cast<int>(layout.height),
-                 QImage::Format_Indexed8);
-    if (image.isNull()) {
-        error = "the picture is too large for a PNG file";
-        return false;
-    }
-    QList<QRgb> colours;
-    for (const RGBQUAD& e : palette) {
-        colours.push_back(qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue));
-    }
-    image.setColorTable(colours);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.size()));
-    if (!source.Read(0, bytes.size(), bytes.data())) {
-        error = "the file could not be read whole";
-        return false;
-    }
-    for (int y = 0; y < image.height(); ++y) {
-        DecodeRows(layout, bytes, y, y + 1, image.scanLine(y), 0);
-    }
-    QSaveFile file(QString::fromStdString(path));
-    QImageWriter writer(&file, "png");
-    if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit()) {
-        error = "cannot write " + path + ": " +
-                (writer.error() != QImageWriter::UnknownError ? writer.errorString()
-                                                              : file.errorString())
-                    .toStdString();
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -149,8 +114,13 @@ int Render(const RenderOptions& o, std::ostream& err) {
     }
     if (EndsWithPng(out)) {
         std::string error;
-        if (!WritePng(out, layout, colours.bmiColors, source, error)) {
-            return source.error() != 0 ? readError() : fail(error);
+        const WritePngFunction writePng = LoadPngWriter(error);
+        if (writePng == nullptr) {
+            return fail(error);
+        }
+        PngJob job{out, layout, &colours.bmiColors, &source, {}};
+        if (!writePng(job)) {
+            return source.error() != 0 ? readError() : fail(job.error);
         }
         return 0;
     }
