@@ -31,7 +31,7 @@ WriteResult SaveBmp(const std::string& path, const DibImage& image);
 // the pixel array: rows are decoded a few at a time on their way to the sink.
 // The layout must pass CheckBmpGeometry. False when the source or the sink failed.
 // chunkBytes bounds the pixel bytes held at once.
-constexpr std::int64_t kStreamChunkBytes = 4 << 20;
+constexpr std::int64_t kStreamChunkBytes = 256 << 10;
 bool WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette& palette,
                       ByteSource& source, std::int64_t chunkBytes = kStreamChunkBytes);
 
