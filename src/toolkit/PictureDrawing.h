@@ -19,6 +19,6 @@ QImage ExpandIndexed(const modBITMAPinfo::DibImage& image, int magX, int magY, s
 
 // True when the whole magnified picture fits one image of at most maxBytes pixel bytes.
 bool FitsOneImage(std::int64_t width, std::int64_t height,
-                  std::int64_t maxBytes = std::int64_t{1} << 30);
+                  std::int64_t maxBytes = std::int64_t{256} << 20);
 
 }  // namespace rastel::toolkit
