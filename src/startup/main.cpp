@@ -1,13 +1,13 @@
-#include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 #include "startup/modSTARTUP.h"
+#include "toolkit/Application.h"
 #include "view/frmMainView.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    rastel::toolkit::Application app(argc, argv);
     // Standard buttons in the program's language ("キャンセル").
     QTranslator translator;
     if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),

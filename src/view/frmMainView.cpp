@@ -12,6 +12,7 @@
 #include "settings/frmOptMenu.h"
 #include "startup/modSTARTUP.h"
 #include "toolkit/DeferredTimer.h"
+#include "toolkit/DoEvents.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"

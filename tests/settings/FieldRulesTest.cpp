@@ -30,3 +30,72 @@ TEST(FieldRules, PixelCountIs64Bit) {
 
 }  // namespace
 }  // namespace rastel::fieldRules
+
+namespace rastel::fieldRules {
+namespace {
+
+TEST(FieldRules, NumbersInTheUsualNotation) {
+    struct Case {
+        const char* text;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {"12", 12},
+        {" -1.5 ", -1.5},
+        {"+7", 7},
+        {".5", 0.5},
+        {"5.", 5},
+        {"1e2", 100},
+        {"2.5E-1", 0.25},
+        {"0012", 12},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"-", std::nullopt},
+        {".", std::nullopt},
+        {"1e", std::nullopt},
+        {"12a", std::nullopt},
+        {"&H10", std::nullopt},
+        {"0x10", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"1 2", std::nullopt},
+        {"--1", std::nullopt},
+        {"1e999", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseNumber(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
+TEST(FieldRules, WholePartRoundsDown) {
+    EXPECT_EQ(WholePart(2.9), 2);
+    EXPECT_EQ(WholePart(-1.5), -2);
+    EXPECT_EQ(WholePart(-0.0), 0);
+    EXPECT_EQ(WholePart(1e300), 9200000000000000000);
+}
+
+TEST(FieldRules, ByteValueTakesZeroTo255) {
+    struct Case {
+        const char* text;
+        std::optional<int> value;
+    };
+    const Case cases[] = {
+        {"0", 0},
+        {"255", 255},
+        {"12.7", 12},
+        {"255.0", 255},
+        {"1e2", 100},
+        {"256", std::nullopt},
+        {"255.5", std::nullopt},
+        {"-1", std::nullopt},
+        {"-0.5", std::nullopt},
+        {"", std::nullopt},
+        {"x", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ByteValue(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
+}  // namespace
+}  // namespace rastel::fieldRules
