@@ -1,0 +1,151 @@
+#include "view/PictureBoxes.h"
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "image/modBITMAPinfo.h"
+#include "toolkit/PictureDrawing.h"
+
+namespace rastel {
+
+int ShiftState(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+ViewportBox::ViewportBox(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Dark);
+}
+
+void ViewportBox::keyPressEvent(QKeyEvent* event) {
+    emit KeyDown(event->key(), ShiftState(event->modifiers()));
+}
+
+void ViewportBox::dragEnterEvent(QDragEnterEvent* event) {
+    emit OLEDragOver(event);
+}
+
+void ViewportBox::dragMoveEvent(QDragMoveEvent* event) {
+    emit OLEDragOver(event);
+}
+
+void ViewportBox::dropEvent(QDropEvent* event) {
+    emit OLEDragDrop(event);
+}
+
+ImageBox::ImageBox(ViewportBox* viewport) : QWidget(viewport) {
+    setAcceptDrops(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QWidget::setVisible(false);
+}
+
+void ImageBox::SetLeft(std::int64_t left) {
+    left_ = left;
+    Place();
+}
+
+void ImageBox::SetTop(std::int64_t top) {
+    top_ = top;
+    Place();
+}
+
+void ImageBox::SetSize(std::int64_t width, std::int64_t height) {
+    width_ = width;
+    height_ = height;
+    Place();
+}
+
+void ImageBox::SetVisible(bool visible) {
+    visible_ = visible;
+    Place();
+}
+
+void ImageBox::DrawPicture(int magX, int magY) {
+    magX_ = magX;
+    magY_ = magY;
+    update();
+}
+
+void ImageBox::ClearPicture() {
+    magX_ = 0;
+    magY_ = 0;
+    update();
+}
+
+QImage ImageBox::Drawn() const {
+    if (!HasPicture() || !toolkit::FitsOneImage(width_, height_)) {
+        return {};
+    }
+    return toolkit::ExpandIndexed(modBITMAPinfo::gDib, magX_, magY_, 0, 0, static_cast<int>(width_),
+                                  static_cast<int>(height_));
+}
+
+void ImageBox::Place() {
+    const QWidget* viewport = parentWidget();
+    const std::int64_t x0 = std::max<std::int64_t>(left_, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(top_, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(left_ + width_, viewport->width());
+    const std::int64_t y1 = std::min<std::int64_t>(top_ + height_, viewport->height());
+    if (!visible_ || x1 <= x0 || y1 <= y0) {
+        QWidget::setVisible(false);
+        return;
+    }
+    const QRect part(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                     static_cast<int>(y1 - y0));
+    if (geometry() != part) {
+        setGeometry(part);
+    } else {
+        update();  // same part of the viewport, another part of the picture
+    }
+    QWidget::setVisible(true);
+}
+
+void ImageBox::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect r = event->rect();
+    if (!HasPicture()) {
+        painter.fillRect(r, palette().color(QPalette::Base));
+        return;
+    }
+    // Where this widget's corner lies in the magnified picture.
+    const std::int64_t x0 = x() - left_;
+    const std::int64_t y0 = y() - top_;
+    painter.drawImage(r.topLeft(),
+                      toolkit::ExpandIndexed(modBITMAPinfo::gDib, magX_, magY_, x0 + r.x(),
+                                             y0 + r.y(), r.width(), r.height()));
+}
+
+void ImageBox::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+void ImageBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click) {
+        emit Click();
+    }
+}
+
+void ImageBox::dragEnterEvent(QDragEnterEvent* event) {
+    emit OLEDragOver(event);
+}
+
+void ImageBox::dragMoveEvent(QDragMoveEvent* event) {
+    emit OLEDragOver(event);
+}
+
+void ImageBox::dropEvent(QDropEvent* event) {
+    emit OLEDragDrop(event);
+}
+
+}  // namespace rastel

@@ -1,0 +1,89 @@
+// The two picture boxes of the main view: the viewport picBASE and, inside it, the image box
+// picPICT. Their Qt overrides only pass events on as signals for the window's handlers.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+class QDragMoveEvent;
+class QDropEvent;
+
+namespace rastel {
+
+// Modifier set of the key handlers: 1 Shift, 2 Ctrl, 4 Alt.
+int ShiftState(Qt::KeyboardModifiers modifiers);
+
+class ViewportBox : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit ViewportBox(QWidget* parent);
+
+  signals:
+    void KeyDown(int KeyCode, int Shift);
+    void OLEDragOver(QDragMoveEvent* event);
+    void OLEDragDrop(QDropEvent* event);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};
+
+// The image box is a rectangle of the viewport that may be far larger than any widget, so it
+// keeps its place and size as 64-bit numbers and the widget covers only the part in view.
+// It paints that part straight from gDib at the magnifications of the last drawing.
+class ImageBox : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit ImageBox(ViewportBox* viewport);
+
+    std::int64_t Left() const { return left_; }
+    std::int64_t Top() const { return top_; }
+    std::int64_t Width() const { return width_; }
+    std::int64_t Height() const { return height_; }
+    bool Visible() const { return visible_; }
+    void SetLeft(std::int64_t left);
+    void SetTop(std::int64_t top);
+    void SetSize(std::int64_t width, std::int64_t height);
+    void SetVisible(bool visible);
+
+    // Shows gDib at these magnifications from now on; ClearPicture shows nothing.
+    void DrawPicture(int magX, int magY);
+    void ClearPicture();
+    bool HasPicture() const { return magX_ > 0; }
+    int MagX() const { return magX_; }
+    int MagY() const { return magY_; }
+    // The whole picture as drawn; null when it cannot be held as one image.
+    QImage Drawn() const;
+
+    // Fits the widget to the part of the rectangle inside the viewport.
+    void Place();
+
+  signals:
+    void Click();
+    void OLEDragOver(QDragMoveEvent* event);
+    void OLEDragDrop(QDropEvent* event);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    std::int64_t left_ = 0;
+    std::int64_t top_ = 0;
+    std::int64_t width_ = 1;
+    std::int64_t height_ = 1;
+    bool visible_ = false;
+    int magX_ = 0;  // 0: no picture
+    int magY_ = 0;
+    bool pressed_ = false;
+};
+
+}  // namespace rastel

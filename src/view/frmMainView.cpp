@@ -1,0 +1,234 @@
+// The window itself: controls, menus, events, and its load and close.
+#include "view/frmMainView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "settings/frmOptMenu.h"
+#include "startup/modSTARTUP.h"
+#include "toolkit/DeferredTimer.h"
+#include "toolkit/DoEvents.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/ScrollBar.h"
+#include "view/PictureBoxes.h"
+#include "view/modAPIwheel.h"
+
+#ifdef RASTEL_HAVE_ABOUT
+#include "about/Artwork.h"
+#include "about/frmAbout2.h"
+#endif
+
+namespace rastel {
+
+namespace {
+
+constexpr int kBarThickness = 17;
+
+void ShowAboutWindow([[maybe_unused]] QWidget* owner) {
+#ifdef RASTEL_HAVE_ABOUT
+    frmAbout2 about(owner);
+    about.exec();
+#endif
+}
+
+}  // namespace
+
+frmMainView::frmMainView(QWidget* parent)
+    : QMainWindow(parent), mRunOptMenu(RunOptMenu), mShowAbout(ShowAboutWindow) {
+    setObjectName(QStringLiteral("frmMainView"));
+    setWindowTitle(QStringLiteral("Rastel version x.xx"));
+    createControls();
+    createMenus();
+    wireEvents();
+    resize(380, 315 + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+frmMainView::~frmMainView() {
+    if (modAPIwheel::gHookedWnd == this) {
+        modAPIwheel::UnhookWheel();
+    }
+}
+
+void frmMainView::createControls() {
+    mClient = new QWidget(this);
+    mClient->setObjectName(QStringLiteral("mClient"));
+    setCentralWidget(mClient);
+
+    picBASE = new ViewportBox(mClient);
+    picBASE->setObjectName(QStringLiteral("picBASE"));
+    picPICT = new ImageBox(picBASE);
+    picPICT->setObjectName(QStringLiteral("picPICT"));
+
+    // The logo the about windows show; never shown here.
+    picIcon = new QLabel(mClient);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->hide();
+#ifdef RASTEL_HAVE_ABOUT
+    picIcon->setPixmap(about::Logo());
+#endif
+
+    HscPicBASE = new toolkit::ScrollBar(Qt::Horizontal, mClient);
+    HscPicBASE->setObjectName(QStringLiteral("HscPicBASE"));
+    HscPicBASE->setSingleStep(1);
+    HscPicBASE->setPageStep(10);
+    HscPicBASE->setFocusPolicy(Qt::NoFocus);
+    HscPicBASE->resize(100, kBarThickness);
+
+    VscPicBASE = new toolkit::ScrollBar(Qt::Vertical, mClient);
+    VscPicBASE->setObjectName(QStringLiteral("VscPicBASE"));
+    VscPicBASE->setSingleStep(1);
+    VscPicBASE->setPageStep(20);
+    VscPicBASE->setFocusPolicy(Qt::NoFocus);
+    VscPicBASE->resize(kBarThickness, 100);
+
+    timDragDrop = new toolkit::DeferredTimer(this, 1);
+    timDragDrop->setObjectName(QStringLiteral("timDragDrop"));
+}
+
+void frmMainView::createMenus() {
+    auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
+                       const QKeySequence& shortcut = {}) {
+        action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(shortcut);
+    };
+    auto separator = [](QMenu* menu, QAction*& action, const char* name) {
+        action = menu->addSeparator();
+        action->setObjectName(QLatin1String(name));
+    };
+
+    fMnuFILE = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    fMnuFILE->setObjectName(QStringLiteral("fMnuFILE"));
+    item(fMnuFILE, fMnuFILEload, "fMnuFILEload", QStringLiteral("バイナリ読み込み(&L)..."),
+         QKeySequence(Qt::CTRL | Qt::Key_L));
+    item(fMnuFILE, fMnuFILEsave, "fMnuFILEsave", QStringLiteral("画像書き出し(&S)..."),
+         QKeySequence(Qt::CTRL | Qt::Key_S));
+    separator(fMnuFILE, fMnuFILEsprit01, "fMnuFILEsprit01");
+    item(fMnuFILE, fMnuFILEclose, "fMnuFILEclose", QStringLiteral("メモリクリア(&C)"),
+         QKeySequence(Qt::CTRL | Qt::Key_Q));
+    separator(fMnuFILE, fMnuFILEsprit02, "fMnuFILEsprit02");
+    item(fMnuFILE, fMnuFILEexit, "fMnuFILEexit", QStringLiteral("終了(&X)"),
+         QKeySequence(Qt::CTRL | Qt::Key_F4));
+
+    fMnuEDIT = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    fMnuEDIT->setObjectName(QStringLiteral("fMnuEDIT"));
+    item(fMnuEDIT, fMnuEDITcapture, "fMnuEDITcapture", QStringLiteral("キャプチャ(&C)"),
+         QKeySequence(Qt::CTRL | Qt::Key_C));
+    separator(fMnuEDIT, fMnuEDITsprit1, "fMnuEDITsprit1");
+    // Nothing is bound to paste.
+    item(fMnuEDIT, fMnuEDITpaste, "fMnuEDITpaste", QStringLiteral("貼り付け(&P)"),
+         QKeySequence(Qt::CTRL | Qt::Key_V));
+
+    fMnuEDIToption = menuBar()->addAction(QStringLiteral("オプション(&O)"));
+    fMnuEDIToption->setObjectName(QStringLiteral("fMnuEDIToption"));
+
+    fMnuHELP = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    fMnuHELP->setObjectName(QStringLiteral("fMnuHELP"));
+    item(fMnuHELP, fMnuHELPabout, "fMnuHELPabout", QStringLiteral("Rastelについて....(&A)"));
+}
+
+void frmMainView::wireEvents() {
+    mClient->installEventFilter(this);  // its resizes run the layout
+    connect(fMnuFILEload, &QAction::triggered, this, &frmMainView::fMnuFILEload_Click);
+    connect(fMnuFILEsave, &QAction::triggered, this, &frmMainView::fMnuFILEsave_Click);
+    connect(fMnuFILEclose, &QAction::triggered, this, &frmMainView::fMnuFILEclose_Click);
+    connect(fMnuFILEexit, &QAction::triggered, this, &frmMainView::fMnuFILEexit_Click);
+    connect(fMnuEDITcapture, &QAction::triggered, this, &frmMainView::fMnuEDITcapture_Click);
+    connect(fMnuEDIToption, &QAction::triggered, this, &frmMainView::fMnuEDIToption_Click);
+    connect(fMnuHELPabout, &QAction::triggered, this, &frmMainView::fMnuHELPabout_Click);
+    connect(picBASE, &ViewportBox::KeyDown, this, &frmMainView::picBASE_KeyDown);
+    connect(picBASE, &ViewportBox::OLEDragOver, this, &frmMainView::picBASE_OLEDragOver);
+    connect(picBASE, &ViewportBox::OLEDragDrop, this, &frmMainView::picBASE_OLEDragDrop);
+    connect(picPICT, &ImageBox::OLEDragOver, this, &frmMainView::picPICT_OLEDragOver);
+    connect(picPICT, &ImageBox::OLEDragDrop, this, &frmMainView::picPICT_OLEDragDrop);
+    connect(picPICT, &ImageBox::Click, this, &frmMainView::picPICT_Click);
+    connect(HscPicBASE, &QScrollBar::valueChanged, this, &frmMainView::HscPicBASE_Change);
+    connect(HscPicBASE, &QScrollBar::sliderMoved, this, &frmMainView::HscPicBASE_Scroll);
+    connect(VscPicBASE, &QScrollBar::valueChanged, this, &frmMainView::VscPicBASE_Change);
+    connect(VscPicBASE, &QScrollBar::sliderMoved, this, &frmMainView::VscPicBASE_Scroll);
+    connect(timDragDrop, &toolkit::DeferredTimer::Timer, this, &frmMainView::timDragDrop_Timer);
+}
+
+void frmMainView::SetOptionsDialog(std::function<bool(QWidget*)> dialog) {
+    mRunOptMenu = std::move(dialog);
+}
+
+void frmMainView::SetAboutWindow(std::function<void(QWidget*)> window) {
+    mShowAbout = std::move(window);
+}
+
+void frmMainView::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    Form_QueryUnload(cancel, !qApp->isSavingSession());
+    event->setAccepted(!cancel);
+}
+
+bool frmMainView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mClient && event->type() == QEvent::Resize) {
+        Form_Resize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMainView::Form_Load() {
+    mMargin = 2;
+    picPICT->SetLeft(mMargin);
+    picPICT->SetTop(mMargin);
+    picPICT->ClearPicture();
+    picPICT->SetSize(1, 1);
+    picPICT->SetVisible(false);
+    Form_Resize();
+    SetPictureMenus(false);
+    if (!modSTARTUP::gCommandLine.isEmpty()) {
+        DoEvents();
+        // The load runs on the timer's tick, once the window is up; letting events run again
+        // here could start it before the window is shown.
+        timDragDrop->SetEnabled(true);
+    }
+    modAPIwheel::HookWheel(this);
+}
+
+void frmMainView::Form_QueryUnload(bool& Cancel, bool userAsked) {
+    if (userAsked && toolkit::MsgBox(this, QStringLiteral("終了します"), QStringLiteral("確認"),
+                                     toolkit::MsgIcon::Question, toolkit::MsgButtons::OkCancel,
+                                     toolkit::MsgResult::Cancel) != toolkit::MsgResult::Ok) {
+        Cancel = true;
+        return;
+    }
+    modAPIwheel::UnhookWheel();
+}
+
+void frmMainView::fMnuFILEexit_Click() {
+    close();
+}
+
+void frmMainView::fMnuHELPabout_Click() {
+    mShowAbout(this);
+}
+
+void frmMainView::SetPictureMenus(bool enabled) {
+    fMnuEDIToption->setEnabled(enabled);
+    fMnuEDITcapture->setEnabled(enabled);
+    fMnuFILEclose->setEnabled(enabled);
+    fMnuFILEsave->setEnabled(enabled);
+}
+
+void frmMainView::DoEvents() {
+    QCoreApplication::processEvents();
+}
+
+int frmMainView::ScaleWidth() const {
+    return mClient->width();
+}
+
+int frmMainView::ScaleHeight() const {
+    return mClient->height();
+}
+
+}  // namespace rastel

@@ -1,0 +1,162 @@
+// The main window: loads a file, shows its picture in a scrolled viewport, exports and
+// copies it.
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "image/PixelDecoder.h"
+#include "image/modBITMAPinfo.h"
+
+class QAction;
+class QDragMoveEvent;
+class QDropEvent;
+class QLabel;
+class QMenu;
+
+namespace rastel {
+
+namespace toolkit {
+class DeferredTimer;
+class ScrollBar;
+}  // namespace toolkit
+
+class ImageBox;
+class ViewportBox;
+
+// The loaded file's bytes, replaced only by a read that got all of them.
+extern std::vector<std::uint8_t> gRawData;
+
+// A failure nobody planned for during a load, shown with the error report box.
+struct LoadFailure : std::runtime_error {
+    LoadFailure(int number, const std::string& description)
+        : std::runtime_error(description), number(number) {}
+    int number;
+};
+
+class frmMainView : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // Results of LoadBinary; callers only tell 0 from the rest.
+    static constexpr int kLoadOk = 0;
+    static constexpr int kLoadCancelled = -1;
+    static constexpr int kLoadUnreadable = 7;
+    static constexpr int kLoadEmpty = 8;
+    static constexpr int kLoadFolder = 9;
+    static constexpr int kLoadTooLarge = 10;
+    static constexpr int kLoadNotDrawn = 11;  // the settings give a picture nobody can hold
+    // Files of this many bytes or more are refused.
+    static constexpr std::int64_t kFileSizeLimit = 0x7F000000;
+
+    explicit frmMainView(QWidget* parent = nullptr);
+    ~frmMainView() override;
+
+    // Reads the file at path and shows it after the settings dialog; shows its own messages.
+    // Throws LoadFailure when the file cannot even be examined.
+    int LoadBinary(const QString& path);
+
+    // KeyCode is a Qt::Key, Shift the modifier set (1 Shift, 2 Ctrl, 4 Alt). The wheel hook
+    // turns each wheel turn into a call of its own.
+    void picBASE_KeyDown(int KeyCode, int Shift);
+
+    // The settings dialog (true: OK) and the about window; tests put their own in.
+    void SetOptionsDialog(std::function<bool(QWidget*)> dialog);
+    void SetAboutWindow(std::function<void(QWidget*)> window);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void createControls();
+    void createMenus();
+    void wireEvents();
+
+    // Life of the window
+    void Form_Load();
+    void Form_QueryUnload(bool& Cancel, bool userAsked);
+    void Form_Resize();
+
+    // Menus
+    void fMnuFILEload_Click();
+    void fMnuFILEsave_Click();
+    void fMnuFILEclose_Click();
+    void fMnuFILEexit_Click();
+    void fMnuEDITcapture_Click();
+    void fMnuEDIToption_Click();
+    void fMnuHELPabout_Click();
+
+    // Drops and the deferred load
+    void picBASE_OLEDragOver(QDragMoveEvent* event);
+    void picPICT_OLEDragOver(QDragMoveEvent* event);
+    void picBASE_OLEDragDrop(QDropEvent* event);
+    void picPICT_OLEDragDrop(QDropEvent* event);
+    void timDragDrop_Timer();
+
+    // Scrolling
+    void HscPicBASE_Change(int value);
+    void HscPicBASE_Scroll(int value);
+    void VscPicBASE_Change(int value);
+    void VscPicBASE_Scroll(int value);
+    void picPICT_Click();
+
+    // The road of one file, in order (frmMainViewLoad.cpp)
+    int RefuseUnfitFile(const QString& path, std::int64_t& size);
+    void SetSettingsForFile(const QString& path, std::int64_t size);
+    bool ConfirmSettings();
+    bool ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
+    bool RenderPicture();
+    void ShowPicture();
+    void ShowCaption();
+
+    struct SavedLook {
+        modBITMAPinfo::ViewSettings settings;
+        std::vector<modBITMAPinfo::RGBQUAD> palette;
+    };
+    static SavedLook SaveLook();
+    static void RestoreLook(const SavedLook& look);
+    void ReportNotDrawn(modBITMAPinfo::DecodeStatus status);
+    void SetPictureMenus(bool enabled);
+    void DoEvents();
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+
+    // Controls
+    QWidget* mClient = nullptr;
+    ViewportBox* picBASE = nullptr;
+    ImageBox* picPICT = nullptr;
+    QLabel* picIcon = nullptr;
+    toolkit::ScrollBar* HscPicBASE = nullptr;
+    toolkit::ScrollBar* VscPicBASE = nullptr;
+    toolkit::DeferredTimer* timDragDrop = nullptr;
+
+    QMenu* fMnuFILE = nullptr;
+    QAction* fMnuFILEload = nullptr;
+    QAction* fMnuFILEsave = nullptr;
+    QAction* fMnuFILEsprit01 = nullptr;
+    QAction* fMnuFILEclose = nullptr;
+    QAction* fMnuFILEsprit02 = nullptr;
+    QAction* fMnuFILEexit = nullptr;
+    QMenu* fMnuEDIT = nullptr;
+    QAction* fMnuEDITcapture = nullptr;
+    QAction* fMnuEDITsprit1 = nullptr;
+    QAction* fMnuEDITpaste = nullptr;
+    QAction* fMnuEDIToption = nullptr;
+    QMenu* fMnuHELP = nullptr;
+    QAction* fMnuHELPabout = nullptr;
+
+    // The file name of the one file dialog that open and save share: the save dialog borrows
+    // it and puts it back.
+    QString mDialogFileName;
+    QString mDialogDefaultExt;
+
+    std::int16_t mMargin = 0;
+    std::function<bool(QWidget*)> mRunOptMenu;
+    std::function<void(QWidget*)> mShowAbout;
+};
+
+}  // namespace rastel

@@ -1,0 +1,143 @@
+// Placing the viewport and the scroll bars, moving the picture, the keys, and redrawing
+// after the settings change.
+#include <algorithm>
+#include <climits>
+
+#include "toolkit/ScrollBar.h"
+#include "view/PictureBoxes.h"
+#include "view/frmMainView.h"
+
+namespace rastel {
+
+namespace {
+
+int Clamp32(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
+
+int Thickness(const QWidget* bar, bool vertical) {
+    if (bar->isHidden()) {
+        return 0;
+    }
+    return vertical ? bar->width() : bar->height();
+}
+
+// One step towards the minimum, stopping on it.
+void StepBack(toolkit::ScrollBar& bar, std::int64_t step) {
+    const std::int64_t pos = bar.value();
+    bar.setValue(pos - step > bar.Min() ? static_cast<int>(pos - step) : bar.Min());
+}
+
+void StepForward(toolkit::ScrollBar& bar, std::int64_t step) {
+    const std::int64_t pos = bar.value();
+    bar.setValue(pos + step < bar.Max() ? static_cast<int>(pos + step) : bar.Max());
+}
+
+}  // namespace
+
+// One pass; the horizontal bar looks at the vertical bar's visibility from before.
+void frmMainView::Form_Resize() {
+    if (isMinimized()) {
+        return;
+    }
+    const std::int64_t m = mMargin;
+    const int sw = ScaleWidth();
+    const int sh = ScaleHeight();
+    HscPicBASE->setVisible(Thickness(VscPicBASE, true) + 3 * m + picPICT->Width() >= sw);
+    VscPicBASE->setVisible(Thickness(HscPicBASE, false) + 3 * m + picPICT->Height() >= sh);
+    if (sw - Thickness(VscPicBASE, true) > 0) {
+        picBASE->resize(sw - Thickness(VscPicBASE, true), picBASE->height());
+    }
+    if (sh - Thickness(HscPicBASE, false) > 0) {
+        picBASE->resize(picBASE->width(), sh - Thickness(HscPicBASE, false));
+    }
+    const QRect vp = picBASE->geometry();
+
+    HscPicBASE->setGeometry(vp.left(), vp.top() + vp.height(), vp.width(), HscPicBASE->height());
+    HscPicBASE->SetMin(Clamp32(-m));
+    HscPicBASE->SetMax(Clamp32(3 * m + picPICT->Width() - vp.width()));
+    HscPicBASE->setEnabled(4 * m + picPICT->Width() > vp.width());
+
+    VscPicBASE->setGeometry(vp.left() + vp.width(), vp.top(), VscPicBASE->width(), vp.height());
+    VscPicBASE->SetMin(Clamp32(-m));
+    VscPicBASE->SetMax(Clamp32(3 * m + picPICT->Height() - vp.height()));
+    VscPicBASE->setEnabled(4 * m + picPICT->Height() > vp.height());
+
+    picPICT->Place();
+}
+
+void frmMainView::HscPicBASE_Change(int value) {
+    picPICT->SetLeft(-std::int64_t{value});
+}
+
+void frmMainView::HscPicBASE_Scroll(int value) {
+    picPICT->SetLeft(-std::int64_t{value});
+}
+
+void frmMainView::VscPicBASE_Change(int value) {
+    picPICT->SetTop(-std::int64_t{value});
+}
+
+void frmMainView::VscPicBASE_Scroll(int value) {
+    picPICT->SetTop(-std::int64_t{value});
+}
+
+void frmMainView::picPICT_Click() {
+    picBASE->setFocus();
+}
+
+void frmMainView::picBASE_KeyDown(int KeyCode, int Shift) {
+    std::int64_t step = (Shift & 1) ? 5 : 1;
+    if (Shift & 2) {
+        // The vertical bar's large change, for both directions.
+        step *= VscPicBASE->pageStep();
+    }
+    if (Shift & 4) {
+        step = (step * 3) * (step * 3);
+    }
+    switch (KeyCode) {
+        case Qt::Key_Up:
+            if (!VscPicBASE->isHidden()) {
+                StepBack(*VscPicBASE, step);
+            }
+            break;
+        case Qt::Key_Down:
+            if (!VscPicBASE->isHidden()) {
+                StepForward(*VscPicBASE, step);
+            }
+            break;
+        case Qt::Key_Left:
+            if (!HscPicBASE->isHidden()) {
+                StepBack(*HscPicBASE, step);
+            }
+            break;
+        case Qt::Key_Right:
+            if (!HscPicBASE->isHidden()) {
+                StepForward(*HscPicBASE, step);
+            }
+            break;
+        case Qt::Key_Home:
+            VscPicBASE->setValue(VscPicBASE->Min());
+            break;
+        case Qt::Key_End:
+            VscPicBASE->setValue(VscPicBASE->Max());
+            break;
+        default:
+            break;
+    }
+}
+
+// A refused redraw puts the settings and palette back, so they keep matching the picture.
+void frmMainView::fMnuEDIToption_Click() {
+    const SavedLook before = SaveLook();
+    if (!mRunOptMenu(this)) {
+        return;
+    }
+    if (!RenderPicture()) {
+        RestoreLook(before);
+        return;
+    }
+    Form_Resize();
+}
+
+}  // namespace rastel

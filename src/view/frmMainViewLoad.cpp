@@ -1,0 +1,288 @@
+// The road of one file: from a path to the picture on screen, one function per step in the
+// order they run, and the three ways a path gets here (open dialog, drop, command line).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+#include "image/PixelDecoder.h"
+#include "startup/modSTARTUP.h"
+#include "toolkit/DeferredTimer.h"
+#include "toolkit/ErrorReport.h"
+#include "toolkit/FolderTest.h"
+#include "toolkit/MessageBoxes.h"
+#include "view/PictureBoxes.h"
+#include "view/frmMainView.h"
+
+namespace rastel {
+
+std::vector<std::uint8_t> gRawData;
+
+namespace {
+
+using modBITMAPinfo::DecodeStatus;
+using modBITMAPinfo::gDib;
+using toolkit::MsgIcon;
+
+void FileError(QWidget* owner, const QString& text, int number) {
+    toolkit::MsgBox(owner, text, QStringLiteral("エラー%1: ファイル読み込み").arg(number),
+                    MsgIcon::Critical);
+}
+
+std::string NativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The local files of a drag, in order; empty when it carries no file list.
+QStringList DraggedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr || !data->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) {
+            return {};
+        }
+        files << url.toLocalFile();
+    }
+    return files;
+}
+
+}  // namespace
+
+int frmMainView::LoadBinary(const QString& path) {
+    std::int64_t size = 0;
+    if (const int refused = RefuseUnfitFile(path, size); refused != kLoadOk) {
+        return refused;
+    }
+    const SavedLook before = SaveLook();
+    try {
+        SetSettingsForFile(path, size);
+        if (!ConfirmSettings()) {
+            RestoreLook(before);
+            return kLoadCancelled;
+        }
+        std::vector<std::uint8_t> bytes;
+        if (!ReadWholeFile(path, bytes)) {
+            RestoreLook(before);
+            return kLoadUnreadable;
+        }
+        gRawData.swap(bytes);
+        if (!RenderPicture()) {
+            gRawData.swap(bytes);
+            RestoreLook(before);
+            return kLoadNotDrawn;
+        }
+    } catch (...) {
+        RestoreLook(before);
+        throw;
+    }
+    ShowPicture();
+    ShowCaption();
+    return kLoadOk;
+}
+
+// Folders, empty files and files too large to hold are refused before anything changes.
+int frmMainView::RefuseUnfitFile(const QString& path, std::int64_t& size) {
+    if (toolkit::FolderExists(path)) {
+        FileError(this, QStringLiteral("フォルダの展開はできません"), kLoadFolder);
+        return kLoadFolder;
+    }
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(NativePath(path), ec);
+    if (ec) {
+        throw LoadFailure(ec.value(), ec.message() + ": " + path.toStdString());
+    }
+    if (length < 1) {
+        FileError(this, QStringLiteral("ファイルサイズが0です"), kLoadEmpty);
+        return kLoadEmpty;
+    }
+    if (length >= static_cast<std::uintmax_t>(kFileSizeLimit)) {
+        FileError(this, QStringLiteral("ファイルが大きすぎます"), kLoadTooLarge);
+        return kLoadTooLarge;
+    }
+    size = static_cast<std::int64_t>(length);
+    return kLoadOk;
+}
+
+void frmMainView::SetSettingsForFile(const QString& path, std::int64_t size) {
+    auto& s = gDib.settings;
+    s.gFileName = path.toStdString();
+    DoEvents();
+    modBITMAPinfo::SetForNewFile(s, s.gFileName, size);
+}
+
+bool frmMainView::ConfirmSettings() {
+    return mRunOptMenu(this);
+}
+
+// All of the file or nothing: the bytes go to a new buffer that only replaces gRawData
+// once every byte has arrived.
+bool frmMainView::ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes) {
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = fd >= 0;
+    struct stat st {};
+    ok = ok && ::fstat(fd, &st) == 0 && st.st_size < kFileSizeLimit;
+    try {
+        if (ok) {
+            bytes.resize(static_cast<std::size_t>(st.st_size));
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = n > 0;  // 0: the file shrank under us
+        done += ok ? static_cast<std::size_t>(n) : 0;
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!ok) {
+        bytes.clear();
+        FileError(this, QStringLiteral("ファイルが読み出せませんでした"), 6);
+    }
+    return ok;
+}
+
+// Decodes gDib from gRawData and puts the picture into the image box at its magnified size.
+// False, with a message, when the settings give a picture that cannot be held; gDib and the
+// image box then keep the previous picture.
+bool frmMainView::RenderPicture() {
+    const auto& s = gDib.settings;
+    const DecodeStatus status =
+        modBITMAPinfo::DecodePixels(gDib, gRawData, s.gUseOffset ? s.gOffA : 0);
+    if (status != DecodeStatus::Ok) {
+        ReportNotDrawn(status);
+        return false;
+    }
+    const int magX = std::max(1, s.gMagX);
+    const int magY = std::max(1, s.gMagY);
+    picPICT->SetLeft(mMargin);
+    picPICT->SetTop(mMargin);
+    picPICT->SetSize(std::int64_t{gDib.bmiHeader.biWidth} * magX,
+                     std::int64_t{gDib.bmiHeader.biHeight} * magY);
+    picPICT->DrawPicture(magX, magY);
+    return true;
+}
+
+void frmMainView::ShowPicture() {
+    picPICT->SetVisible(true);
+    Form_Resize();
+}
+
+void frmMainView::ShowCaption() {
+    setWindowTitle(QStringLiteral("Rastel - ") + QString::fromStdString(gDib.settings.gFileName));
+}
+
+frmMainView::SavedLook frmMainView::SaveLook() {
+    return {gDib.settings, {std::begin(gDib.bmiColors), std::end(gDib.bmiColors)}};
+}
+
+void frmMainView::RestoreLook(const SavedLook& look) {
+    gDib.settings = look.settings;
+    std::copy(look.palette.begin(), look.palette.end(), std::begin(gDib.bmiColors));
+}
+
+void frmMainView::ReportNotDrawn(DecodeStatus status) {
+    const QString text = status == DecodeStatus::OutOfMemory
+                             ? QStringLiteral("メモリが足りないため画像を作れませんでした")
+                         : status == DecodeStatus::TooLarge
+                             ? QStringLiteral("画像が大きすぎるため表示できません")
+                             : QStringLiteral("画像の幅と高さが正しくありません");
+    toolkit::MsgBox(this, text, toolkit::kAppTitle, MsgIcon::Exclamation);
+}
+
+void frmMainView::fMnuFILEload_Click() {
+    toolkit::FileRequest request;
+    request.filter = QStringLiteral("すべてのファイル(*.*)|*.*");
+    request.fileName = mDialogFileName;
+    request.fileMustExist = true;
+    const std::optional<QString> chosen = toolkit::CurrentDialogs().File(this, request);
+    if (!chosen) {
+        return;
+    }
+    mDialogFileName = *chosen;
+    try {
+        if (LoadBinary(*chosen) == kLoadOk) {
+            SetPictureMenus(true);
+        }
+    } catch (const LoadFailure& failure) {
+        toolkit::ShowErrorReport(this, failure.number, QString::fromStdString(failure.what()));
+    }
+}
+
+void frmMainView::picBASE_OLEDragOver(QDragMoveEvent* event) {
+    const QStringList files = DraggedFiles(event->mimeData());
+    if (files.isEmpty() || toolkit::FolderExists(files.constFirst())) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void frmMainView::picPICT_OLEDragOver(QDragMoveEvent* event) {
+    picBASE_OLEDragOver(event);
+}
+
+// Only schedules the load: the dialog it opens must not hold up the program that dragged.
+void frmMainView::picBASE_OLEDragDrop(QDropEvent* event) {
+    const QStringList files = DraggedFiles(event->mimeData());
+    if (files.isEmpty() || toolkit::FolderExists(files.constFirst())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    DoEvents();
+    modSTARTUP::gCommandLine = files.constFirst();
+    timDragDrop->SetEnabled(true);
+}
+
+void frmMainView::picPICT_OLEDragDrop(QDropEvent* event) {
+    picBASE_OLEDragDrop(event);
+}
+
+void frmMainView::timDragDrop_Timer() {
+    try {
+        if (LoadBinary(modSTARTUP::gCommandLine) == kLoadOk) {
+            SetPictureMenus(true);
+            ShowCaption();
+        }
+    } catch (const LoadFailure& failure) {
+        toolkit::ShowErrorReport(this, failure.number, QString::fromStdString(failure.what()));
+    }
+    timDragDrop->SetEnabled(false);
+}
+
+void frmMainView::fMnuFILEclose_Click() {
+    if (toolkit::MsgBox(this, QStringLiteral("画像を消去しメモリをクリアします"),
+                        QStringLiteral("確認"), MsgIcon::Question, toolkit::MsgButtons::OkCancel,
+                        toolkit::MsgResult::Cancel) != toolkit::MsgResult::Ok) {
+        return;
+    }
+    modBITMAPinfo::ClearPicture(gDib);
+    fMnuFILEclose->setEnabled(false);
+    picPICT->ClearPicture();
+    picPICT->SetSize(1, 1);
+    picPICT->SetVisible(false);
+    Form_Resize();
+    picPICT->update();
+    SetPictureMenus(false);
+    setWindowTitle(QStringLiteral("Rastel"));
+}
+
+}  // namespace rastel
