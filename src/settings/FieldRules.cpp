@@ -1,21 +1,105 @@
 #include "settings/FieldRules.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
+#include <string>
 
 #include "image/modBITMAPinfo.h"
 
 namespace rastel::fieldRules {
-namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+std::int64_t PixelCount(std::int64_t fileSize, std::int32_t depth) {
+    return fileSize * modBITMAPinfo::PixelsPerByte(depth);
 }
+
+std::int64_t HeightForWidth(std::int64_t pixels, std::int64_t width) {
+    return pixels / width + (pixels % width != 0 ? 1 : 0);
+}
+
+namespace {
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t';
 }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// How many digits start at pos.
+std::size_t DigitRun(std::string_view s, std::size_t pos) {
+    std::size_t n = 0;
+    while (pos + n < s.size() && IsDigit(s[pos + n])) {
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    // Checked by hand first: from_chars would take "inf", "nan" and hexadecimal forms.
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    const std::size_t body = pos;
+    std::size_t digits = DigitRun(text, pos);
+    pos += digits;
+    if (pos < text.size() && text[pos] == '.') {
+        const std::size_t fraction = DigitRun(text, pos + 1);
+        digits += fraction;
+        pos += 1 + fraction;
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+        std::size_t e = pos + 1;
+        if (e < text.size() && (text[e] == '+' || text[e] == '-')) {
+            ++e;
+        }
+        const std::size_t exponent = DigitRun(text, e);
+        if (exponent == 0) {
+            return std::nullopt;
+        }
+        pos = e + exponent;
+    }
+    if (pos != text.size()) {
+        return std::nullopt;
+    }
+    // from_chars refuses a leading '+', so the sign is applied here.
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data() + body, text.data() + pos, value);
+    if (ec != std::errc() || end != text.data() + pos) {
+        return std::nullopt;  // out of the range of a double
+    }
+    return negative ? -value : value;
+}
+
+std::int64_t WholePart(double value) {
+    // Clamped: converting a double beyond the 64-bit range is undefined.
+    constexpr double kLimit = 9.2e18;
+    return static_cast<std::int64_t>(std::floor(std::clamp(value, -kLimit, kLimit)));
+}
+
+std::optional<int> ByteValue(std::string_view text) {
+    const std::optional<double> value = ParseNumber(text);
+    if (!value || *value < 0 || *value > 255) {
+        return std::nullopt;
+    }
+    return static_cast<int>(WholePart(*value));
+}
+
+namespace {
 
 // Doubles at or beyond 2^63 do not fit the 64-bit whole parts.
 constexpr double kInt64Bound = 9223372036854775808.0;
@@ -26,79 +110,8 @@ bool FitsInt64(double value) {
 
 }  // namespace
 
-std::int64_t PixelCount(std::int64_t fileSize, std::int32_t depth) {
-    return fileSize * modBITMAPinfo::PixelsPerByte(depth);
-}
-
-std::int64_t HeightForWidth(std::int64_t pixels, std::int64_t width) {
-    return pixels / width + (pixels % width != 0 ? 1 : 0);
-}
-
-std::optional<double> ParseNumber(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsSpace(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsSpace(text[end - 1])) {
-        --end;
-    }
-    const std::string_view body = text.substr(begin, end - begin);
-
-    // Check the whole grammar first: from_chars alone would accept "inf", "nan" and hex forms.
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < body.size() && (body[i] == '+' || body[i] == '-')) {
-        negative = body[i] == '-';
-        ++i;
-    }
-    const std::size_t mantissaBegin = i;
-    std::size_t digits = 0;
-    while (i < body.size() && IsDigit(body[i])) {
-        ++i, ++digits;
-    }
-    if (i < body.size() && body[i] == '.') {
-        ++i;
-        while (i < body.size() && IsDigit(body[i])) {
-            ++i, ++digits;
-        }
-    }
-    if (digits == 0) {
-        return std::nullopt;
-    }
-    bool negativeExponent = false;
-    if (i < body.size() && (body[i] == 'e' || body[i] == 'E')) {
-        ++i;
-        if (i < body.size() && (body[i] == '+' || body[i] == '-')) {
-            negativeExponent = body[i] == '-';
-            ++i;
-        }
-        std::size_t exponentDigits = 0;
-        while (i < body.size() && IsDigit(body[i])) {
-            ++i, ++exponentDigits;
-        }
-        if (exponentDigits == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != body.size()) {
-        return std::nullopt;
-    }
-
-    const std::string_view unsignedPart = body.substr(mantissaBegin);
-    double value = 0.0;
-    const auto [ptr, ec] =
-        std::from_chars(unsignedPart.data(), unsignedPart.data() + unsignedPart.size(), value);
-    if (ec == std::errc::result_out_of_range) {
-        value = negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
-    } else if (ec != std::errc() || ptr != unsignedPart.data() + unsignedPart.size()) {
-        return std::nullopt;
-    }
-    return negative ? -value : value;
-}
-
 std::string WholePartText(double value) {
-    return std::to_string(static_cast<std::int64_t>(std::floor(value)));
+    return std::to_string(WholePart(value));
 }
 
 Edit WidthEdit(std::string_view text, std::optional<std::int64_t> pixels) {
@@ -111,7 +124,7 @@ Edit WidthEdit(std::string_view text, std::optional<std::int64_t> pixels) {
     if (!value || !(*value >= 1.0) || std::floor(*value) > static_cast<double>(max)) {
         return {Edit::kPutBack};
     }
-    return {Edit::kAccept, static_cast<std::int64_t>(std::floor(*value))};
+    return {Edit::kAccept, WholePart(*value)};
 }
 
 Edit MagnificationEdit(std::string_view text) {
@@ -122,7 +135,7 @@ Edit MagnificationEdit(std::string_view text) {
     if (!value || !(*value >= kMinMagnification) || *value > kMaxMagnification) {
         return {Edit::kPutBack};
     }
-    return {Edit::kAccept, static_cast<std::int64_t>(std::floor(*value))};
+    return {Edit::kAccept, WholePart(*value)};
 }
 
 Edit OffsetEdit(std::string_view text) {
@@ -135,15 +148,15 @@ Edit OffsetEdit(std::string_view text) {
         !(std::abs(std::floor(*value)) < kOffsetLimit)) {
         return {Edit::kPutBack};
     }
-    return {Edit::kAccept, static_cast<std::int64_t>(std::floor(*value))};
+    return {Edit::kAccept, WholePart(*value)};
 }
 
 std::optional<std::int64_t> WidthOnLeave(std::string_view text) {
     const std::optional<double> value = ParseNumber(text);
-    if (!value || !FitsInt64(*value)) {
+    if (!value) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>(std::floor(*value));
+    return WholePart(*value);
 }
 
 std::optional<std::int64_t> MagnificationOnLeave(std::string_view text) {
@@ -151,7 +164,7 @@ std::optional<std::int64_t> MagnificationOnLeave(std::string_view text) {
     if (!value || *value > kMaxMagnification || !(*value > 0)) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>(std::floor(*value));
+    return WholePart(*value);
 }
 
 std::optional<std::int64_t> OffsetOnLeave(std::string_view text) {
@@ -159,7 +172,7 @@ std::optional<std::int64_t> OffsetOnLeave(std::string_view text) {
     if (!value || !(std::abs(*value) < kOffsetLimit)) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>(std::floor(*value));
+    return WholePart(*value);
 }
 
 std::string StepText(std::string_view text, std::string_view lastAccepted, int delta) {

@@ -21,13 +21,20 @@ std::int64_t PixelCount(std::int64_t fileSize, std::int32_t depth);
 // The fewest rows of width pixels that hold all pixels (width at least 1).
 std::int64_t HeightForWidth(std::int64_t pixels, std::int64_t width);
 
-// The value of a number in the usual notation: optional sign, digits, optional decimal point
-// and fraction, optional exponent, spaces around it. Nothing else is a number, "" included.
-// Exponents beyond the range of a double give an infinite value (or 0 for tiny ones).
+// A number field's text as a number, in the usual notation: surrounding spaces, an optional
+// sign, digits with an optional fraction, an optional exponent ("12", " -1.5 ", ".5", "1e2").
+// Anything else, hexadecimal and infinities included, is not a number.
 std::optional<double> ParseNumber(std::string_view text);
 inline bool IsNumeric(std::string_view text) {
     return ParseNumber(text).has_value();
 }
+
+// The whole part of a value: rounded down, so -1.5 gives -2 (clamped near the 64-bit limits).
+std::int64_t WholePart(double value);
+
+// A colour component or palette index field: a number from 0 to 255 gives its whole part;
+// anything else, the empty text included, gives nothing.
+std::optional<int> ByteValue(std::string_view text);
 
 // The value rounded down, written as the fields write numbers: plain digits, "-" for negatives.
 // Only for values that fit 64 bits.
