@@ -2,7 +2,9 @@
 
 namespace rastel::toolkit {
 
-AppVersion Version() { return {RASTEL_VERSION_MAJOR, RASTEL_VERSION_MINOR, RASTEL_VERSION_PATCH}; }
+AppVersion Version() {
+    return {RASTEL_VERSION_MAJOR, RASTEL_VERSION_MINOR, RASTEL_VERSION_PATCH};
+}
 
 QString VersionCaption() {
     const AppVersion v = Version();

@@ -2,13 +2,13 @@
 // unless the environment names a platform.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    rastel::toolkit::Application app(argc, argv);
     return RUN_ALL_TESTS();
 }
