@@ -23,8 +23,7 @@ bool EventTap::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut:
             emit lostFocus();
             break;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
+        case QEvent::MouseButtonPress: {  // Qt 6 sends a press for a double click's second one too
             const auto* mouse = static_cast<QMouseEvent*>(event);
             emit mouseDown(mouse->button(), mouse->modifiers(), mouse->position().toPoint());
             break;

@@ -6,11 +6,15 @@ namespace rastel::toolkit {
 
 namespace {
 const QString kMsGothic = QStringLiteral("ＭＳ ゴシック");
-}
+const QString kMsPGothic = QStringLiteral("ＭＳ Ｐゴシック");
+}  // namespace
 
 void InstallFontSubstitutions() {
     if (QFont::substitutes(kMsGothic).isEmpty()) {
         QFont::insertSubstitution(kMsGothic, QStringLiteral("IPAGothic"));
+    }
+    if (QFont::substitutes(kMsPGothic).isEmpty()) {
+        QFont::insertSubstitution(kMsPGothic, QStringLiteral("IPAPGothic"));
     }
 }
 
@@ -19,6 +23,11 @@ QFont MsGothic(int points) {
     QFont font(kMsGothic, points);
     font.setStyleHint(QFont::TypeWriter);
     return font;
+}
+
+QFont DialogFont() {
+    InstallFontSubstitutions();
+    return QFont(kMsPGothic, 9);
 }
 
 }  // namespace rastel::toolkit
