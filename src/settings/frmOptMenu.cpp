@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "image/PaletteBuilder.h"
+#include "palette/frmCLUT.h"
 #include "palette/modCLUT.h"
 #include "settings/FieldRules.h"
 #include "settings/OptMenuTexts.h"
@@ -92,10 +93,9 @@ QImage StripImage(const modBITMAPinfo::DibImage& strip) {
     return image;
 }
 
-// The palette editor belongs to its own window; the settings dialog only opens it.
 void RunPaletteEditor(QWidget* owner) {
-    // TODO: open the palette editor window once it exists.
-    (void)owner;
+    frmCLUT editor(owner);
+    editor.exec();
 }
 
 }  // namespace
@@ -218,7 +218,7 @@ void frmOptMenu::buildDepthAndOffsetFrames() {
     fraMENU[0] = new QGroupBox("単位（色数）", this);
     fraMENU[0]->setGeometry(Twips(240, 2400, 4095, 855));
     const char* depths[] = {"256色( 1 バイト) (&L)", "16色(1/2バイト) (&I)", "2色(1/8バイト) (&T)"};
-    const QRect depthRects[] = {{8, 15, 130, 18}, {138, 15, 130, 18}, {8, 35, 130, 18}};
+    const QRect depthRects[] = {{6, 15, 142, 18}, {6, 35, 136, 18}, {142, 35, 130, 18}};
     for (int i = 0; i < 3; ++i) {
         optCOLBIT[i] = new QRadioButton(depths[i], fraMENU[0]);
         optCOLBIT[i]->setObjectName(QString("optCOLBIT(%1)").arg(i));
@@ -229,7 +229,11 @@ void frmOptMenu::buildDepthAndOffsetFrames() {
     fraMENU[6]->setGeometry(Twips(4440, 2400, 1575, 1575));
     cbxOFFSET = new QCheckBox("オフセットを使う", fraMENU[6]);
     cbxOFFSET->setObjectName("cbxOFFSET");
-    cbxOFFSET->setGeometry(4, 16, 100, 18);
+    cbxOFFSET->setGeometry(3, 16, 101, 18);
+    // The caption is wider than the frame at the dialog's own size.
+    QFont small = cbxOFFSET->font();
+    small.setPixelSize(10);
+    cbxOFFSET->setFont(small);
     lblNOP[9] = MakeLabel(fraMENU[6], "開始位置(&A)", QRect(6, 38, 90, 14));
     tbxOFFa = MakeField(fraMENU[6], "tbxOFFa", "0", QRect(6, 53, 92, 20));
     lblNOP[10] = MakeLabel(fraMENU[6], "終了位置(&Z)", QRect(6, 76, 90, 14));
@@ -274,9 +278,9 @@ void frmOptMenu::buildPaletteFrame() {
                               "アース(&E)", "ライブラリ(&Q)", "カスタム(&C)"};
     // Row one reads grey, binary, thermo, rainbow, earth; library and custom start rows two and
     // three.
-    const QRect rects[] = {{8, 47, 62, 18},   {152, 47, 78, 18}, {70, 47, 82, 18},
-                           {230, 47, 56, 18}, {286, 47, 84, 18}, {8, 66, 100, 18},
-                           {8, 87, 92, 18}};
+    const QRect rects[] = {{8, 47, 62, 18},   {156, 47, 74, 18}, {70, 47, 86, 18},
+                           {230, 47, 50, 18}, {280, 47, 80, 18}, {8, 66, 100, 18},
+                           {8, 87, 88, 18}};
     for (int i = 0; i < 7; ++i) {
         optPALCOLOR[i] = new QRadioButton(captions[i], frame);
         optPALCOLOR[i]->setObjectName(QString("optPALCOLOR(%1)").arg(i));
@@ -291,10 +295,10 @@ void frmOptMenu::buildPaletteFrame() {
     cmbCLUT->setEnabled(false);
     cmdPALcustom = new QPushButton("← 色の設定(&T)...", frame);
     cmdPALcustom->setObjectName("cmdPALcustom");
-    cmdPALcustom->setGeometry(104, 85, 126, 22);
+    cmdPALcustom->setGeometry(98, 85, 118, 22);
     cmdLIBedit = new QPushButton("↑ ライブラリ編集(&E)...", frame);
     cmdLIBedit->setObjectName("cmdLIBedit");
-    cmdLIBedit->setGeometry(234, 85, 144, 22);
+    cmdLIBedit->setGeometry(220, 85, 158, 22);
     cmdLIBedit->setEnabled(false);
     lblPALtips = MakeLabel(frame, "", QRect(8, 108, 370, 14));
     lblPALtips->setObjectName("lblPALtips");

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "image/modBITMAPinfo.h"
+#include "palette/frmCLUT.h"
 #include "palette/modCLUT.h"
 
 namespace rastel {
@@ -429,29 +430,59 @@ TEST_F(OptMenu, OkRefusesAFieldWithoutANumber) {
     EXPECT_EQ(gDib.settings, before);
 }
 
-// Runs the caller protocol over an owner window; act plays the user once the dialog is up.
+// Plays the user in the next modal window of type W once it is shown and active. Polls rather
+// than waits: the settings dialog lets pending events run while it loads, which would start a
+// waiting callback before the dialog is even shown.
+template <class W>
+class WhenShown {
+  public:
+    explicit WhenShown(std::function<void(W*)> act) : act_(std::move(act)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { Try(); });
+        poll_.start(10);
+    }
+
+  private:
+    void Try() {
+        auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible() || !window->isActiveWindow()) {
+            return;
+        }
+        poll_.stop();
+        act_(window);
+        // Whatever happened, never leave the test waiting on an open window.
+        if (window->isVisible()) {
+            ADD_FAILURE() << "the window is still open";
+            window->done(QDialog::Rejected);
+        }
+    }
+
+    std::function<void(W*)> act_;
+    QTimer poll_;
+};
+
+// Runs the caller protocol over an owner window, with act playing the user.
 bool RunWith(const std::function<void(frmOptMenu*)>& act) {
     QWidget owner;
     owner.resize(600, 500);
     owner.show();
-    // Polls rather than waits: the dialog lets pending events run while it loads, which would
-    // start a waiting callback before the dialog is even shown.
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<frmOptMenu*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible() || !dialog->isActiveWindow()) {
-            return;
-        }
-        poll.stop();
-        act(dialog);
-        // Whatever happened, never leave the test waiting on an open dialog.
-        if (dialog->isVisible()) {
-            ADD_FAILURE() << "the dialog is still open";
-            dialog->done(QDialog::Rejected);
-        }
-    });
-    poll.start(10);
+    WhenShown<frmOptMenu> user(act);
     return RunOptMenu(&owner);
+}
+
+TEST_F(OptMenu, StripIsRedrawnWhenThePaletteEditorCloses) {
+    gDib.settings.gPalColor = modBITMAPinfo::kPalCustom;
+    Open();
+    auto* strip = Get<QLabel>("picPALGRAD");
+    EXPECT_EQ(strip->pixmap().toImage().pixel(3, 0), qRgb(0, 0, 0));
+    WhenShown<frmCLUT> user([](frmCLUT* editor) {
+        modCLUT::gCustomPal.colors[3] = {10, 20, 30, 0};
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdEXIT"), Qt::LeftButton);
+    });
+    QTest::mouseClick(Get<QPushButton>("cmdPALcustom"), Qt::LeftButton);
+    EXPECT_EQ(strip->pixmap().toImage().pixel(3, 0), qRgb(30, 20, 10));
+    EXPECT_TRUE(dialog->isVisible());
+    // gDib itself gets the custom colours only on OK.
+    EXPECT_EQ(gDib.bmiColors[3], (modBITMAPinfo::RGBQUAD{}));
 }
 
 TEST_F(OptMenu, CallerProtocolReturnsTheEditsOnOk) {
