@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
+  xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
   # fuzzing and sanitizers with clang
   clang libclang-rt-dev
 )

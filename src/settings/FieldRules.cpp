@@ -99,4 +99,96 @@ std::optional<int> ByteValue(std::string_view text) {
     return static_cast<int>(WholePart(*value));
 }
 
+namespace {
+
+// Doubles at or beyond 2^63 do not fit the 64-bit whole parts.
+constexpr double kInt64Bound = 9223372036854775808.0;
+
+bool FitsInt64(double value) {
+    return value > -kInt64Bound && value < kInt64Bound;
+}
+
+}  // namespace
+
+std::string WholePartText(double value) {
+    return std::to_string(WholePart(value));
+}
+
+Edit WidthEdit(std::string_view text, std::optional<std::int64_t> pixels) {
+    if (text.empty()) {
+        return {Edit::kLeave};
+    }
+    const std::optional<double> value = ParseNumber(text);
+    const std::int64_t max = pixels ? std::min(*pixels, kMaxWidth) : kMaxWidth;
+    // Below 1 the whole part would be 0 or negative; above max it is too wide.
+    if (!value || !(*value >= 1.0) || std::floor(*value) > static_cast<double>(max)) {
+        return {Edit::kPutBack};
+    }
+    return {Edit::kAccept, WholePart(*value)};
+}
+
+Edit MagnificationEdit(std::string_view text) {
+    if (text.empty()) {
+        return {Edit::kLeave};
+    }
+    const std::optional<double> value = ParseNumber(text);
+    if (!value || !(*value >= kMinMagnification) || *value > kMaxMagnification) {
+        return {Edit::kPutBack};
+    }
+    return {Edit::kAccept, WholePart(*value)};
+}
+
+Edit OffsetEdit(std::string_view text) {
+    if (text.empty()) {
+        return {Edit::kLeave};
+    }
+    const std::optional<double> value = ParseNumber(text);
+    // Rounding down can carry a negative value just inside the limit onto it.
+    if (!value || !(std::abs(*value) < kOffsetLimit) ||
+        !(std::abs(std::floor(*value)) < kOffsetLimit)) {
+        return {Edit::kPutBack};
+    }
+    return {Edit::kAccept, WholePart(*value)};
+}
+
+std::optional<std::int64_t> WidthOnLeave(std::string_view text) {
+    const std::optional<double> value = ParseNumber(text);
+    if (!value) {
+        return std::nullopt;
+    }
+    return WholePart(*value);
+}
+
+std::optional<std::int64_t> MagnificationOnLeave(std::string_view text) {
+    const std::optional<double> value = ParseNumber(text);
+    if (!value || *value > kMaxMagnification || !(*value > 0)) {
+        return std::nullopt;
+    }
+    return WholePart(*value);
+}
+
+std::optional<std::int64_t> OffsetOnLeave(std::string_view text) {
+    const std::optional<double> value = ParseNumber(text);
+    if (!value || !(std::abs(*value) < kOffsetLimit)) {
+        return std::nullopt;
+    }
+    return WholePart(*value);
+}
+
+std::string StepText(std::string_view text, std::string_view lastAccepted, int delta) {
+    std::optional<double> base = ParseNumber(text);
+    if (!base) {
+        base = ParseNumber(lastAccepted);
+    }
+    const double next = base.value_or(0.0) + delta;
+    if (next == std::floor(next) && FitsInt64(next)) {
+        return std::to_string(static_cast<std::int64_t>(next));
+    }
+    // A fraction or a huge number: written so that the field's rules read it back and refuse it
+    // or round it down.
+    char buffer[64];
+    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, next);
+    return ec == std::errc() ? std::string(buffer, ptr) : std::string();
+}
+
 }  // namespace rastel::fieldRules

@@ -3,9 +3,16 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace rastel::fieldRules {
+
+// Widths, magnifications and offsets the fields accept.
+constexpr std::int64_t kMaxWidth = 2147483647;  // the bitmap header holds the width in 32 bits
+constexpr std::int64_t kMinMagnification = 1;
+constexpr std::int64_t kMaxMagnification = 8;
+constexpr std::int64_t kOffsetLimit = 2130706431;  // offsets stay strictly inside +-this
 
 // The pixels a file of fileSize bytes holds at a depth (0 for an unknown depth).
 // 64-bit: a 2 GB file at 2 colours has over 17 billion.
@@ -18,6 +25,9 @@ std::int64_t HeightForWidth(std::int64_t pixels, std::int64_t width);
 // sign, digits with an optional fraction, an optional exponent ("12", " -1.5 ", ".5", "1e2").
 // Anything else, hexadecimal and infinities included, is not a number.
 std::optional<double> ParseNumber(std::string_view text);
+inline bool IsNumeric(std::string_view text) {
+    return ParseNumber(text).has_value();
+}
 
 // The whole part of a value: rounded down, so -1.5 gives -2 (clamped near the 64-bit limits).
 std::int64_t WholePart(double value);
@@ -25,5 +35,36 @@ std::int64_t WholePart(double value);
 // A colour component or palette index field: a number from 0 to 255 gives its whole part;
 // anything else, the empty text included, gives nothing.
 std::optional<int> ByteValue(std::string_view text);
+
+// The value rounded down, written as the fields write numbers: plain digits, "-" for negatives.
+// Only for values that fit 64 bits.
+std::string WholePartText(double value);
+
+// What a field does with a text just typed into it.
+struct Edit {
+    enum Kind {
+        kLeave,    // keep the text as it is (empty while typing)
+        kPutBack,  // undo: the last accepted text comes back
+        kAccept,   // the whole part of the text is the field's new value
+    };
+    Kind kind;
+    std::int64_t value = 0;  // for kAccept
+};
+
+// A width: from 1 up to the pixel count at the current depth, and never beyond kMaxWidth.
+// pixels is empty while no depth is chosen yet; then only kMaxWidth bounds it.
+Edit WidthEdit(std::string_view text, std::optional<std::int64_t> pixels);
+Edit MagnificationEdit(std::string_view text);
+Edit OffsetEdit(std::string_view text);
+
+// Leaving a field: the value to write back, or nothing when the field must keep the focus.
+// A width field is only checked for being a number: its range was enforced while typing.
+std::optional<std::int64_t> WidthOnLeave(std::string_view text);
+std::optional<std::int64_t> MagnificationOnLeave(std::string_view text);
+std::optional<std::int64_t> OffsetOnLeave(std::string_view text);
+
+// Up and Down: one more or one less than the field's number, or than its last accepted text
+// when the field holds no number. The field's own rules then accept or undo the result.
+std::string StepText(std::string_view text, std::string_view lastAccepted, int delta);
 
 }  // namespace rastel::fieldRules

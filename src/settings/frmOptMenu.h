@@ -1,12 +1,151 @@
-// The settings dialog, as its callers see it.
+// The settings dialog: how the loaded file becomes a picture (depth, order, palette, width,
+// magnification, offset). It edits its own controls and writes gDib's settings only on OK.
 #pragma once
 
-class QWidget;
+#include <QDialog>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "image/modBITMAPinfo.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
 
 namespace rastel {
 
-// A fresh dialog, Cancel enabled, modal over owner; returns optOKCancel (true: OK pressed and
-// gDib's settings and palette hold the edits).
+class frmOptMenu : public QDialog {
+    Q_OBJECT
+  public:
+    // Builds the controls and runs the load sequence; the dialog is not shown yet.
+    explicit frmOptMenu(QWidget* owner = nullptr);
+
+    // True only when the dialog was closed with OK; read by the caller after it has closed.
+    bool optOKCancel = false;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+  private:
+    friend bool RunOptMenu(QWidget* owner);
+
+    enum class UnloadMode { ControlMenu, Code };
+
+    void buildControls();
+    void buildSizeFrames();
+    void buildDepthAndOffsetFrames();
+    void buildPaletteFrame();
+    void setTabOrder();
+    void wireEvents();
+
+    // handlers: the window
+    void Form_Load();
+    void Form_QueryUnload(bool& cancel, UnloadMode mode);
+    void Form_MouseMove();
+    void cmdOK_Click();
+    void cmdCANCEL_Click();
+
+    // handlers: size, magnification and offset fields
+    void optWIDHGT_Click(int index);
+    void tbxWIDTH_Change();
+    void tbxWIDTH_KeyDown(int key);
+    void tbxWIDTH_Validate(bool* cancel);
+    void tbxHEIGHT_Change();
+    void tbxMagX_Change();
+    void tbxMagX_KeyDown(int key);
+    void tbxMagX_Validate(bool* cancel);
+    void tbxMagX_GotFocus();
+    void tbxMagY_Change();
+    void tbxMagY_KeyDown(int key);
+    void tbxMagY_Validate(bool* cancel);
+    void tbxMagY_GotFocus();
+    void tbxOFFa_Change();
+    void tbxOFFa_KeyDown(int key);
+    void tbxOFFa_Validate(bool* cancel);
+    void tbxOFFa_GotFocus();
+    void cbxSynXY_Click();
+    void cbxSynXY_GotFocus();
+    void cbxSynXY_MouseMove();
+    void cbxOFFSET_Click();
+    void cbxOFFSET_GotFocus();
+
+    // handlers: depth, order, palette and tips
+    void optCOLBIT_Click(int index);
+    void optCOLBIT_GotFocus(int index);
+    void cmbPICARRAY_GotFocus();
+    void optPALCOLOR_Click(int index);
+    void optPALCOLOR_GotFocus(int index);
+    void cmdPALcustom_Click();
+    void cmdPALcustom_GotFocus();
+    void cmdOK_GotFocus();
+    void cmdOK_MouseMove();
+    void cmdCANCEL_GotFocus();
+    void cmdCANCEL_MouseMove();
+    void fraMENU_MouseMove(int index);
+
+    // shared by the handlers
+    std::optional<std::int32_t> selectedDepth() const;
+    std::optional<std::int64_t> pixelCount() const;
+    void putBackSize();
+    void magnificationChange(QLineEdit* field);
+    void magnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel);
+    void stepField(QLineEdit* field, int key);
+    void drawPaletteStrip();
+    void showTip(const QString& text);
+    QLineEdit* firstUnacceptableField() const;
+    void unload();
+
+    // Top of the window.
+    std::array<QLabel*, 11> lblNOP{};  // 2 and 3 do not exist
+    QLineEdit* tbxFILENAME = nullptr;
+    QLineEdit* tbxFILESIZE = nullptr;
+
+    std::array<QGroupBox*, 7> fraMENU{};
+
+    // Width and height.
+    QLineEdit* tbxWIDTH = nullptr;
+    QLineEdit* tbxHEIGHT = nullptr;
+    std::array<QRadioButton*, 2> optWIDHGT{};
+
+    // Magnification.
+    QLineEdit* tbxMagX = nullptr;
+    QLineEdit* tbxMagY = nullptr;
+    QCheckBox* cbxSynXY = nullptr;
+
+    // Depth, order and offset.
+    std::array<QRadioButton*, 3> optCOLBIT{};
+    QComboBox* cmbPICARRAY = nullptr;
+    QCheckBox* cbxOFFSET = nullptr;
+    QLineEdit* tbxOFFa = nullptr;
+    QLineEdit* tbxOFFz = nullptr;
+
+    // Palette.
+    std::array<QRadioButton*, 7> optPALCOLOR{};
+    QLabel* picPALGRAD = nullptr;
+    QLabel* lblMIN = nullptr;
+    QLabel* lblMAX = nullptr;
+    QLabel* lblPALtips = nullptr;
+    QPushButton* cmdPALcustom = nullptr;
+    QPushButton* cmdLIBedit = nullptr;
+    QComboBox* cmbCLUT = nullptr;
+
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCANCEL = nullptr;
+    QPushButton* cmdSETdef = nullptr;
+    QLabel* lblALLtips = nullptr;
+
+    modBITMAPinfo::DibImage mPaletteStrip;
+    bool mUnloadingByCode = false;
+};
+
+// Runs the dialog as both callers do: a fresh instance, Cancel enabled, modal over owner.
+// True when OK was pressed; gDib's settings and palette then hold the edits.
 bool RunOptMenu(QWidget* owner);
 
 }  // namespace rastel

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+
 namespace rastel::fieldRules {
 namespace {
 
@@ -26,6 +27,136 @@ TEST(FieldRules, PixelCountIs64Bit) {
     EXPECT_EQ(PixelCount(2130706431, 1), 4261412862);
     EXPECT_EQ(HeightForWidth(17045651448, 1), 17045651448);
     EXPECT_EQ(PixelCount(10, 3), 0);
+}
+
+TEST(FieldRules, WholePartTextRoundsDown) {
+    const std::pair<double, const char*> cases[] = {
+        {12.7, "12"}, {2.9, "2"}, {-1.5, "-2"}, {1.5, "1"}, {-5, "-5"}, {0.5, "0"}, {-0.5, "-1"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(WholePartText(value), text) << value;
+    }
+}
+
+// Renders an edit verdict so that the tables read as the fields behave.
+std::string Show(Edit e) {
+    switch (e.kind) {
+        case Edit::kLeave:
+            return "leave";
+        case Edit::kPutBack:
+            return "put back";
+        case Edit::kAccept:
+            return std::to_string(e.value);
+    }
+    return "?";
+}
+
+TEST(FieldRules, WidthAcceptsOneUpToThePixelCount) {
+    struct Case {
+        const char* text;
+        std::optional<std::int64_t> pixels;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"", 1000, "leave"},
+        {"1000", 1000, "1000"},
+        {"1001", 1000, "put back"},
+        {"7", 1000, "7"},
+        {"12.7", 1000, "12"},
+        {"1000.9", 1000, "1000"},
+        {"1", 1000, "1"},
+        {"0", 1000, "put back"},
+        {"0.5", 1000, "put back"},
+        {"-5", 1000, "put back"},
+        {"abc", 1000, "put back"},
+        {"1e3", 1000, "1000"},
+        {"1e999", 1000, "put back"},
+        {"150", std::nullopt, "150"},
+        {"2147483647", std::nullopt, "2147483647"},
+        {"2147483648", std::nullopt, "put back"},
+        // A 2 GB file at 2 colours: the 32-bit header width is the bound, not P.
+        {"2147483647", 17045651448, "2147483647"},
+        {"2147483648", 17045651448, "put back"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Show(WidthEdit(c.text, c.pixels)), c.result) << '"' << c.text << '"';
+    }
+}
+
+TEST(FieldRules, MagnificationAcceptsOneToEight) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "leave"},       {"1", "1"},        {"8", "8"},        {"2.9", "2"},
+        {"8.5", "put back"}, {"9", "put back"}, {"0", "put back"}, {"0.5", "put back"},
+        {"-1", "put back"},  {"x", "put back"}, {" 3 ", "3"},
+    };
+    for (const auto& [text, result] : cases) {
+        EXPECT_EQ(Show(MagnificationEdit(text)), result) << '"' << text << '"';
+    }
+}
+
+TEST(FieldRules, OffsetStaysInsideTheLimit) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "leave"},
+        {"0", "0"},
+        {"-5", "-5"},
+        {"1.5", "1"},
+        {"-1.5", "-2"},
+        {"2130706430", "2130706430"},
+        {"-2130706430", "-2130706430"},
+        {"2130706430.9", "2130706430"},
+        {"2130706431", "put back"},
+        {"-2130706431", "put back"},
+        {"-2130706430.5", "put back"},  // rounds down onto the limit
+        {"1e999", "put back"},
+        {"-", "put back"},
+        {"x", "put back"},
+    };
+    for (const auto& [text, result] : cases) {
+        EXPECT_EQ(Show(OffsetEdit(text)), result) << '"' << text << '"';
+    }
+}
+
+TEST(FieldRules, LeavingAFieldNeedsANumberInRange) {
+    EXPECT_EQ(WidthOnLeave("128"), 128);
+    EXPECT_EQ(WidthOnLeave(""), std::nullopt);
+    EXPECT_EQ(WidthOnLeave("x"), std::nullopt);
+
+    EXPECT_EQ(MagnificationOnLeave("3"), 3);
+    EXPECT_EQ(MagnificationOnLeave("2.9"), 2);
+    EXPECT_EQ(MagnificationOnLeave("9"), std::nullopt);
+    EXPECT_EQ(MagnificationOnLeave("0"), std::nullopt);
+    EXPECT_EQ(MagnificationOnLeave(""), std::nullopt);
+
+    EXPECT_EQ(OffsetOnLeave("-1.5"), -2);
+    EXPECT_EQ(OffsetOnLeave("2130706430"), 2130706430);
+    EXPECT_EQ(OffsetOnLeave("2130706431"), std::nullopt);
+    EXPECT_EQ(OffsetOnLeave("-"), std::nullopt);
+    EXPECT_EQ(OffsetOnLeave(""), std::nullopt);
+}
+
+TEST(FieldRules, StepsFromTheTextOrTheLastAcceptedValue) {
+    struct Case {
+        const char* text;
+        const char* last;
+        int delta;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"8", "8", +1, "9"},     {"1", "1", -1, "0"},
+        {"", "5", +1, "6"},      {"", "5", -1, "4"},
+        {"x", "-3", -1, "-4"},   {"2.5", "2", +1, "3.5"},
+        {"-1", "-1", +1, "0"},   {"", "", +1, "1"},
+        {"1e999", "1", +1, "2"}, {"2130706430", "0", +1, "2130706431"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StepText(c.text, c.last, c.delta), c.result)
+            << '"' << c.text << "\" from \"" << c.last << "\" by " << c.delta;
+    }
+    // Whatever a step writes, the field's rules still refuse what is out of range.
+    EXPECT_EQ(MagnificationEdit(StepText("8", "8", +1)).kind, Edit::kPutBack);
+    EXPECT_EQ(MagnificationEdit(StepText("1", "1", -1)).kind, Edit::kPutBack);
+    EXPECT_EQ(OffsetEdit(StepText("2130706430", "0", +1)).kind, Edit::kPutBack);
+    EXPECT_EQ(OffsetEdit(StepText("-2130706430", "0", -1)).kind, Edit::kPutBack);
 }
 
 }  // namespace

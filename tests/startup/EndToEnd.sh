@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The real program under a virtual X server: started on a file, its window is grabbed and
-# the picture in it must match, pixel for pixel, the BMP the renderer writes for that file.
+# The real program under a virtual X server, driven by key presses: started on a file, OK in
+# the settings dialog, its window grabbed; then the magnifications set to 3 through the
+# Options command and grabbed again. Each grab must contain, pixel for pixel, the BMP that
+# the renderer writes for that file (scaled up three times for the second).
 # Usage: EndToEnd.sh RASTEL RASTEL_RENDER
 set -euo pipefail
 rastel=$1
@@ -10,32 +12,61 @@ trap 'rm -rf "$work"' EXIT
 
 # 1000 bytes: a 128 x 8 picture at the default settings.
 head -c 1000 "$render" >"$work/sample.bin"
-"$render" -o "$work/expected.bmp" "$work/sample.bin"
+"$render" -o "$work/expected1.bmp" "$work/sample.bin"
+convert "$work/expected1.bmp" -scale 300% "$work/expected3.png"
 
 cat >"$work/session.sh" <<INNER
 #!/usr/bin/env bash
 set -euo pipefail
+# The id of the first window whose name is \$1, waiting for it to appear.
+window() {
+  for _ in \$(seq 1 600); do
+    id=\$(xdotool search --name "^\$1\\\$" 2>/dev/null | head -n1 || true)
+    [ -n "\$id" ] && { echo "\$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window named \$1" >&2
+  return 1
+}
+keys() {  # to the window with the focus
+  sleep 0.5
+  xdotool key --delay 100 "\$@"
+}
 "$rastel" "$work/sample.bin" &
 pid=\$!
-id=""
-for _ in \$(seq 1 600); do
-  id=\$(xwininfo -root -tree 2>/dev/null | grep -F '"Rastel - $work/sample.bin"' | awk '{print \$1}' | head -n1 || true)
-  [ -n "\$id" ] && break
-  sleep 0.1
-done
-[ -n "\$id" ] || { echo "the window never showed the file"; kill \$pid; exit 1; }
+trap 'kill \$pid 2>/dev/null || true' EXIT
+
+dialog=\$(window "描写色とサイズ")
+xdotool windowfocus --sync "\$dialog"
+keys Return
+main=\$(window "Rastel - $work/sample.bin")
 sleep 1  # let the first paint land
-import -window "\$id" "$work/window.png"
-kill \$pid
+import -window "\$main" "$work/window1.png"
+
+# Room for the picture three times as large, so it needs no scrolling.
+xdotool windowsize --sync "\$main" 640 400
+xdotool windowfocus --sync "\$main"
+keys alt+o
+dialog=\$(window "描写色とサイズ")
+xdotool windowfocus --sync "\$dialog"
+keys alt+x ctrl+a 3 alt+y ctrl+a 3 Return
+sleep 1.5
+import -window "\$main" "$work/window3.png"
 INNER
 chmod +x "$work/session.sh"
 xvfb-run -a -s "-screen 0 800x600x24" "$work/session.sh"
 
 # Where the picture sits in the window depends on the menu bar; search for it.
-result=$(compare -metric AE -subimage-search "$work/window.png" "$work/expected.bmp" \
-  null: 2>&1 || true)
-echo "compare: $result"
-case "$result" in
-  "0 "*) exit 0 ;;
-  *) echo "the drawn picture differs from the exported one"; exit 1 ;;
-esac
+status=0
+for m in 1 3; do
+  expected="$work/expected$m.png"
+  [ $m = 1 ] && expected="$work/expected1.bmp"
+  result=$(compare -metric AE -subimage-search "$work/window$m.png" "$expected" null: 2>&1 ||
+    true)
+  echo "magnification $m: compare says $result"
+  case "$result" in
+    "0 "*) ;;
+    *) echo "the drawn picture at magnification $m differs from the exported one"; status=1 ;;
+  esac
+done
+exit $status

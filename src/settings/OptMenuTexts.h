@@ -1,0 +1,28 @@
+// The texts of the settings dialog that depend on the depth and palette chosen, and its tips.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace rastel::optMenuTexts {
+
+// The pixel orders a depth offers, in list order (the list index is the stored order).
+std::vector<std::string_view> OrderItems(std::int32_t depth);
+
+// The first and last palette index of a depth, in hexadecimal, shown under the strip's ends.
+std::string_view MinIndexText(std::int32_t depth);
+std::string_view MaxIndexText(std::int32_t depth);
+
+// What a palette looks like at a depth; empty for the palettes that do not exist yet.
+std::string_view PaletteDescription(std::int32_t choice, std::int32_t depth);
+
+// The tip line: tips 0..6 belong to the frames of the same index, the others to single controls.
+constexpr int kTipCount = 7;
+std::string_view Tip(int index);  // empty outside 0..6
+inline constexpr std::string_view kDefaultTip = "画像生成の設定です(ここにTipsを表示します)。";
+inline constexpr std::string_view kSynXYTip = "引き伸ばしの縦横倍率を一致させます";
+inline constexpr std::string_view kOKTip = "この設定で画像を生成します";
+inline constexpr std::string_view kCancelTip = "設定を破棄して表示ウインドウに戻ります";
+
+}  // namespace rastel::optMenuTexts
