@@ -20,9 +20,6 @@ frmAbout1::frmAbout1(QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmAbout1"));
     setWindowIcon(about::WindowIcon());
-    // The splash comes and goes before the main window is shown; its closing must not count
-    // as the last window of the program closing.
-    setAttribute(Qt::WA_QuitOnClose, false);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);

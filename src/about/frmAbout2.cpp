@@ -40,7 +40,6 @@ frmAbout2::frmAbout2(QWidget* owner)
     setWindowTitle(QStringLiteral("Rastelについて..."));
     setWindowIcon(about::WindowIcon());
     setModal(true);
-    setAttribute(Qt::WA_QuitOnClose, false);
     QFont font = this->font();
     font.setPointSize(9);
     setFont(font);
