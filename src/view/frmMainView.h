@@ -166,6 +166,9 @@ class frmMainView : public QMainWindow {
     std::function<bool(QWidget*)> mRunOptMenu;
     std::function<void(QWidget*)> mShowAbout;
     std::int64_t mPictureBudget;
+    // Pixels per step of each scroll bar (see BarUnit).
+    std::int64_t mUnitH = 1;
+    std::int64_t mUnitV = 1;
 };
 
 }  // namespace rastel

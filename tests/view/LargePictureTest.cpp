@@ -229,5 +229,32 @@ TEST_F(LargePictureTest, CancellingALongDecodeLeavesThePreviousPicture) {
     EXPECT_EQ(gDib.bmiHeader.biWidth, 128);
 }
 
+TEST_F(LargePictureTest, APictureTallerThanAScrollBarCountsCanStillBeScrolledToItsEnd) {
+    // 2^33 rows of one pixel, eight screen pixels each: far beyond what a bar counts.
+    edit = [](auto& s) {
+        s.gColBit = modBITMAPinfo::kDepth2;
+        s.gPicWidth = 1;
+        s.gPicHeight = std::int64_t{1} << 33;
+        s.gMagX = 8;
+        s.gMagY = 8;
+    };
+    std::vector<std::uint8_t> bytes(1000, 0);
+    bytes[999] = 0x01;  // the last pixel of the file is 1
+    OpenThroughMenu(WriteFile("a", bytes));
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(Picture()->Height(), std::int64_t{8} << 33);
+    QTest::keyClick(Viewport(), Qt::Key_End);
+    // The bottom edge of the picture is in view.
+    EXPECT_LE(Picture()->Top() + Picture()->Height(), Viewport()->height());
+    EXPECT_GT(Picture()->Top() + Picture()->Height(), 0);
+    // The file's last pixel, 8000 rows down, can be reached too.
+    VBar()->setValue(0);
+    const std::int64_t unit = Picture()->Height() / VBar()->maximum();
+    VBar()->setValue(static_cast<int>(7999 * 8 / unit));
+    const std::int64_t row = (-Picture()->Top()) / 8;
+    EXPECT_LE(row, 7999);
+    EXPECT_GT(row + Viewport()->height() / 8, 7999);
+}
+
 }  // namespace
 }  // namespace rastel::testing
