@@ -1,6 +1,7 @@
 // The main window on large files, offscreen: the cost of one painted frame, the time from the
 // settings dialog's OK to the first painted picture, and the memory the picture takes.
 // Ratios are printed as counters: paint vs_small (large file's frame / small file's frame),
+// vs_fill8m (large file's frame / the frame of an 8 MiB file that fills the viewport too),
 // first paint vs_read (OK to first paint / reading the file from the page cache),
 // peak_MiB and limit_MiB (peak growth of the resident set / what it may reach).
 // Files go to $RASTEL_BENCH_DIR (default /tmp/rastel-bench); they are kept for later runs.
@@ -168,11 +169,20 @@ void BM_PaintFrame(benchmark::State& state) {
     const int mag = static_cast<int>(state.range(1));
     const fs::path small = RandomFile("in1k.bin", 1024);
     const fs::path large = RandomFile("in2g.bin", kLargest);
+    // A 1 KiB file cannot fill the viewport; an 8 MiB one at width 4096 does, so it tells the
+    // cost of the frame itself apart from the cost of the file's size.
+    const fs::path filling = RandomFile("in8m.bin", 8 << 20);
     double smallTime = 0;
+    double fillTime = 0;
     {
         Viewer v(small, depth, 32, mag);
         FrameSeconds(v, 20);
         smallTime = FrameSeconds(v, 200);
+    }
+    {
+        Viewer v(filling, depth, 4096, mag);
+        FrameSeconds(v, 20);
+        fillTime = FrameSeconds(v, 200);
     }
     Viewer v(large, depth, 4096, mag);
     FrameSeconds(v, 20);
@@ -190,6 +200,8 @@ void BM_PaintFrame(benchmark::State& state) {
     state.counters["small_ms"] = smallTime * 1e3;
     state.counters["large_ms"] = total / frames * 1e3;
     state.counters["vs_small"] = total / frames / smallTime;
+    state.counters["fill8m_ms"] = fillTime * 1e3;
+    state.counters["vs_fill8m"] = total / frames / fillTime;
     state.counters["held"] = v.window->findChild<ImageBox*>("picPICT")->Rows().FromRecord();
 }
 
