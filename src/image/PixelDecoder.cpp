@@ -181,6 +181,11 @@ void FillHeader(BITMAPINFOHEADER& h, std::int64_t width, std::int64_t height) {
 }
 
 DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset) {
+    return DecodePixels(image, data, offset, {});
+}
+
+DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
+                          const DecodeProgress& progress) {
     const ViewSettings& s = image.settings;
     if (PixelsPerByte(s.gColBit) == 0) {
         return DecodeStatus::Ok;  // an unknown depth decodes nothing at all
@@ -201,8 +206,17 @@ DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset) {
     } catch (const std::length_error&) {
         return DecodeStatus::OutOfMemory;
     }
-    DecodeRows(layout, data, 0, layout.height, bits.data() + (layout.height - 1) * stride,
-               -static_cast<std::ptrdiff_t>(stride));
+    // Bands of a few MiB, so that a caller showing progress hears from us often enough.
+    constexpr std::int64_t kBandBytes = std::int64_t{8} << 20;
+    const std::int64_t band = std::max<std::int64_t>(1, kBandBytes / stride);
+    for (std::int64_t y0 = 0; y0 < layout.height; y0 += band) {
+        if (progress && !progress(y0, layout.height)) {
+            return DecodeStatus::Cancelled;
+        }
+        const std::int64_t y1 = std::min(layout.height, y0 + band);
+        DecodeRows(layout, data, y0, y1, bits.data() + (layout.height - 1 - y0) * stride,
+                   -static_cast<std::ptrdiff_t>(stride));
+    }
 
     FillHeader(image.bmiHeader, layout.width, layout.height);
     image.bits = std::move(bits);

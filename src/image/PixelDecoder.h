@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "image/modBITMAPinfo.h"
@@ -43,6 +44,7 @@ enum class DecodeStatus {
     BadSize,      // width or height below 1
     TooLarge,     // width, height or pixel bytes beyond what a BMP header holds
     OutOfMemory,  // the pixel array could not be allocated
+    Cancelled,    // the progress callback asked to stop
 };
 
 // The limits of the BMP header: 32-bit signed width and height, and a file size
@@ -56,5 +58,11 @@ void FillHeader(BITMAPINFOHEADER& header, std::int64_t width, std::int64_t heigh
 // Rebuilds the header and pixel array of image from data. On any status but Ok the image is
 // left exactly as it was, so the caller can keep showing the previous picture.
 DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset);
+
+// The same, calling progress between bands of rows with the rows done so far; when it returns
+// false the decode stops with Cancelled and the image is left as it was.
+using DecodeProgress = std::function<bool(std::int64_t rowsDone, std::int64_t rows)>;
+DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
+                          const DecodeProgress& progress);
 
 }  // namespace rastel::modBITMAPinfo

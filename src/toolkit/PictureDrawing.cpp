@@ -1,5 +1,6 @@
 #include "toolkit/PictureDrawing.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstring>
@@ -11,6 +12,13 @@ using modBITMAPinfo::DibImage;
 
 QImage ExpandIndexed(const DibImage& image, int magX, int magY, std::int64_t x0, std::int64_t y0,
                      int width, int height) {
+    modBITMAPinfo::PictureRows rows;
+    rows.ShowRecord(image);
+    return ExpandIndexed(rows, image.bmiColors, magX, magY, x0, y0, width, height);
+}
+
+QImage ExpandIndexed(modBITMAPinfo::PictureRows& rows, const modBITMAPinfo::Palette& palette,
+                     int magX, int magY, std::int64_t x0, std::int64_t y0, int width, int height) {
     if (width <= 0 || height <= 0) {
         return {};
     }
@@ -19,29 +27,36 @@ QImage ExpandIndexed(const DibImage& image, int magX, int magY, std::int64_t x0,
         return out;
     }
     out.fill(Qt::black);
-    const std::int64_t w = image.bmiHeader.biWidth;
-    const std::int64_t h = image.bmiHeader.biHeight;
-    const std::int64_t stride = modBITMAPinfo::RowStride(w);
-    if (magX < 1 || magY < 1 || w < 1 || h < 1 ||
-        static_cast<std::int64_t>(image.bits.size()) < stride * h) {
+    const std::int64_t w = rows.Width();
+    const std::int64_t h = rows.Height();
+    if (magX < 1 || magY < 1 || w < 1 || h < 1) {
+        return out;
+    }
+    // The picture columns and rows in view, clipped to the picture.
+    auto first = [](std::int64_t pos, int mag) { return pos >= 0 ? pos / mag : 0; };
+    const std::int64_t px0 = first(x0, magX);
+    const std::int64_t py0 = first(y0, magY);
+    const std::int64_t px1 = std::min(w, (x0 + width + magX - 1) / magX);
+    const std::int64_t py1 = std::min(h, (y0 + height + magY - 1) / magY);
+    if (px0 >= px1 || py0 >= py1 || !rows.Prepare(px0, py0, px1, py1)) {
         return out;
     }
     // The palette stores blue, green, red; the fourth byte is not alpha.
     std::array<QRgb, modBITMAPinfo::kPaletteSize> colours;
     for (int i = 0; i < modBITMAPinfo::kPaletteSize; ++i) {
-        const auto& e = image.bmiColors[i];
+        const auto& e = palette[i];
         colours[i] = qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue);
     }
-    // Which picture column each output column shows; -1 outside the picture.
-    std::vector<std::int64_t> column(static_cast<std::size_t>(width));
+    // Which prepared column each output column shows; -1 outside the picture.
+    std::vector<std::int32_t> column(static_cast<std::size_t>(width));
     for (int c = 0; c < width; ++c) {
         const std::int64_t px = (x0 + c) >= 0 ? (x0 + c) / magX : -1;
-        column[c] = px < w ? px : -1;
+        column[c] = px >= px0 && px < px1 ? static_cast<std::int32_t>(px - px0) : -1;
     }
     std::int64_t lastRow = -1;
     for (int r = 0; r < height; ++r) {
         const std::int64_t py = (y0 + r) >= 0 ? (y0 + r) / magY : -1;
-        if (py < 0 || py >= h) {
+        if (py < py0 || py >= py1) {
             continue;
         }
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(r));
@@ -50,7 +65,7 @@ QImage ExpandIndexed(const DibImage& image, int magX, int magY, std::int64_t x0,
             std::memcpy(line, out.constScanLine(r - 1), static_cast<std::size_t>(width) * 4);
             continue;
         }
-        const std::uint8_t* src = image.bits.data() + (h - 1 - py) * stride;
+        const std::uint8_t* src = rows.Row(py, px0);
         for (int c = 0; c < width; ++c) {
             if (column[c] >= 0) {
                 line[c] = colours[src[column[c]]];

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <cstdint>
 
+#include "image/PictureRows.h"
 #include "image/modBITMAPinfo.h"
 
 namespace rastel::toolkit {
@@ -16,6 +17,10 @@ namespace rastel::toolkit {
 // A null image when width x height cannot be held.
 QImage ExpandIndexed(const modBITMAPinfo::DibImage& image, int magX, int magY, std::int64_t x0,
                      std::int64_t y0, int width, int height);
+
+// The same for a picture held either way; only the rows and columns in view are asked for.
+QImage ExpandIndexed(modBITMAPinfo::PictureRows& rows, const modBITMAPinfo::Palette& palette,
+                     int magX, int magY, std::int64_t x0, std::int64_t y0, int width, int height);
 
 // True when the whole magnified picture fits one image of at most maxBytes pixel bytes.
 bool FitsOneImage(std::int64_t width, std::int64_t height,

@@ -69,12 +69,22 @@ void ImageBox::SetVisible(bool visible) {
 }
 
 void ImageBox::DrawPicture(int magX, int magY) {
+    rows_.ShowRecord(modBITMAPinfo::gDib);
+    magX_ = magX;
+    magY_ = magY;
+    update();
+}
+
+void ImageBox::DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
+                            int magX, int magY) {
+    rows_.ShowBytes(layout, data);
     magX_ = magX;
     magY_ = magY;
     update();
 }
 
 void ImageBox::ClearPicture() {
+    rows_.Clear();
     magX_ = 0;
     magY_ = 0;
     update();
@@ -84,8 +94,15 @@ QImage ImageBox::Drawn() const {
     if (!HasPicture() || !toolkit::FitsOneImage(width_, height_)) {
         return {};
     }
-    return toolkit::ExpandIndexed(modBITMAPinfo::gDib, magX_, magY_, 0, 0, static_cast<int>(width_),
-                                  static_cast<int>(height_));
+    // Rows of its own, so that decoding the whole picture leaves the view's rows be.
+    modBITMAPinfo::PictureRows rows;
+    if (rows_.FromRecord()) {
+        rows.ShowRecord(modBITMAPinfo::gDib);
+    } else {
+        rows.ShowBytes(rows_.Layout(), rows_.Data());
+    }
+    return toolkit::ExpandIndexed(rows, modBITMAPinfo::gDib.bmiColors, magX_, magY_, 0, 0,
+                                  static_cast<int>(width_), static_cast<int>(height_));
 }
 
 void ImageBox::Place() {
@@ -119,8 +136,8 @@ void ImageBox::paintEvent(QPaintEvent* event) {
     const std::int64_t x0 = x() - left_;
     const std::int64_t y0 = y() - top_;
     painter.drawImage(r.topLeft(),
-                      toolkit::ExpandIndexed(modBITMAPinfo::gDib, magX_, magY_, x0 + r.x(),
-                                             y0 + r.y(), r.width(), r.height()));
+                      toolkit::ExpandIndexed(rows_, modBITMAPinfo::gDib.bmiColors, magX_, magY_,
+                                             x0 + r.x(), y0 + r.y(), r.width(), r.height()));
 }
 
 void ImageBox::mousePressEvent(QMouseEvent* event) {

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "image/PictureRows.h"
+
 class QDragMoveEvent;
 class QDropEvent;
 
@@ -33,7 +35,8 @@ class ViewportBox : public QWidget {
 
 // The image box is a rectangle of the viewport that may be far larger than any widget, so it
 // keeps its place and size as 64-bit numbers and the widget covers only the part in view.
-// It paints that part straight from gDib at the magnifications of the last drawing.
+// It paints that part from gDib, or from the file's bytes decoded around the view when the
+// picture is too large to hold, at the magnifications of the last drawing.
 class ImageBox : public QWidget {
     Q_OBJECT
 
@@ -52,7 +55,12 @@ class ImageBox : public QWidget {
 
     // Shows gDib at these magnifications from now on; ClearPicture shows nothing.
     void DrawPicture(int magX, int magY);
+    // Shows the picture that layout makes of data, decoding only what comes into view; data
+    // must stay as it is until the next drawing or clearing.
+    void DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
+                      int magX, int magY);
     void ClearPicture();
+    const modBITMAPinfo::PictureRows& Rows() const { return rows_; }
     bool HasPicture() const { return magX_ > 0; }
     int MagX() const { return magX_; }
     int MagY() const { return magY_; }
@@ -81,6 +89,7 @@ class ImageBox : public QWidget {
     std::int64_t width_ = 1;
     std::int64_t height_ = 1;
     bool visible_ = false;
+    modBITMAPinfo::PictureRows rows_;
     int magX_ = 0;  // 0: no picture
     int magY_ = 0;
     bool pressed_ = false;

@@ -1,6 +1,8 @@
 // The window itself: controls, menus, events, and its load and close.
 #include "view/frmMainView.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -29,6 +31,16 @@ namespace {
 
 constexpr int kBarThickness = 17;
 
+// A quarter of the memory: the file's bytes and the rest of the system need room too.
+std::int64_t DefaultPictureBudget() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) {
+        return std::int64_t{1} << 30;
+    }
+    return std::int64_t{pages} * pageSize / 4;
+}
+
 void ShowAboutWindow([[maybe_unused]] QWidget* owner) {
 #ifdef RASTEL_HAVE_ABOUT
     frmAbout2 about(owner);
@@ -39,7 +51,10 @@ void ShowAboutWindow([[maybe_unused]] QWidget* owner) {
 }  // namespace
 
 frmMainView::frmMainView(QWidget* parent)
-    : QMainWindow(parent), mRunOptMenu(RunOptMenu), mShowAbout(ShowAboutWindow) {
+    : QMainWindow(parent),
+      mRunOptMenu(RunOptMenu),
+      mShowAbout(ShowAboutWindow),
+      mPictureBudget(DefaultPictureBudget()) {
     setObjectName(QStringLiteral("frmMainView"));
     setWindowTitle(QStringLiteral("Rastel version x.xx"));
     createControls();

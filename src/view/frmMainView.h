@@ -51,6 +51,10 @@ class frmMainView : public QMainWindow {
     static constexpr int kLoadNotDrawn = 11;  // the settings give a picture nobody can hold
     // Files of this many bytes or more are refused.
     static constexpr std::int64_t kFileSizeLimit = 0x7F000000;
+    // Reads of more bytes than this show their progress; so do decodes of more pixel bytes
+    // than kDecodeProgressBytes, once they have lasted a moment.
+    static constexpr std::int64_t kReadProgressBytes = std::int64_t{64} << 20;
+    static constexpr std::int64_t kDecodeProgressBytes = std::int64_t{32} << 20;
 
     explicit frmMainView(QWidget* parent = nullptr);
     ~frmMainView() override;
@@ -66,6 +70,9 @@ class frmMainView : public QMainWindow {
     // The settings dialog (true: OK) and the about window; tests put their own in.
     void SetOptionsDialog(std::function<bool(QWidget*)> dialog);
     void SetAboutWindow(std::function<void(QWidget*)> window);
+    // Pictures whose pixel array would take this many bytes or more are decoded only where
+    // they are shown. A fixed share of the memory unless a test sets its own.
+    void SetPictureBudget(std::int64_t bytes) { mPictureBudget = bytes; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,8 +115,9 @@ class frmMainView : public QMainWindow {
     int RefuseUnfitFile(const QString& path, std::int64_t& size);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
-    bool ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
+    int ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
     bool RenderPicture();
+    modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
     void ShowCaption();
 
@@ -157,6 +165,10 @@ class frmMainView : public QMainWindow {
     std::int16_t mMargin = 0;
     std::function<bool(QWidget*)> mRunOptMenu;
     std::function<void(QWidget*)> mShowAbout;
+    std::int64_t mPictureBudget;
+    // Pixels per step of each scroll bar (see BarUnit).
+    std::int64_t mUnitH = 1;
+    std::int64_t mUnitV = 1;
 };
 
 }  // namespace rastel

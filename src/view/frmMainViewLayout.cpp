@@ -22,6 +22,13 @@ int Thickness(const QWidget* bar, bool vertical) {
     return vertical ? bar->width() : bar->height();
 }
 
+// Pixels per scroll-bar step: 1 unless the range would not fit the bar's int, as for a
+// picture of billions of rows, which then moves in coarser steps but stays reachable.
+std::int64_t BarUnit(std::int64_t range) {
+    constexpr std::int64_t kMaxRange = INT_MAX / 2;
+    return range <= kMaxRange ? 1 : (range + kMaxRange - 1) / kMaxRange;
+}
+
 // One step towards the minimum, stopping on it.
 void StepBack(toolkit::ScrollBar& bar, std::int64_t step) {
     const std::int64_t pos = bar.value();
@@ -54,32 +61,36 @@ void frmMainView::Form_Resize() {
     const QRect vp = picBASE->geometry();
 
     HscPicBASE->setGeometry(vp.left(), vp.top() + vp.height(), vp.width(), HscPicBASE->height());
-    HscPicBASE->SetMin(Clamp32(-m));
-    HscPicBASE->SetMax(Clamp32(3 * m + picPICT->Width() - vp.width()));
+    const std::int64_t maxH = 3 * m + picPICT->Width() - vp.width();
+    mUnitH = BarUnit(maxH);
+    HscPicBASE->SetMin(Clamp32(-m / mUnitH));
+    HscPicBASE->SetMax(Clamp32((maxH + mUnitH - 1) / mUnitH));
     HscPicBASE->setEnabled(4 * m + picPICT->Width() > vp.width());
 
     VscPicBASE->setGeometry(vp.left() + vp.width(), vp.top(), VscPicBASE->width(), vp.height());
-    VscPicBASE->SetMin(Clamp32(-m));
-    VscPicBASE->SetMax(Clamp32(3 * m + picPICT->Height() - vp.height()));
+    const std::int64_t maxV = 3 * m + picPICT->Height() - vp.height();
+    mUnitV = BarUnit(maxV);
+    VscPicBASE->SetMin(Clamp32(-m / mUnitV));
+    VscPicBASE->SetMax(Clamp32((maxV + mUnitV - 1) / mUnitV));
     VscPicBASE->setEnabled(4 * m + picPICT->Height() > vp.height());
 
     picPICT->Place();
 }
 
 void frmMainView::HscPicBASE_Change(int value) {
-    picPICT->SetLeft(-std::int64_t{value});
+    picPICT->SetLeft(-value * mUnitH);
 }
 
 void frmMainView::HscPicBASE_Scroll(int value) {
-    picPICT->SetLeft(-std::int64_t{value});
+    picPICT->SetLeft(-value * mUnitH);
 }
 
 void frmMainView::VscPicBASE_Change(int value) {
-    picPICT->SetTop(-std::int64_t{value});
+    picPICT->SetTop(-value * mUnitV);
 }
 
 void frmMainView::VscPicBASE_Scroll(int value) {
-    picPICT->SetTop(-std::int64_t{value});
+    picPICT->SetTop(-value * mUnitV);
 }
 
 void frmMainView::picPICT_Click() {

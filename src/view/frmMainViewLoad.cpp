@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <system_error>
 
@@ -20,6 +21,7 @@
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/ErrorReport.h"
 #include "toolkit/FolderTest.h"
+#include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
@@ -73,9 +75,9 @@ int frmMainView::LoadBinary(const QString& path) {
             return kLoadCancelled;
         }
         std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes)) {
+        if (const int read = ReadWholeFile(path, bytes); read != kLoadOk) {
             RestoreLook(before);
-            return kLoadUnreadable;
+            return read;
         }
         gRawData.swap(bytes);
         if (!RenderPicture()) {
@@ -127,8 +129,9 @@ bool frmMainView::ConfirmSettings() {
 }
 
 // All of the file or nothing: the bytes go to a new buffer that only replaces gRawData
-// once every byte has arrived.
-bool frmMainView::ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes) {
+// once every byte has arrived. A large file is read in pieces under a progress dialog whose
+// Cancel gives up the read (kLoadCancelled) without a message.
+int frmMainView::ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes) {
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     bool ok = fd >= 0;
     struct stat st {};
@@ -140,43 +143,95 @@ bool frmMainView::ReadWholeFile(const QString& path, std::vector<std::uint8_t>& 
     } catch (const std::bad_alloc&) {
         ok = false;
     }
+    std::unique_ptr<toolkit::LongWork> progress;
+    if (ok && static_cast<std::int64_t>(bytes.size()) > kReadProgressBytes) {
+        progress = std::make_unique<toolkit::LongWork>(
+            this, QStringLiteral("ファイルを読み込んでいます..."),
+            static_cast<std::int64_t>(bytes.size()), true);
+    }
+    bool cancelled = false;
+    constexpr std::size_t kPiece = std::size_t{16} << 20;
     for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::read(fd, bytes.data() + done, std::min(kPiece, bytes.size() - done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
         ok = n > 0;  // 0: the file shrank under us
         done += ok ? static_cast<std::size_t>(n) : 0;
+        if (ok && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
+            ok = false;
+            cancelled = true;
+        }
     }
+    progress.reset();
     if (fd >= 0) {
         ::close(fd);
     }
     if (!ok) {
-        bytes.clear();
+        std::vector<std::uint8_t>().swap(bytes);
+        if (cancelled) {
+            return kLoadCancelled;
+        }
         FileError(this, QStringLiteral("ファイルが読み出せませんでした"), 6);
+        return kLoadUnreadable;
     }
-    return ok;
+    return kLoadOk;
 }
 
 // Decodes gDib from gRawData and puts the picture into the image box at its magnified size.
-// False, with a message, when the settings give a picture that cannot be held; gDib and the
-// image box then keep the previous picture.
+// A picture whose pixels would not fit the memory budget, or a BMP header, is not decoded
+// whole: the image box decodes the rows it shows from gRawData, and gDib gives up its pixels.
+// False when the decode was cancelled or the settings give no picture; gDib and the image box
+// then keep the previous picture.
 bool frmMainView::RenderPicture() {
     const auto& s = gDib.settings;
-    const DecodeStatus status =
-        modBITMAPinfo::DecodePixels(gDib, gRawData, s.gUseOffset ? s.gOffA : 0);
-    if (status != DecodeStatus::Ok) {
-        ReportNotDrawn(status);
+    const std::int64_t offset = s.gUseOffset ? s.gOffA : 0;
+    const modBITMAPinfo::DecodeLayout layout = modBITMAPinfo::DecodeLayout::From(s, offset);
+    if (modBITMAPinfo::PixelsPerByte(s.gColBit) != 0 && (layout.width < 1 || layout.height < 1)) {
+        ReportNotDrawn(DecodeStatus::BadSize);
+        return false;
+    }
+    const bool describable =
+        modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height) == DecodeStatus::Ok;
+    DecodeStatus status = DecodeStatus::TooLarge;
+    if (describable && layout.stride() * layout.height < mPictureBudget) {
+        status = DecodeWhole(offset);
+    }
+    if (status == DecodeStatus::Cancelled) {
         return false;
     }
     const int magX = std::max(1, s.gMagX);
     const int magY = std::max(1, s.gMagY);
+    const std::int64_t width = status == DecodeStatus::Ok ? gDib.bmiHeader.biWidth : layout.width;
+    const std::int64_t height =
+        status == DecodeStatus::Ok ? gDib.bmiHeader.biHeight : layout.height;
     picPICT->SetLeft(mMargin);
     picPICT->SetTop(mMargin);
-    picPICT->SetSize(std::int64_t{gDib.bmiHeader.biWidth} * magX,
-                     std::int64_t{gDib.bmiHeader.biHeight} * magY);
-    picPICT->DrawPicture(magX, magY);
+    picPICT->SetSize(width * magX, height * magY);
+    if (status == DecodeStatus::Ok) {
+        picPICT->DrawPicture(magX, magY);
+    } else {
+        std::vector<std::uint8_t>().swap(gDib.bits);
+        if (describable) {
+            modBITMAPinfo::FillHeader(gDib.bmiHeader, layout.width, layout.height);
+        }
+        picPICT->DrawOnDemand(layout, gRawData, magX, magY);
+    }
     return true;
+}
+
+// The whole decode, under a progress dialog that shows when it lasts more than a moment.
+DecodeStatus frmMainView::DecodeWhole(std::int64_t offset) {
+    const auto& s = gDib.settings;
+    std::unique_ptr<toolkit::LongWork> progress;
+    if (modBITMAPinfo::RowStride(s.gPicWidth) * s.gPicHeight > kDecodeProgressBytes) {
+        progress = std::make_unique<toolkit::LongWork>(
+            this, QStringLiteral("画像を作成しています..."), s.gPicHeight, false);
+    }
+    return modBITMAPinfo::DecodePixels(gDib, gRawData, offset,
+                                       [&progress](std::int64_t done, std::int64_t) {
+                                           return !progress || progress->Advance(done);
+                                       });
 }
 
 void frmMainView::ShowPicture() {

@@ -101,12 +101,12 @@ TEST_F(MainViewTest, SettingsThatGiveAnImpossiblePictureAreReportedAndUndone) {
     const auto settings = gDib.settings;
     const auto bits = gDib.bits;
     edit = [](auto& s) {
-        s.gPicWidth = 0x7FFFFFFF;
+        s.gPicWidth = 0;
         s.gPicHeight = 2;
     };
     Action("fMnuEDIToption")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "画像が大きすぎるため表示できません");
+    EXPECT_EQ(dialogs.messages[0].text, "画像の幅と高さが正しくありません");
     EXPECT_EQ(gDib.settings, settings);
     EXPECT_EQ(gDib.bits, bits);
     EXPECT_EQ(Picture()->Width(), 128);

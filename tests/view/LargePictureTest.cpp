@@ -1,0 +1,260 @@
+// Pictures beyond the memory budget, long reads and decodes under a progress dialog.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+
+#include "image/BmpFile.h"
+#include "toolkit/LongWork.h"
+#include "view/MainViewFixture.h"
+
+namespace rastel::testing {
+namespace {
+
+std::vector<std::uint8_t> ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray all = file.readAll();
+    return {all.begin(), all.end()};
+}
+
+// Records every progress step and cancels the work whose label matches cancelWhen.
+struct ProbeLog {
+    struct Step {
+        QString label;
+        std::int64_t done, total;
+        bool shown;
+    };
+    ProbeLog() {
+        previous = toolkit::SetLongWorkProbe(
+            [this](const QString& label, std::int64_t done, std::int64_t total, bool shown) {
+                steps.push_back({label, done, total, shown});
+                return !cancelWhen.isEmpty() && label == cancelWhen;
+            });
+    }
+    ~ProbeLog() { toolkit::SetLongWorkProbe(previous); }
+    bool Saw(const QString& label) const {
+        return std::any_of(steps.begin(), steps.end(),
+                           [&](const Step& s) { return s.label == label; });
+    }
+    std::vector<Step> steps;
+    QString cancelWhen;
+    toolkit::LongWorkProbe previous;
+};
+
+const QString kReading = QStringLiteral("ファイルを読み込んでいます...");
+const QString kDecoding = QStringLiteral("画像を作成しています...");
+
+class LargePictureTest : public MainViewTest {
+  protected:
+    // What the viewport shows of the picture, scrolled to (h, v).
+    QImage Shown(int h, int v) {
+        HBar()->setValue(h);
+        VBar()->setValue(v);
+        return Viewport()->grab().toImage();
+    }
+
+    // A file whose picture the settings make, opened once held whole and once over budget.
+    void OpenBothWays(const std::vector<std::uint8_t>& bytes,
+                      const std::function<void(modBITMAPinfo::ViewSettings&)>& settings) {
+        edit = settings;
+        path = WriteFile("a.bin", bytes);
+        OpenThroughMenu(path);
+        ASSERT_TRUE(Picture()->Rows().FromRecord());
+    }
+
+    QString path;
+};
+
+TEST_F(LargePictureTest, APictureOverTheBudgetPaintsTheSamePixelsAsAHeldOne) {
+    window->resize(300, 200);
+    const auto bytes = Pattern(50000);
+    for (const int depth : {0, 1, 2}) {
+        OpenBothWays(bytes, [depth](auto& s) {
+            s.gColBit = depth;
+            s.gArray16 = 2;
+            s.gPicWidth = 333;
+            s.gPicHeight = 50000 * modBITMAPinfo::PixelsPerByte(depth) / 333 + 1;
+            s.gMagX = 3;
+            s.gMagY = 2;
+            s.gUseOffset = true;
+            s.gOffA = -77;
+            s.gPalColor = modBITMAPinfo::kPalRainbow;
+        });
+        std::vector<QImage> held;
+        for (const auto& [h, v] :
+             {std::pair{0, 0}, {500, 40}, {HBar()->maximum(), 1000}, {17, VBar()->maximum()}}) {
+            held.push_back(Shown(h, v));
+        }
+        const auto heldFile = modBITMAPinfo::BmpFileBytes(gDib);
+
+        window->SetPictureBudget(1000);
+        OpenThroughMenu(path);
+        ASSERT_FALSE(Picture()->Rows().FromRecord()) << depth;
+        EXPECT_TRUE(gDib.bits.empty());  // the held pixels were given up
+        int i = 0;
+        for (const auto& [h, v] :
+             {std::pair{0, 0}, {500, 40}, {HBar()->maximum(), 1000}, {17, VBar()->maximum()}}) {
+            ASSERT_EQ(Shown(h, v), held[i++]) << "depth " << depth << " at " << h << "," << v;
+        }
+
+        // The export streams it, byte for byte as the held picture's export.
+        const QString target = dir.filePath("out.bmp");
+        dialogs.fileAnswers.push_back(target);
+        Action("fMnuFILEsave")->trigger();
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(ReadAll(target), heldFile) << depth;
+        window->SetPictureBudget(std::int64_t{1} << 40);
+    }
+}
+
+TEST_F(LargePictureTest, ScrollingOverBudgetDecodesOnlyAroundTheView) {
+    window->resize(300, 200);
+    window->SetPictureBudget(1000);
+    edit = [](auto& s) {
+        s.gPicWidth = 100;
+        s.gPicHeight = 2000;
+    };
+    OpenThroughMenu(WriteFile("a", Pattern(200000)));
+    Shown(0, 0);
+    const std::int64_t first = Picture()->Rows().DecodedPixels();
+    EXPECT_GT(first, 0);
+    EXPECT_LT(first, 100 * 1000);
+    QTest::keyClick(Viewport(), Qt::Key_Down);
+    Viewport()->grab();
+    EXPECT_EQ(Picture()->Rows().DecodedPixels(), first);
+}
+
+TEST_F(LargePictureTest, APictureNoBmpCanDescribeIsShownButNotExported) {
+    OpenThroughMenu(WriteFile("a", Pattern(1000)));
+    edit = [](auto& s) {
+        s.gPicWidth = 0x7FFFFFFF;
+        s.gPicHeight = 2;
+    };
+    Action("fMnuEDIToption")->trigger();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Picture()->Width(), 0x7FFFFFFF);
+    EXPECT_EQ(Picture()->Height(), 2);
+    const QImage shown = Viewport()->grab().toImage();
+    const auto& e = gDib.bmiColors[Pattern(1000)[5]];
+    EXPECT_EQ(shown.pixel(2 + 5, 2) & 0xFFFFFF, qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue) & 0xFFFFFF);
+
+    Action("fMnuFILEsave")->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "画像が大きすぎるためBMPファイルに書き出せません");
+    EXPECT_EQ(dialogs.messages[0].title, "rastel");
+    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(dialogs.files.size(), 1u);  // only the open dialog: no name was asked for
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+
+    Action("fMnuEDITcapture")->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, "画像が大きすぎるためクリップボードにコピーできません");
+}
+
+TEST_F(LargePictureTest, CaptureOfAPictureOverBudgetCopiesItAsDrawn) {
+    edit = [](auto& s) {
+        s.gMagX = 2;
+        s.gMagY = 3;
+    };
+    window->SetPictureBudget(100);
+    OpenThroughMenu(WriteFile("a", Pattern(1000)));
+    ASSERT_FALSE(Picture()->Rows().FromRecord());
+    Action("fMnuEDITcapture")->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(copied.size(), QSize(256, 24));
+    const auto& e = gDib.bmiColors[Pattern(1000)[7 * 128 + 100]];
+    EXPECT_EQ(copied.pixel(201, 22) & 0xFFFFFF, qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue) & 0xFFFFFF);
+}
+
+// 65 MiB of nothing: sparse, so it costs no disk, and above the size that shows progress.
+QString LargeFile(QTemporaryDir& dir) {
+    const QString path = dir.filePath("large.bin");
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(file.resize(frmMainView::kReadProgressBytes + (1 << 20)));
+    return path;
+}
+
+TEST_F(LargePictureTest, CancellingALongReadLeavesThePreviousPicture) {
+    OpenThroughMenu(WriteFile("a", Pattern(1000)));
+    const auto settings = gDib.settings;
+    const auto bits = gDib.bits;
+    const auto raw = gRawData;
+    const QString caption = window->windowTitle();
+    ProbeLog probe;
+    probe.cancelWhen = kReading;
+    OpenThroughMenu(LargeFile(dir));
+    ASSERT_TRUE(probe.Saw(kReading));
+    EXPECT_TRUE(probe.steps.front().shown);  // at once for a read this large
+    EXPECT_FALSE(probe.Saw(kDecoding));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(gDib.settings, settings);
+    EXPECT_EQ(gDib.bits, bits);
+    EXPECT_EQ(gRawData, raw);
+    EXPECT_EQ(window->windowTitle(), caption);
+    EXPECT_EQ(Picture()->Width(), 128);
+}
+
+TEST_F(LargePictureTest, CancellingALongDecodeLeavesThePreviousPicture) {
+    OpenThroughMenu(WriteFile("a", Pattern(1000)));
+    const auto settings = gDib.settings;
+    const auto bits = gDib.bits;
+    const auto raw = gRawData;
+    ProbeLog probe;
+    probe.cancelWhen = kDecoding;
+    OpenThroughMenu(LargeFile(dir));
+    ASSERT_TRUE(probe.Saw(kReading));
+    ASSERT_TRUE(probe.Saw(kDecoding));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(gDib.settings, settings);
+    EXPECT_EQ(gDib.bits, bits);
+    EXPECT_EQ(gRawData, raw);
+    EXPECT_EQ(Picture()->Width(), 128);
+    EXPECT_EQ(Picture()->Height(), 8);
+
+    // The same from the settings command, on the large file itself.
+    probe.cancelWhen.clear();
+    OpenThroughMenu(LargeFile(dir));
+    const auto largeSettings = gDib.settings;
+    probe.cancelWhen = kDecoding;
+    edit = [](auto& s) {
+        s.gPicWidth = 4096;
+        s.gPicHeight = (frmMainView::kReadProgressBytes + (1 << 20)) / 4096;
+    };
+    Action("fMnuEDIToption")->trigger();
+    EXPECT_EQ(gDib.settings, largeSettings);
+    EXPECT_EQ(Picture()->Width(), 128);
+    EXPECT_EQ(gDib.bmiHeader.biWidth, 128);
+}
+
+TEST_F(LargePictureTest, APictureTallerThanAScrollBarCountsCanStillBeScrolledToItsEnd) {
+    // 2^33 rows of one pixel, eight screen pixels each: far beyond what a bar counts.
+    edit = [](auto& s) {
+        s.gColBit = modBITMAPinfo::kDepth2;
+        s.gPicWidth = 1;
+        s.gPicHeight = std::int64_t{1} << 33;
+        s.gMagX = 8;
+        s.gMagY = 8;
+    };
+    std::vector<std::uint8_t> bytes(1000, 0);
+    bytes[999] = 0x01;  // the last pixel of the file is 1
+    OpenThroughMenu(WriteFile("a", bytes));
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(Picture()->Height(), std::int64_t{8} << 33);
+    QTest::keyClick(Viewport(), Qt::Key_End);
+    // The bottom edge of the picture is in view.
+    EXPECT_LE(Picture()->Top() + Picture()->Height(), Viewport()->height());
+    EXPECT_GT(Picture()->Top() + Picture()->Height(), 0);
+    // The file's last pixel, 8000 rows down, can be reached too.
+    VBar()->setValue(0);
+    const std::int64_t unit = Picture()->Height() / VBar()->maximum();
+    VBar()->setValue(static_cast<int>(7999 * 8 / unit));
+    const std::int64_t row = (-Picture()->Top()) / 8;
+    EXPECT_LE(row, 7999);
+    EXPECT_GT(row + Viewport()->height() / 8, 7999);
+}
+
+}  // namespace
+}  // namespace rastel::testing
