@@ -1,5 +1,6 @@
 // The BMP writer: the streamed file must be byte for byte the file of the decoded record,
 // whatever the chunk size, and a failing sink or source must be reported, never hidden.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -74,7 +75,9 @@ void CheckBmpWriter(Input input) {
     const DecodeLayout& l = settings.layout;
     Palette palette;
     FillPalette(palette, in.u32());
-    const std::int64_t chunk = in.range(1, 3 * l.stride());
+    // Smaller than a row now and then, so rows go out in pieces, but never so small that
+    // a run is spent on thousands of one-pixel pieces.
+    const std::int64_t chunk = in.range(std::max<std::int64_t>(1, l.stride() / 8), 3 * l.stride());
     const std::uint64_t sinkFailAt = in.u32();
     const int sourceFailAt = in.u8() % 4;
     const ByteSpan data = in.rest();
