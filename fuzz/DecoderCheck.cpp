@@ -48,6 +48,8 @@ void CheckDecoder(Input input) {
     const DecoderInput settings = ReadDecoderInput(in);
     const std::int64_t runStart = in.i64();
     const std::int64_t runCount = in.range(0, 64);
+    const std::int64_t bandStart = in.u16();
+    const std::int64_t bandRows = in.u16();
     CheckGeometry(in.i64(), in.i64());
     const ByteSpan data = in.rest();
     const DecodeLayout& l = settings.layout;
@@ -82,6 +84,18 @@ void CheckDecoder(Input input) {
             Expect(row[x] == 0, "row padding is not 0");
         }
     }
+
+    // A band of rows, top-down into a buffer of its own, as a view paints what it shows.
+    const std::int64_t y0 = bandStart % l.height;
+    const std::int64_t y1 = y0 + bandRows % (l.height - y0 + 1);
+    std::vector<std::uint8_t> band(static_cast<std::size_t>((y1 - y0) * l.width + 1), 0xA5);
+    DecodeRows(l, data, y0, y1, band.data(), static_cast<std::ptrdiff_t>(l.width));
+    for (std::int64_t y = y0; y < y1; ++y) {
+        Expect(std::equal(band.begin() + (y - y0) * l.width, band.begin() + (y - y0 + 1) * l.width,
+                          image.bits.begin() + (l.height - 1 - y) * stride),
+               "a band of rows differs from the picture");
+    }
+    Expect(band.back() == 0xA5, "a band wrote past its rows");
 
     DibImage again = image;
     Expect(DecodePixels(again, data, l.offset) == DecodeStatus::Ok && again.bits == image.bits,
