@@ -5,4 +5,5 @@ cd "$(dirname "$0")/.."
 dir=$1
 shift
 cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir"
+# At most one job per core: the machine is shared.
+cmake --build "$dir" -j "${RASTEL_JOBS:-$(nproc)}"

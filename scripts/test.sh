@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the full build, then the core again under ASan+UBSan.
+# Sets up, builds and runs every test: the full build; the full build again, Debug, under
+# AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer; then each fuzz target for
+# 25 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,5 +10,10 @@ jobs=$(nproc)
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
 
-scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DRASTEL_CORE_ONLY=ON -DRASTEL_SANITIZE=ON
-ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 600
+# The sanitizer build is the only Debug build: it checks the whole suite, widget tests too.
+scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DRASTEL_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
+UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 600
+
+scripts/fuzz.sh 25

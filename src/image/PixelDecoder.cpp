@@ -109,10 +109,15 @@ void DecodeRun(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64
         return;
     }
     const std::int64_t g = kernel->groupPixels;
-    const std::int64_t end = p0 + count;
     // Pixels below limit belong to groups whose bytes all lie inside data; a few past it
     // may still find their byte in a last, incomplete group.
     const std::int64_t limit = static_cast<std::int64_t>(data.size()) / kernel->groupBytes * g;
+    if (p0 >= limit + g) {
+        // Past the data, and p0 + count might not even fit in 64 bits.
+        std::fill_n(out, count, std::uint8_t{0});
+        return;
+    }
+    const std::int64_t end = p0 + count;
 
     std::int64_t pos = p0;
     std::uint8_t* o = out;
@@ -147,11 +152,17 @@ DecodeLayout DecodeLayout::From(const ViewSettings& s, std::int64_t offset) {
     return {s.gColBit, CurrentOrder(s), s.gPicWidth, s.gPicHeight, offset};
 }
 
+std::int64_t DecodeLayout::position(std::int64_t y, std::int64_t x) const {
+    __extension__ using Wide = __int128;  // holds any 64-bit product plus two 64-bit terms
+    const Wide p = static_cast<Wide>(y) * width + x + offset;
+    return static_cast<std::int64_t>(std::clamp<Wide>(p, std::numeric_limits<std::int64_t>::min(),
+                                                      std::numeric_limits<std::int64_t>::max()));
+}
+
 void DecodeRows(const DecodeLayout& layout, ByteSpan data, std::int64_t y0, std::int64_t y1,
                 std::uint8_t* dst, std::ptrdiff_t rowStep) {
     for (std::int64_t y = y0; y < y1; ++y) {
-        DecodeRun(layout.depth, layout.order, data, y * layout.width + layout.offset, layout.width,
-                  dst);
+        DecodeRun(layout.depth, layout.order, data, layout.position(y, 0), layout.width, dst);
         dst += rowStep;
     }
 }

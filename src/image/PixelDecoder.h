@@ -31,6 +31,9 @@ struct DecodeLayout {
 
     static DecodeLayout From(const ViewSettings& s, std::int64_t offset);
     std::int64_t stride() const { return RowStride(width); }
+    // y * width + x + offset, held at the 64-bit limits: a position past them lies outside
+    // any data either way, and wrapping round would bring it back inside.
+    std::int64_t position(std::int64_t y, std::int64_t x) const;
 };
 
 // Decodes picture rows [y0, y1) (row 0 shows the first bytes) into dst: row y starts at

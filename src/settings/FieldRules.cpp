@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "image/modBITMAPinfo.h"
@@ -33,6 +34,32 @@ std::size_t DigitRun(std::string_view s, std::size_t pos) {
         ++n;
     }
     return n;
+}
+
+// Whether a number that does not fit a double is too large rather than too small: its first
+// significant digit stands before the decimal point once the exponent is applied.
+bool TooLarge(std::string_view number) {
+    const std::size_t e = number.find_first_of("eE");
+    const std::string_view mantissa = number.substr(0, e);
+    std::int64_t exponent = 0;
+    if (e != std::string_view::npos) {
+        std::size_t i = e + 1;
+        const bool minus = number[i] == '-';
+        i += number[i] == '+' || number[i] == '-';
+        for (; i < number.size(); ++i) {
+            exponent = std::min<std::int64_t>(exponent * 10 + (number[i] - '0'), 1'000'000'000);
+        }
+        exponent = minus ? -exponent : exponent;
+    }
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        return false;  // zero: never out of range
+    }
+    // The value lies in [10^(magnitude - 1), 10^magnitude).
+    const std::int64_t magnitude = first < point ? static_cast<std::int64_t>(point - first)
+                                                 : -static_cast<std::int64_t>(first - point - 1);
+    return magnitude + exponent > 0;
 }
 
 }  // namespace
@@ -77,16 +104,24 @@ std::optional<double> ParseNumber(std::string_view text) {
         return std::nullopt;
     }
     // from_chars refuses a leading '+', so the sign is applied here.
+    const std::string_view number = text.substr(body, pos - body);
     double value = 0;
-    const auto [end, ec] = std::from_chars(text.data() + body, text.data() + pos, value);
-    if (ec != std::errc() || end != text.data() + pos) {
-        return std::nullopt;  // out of the range of a double
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec == std::errc::result_out_of_range && !TooLarge(number)) {
+        // Too small for a double but still a number: the nearest one of its sign keeps the
+        // comparisons with 0 and the whole part (-1e-400 rounds down to -1) right.
+        value = std::numeric_limits<double>::denorm_min();
+    } else if (ec != std::errc() || end != number.data() + number.size()) {
+        return std::nullopt;  // beyond the range of a double
     }
     return negative ? -value : value;
 }
 
 std::int64_t WholePart(double value) {
-    // Clamped: converting a double beyond the 64-bit range is undefined.
+    // Clamped: converting a double beyond the 64-bit range, or NaN, is undefined.
+    if (std::isnan(value)) {
+        return 0;
+    }
     constexpr double kLimit = 9.2e18;
     return static_cast<std::int64_t>(std::floor(std::clamp(value, -kLimit, kLimit)));
 }

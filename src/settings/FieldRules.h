@@ -23,13 +23,15 @@ std::int64_t HeightForWidth(std::int64_t pixels, std::int64_t width);
 
 // A number field's text as a number, in the usual notation: surrounding spaces, an optional
 // sign, digits with an optional fraction, an optional exponent ("12", " -1.5 ", ".5", "1e2").
-// Anything else, hexadecimal and infinities included, is not a number.
+// Anything else, hexadecimal and infinities included, is not a number, nor is a number too
+// large for a double; one too small for it ("1e-400") gives the smallest double of its sign.
 std::optional<double> ParseNumber(std::string_view text);
 inline bool IsNumeric(std::string_view text) {
     return ParseNumber(text).has_value();
 }
 
-// The whole part of a value: rounded down, so -1.5 gives -2 (clamped near the 64-bit limits).
+// The whole part of a value: rounded down, so -1.5 gives -2 (clamped near the 64-bit limits;
+// NaN gives 0).
 std::int64_t WholePart(double value);
 
 // A colour component or palette index field: a number from 0 to 255 gives its whole part;

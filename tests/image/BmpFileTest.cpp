@@ -186,6 +186,35 @@ TEST(WriteBmpStreamed, EqualsTheExportOfTheDecodedPicture) {
     }
 }
 
+// Found by fuzzing: an unknown depth divided by its zero pixels per byte.
+TEST(WriteBmpStreamed, WritesAnUnknownDepthAsAllZeros) {
+    MemorySink sink;
+    SpanSource source(Bytes{1, 2, 3});
+    ASSERT_TRUE(WriteBmpStreamed(sink, DecodeLayout{7, 0, 5, 2, 0}, {}, source, 3));
+    ASSERT_EQ(sink.bytes.size(), kBmpPixelOffset + 17);
+    EXPECT_EQ(Bytes(sink.bytes.begin() + kBmpPixelOffset, sink.bytes.end()), Bytes(17, 0));
+}
+
+// A row that ends just short of the data must not read the rest of its group of four bytes.
+TEST(WriteBmpStreamed, ReadsNoFurtherThanTheDataAtAnyChunkSize) {
+    const Bytes data{0xAB, 0xCD, 0xEF, 0x12, 0x34, 0x56};
+    for (std::int64_t offset = -3; offset < 3; ++offset) {
+        for (std::int64_t chunk = 1; chunk < 10; ++chunk) {
+            DibImage image;
+            image.settings.gColBit = kDepth16;
+            image.settings.gPicWidth = 1;
+            image.settings.gPicHeight = 14;
+            ASSERT_EQ(DecodePixels(image, data, offset), DecodeStatus::Ok);
+            MemorySink sink;
+            SpanSource source(data);
+            ASSERT_TRUE(WriteBmpStreamed(sink, DecodeLayout::From(image.settings, offset), {},
+                                         source, chunk))
+                << offset << " " << chunk;
+            EXPECT_EQ(sink.bytes, BmpFileBytes(image));
+        }
+    }
+}
+
 class FailingSource : public ByteSource {
   public:
     std::int64_t size() const override { return 1000; }

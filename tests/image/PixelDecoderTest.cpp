@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -160,6 +161,24 @@ TEST(DecodeRun, HandlesPositionsBeyond32Bits) {
     EXPECT_EQ(out, Bytes(16, 0));
     DecodeRun(kDepth256, 2, k12345678, -(std::int64_t{1} << 40), 16, out.data());
     EXPECT_EQ(out, Bytes(16, 0));
+}
+
+// Found by fuzzing: an offset near the 64-bit limits made the positions wrap round.
+TEST(DecodePixels, OffsetsNearThe64BitLimitsGiveZeros) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    for (const std::int64_t offset : {kMax, kMax - 5, kMin, kMin + 5}) {
+        const DibImage image = Decoded(k12345678, kDepth256, 1, 3, 4, offset);
+        EXPECT_EQ(image.bits, Bytes(17, 0)) << offset;
+    }
+    Bytes out(16, 0xEE);
+    DecodeRun(kDepth16, 2, k12345678, kMax - 3, 16, out.data());
+    EXPECT_EQ(out, Bytes(16, 0));
+    const DecodeLayout layout{kDepth256, 0, 3, 4, kMin};
+    EXPECT_EQ(layout.position(3, 2), kMin + 11);
+    EXPECT_EQ(layout.position(-1, 0), kMin);
+    EXPECT_EQ((DecodeLayout{kDepth256, 0, 3, 4, kMax - 1}.position(3, 2)), kMax);
+    EXPECT_EQ((DecodeLayout{kDepth256, 0, 3, 4, -9}.position(3, 2)), 2);
 }
 
 // The run decoder's fast loops against the plain rule, on random data, positions and lengths

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 
 namespace rastel::fieldRules {
 namespace {
@@ -192,6 +193,10 @@ TEST(FieldRules, NumbersInTheUsualNotation) {
         {"1 2", std::nullopt},
         {"--1", std::nullopt},
         {"1e999", std::nullopt},
+        {"-1e999", std::nullopt},
+        {"1e-999", std::numeric_limits<double>::denorm_min()},
+        {"-0.0000000001e-320", -std::numeric_limits<double>::denorm_min()},
+        {"0e999", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ParseNumber(c.text), c.value) << '"' << c.text << '"';
@@ -203,6 +208,17 @@ TEST(FieldRules, WholePartRoundsDown) {
     EXPECT_EQ(WholePart(-1.5), -2);
     EXPECT_EQ(WholePart(-0.0), 0);
     EXPECT_EQ(WholePart(1e300), 9200000000000000000);
+    EXPECT_EQ(WholePart(-1e300), -9200000000000000000);
+    EXPECT_EQ(WholePart(std::numeric_limits<double>::quiet_NaN()), 0);  // found by fuzzing
+}
+
+// Found by fuzzing: "1e-400" was refused although it is a number, only a very small one.
+TEST(FieldRules, NumbersTooSmallForADoubleKeepTheirSign) {
+    EXPECT_EQ(WholePart(*ParseNumber("1e-400")), 0);
+    EXPECT_EQ(WholePart(*ParseNumber("-1e-400")), -1);
+    EXPECT_EQ(WholePart(*ParseNumber(" -0.000000000000000000001e-310")), -1);
+    EXPECT_EQ(ByteValue("1e-400"), 0);
+    EXPECT_EQ(ByteValue("-1e-400"), std::nullopt);
 }
 
 TEST(FieldRules, ByteValueTakesZeroTo255) {

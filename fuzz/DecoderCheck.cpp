@@ -1,0 +1,119 @@
+// The decoder against its plain per-pixel rule, with every setting taken from the input:
+// depth and order (unknown ones too), a small picture, and any offset.
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "Check.h"
+#include "DecoderInput.h"
+#include "image/PixelDecoder.h"
+
+namespace rastel::fuzz {
+
+using namespace modBITMAPinfo;
+
+namespace {
+
+// The plain rule at y * width + x + offset, worked out without overflow: a position beyond
+// the 64-bit range lies beyond any data, so its pixel is 0.
+std::uint8_t Reference(const DecodeLayout& l, ByteSpan data, std::int64_t y, std::int64_t x) {
+    const Int128 p = static_cast<Int128>(y) * l.width + x + l.offset;
+    if (p < 0 || p > std::numeric_limits<std::int64_t>::max()) {
+        return 0;
+    }
+    return PixelAt(l.depth, l.order, data, static_cast<std::int64_t>(p));
+}
+
+int MaxValue(std::int32_t depth) {
+    return depth == kDepth256 ? 255 : depth == kDepth16 ? 15 : 1;
+}
+
+void CheckGeometry(std::int64_t width, std::int64_t height) {
+    if (CheckBmpGeometry(width, height) != DecodeStatus::Ok) {
+        return;
+    }
+    Expect(width >= 1 && height >= 1, "a picture without pixels passed the geometry check");
+    Expect(width <= std::numeric_limits<std::int32_t>::max() &&
+               height <= std::numeric_limits<std::int32_t>::max(),
+           "a side beyond 32 bits passed the geometry check");
+    Expect(static_cast<Int128>(RowStride(width)) * height + 1079 <=
+               std::numeric_limits<std::uint32_t>::max(),
+           "a file size beyond 32 bits passed the geometry check");
+}
+
+}  // namespace
+
+void CheckDecoder(Input input) {
+    InputReader in(input);
+    const DecoderInput settings = ReadDecoderInput(in);
+    const std::int64_t runStart = in.i64();
+    const std::int64_t runCount = in.range(0, 64);
+    const std::int64_t bandStart = in.u16();
+    const std::int64_t bandRows = in.u16();
+    CheckGeometry(in.i64(), in.i64());
+    const ByteSpan data = in.rest();
+    const DecodeLayout& l = settings.layout;
+
+    DibImage image;
+    image.settings = settings.view;
+    image.bmiHeader.biXPelsPerMeter = 7;  // not the decoder's: must survive it
+    Expect(DecodePixels(image, data, l.offset) == DecodeStatus::Ok, "a small picture refused");
+    if (PixelsPerByte(l.depth) == 0) {
+        Expect(image.bits.empty() && image.bmiHeader.biSize == 0,
+               "an unknown depth changed the image");
+        return;
+    }
+    const std::int64_t stride = l.stride();
+    const BITMAPINFOHEADER& h = image.bmiHeader;
+    Expect(h.biSize == 40 && h.biWidth == l.width && h.biHeight == l.height && h.biPlanes == 1 &&
+               h.biBitCount == 8 && h.biCompression == 0 && h.biSizeImage == stride * l.height &&
+               h.biClrUsed == 0 && h.biXPelsPerMeter == 7,
+           "header fields");
+    Expect(image.bits.size() == static_cast<std::size_t>(stride * l.height + 1),
+           "pixel array size");
+    Expect(image.bits.back() == 0, "the extra byte is not 0");
+    const bool knownOrder = l.order >= 0 && l.order < OrderCount(l.depth);
+    for (std::int64_t y = 0; y < l.height; ++y) {
+        const std::uint8_t* row = image.bits.data() + (l.height - 1 - y) * stride;
+        for (std::int64_t x = 0; x < l.width; ++x) {
+            Expect(row[x] == Reference(l, data, y, x), "a pixel differs from the plain rule");
+            Expect(row[x] <= MaxValue(l.depth), "a pixel beyond the depth's palette");
+            Expect(knownOrder || row[x] == 0, "an unknown order wrote a pixel");
+        }
+        for (std::int64_t x = l.width; x < stride; ++x) {
+            Expect(row[x] == 0, "row padding is not 0");
+        }
+    }
+
+    // A band of rows, top-down into a buffer of its own, as a view paints what it shows.
+    const std::int64_t y0 = bandStart % l.height;
+    const std::int64_t y1 = y0 + bandRows % (l.height - y0 + 1);
+    std::vector<std::uint8_t> band(static_cast<std::size_t>((y1 - y0) * l.width + 1), 0xA5);
+    DecodeRows(l, data, y0, y1, band.data(), static_cast<std::ptrdiff_t>(l.width));
+    for (std::int64_t y = y0; y < y1; ++y) {
+        Expect(std::equal(band.begin() + (y - y0) * l.width, band.begin() + (y - y0 + 1) * l.width,
+                          image.bits.begin() + (l.height - 1 - y) * stride),
+               "a band of rows differs from the picture");
+    }
+    Expect(band.back() == 0xA5, "a band wrote past its rows");
+
+    DibImage again = image;
+    Expect(DecodePixels(again, data, l.offset) == DecodeStatus::Ok && again.bits == image.bits,
+           "a second decode differs");
+    image.settings.gPicWidth = 0;
+    Expect(DecodePixels(again = image, data, l.offset) == DecodeStatus::BadSize,
+           "a width of 0 was decoded");
+
+    std::vector<std::uint8_t> run(static_cast<std::size_t>(runCount) + 1, 0xA5);
+    DecodeRun(l.depth, l.order, data, runStart, runCount, run.data());
+    for (std::int64_t i = 0; i < runCount; ++i) {
+        const Int128 p = static_cast<Int128>(runStart) + i;
+        const std::uint8_t want = p > std::numeric_limits<std::int64_t>::max()
+                                      ? 0
+                                      : PixelAt(l.depth, l.order, data, runStart + i);
+        Expect(run[static_cast<std::size_t>(i)] == want, "a run differs from the plain rule");
+    }
+    Expect(run.back() == 0xA5, "a run wrote past its count");
+}
+
+}  // namespace rastel::fuzz

@@ -1,0 +1,18 @@
+// Picture settings read from a fuzz input, shared by the decoder and the BMP writer checks.
+#pragma once
+
+#include "Check.h"
+#include "image/PixelDecoder.h"
+
+namespace rastel::fuzz {
+
+struct DecoderInput {
+    modBITMAPinfo::ViewSettings view;    // with the offset in use
+    modBITMAPinfo::DecodeLayout layout;  // the same, as the decoder sees it
+};
+
+// Depth and order include unknown values; the picture stays small (at most 16384 pixels);
+// the offset is small, 32-bit or any 64-bit value.
+DecoderInput ReadDecoderInput(InputReader& in);
+
+}  // namespace rastel::fuzz

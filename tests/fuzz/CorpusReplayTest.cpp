@@ -1,0 +1,56 @@
+// Every file of the fuzz corpus, the crashes the fuzzers once found among them, through the
+// same checks as the fuzz targets, in the ordinary build and under the sanitizers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+#include "Check.h"
+
+namespace rastel::fuzz {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Target {
+    const char* corpus;
+    void (*check)(Input);
+};
+
+class CorpusReplay : public ::testing::TestWithParam<Target> {
+  protected:
+    void SetUp() override {
+        SetFailHandler([](const char* what) { throw std::runtime_error(what); });
+    }
+    void TearDown() override { SetFailHandler(nullptr); }
+};
+
+TEST_P(CorpusReplay, PassesEveryCheck) {
+    const fs::path dir = fs::path(RASTEL_FUZZ_CORPUS) / GetParam().corpus;
+    ASSERT_TRUE(fs::is_directory(dir)) << dir;
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        try {
+            GetParam().check(bytes);
+        } catch (const std::runtime_error& e) {
+            ADD_FAILURE() << entry.path().filename() << ": " << e.what();
+        }
+        ++files;
+    }
+    EXPECT_GE(files, 5) << "the corpus has lost its seeds";
+}
+
+INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay,
+                         ::testing::Values(Target{"decoder", CheckDecoder},
+                                           Target{"bmp_writer", CheckBmpWriter},
+                                           Target{"field_rules", CheckFieldRules},
+                                           Target{"render_options", CheckRenderOptions}),
+                         [](const auto& info) { return std::string(info.param.corpus); });
+
+}  // namespace
+}  // namespace rastel::fuzz
