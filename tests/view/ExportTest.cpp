@@ -7,15 +7,6 @@
 namespace rastel::testing {
 namespace {
 
-std::vector<std::uint8_t> ReadAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray all = file.readAll();
-    return {all.begin(), all.end()};
-}
-
 std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
 }

@@ -10,15 +10,6 @@
 namespace rastel::testing {
 namespace {
 
-std::vector<std::uint8_t> ReadAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray all = file.readAll();
-    return {all.begin(), all.end()};
-}
-
 // Records every progress step and cancels the work whose label matches cancelWhen.
 struct ProbeLog {
     struct Step {

@@ -27,6 +27,16 @@ using toolkit::MsgButtons;
 using toolkit::MsgIcon;
 using toolkit::MsgResult;
 
+// A whole file's bytes; empty when it cannot be read.
+inline std::vector<std::uint8_t> ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray all = file.readAll();
+    return {all.begin(), all.end()};
+}
+
 inline std::vector<std::uint8_t> Pattern(std::size_t n) {
     std::vector<std::uint8_t> bytes(n);
     for (std::size_t i = 0; i < n; ++i) {
