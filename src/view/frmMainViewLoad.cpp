@@ -53,7 +53,11 @@ QStringList DraggedFiles(const QMimeData* data) {
         if (!url.isLocalFile()) {
             return {};
         }
-        files << url.toLocalFile();
+        // From the URL's own bytes: toLocalFile would turn those that are not UTF-8 into
+        // replacement characters, naming a file that does not exist.
+        files << (url.host().isEmpty() ? toolkit::DecodeName(QByteArray::fromPercentEncoding(
+                                             url.path(QUrl::FullyEncoded).toLatin1()))
+                                       : url.toLocalFile());
     }
     return files;
 }

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QMimeData>
+#include <QUrl>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -228,7 +230,8 @@ TEST_F(HostileTest, HostileFilesAndNamesAreRefusedOrLoadedWithoutHarm) {
          nullptr,
          ""},
     };
-    OpenThroughMenu(WriteFile("first", Pattern(1000)));
+    const QString first = WriteFile("first", Pattern(1000));
+    OpenThroughMenu(first);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.arrange) {
@@ -266,6 +269,19 @@ TEST_F(HostileTest, HostileFilesAndNamesAreRefusedOrLoadedWithoutHarm) {
             EXPECT_EQ(box.icon, MsgIcon::Critical);
         }
     }
+
+    // A drop carries the name percent-encoded; its bytes arrive as they are.
+    edit = nullptr;
+    OpenThroughMenu(first);
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromEncoded("file://" + (here + notUtf8).toPercentEncoding("/"))});
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &enter);
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &drop);
+    QTRY_COMPARE_WITH_TIMEOUT(QByteArray::fromStdString(gDib.settings.gFileName), here + notUtf8,
+                              10000);
+    EXPECT_EQ(gRawData, bytes);
 }
 
 TEST_F(HostileTest, FailingDisksSayWritingFailedAndKeepTheFileThatWasThere) {
