@@ -57,7 +57,7 @@ std::string Native(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-std::vector<std::uint8_t> ReadAll(const QString& path) {
+std::vector<std::uint8_t> FileBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
@@ -339,7 +339,7 @@ TEST_F(HostileTest, FailingDisksSayWritingFailedAndKeepTheFileThatWasThere) {
         const QString target = dir.filePath(c.target);
         const QDir folder = QFileInfo(target).dir();
         const QStringList namesBefore = folder.entryList(QDir::AllEntries | QDir::Hidden);
-        const std::vector<std::uint8_t> contentBefore = ReadAll(target);
+        const std::vector<std::uint8_t> contentBefore = FileBytes(target);
         dialogs.messages.clear();
         dialogs.fileAnswers.push_back(target);
         Action("fMnuFILEsave")->trigger();
@@ -348,7 +348,7 @@ TEST_F(HostileTest, FailingDisksSayWritingFailedAndKeepTheFileThatWasThere) {
         EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("エラー (%1)").arg(c.error));
         EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Critical);
         EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::Hidden), namesBefore);
-        EXPECT_EQ(ReadAll(target), contentBefore);
+        EXPECT_EQ(FileBytes(target), contentBefore);
     }
     if (!skipped.empty()) {
         GTEST_SKIP() << skipped;
