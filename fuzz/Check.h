@@ -59,5 +59,7 @@ void CheckDecoder(Input input);
 void CheckBmpWriter(Input input);
 void CheckFieldRules(Input input);
 void CheckRenderOptions(Input input);
+// Only where Qt is at hand (RASTEL_FUZZ_COMMAND_LINE).
+void CheckCommandLine(Input input);
 
 }  // namespace rastel::fuzz

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <regex>
 #include <string>
 
@@ -121,16 +122,79 @@ void HeightRule(InputReader& in) {
            "the height is not the fewest rows that hold every pixel");
 }
 
+// What a field does with a typed text: empty is left alone, a whole part in [lo, hi] is
+// accepted (and the same value is kept when the field is left), anything else is undone.
+void CheckEdit(const std::string& text, fieldRules::Edit edit, std::int64_t lo, std::int64_t hi,
+               std::optional<std::int64_t> (*onLeave)(std::string_view)) {
+    using fieldRules::Edit;
+    const std::optional<double> value = ParseNumber(text);
+    if (text.empty()) {
+        Expect(edit.kind == Edit::kLeave, "an empty field was not left alone");
+        Expect(!onLeave(text), "an empty field may be left");
+        return;
+    }
+    Expect(edit.kind != Edit::kLeave, "a typed text was neither taken nor undone");
+    if (edit.kind == Edit::kAccept) {
+        Expect(value && edit.value == WholePart(*value), "an accepted value is not the whole part");
+        Expect(edit.value >= lo && edit.value <= hi, "a field accepted a value out of range");
+        Expect(onLeave(text) == edit.value, "leaving changes an accepted value");
+        return;
+    }
+    Expect(!value || WholePart(*value) < lo || WholePart(*value) > hi || *value < lo || *value > hi,
+           "a value in range was undone");
+}
+
+void WidthRule(InputReader& in) {
+    const std::uint8_t kind = in.u8();
+    const std::optional<std::int64_t> pixels =
+        kind % 2 == 0 ? std::nullopt
+                      : std::optional<std::int64_t>(
+                            fieldRules::PixelCount(in.range(1, 0x7EFFFFFF), kind / 2 % 3));
+    const std::string text = Text(in);
+    const std::int64_t hi =
+        pixels ? std::min(*pixels, fieldRules::kMaxWidth) : fieldRules::kMaxWidth;
+    CheckEdit(text, fieldRules::WidthEdit(text, pixels), 1, hi, fieldRules::WidthOnLeave);
+}
+
+void MagnificationRule(InputReader& in) {
+    const std::string text = Text(in);
+    CheckEdit(text, fieldRules::MagnificationEdit(text), fieldRules::kMinMagnification,
+              fieldRules::kMaxMagnification, fieldRules::MagnificationOnLeave);
+}
+
+void OffsetRule(InputReader& in) {
+    const std::string text = Text(in);
+    CheckEdit(text, fieldRules::OffsetEdit(text), 1 - fieldRules::kOffsetLimit,
+              fieldRules::kOffsetLimit - 1, fieldRules::OffsetOnLeave);
+}
+
+// Up and Down from any text: a whole number in reach moves by exactly one.
+void StepRule(InputReader& in) {
+    const int delta = in.u8() % 2 == 0 ? 1 : -1;
+    const std::int64_t last = static_cast<std::int32_t>(in.u32());
+    const std::string text = Text(in);
+    const std::string stepped = fieldRules::StepText(text, std::to_string(last), delta);
+    const std::optional<double> base = ParseNumber(text);
+    const double from = base ? *base : static_cast<double>(last);
+    if (from == std::floor(from) && std::fabs(from) < 0x1p52) {
+        Expect(stepped == std::to_string(static_cast<std::int64_t>(from) + delta),
+               "a step is not one up or down");
+    } else {
+        Expect(stepped.empty() || ParseNumber(stepped).has_value(),
+               "a step wrote a text that is no number");
+    }
+}
+
 struct Rule {
     const char* name;
     void (*check)(InputReader&);
 };
 
 constexpr Rule kRules[] = {
-    {"ParseNumber", ParseNumberRule},
-    {"WholePart", WholePartRule},
-    {"ByteValue", ByteValueRule},
-    {"HeightForWidth", HeightRule},
+    {"ParseNumber", ParseNumberRule}, {"WholePart", WholePartRule},
+    {"ByteValue", ByteValueRule},     {"HeightForWidth", HeightRule},
+    {"WidthEdit", WidthRule},         {"MagnificationEdit", MagnificationRule},
+    {"OffsetEdit", OffsetRule},       {"StepText", StepRule},
 };
 
 }  // namespace

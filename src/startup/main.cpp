@@ -4,6 +4,7 @@
 
 #include "startup/modSTARTUP.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileNames.h"
 #include "view/frmMainView.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,12 @@ int main(int argc, char** argv) {
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&translator);
     }
-    const QStringList arguments = QApplication::arguments().mid(1);
+    // From argv itself (Qt has taken its own options out): names that are not UTF-8 must
+    // survive.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << rastel::toolkit::DecodeName(QByteArray(argv[i]));
+    }
     const auto window = rastel::modSTARTUP::Main(arguments, rastel::modSTARTUP::ShowSplash);
     if (!window) {
         return 0;

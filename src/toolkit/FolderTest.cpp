@@ -1,5 +1,7 @@
 #include "toolkit/FolderTest.h"
 
+#include "toolkit/FileNames.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -7,7 +9,7 @@ namespace rastel::toolkit {
 
 bool FolderExists(const QString& path) {
     std::error_code ec;
-    return !path.isEmpty() && std::filesystem::is_directory(path.toStdString(), ec);
+    return !path.isEmpty() && std::filesystem::is_directory(EncodeName(path).toStdString(), ec);
 }
 
 }  // namespace rastel::toolkit

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -73,6 +75,12 @@ class frmMainView : public QMainWindow {
     // Pictures whose pixel array would take this many bytes or more are decoded only where
     // they are shown. A fixed share of the memory unless a test sets its own.
     void SetPictureBudget(std::int64_t bytes) { mPictureBudget = bytes; }
+    // Seams for faults no test machine produces on demand: how the file's bytes are read
+    // (::read by default), and the size from which a buffer for a file's bytes or pixels
+    // counts as not to be had.
+    using FileReader = std::function<std::ptrdiff_t(int fd, void* buffer, std::size_t n)>;
+    void SetFileReader(FileReader reader) { mReadFile = std::move(reader); }
+    void SetMemoryLimit(std::int64_t bytes) { mMemoryLimit = bytes; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -115,7 +123,7 @@ class frmMainView : public QMainWindow {
     int RefuseUnfitFile(const QString& path, std::int64_t& size);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
-    int ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
+    int ReadWholeFile(const QString& path, std::int64_t size, std::vector<std::uint8_t>& bytes);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
@@ -128,6 +136,7 @@ class frmMainView : public QMainWindow {
     static SavedLook SaveLook();
     static void RestoreLook(const SavedLook& look);
     void ReportNotDrawn(modBITMAPinfo::DecodeStatus status);
+    void ReportNoMemory();
     void SetPictureMenus(bool enabled);
     void DoEvents();
     int ScaleWidth() const;
@@ -166,6 +175,8 @@ class frmMainView : public QMainWindow {
     std::function<bool(QWidget*)> mRunOptMenu;
     std::function<void(QWidget*)> mShowAbout;
     std::int64_t mPictureBudget;
+    FileReader mReadFile;
+    std::int64_t mMemoryLimit = std::numeric_limits<std::int64_t>::max();
     // Pixels per step of each scroll bar (see BarUnit).
     std::int64_t mUnitH = 1;
     std::int64_t mUnitV = 1;

@@ -1,10 +1,10 @@
 // The picture leaves the program: as a BMP file at its own size, or as drawn on the clipboard.
-#include <QFile>
 #include <cerrno>
 #include <memory>
 
 #include "image/BmpFile.h"
 #include "toolkit/Clipboard.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/PictureBoxes.h"
@@ -83,7 +83,7 @@ void frmMainView::fMnuFILEsave_Click() {
     request.overwritePrompt = true;
     mDialogDefaultExt = request.defaultExtension;
     if (const std::optional<QString> chosen = toolkit::CurrentDialogs().File(this, request)) {
-        const std::string path = QFile::encodeName(*chosen).toStdString();
+        const std::string path = toolkit::EncodeName(*chosen).toStdString();
         const WriteResult result = rows.FromRecord() || rows.Empty()
                                        ? SaveBmp(path, gDib)
                                        : SaveStreamed(path, rows, this);

@@ -6,20 +6,18 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
-#include <system_error>
 
 #include "image/PixelDecoder.h"
 #include "startup/modSTARTUP.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/ErrorReport.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/FolderTest.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
@@ -42,7 +40,7 @@ void FileError(QWidget* owner, const QString& text, int number) {
 }
 
 std::string NativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return toolkit::EncodeName(path).toStdString();
 }
 
 // The local files of a drag, in order; empty when it carries no file list.
@@ -55,7 +53,11 @@ QStringList DraggedFiles(const QMimeData* data) {
         if (!url.isLocalFile()) {
             return {};
         }
-        files << url.toLocalFile();
+        // From the URL's own bytes: toLocalFile would turn those that are not UTF-8 into
+        // replacement characters, naming a file that does not exist.
+        files << (url.host().isEmpty() ? toolkit::DecodeName(QByteArray::fromPercentEncoding(
+                                             url.path(QUrl::FullyEncoded).toLatin1()))
+                                       : url.toLocalFile());
     }
     return files;
 }
@@ -68,24 +70,37 @@ int frmMainView::LoadBinary(const QString& path) {
         return refused;
     }
     const SavedLook before = SaveLook();
+    std::vector<std::uint8_t> bytes;
+    bool swapped = false;
     try {
         SetSettingsForFile(path, size);
         if (!ConfirmSettings()) {
             RestoreLook(before);
             return kLoadCancelled;
         }
-        std::vector<std::uint8_t> bytes;
-        if (const int read = ReadWholeFile(path, bytes); read != kLoadOk) {
+        if (const int read = ReadWholeFile(path, size, bytes); read != kLoadOk) {
             RestoreLook(before);
             return read;
         }
         gRawData.swap(bytes);
+        swapped = true;
         if (!RenderPicture()) {
             gRawData.swap(bytes);
             RestoreLook(before);
             return kLoadNotDrawn;
         }
+    } catch (const std::bad_alloc&) {
+        // Anything else that could not get its memory on the way: the previous picture stays.
+        if (swapped) {
+            gRawData.swap(bytes);
+        }
+        RestoreLook(before);
+        ReportNoMemory();
+        return kLoadUnreadable;
     } catch (...) {
+        if (swapped) {
+            gRawData.swap(bytes);
+        }
         RestoreLook(before);
         throw;
     }
@@ -94,32 +109,37 @@ int frmMainView::LoadBinary(const QString& path) {
     return kLoadOk;
 }
 
-// Folders, empty files and files too large to hold are refused before anything changes.
+// Folders, empty files, files too large to hold and anything that is not a plain file (a
+// FIFO would block the read, a device never ends) are refused before anything changes.
 int frmMainView::RefuseUnfitFile(const QString& path, std::int64_t& size) {
     if (toolkit::FolderExists(path)) {
         FileError(this, QStringLiteral("フォルダの展開はできません"), kLoadFolder);
         return kLoadFolder;
     }
-    std::error_code ec;
-    const std::uintmax_t length = std::filesystem::file_size(NativePath(path), ec);
-    if (ec) {
-        throw LoadFailure(ec.value(), ec.message() + ": " + path.toStdString());
+    struct stat st {};
+    if (::stat(NativePath(path).c_str(), &st) != 0) {
+        const int err = errno;
+        throw LoadFailure(err, std::string(std::strerror(err)) + ": " + path.toStdString());
     }
-    if (length < 1) {
+    if (!S_ISREG(st.st_mode)) {
+        FileError(this, QStringLiteral("通常のファイルではないため読み込めません"), 6);
+        return kLoadUnreadable;
+    }
+    if (st.st_size < 1) {
         FileError(this, QStringLiteral("ファイルサイズが0です"), kLoadEmpty);
         return kLoadEmpty;
     }
-    if (length >= static_cast<std::uintmax_t>(kFileSizeLimit)) {
+    if (st.st_size >= kFileSizeLimit) {
         FileError(this, QStringLiteral("ファイルが大きすぎます"), kLoadTooLarge);
         return kLoadTooLarge;
     }
-    size = static_cast<std::int64_t>(length);
+    size = static_cast<std::int64_t>(st.st_size);
     return kLoadOk;
 }
 
 void frmMainView::SetSettingsForFile(const QString& path, std::int64_t size) {
     auto& s = gDib.settings;
-    s.gFileName = path.toStdString();
+    s.gFileName = NativePath(path);  // the name's own bytes, whatever their encoding
     DoEvents();
     modBITMAPinfo::SetForNewFile(s, s.gFileName, size);
 }
@@ -129,19 +149,28 @@ bool frmMainView::ConfirmSettings() {
 }
 
 // All of the file or nothing: the bytes go to a new buffer that only replaces gRawData
-// once every byte has arrived. A large file is read in pieces under a progress dialog whose
-// Cancel gives up the read (kLoadCancelled) without a message.
-int frmMainView::ReadWholeFile(const QString& path, std::vector<std::uint8_t>& bytes) {
-    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+// once every byte has arrived. The file is read as it was when its size was taken: a file
+// swapped for something else or cut short since cannot be read; bytes it gained are left
+// out, as the settings were confirmed without them. A large file is read in pieces under a
+// progress dialog whose Cancel gives up the read (kLoadCancelled) without a message.
+int frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
+                               std::vector<std::uint8_t>& bytes) {
+    // Non-blocking: a FIFO put in the file's place must not hold up the open.
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     bool ok = fd >= 0;
     struct stat st {};
-    ok = ok && ::fstat(fd, &st) == 0 && st.st_size < kFileSizeLimit;
-    try {
-        if (ok) {
-            bytes.resize(static_cast<std::size_t>(st.st_size));
+    ok = ok && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= size;
+    bool noMemory = false;
+    if (ok) {
+        try {
+            if (size >= mMemoryLimit) {
+                throw std::bad_alloc();
+            }
+            bytes.resize(static_cast<std::size_t>(size));
+        } catch (const std::bad_alloc&) {
+            ok = false;
+            noMemory = true;
         }
-    } catch (const std::bad_alloc&) {
-        ok = false;
     }
     std::unique_ptr<toolkit::LongWork> progress;
     if (ok && static_cast<std::int64_t>(bytes.size()) > kReadProgressBytes) {
@@ -152,7 +181,9 @@ int frmMainView::ReadWholeFile(const QString& path, std::vector<std::uint8_t>& b
     bool cancelled = false;
     constexpr std::size_t kPiece = std::size_t{16} << 20;
     for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::read(fd, bytes.data() + done, std::min(kPiece, bytes.size() - done));
+        const std::size_t want = std::min(kPiece, bytes.size() - done);
+        const std::ptrdiff_t n = mReadFile ? mReadFile(fd, bytes.data() + done, want)
+                                           : ::read(fd, bytes.data() + done, want);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -172,7 +203,11 @@ int frmMainView::ReadWholeFile(const QString& path, std::vector<std::uint8_t>& b
         if (cancelled) {
             return kLoadCancelled;
         }
-        FileError(this, QStringLiteral("ファイルが読み出せませんでした"), 6);
+        if (noMemory) {
+            ReportNoMemory();
+        } else {
+            FileError(this, QStringLiteral("ファイルが読み出せませんでした"), 6);
+        }
         return kLoadUnreadable;
     }
     return kLoadOk;
@@ -195,7 +230,10 @@ bool frmMainView::RenderPicture() {
         modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height) == DecodeStatus::Ok;
     DecodeStatus status = DecodeStatus::TooLarge;
     if (describable && layout.stride() * layout.height < mPictureBudget) {
-        status = DecodeWhole(offset);
+        // A pixel array the memory cannot give is no failure: the rows in view are decoded
+        // on demand, as for pictures beyond the budget.
+        status = layout.stride() * layout.height >= mMemoryLimit ? DecodeStatus::OutOfMemory
+                                                                 : DecodeWhole(offset);
     }
     if (status == DecodeStatus::Cancelled) {
         return false;
@@ -259,6 +297,11 @@ void frmMainView::ReportNotDrawn(DecodeStatus status) {
                              ? QStringLiteral("画像が大きすぎるため表示できません")
                              : QStringLiteral("画像の幅と高さが正しくありません");
     toolkit::MsgBox(this, text, toolkit::kAppTitle, MsgIcon::Exclamation);
+}
+
+void frmMainView::ReportNoMemory() {
+    toolkit::MsgBox(this, QStringLiteral("メモリが足りないためファイルを読み込めませんでした"),
+                    toolkit::kAppTitle, MsgIcon::Exclamation);
 }
 
 void frmMainView::fMnuFILEload_Click() {

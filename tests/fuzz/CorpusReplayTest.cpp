@@ -45,11 +45,15 @@ TEST_P(CorpusReplay, PassesEveryCheck) {
     EXPECT_GE(files, 5) << "the corpus has lost its seeds";
 }
 
-INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay,
-                         ::testing::Values(Target{"decoder", CheckDecoder},
-                                           Target{"bmp_writer", CheckBmpWriter},
-                                           Target{"field_rules", CheckFieldRules},
-                                           Target{"render_options", CheckRenderOptions}),
+const Target kTargets[] = {
+    {"decoder", CheckDecoder},          {"bmp_writer", CheckBmpWriter},
+    {"field_rules", CheckFieldRules},   {"render_options", CheckRenderOptions},
+#ifdef RASTEL_FUZZ_COMMAND_LINE
+    {"command_line", CheckCommandLine},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, ::testing::ValuesIn(kTargets),
                          [](const auto& info) { return std::string(info.param.corpus); });
 
 }  // namespace

@@ -108,6 +108,20 @@ TEST_F(MainTest, AQuotedPathWithASpaceIsLoadedOnTheFirstTick) {
     EXPECT_TRUE(window->findChild<QAction*>("fMnuFILEsave")->isEnabled());
 }
 
+// A lone double quote is both the first and the last character: it names nothing, so the
+// window waits empty, without the splash and without a message.
+TEST_F(MainTest, ALoneDoubleQuoteOpensTheEmptyWindow) {
+    const auto window = Run({"\""});
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(splashes, 0);
+    EXPECT_TRUE(gCommandLine.isEmpty());
+    EXPECT_FALSE(window->findChild<toolkit::DeferredTimer*>("timDragDrop")->Enabled());
+    QApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Rastel - Version 1.1");
+}
+
 TEST_F(MainTest, AFolderOnTheCommandLineIsReportedOnTheTick) {
     QTemporaryDir dir;
     const auto window = Run({dir.path()});
