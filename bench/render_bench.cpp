@@ -17,36 +17,15 @@
 
 extern char** environ;
 
+#include "BenchFiles.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-fs::path WorkDir() {
-    static const fs::path dir = [] {
-        const char* env = std::getenv("RASTEL_BENCH_DIR");
-        fs::path d = env != nullptr ? fs::path(env) : fs::temp_directory_path() / "rastel-bench";
-        fs::create_directories(d);
-        return d;
-    }();
-    return dir;
-}
-
-fs::path RandomFile(const std::string& name, std::int64_t bytes) {
-    const fs::path path = WorkDir() / name;
-    if (fs::exists(path) && static_cast<std::int64_t>(fs::file_size(path)) == bytes) {
-        return path;
-    }
-    std::ofstream out(path, std::ios::binary);
-    std::mt19937_64 rng(static_cast<std::uint64_t>(bytes));
-    std::vector<std::uint64_t> block(1 << 17);
-    for (std::int64_t done = 0; done < bytes; done += 1 << 20) {
-        for (auto& v : block)
-            v = rng();
-        out.write(reinterpret_cast<const char*>(block.data()), 1 << 20);
-    }
-    return path;
-}
+using rastel::bench::RandomFile;
+using rastel::bench::WorkDir;
 
 struct Times {
     double wall = 0;

@@ -15,14 +15,13 @@
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
-#include <deque>
 #include <memory>
 #include <random>
-#include <sstream>
 
 #include "palette/frmCLUT.h"
 #include "palette/modCLUT.h"
 #include "settings/FieldRules.h"
+#include "support/MonkeyRun.h"
 #include "toolkit/Shape.h"
 #include "toolkit/Tag.h"
 
@@ -30,12 +29,6 @@ namespace rastel {
 namespace {
 
 using modCLUT::gCustomPal;
-
-std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
-    bool ok = false;
-    const std::uint64_t value = qEnvironmentVariable(name).toULongLong(&ok);
-    return ok ? value : fallback;
-}
 
 // A field's text as the editor leaves it: empty while typing, otherwise a plain decimal
 // index or component.
@@ -293,32 +286,25 @@ class Monkey {
 };
 
 TEST(PaletteEditorMonkey, KeepsEveryFieldAndThePaletteValid) {
-    const std::uint64_t firstSeed = EnvNumber("RASTEL_MONKEY_SEED", 20261206);
-    const std::uint64_t seeds = EnvNumber("RASTEL_MONKEY_SEEDS", 1);
-    const std::uint64_t events = EnvNumber("RASTEL_MONKEY_EVENTS", 2000);
-    for (std::uint64_t seed = firstSeed; seed < firstSeed + seeds; ++seed) {
+    const auto plan = testing::MonkeyPlan::FromEnvironment(20261206);
+    for (std::uint64_t seed = plan.firstSeed; seed < plan.firstSeed + plan.seeds; ++seed) {
         gCustomPal = {};
         Monkey monkey(seed);
-        std::deque<std::string> recent;  // what led up to a failure
-        for (std::uint64_t n = 0; n < events; ++n) {
-            QLineEdit* stuck = monkey.StuckField();
-            recent.push_back(monkey.Act());
-            if (recent.size() > 12) {
-                recent.pop_front();
+        QLineEdit* stuck = nullptr;  // the field that may not be left before this event
+        auto step = [&] {
+            stuck = monkey.StuckField();
+            return monkey.Act();
+        };
+        auto broken = [&] {
+            std::string fault = monkey.Broken();
+            if (fault.empty() && stuck && monkey.Visible() && !stuck->hasFocus()) {
+                fault = "the focus left " + stuck->objectName().toStdString() +
+                        " while it held \"" + stuck->text().toStdString() + "\"";
             }
-            std::string broken = monkey.Broken();
-            if (broken.empty() && stuck && monkey.Visible() && !stuck->hasFocus()) {
-                broken = "the focus left " + stuck->objectName().toStdString() +
-                         " while it held \"" + stuck->text().toStdString() + "\"";
-            }
-            if (!broken.empty()) {
-                std::ostringstream story;
-                for (const std::string& step : recent) {
-                    story << "\n  " << step;
-                }
-                FAIL() << broken << "\nseed " << seed << ", event " << n
-                       << ", after:" << story.str();
-            }
+            return fault;
+        };
+        if (!testing::RunMonkey(seed, plan.events, step, broken)) {
+            return;
         }
     }
 }

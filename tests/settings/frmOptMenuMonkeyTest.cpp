@@ -15,16 +15,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <memory>
 #include <random>
-#include <sstream>
 
 #include "image/modBITMAPinfo.h"
 #include "palette/frmCLUT.h"
 #include "palette/modCLUT.h"
 #include "settings/FieldRules.h"
 #include "settings/frmOptMenu.h"
+#include "support/MonkeyRun.h"
 #include "toolkit/Tag.h"
 #include "toolkit/Validation.h"
 
@@ -33,12 +32,6 @@ namespace {
 
 using modBITMAPinfo::gDib;
 namespace rules = fieldRules;
-
-std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
-    bool ok = false;
-    const std::uint64_t value = qEnvironmentVariable(name).toULongLong(&ok);
-    return ok ? value : fallback;
-}
 
 // A whole number from lo to hi, written plainly.
 bool PlainIn(const QString& text, std::int64_t lo, std::int64_t hi) {
@@ -270,40 +263,33 @@ class Monkey {
 };
 
 TEST(SettingsDialogMonkey, KeepsEveryFieldAndTheSettingsValid) {
-    const std::uint64_t firstSeed = EnvNumber("RASTEL_MONKEY_SEED", 20261207);
-    const std::uint64_t seeds = EnvNumber("RASTEL_MONKEY_SEEDS", 1);
-    const std::uint64_t events = EnvNumber("RASTEL_MONKEY_EVENTS", 2000);
-    for (std::uint64_t seed = firstSeed; seed < firstSeed + seeds; ++seed) {
+    const auto plan = testing::MonkeyPlan::FromEnvironment(20261207);
+    for (std::uint64_t seed = plan.firstSeed; seed < plan.firstSeed + plan.seeds; ++seed) {
         gDib = {};
         modCLUT::gCustomPal = {};
         Monkey monkey(seed);
-        std::deque<std::string> recent;
-        for (std::uint64_t n = 0; n < events; ++n) {
-            QLineEdit* stuck = monkey.StuckField();
-            recent.push_back(monkey.Act());
-            if (recent.size() > 12) {
-                recent.pop_front();
-            }
-            std::string broken = monkey.Broken();
+        QLineEdit* stuck = nullptr;  // the field that may not be left before this event
+        auto step = [&] {
+            stuck = monkey.StuckField();
+            return monkey.Act();
+        };
+        auto broken = [&] {
+            std::string fault = monkey.Broken();
             QWidget* now = QApplication::focusWidget();
-            if (broken.empty() && stuck && monkey.Visible() && now != stuck && now &&
+            if (fault.empty() && stuck && monkey.Visible() && now != stuck && now &&
                 toolkit::CausesValidation(now)) {
-                broken = now->objectName().toStdString() + " took the focus from " +
-                         stuck->objectName().toStdString() + " while it held \"" +
-                         stuck->text().toStdString() + "\"";
+                fault = now->objectName().toStdString() + " took the focus from " +
+                        stuck->objectName().toStdString() + " while it held \"" +
+                        stuck->text().toStdString() + "\"";
             }
-            if (broken.empty() && stuck && monkey.ClosedWithOk()) {
-                broken = "OK closed the dialog while " + stuck->objectName().toStdString() +
-                         " held \"" + stuck->text().toStdString() + "\"";
+            if (fault.empty() && stuck && monkey.ClosedWithOk()) {
+                fault = "OK closed the dialog while " + stuck->objectName().toStdString() +
+                        " held \"" + stuck->text().toStdString() + "\"";
             }
-            if (!broken.empty()) {
-                std::ostringstream story;
-                for (const std::string& step : recent) {
-                    story << "\n  " << step;
-                }
-                FAIL() << broken << "\nseed " << seed << ", event " << n
-                       << ", after:" << story.str();
-            }
+            return fault;
+        };
+        if (!testing::RunMonkey(seed, plan.events, step, broken)) {
+            return;
         }
     }
 }
