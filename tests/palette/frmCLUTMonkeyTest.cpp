@@ -39,7 +39,7 @@ bool IsPlainByte(const QString& text) {
 
 class Monkey {
   public:
-    explicit Monkey(std::uint64_t seed) : rng_(seed) { Open(); }
+    explicit Monkey(std::uint64_t seed) : hands_(seed) { Open(); }
 
     // One random event; returns what it did.
     std::string Act() {
@@ -161,7 +161,7 @@ class Monkey {
         end_ = Find<QLineEdit>("tbxGRDZ");
     }
 
-    int Pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+    int Pick(int n) { return hands_.Pick(static_cast<std::size_t>(n)); }
 
     QWidget* FocusOrWindow() const {
         QWidget* focus = QApplication::focusWidget();
@@ -169,39 +169,10 @@ class Monkey {
     }
 
     // A point inside a control, in window coordinates.
-    QPoint PointIn(const QWidget* w) {
-        const QPoint local(Pick(std::max(1, w->width())), Pick(std::max(1, w->height())));
-        return w->mapTo(window_.get(), local);
-    }
-
-    // Access keys press buttons after a short animation; let it end so that each seed plays
-    // the same way however busy the machine is.
-    void SettleButtons() {
-        // No verdict here: a press still pending shows up in the checks that follow.
-        static_cast<void>(QTest::qWaitFor([this] {
-            for (const QAbstractButton* b : window_->findChildren<QAbstractButton*>()) {
-                if (b->isDown()) {
-                    return false;
-                }
-            }
-            return true;
-        }));
-    }
+    QPoint PointIn(const QWidget* w) { return hands_.PointIn(w); }
 
     std::string TypeText() {
-        static const char kKeys[] = "0123456789012345.-+eE x,";
-        QString text;
-        for (int n = 1 + Pick(4); n > 0; --n) {
-            text += QChar::fromLatin1(kKeys[Pick(sizeof kKeys - 1)]);
-        }
-        QWidget* target = FocusOrWindow();
-        if (Pick(4) == 0) {
-            if (auto* field = qobject_cast<QLineEdit*>(target)) {
-                field->selectAll();  // typing over the whole text, as after a double click
-            }
-        }
-        QTest::keyClicks(target, text);
-        return "typed \"" + text.toStdString() + "\" into " + target->objectName().toStdString();
+        return hands_.Type(FocusOrWindow(), "0123456789012345.-+eE x,", 4, 4);
     }
 
     std::string PressKey() {
@@ -209,22 +180,13 @@ class Monkey {
                                         Qt::Key_Right,     Qt::Key_Tab,    Qt::Key_Backtab,
                                         Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Home,
                                         Qt::Key_End,       Qt::Key_Return, Qt::Key_Escape};
-        const Qt::Key key = kKeys[Pick(std::size(kKeys))];
-        if (Pick(2) == 0) {
-            QTest::keyClick(window_->windowHandle(), key);
-        } else {
-            QTest::keyClick(FocusOrWindow(), key);
-        }
-        return "key " + QKeySequence(key).toString().toStdString();
+        return hands_.Press(window_.get(), FocusOrWindow(), kKeys);
     }
 
     std::string AccessKey() {
         static const Qt::Key kKeys[] = {Qt::Key_N, Qt::Key_R, Qt::Key_G, Qt::Key_B,
                                         Qt::Key_A, Qt::Key_Z, Qt::Key_P, Qt::Key_C};
-        const Qt::Key key = kKeys[Pick(std::size(kKeys))];
-        QTest::keyClick(window_.get(), key, Qt::AltModifier);
-        SettleButtons();
-        return "Alt+" + QKeySequence(key).toString().toStdString();
+        return hands_.AccessKey(window_.get(), kKeys);
     }
 
     std::string ClickControl() {
@@ -233,12 +195,7 @@ class Monkey {
                                              "cmdEXIT",     "tbxGRDA",  "Label1",   "Frame1"};
         const char* name = kNames[Pick(std::size(kNames))];
         const QList<QWidget*> matches = window_->findChildren<QWidget*>(name);
-        QWidget* w = matches[Pick(static_cast<int>(matches.size()))];
-        if (Pick(2) == 0) {
-            QTest::mouseClick(window_->windowHandle(), Qt::LeftButton, {}, PointIn(w));
-        } else {
-            QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-        }
+        hands_.Click(matches[Pick(static_cast<int>(matches.size()))]);
         return std::string("click on ") + name;
     }
 
@@ -273,7 +230,7 @@ class Monkey {
         return "hover over swatch " + std::to_string(i);
     }
 
-    std::mt19937_64 rng_;
+    testing::MonkeyHands hands_;
     std::unique_ptr<frmCLUT> window_;
     bool active_ = false;
     QLineEdit* index_ = nullptr;

@@ -48,7 +48,7 @@ bool HoldableIn(const QString& text, std::int64_t lo, std::int64_t hi) {
 
 class Monkey {
   public:
-    explicit Monkey(std::uint64_t seed) : rng_(seed) {
+    explicit Monkey(std::uint64_t seed) : hands_(seed) {
         // The palette editor is modal: it runs its own loop, in which this closes it.
         closer_.setInterval(5);
         QObject::connect(&closer_, &QTimer::timeout, [this] {
@@ -175,7 +175,7 @@ class Monkey {
         offset_ = dialog_->findChild<QLineEdit*>("tbxOFFa");
     }
 
-    int Pick(std::size_t n) { return static_cast<int>(rng_() % n); }
+    int Pick(std::size_t n) { return hands_.Pick(n); }
 
     QWidget* FocusOrDialog() const {
         QWidget* focus = QApplication::focusWidget();
@@ -183,17 +183,7 @@ class Monkey {
     }
 
     std::string TypeText() {
-        static const char kKeys[] = "01234567890123456789.-+eE x";
-        QString text;
-        for (int n = 1 + Pick(5); n > 0; --n) {
-            text += QChar::fromLatin1(kKeys[Pick(sizeof kKeys - 1)]);
-        }
-        QWidget* target = FocusOrDialog();
-        if (auto* field = qobject_cast<QLineEdit*>(target); field && Pick(3) == 0) {
-            field->selectAll();
-        }
-        QTest::keyClicks(target, text);
-        return "typed \"" + text.toStdString() + "\" into " + target->objectName().toStdString();
+        return hands_.Type(FocusOrDialog(), "01234567890123456789.-+eE x", 5, 3);
     }
 
     std::string PressKey() {
@@ -202,13 +192,7 @@ class Monkey {
             Qt::Key_Left, Qt::Key_Right,     Qt::Key_Tab,    Qt::Key_Backtab,
             Qt::Key_Tab,  Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Home,
             Qt::Key_End,  Qt::Key_Space,     Qt::Key_Return, Qt::Key_Escape};
-        const Qt::Key key = kKeys[Pick(std::size(kKeys))];
-        if (Pick(2) == 0) {
-            QTest::keyClick(dialog_->windowHandle(), key);
-        } else {
-            QTest::keyClick(FocusOrDialog(), key);
-        }
-        return "key " + QKeySequence(key).toString().toStdString();
+        return hands_.Press(dialog_.get(), FocusOrDialog(), kKeys);
     }
 
     std::string AccessKey() {
@@ -216,21 +200,7 @@ class Monkey {
                                         Qt::Key_L, Qt::Key_I, Qt::Key_T, Qt::Key_A, Qt::Key_Z,
                                         Qt::Key_P, Qt::Key_K, Qt::Key_B, Qt::Key_R, Qt::Key_E,
                                         Qt::Key_Q, Qt::Key_C, Qt::Key_O};
-        const Qt::Key key = kKeys[Pick(std::size(kKeys))];
-        QTest::keyClick(dialog_.get(), key, Qt::AltModifier);
-        // Buttons press after a short animation; let it end so each seed plays the same way.
-        static_cast<void>(QTest::qWaitFor([this] {
-            if (!dialog_->isVisible()) {
-                return true;
-            }
-            for (const QAbstractButton* b : dialog_->findChildren<QAbstractButton*>()) {
-                if (b->isDown()) {
-                    return false;
-                }
-            }
-            return true;
-        }));
-        return "Alt+" + QKeySequence(key).toString().toStdString();
+        return hands_.AccessKey(dialog_.get(), kKeys);
     }
 
     std::string ClickControl() {
@@ -240,18 +210,11 @@ class Monkey {
             "optWIDHGT(1)", "cmbPICARRAY",  "optPALCOLOR(0)", "optPALCOLOR(3)", "optPALCOLOR(6)",
             "cmdPALcustom", "cmbCLUT",      "cmdOK",          "cmdCANCEL",      "tbxWIDTH"};
         const char* name = kNames[Pick(std::size(kNames))];
-        QWidget* w = dialog_->findChild<QWidget*>(QString::fromLatin1(name));
-        if (Pick(2) == 0) {
-            const QPoint local(Pick(std::max(1, w->width())), Pick(std::max(1, w->height())));
-            QTest::mouseClick(dialog_->windowHandle(), Qt::LeftButton, {},
-                              w->mapTo(dialog_.get(), local));
-        } else {
-            QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-        }
+        hands_.Click(dialog_->findChild<QWidget*>(QString::fromLatin1(name)));
         return std::string("click on ") + name;
     }
 
-    std::mt19937_64 rng_;
+    testing::MonkeyHands hands_;
     QTimer closer_;
     std::unique_ptr<frmOptMenu> dialog_;
     std::int64_t fileSize_ = 1000;
