@@ -2,6 +2,7 @@
 
 #include "about/Artwork.h"
 #include "toolkit/Clicks.h"
+#include "toolkit/ControlArray.h"
 #include "toolkit/WebLink.h"
 
 #include <QFrame>
@@ -21,7 +22,7 @@ const QString kProjectPage = QStringLiteral("https://rastel.example.org/");
 QLabel* NewLinkLabel(QWidget* parent, int index, const QString& text, const QFont& font,
                      QPoint at) {
     auto* label = new QLabel(text, parent);
-    label->setObjectName(QStringLiteral("lblURL_%1").arg(index));
+    label->setObjectName(toolkit::ElementName("lblURL", index));
     label->setFont(font);
     label->move(at);
     label->adjustSize();  // only the words are the link, not an empty box around them
@@ -59,7 +60,7 @@ frmAbout2::frmAbout2(QWidget* owner)
     // A sunken rule under the text, in the colours buttons are drawn with.
     for (int i = 0; i < 2; ++i) {
         linBR[i] = new QFrame(Frame1);
-        linBR[i]->setObjectName(QStringLiteral("linBR_%1").arg(i));
+        linBR[i]->setObjectName(toolkit::ElementName("linBR", i));
         linBR[i]->setGeometry(133, 131 + i, 404 - 133, 1);
         QPalette line = linBR[i]->palette();
         line.setColor(QPalette::Window, palette().color(i == 0 ? QPalette::Dark : QPalette::Light));

@@ -13,6 +13,7 @@
 
 #include "palette/modCLUT.h"
 #include "settings/FieldRules.h"
+#include "toolkit/ControlArray.h"
 #include "toolkit/DoEvents.h"
 #include "toolkit/EventTap.h"
 #include "toolkit/Fonts.h"
@@ -22,6 +23,7 @@
 namespace rastel {
 
 using modCLUT::gCustomPal;
+using toolkit::ElementName;
 using toolkit::Events;
 using toolkit::EventTap;
 using toolkit::Shape;
@@ -31,9 +33,9 @@ namespace {
 constexpr QRect kSwatch0(8, 28, 18, 15);
 
 template <typename T, typename... Args>
-T* Make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
+T* Make(QWidget* parent, const QString& name, QRect geometry, Args&&... args) {
     T* control = new T(std::forward<Args>(args)..., parent);
-    control->setObjectName(QString::fromLatin1(name));
+    control->setObjectName(name);
     control->setGeometry(geometry);
     return control;
 }
@@ -89,15 +91,13 @@ void frmCLUT::createSwatchControls() {
     // Swatches 1..255 and their hit areas stay hidden until the build-up places them. The
     // frame lies above the swatches and below the hit areas, which take every press.
     for (int i = 0; i < kEntries; ++i) {
-        Shape1[i] = Make<Shape>(this, "Shape1", kSwatch0);
-        Shape1[i]->setProperty("index", i);
+        Shape1[i] = Make<Shape>(this, ElementName("Shape1", i), kSwatch0);
         Shape1[i]->setVisible(i == 0);
     }
     ShapeC = Make<Shape>(this, "ShapeC", kSwatch0);
     ShapeC->setBorder(Qt::red, 3);
     for (int i = 0; i < kEntries; ++i) {
-        Image1[i] = Make<QWidget>(this, "Image1", QRect());
-        Image1[i]->setProperty("index", i);
+        Image1[i] = Make<QWidget>(this, ElementName("Image1", i), QRect());
         Image1[i]->setMouseTracking(true);
         Image1[i]->setVisible(i == 0);
     }
@@ -113,20 +113,18 @@ void frmCLUT::createEditControls() {
     const QString captions[] = {QStringLiteral("&R"), QStringLiteral("&G"), QStringLiteral("&B")};
     for (int k = 0; k < 3; ++k) {
         const int top = 40 + 24 * k;
-        lblCOLOR[k] = Make<QLabel>(Frame1, "lblCOLOR", QRect(8, top + 3, 13, 17), captions[k]);
-        tbxCOLOR[k] = Make<QLineEdit>(Frame1, "tbxCOLOR", QRect(21, top, 41, 18));
+        lblCOLOR[k] = Make<QLabel>(Frame1, ElementName("lblCOLOR", k), QRect(8, top + 3, 13, 17),
+                                   captions[k]);
+        tbxCOLOR[k] = Make<QLineEdit>(Frame1, ElementName("tbxCOLOR", k), QRect(21, top, 41, 18));
         lblCOLOR[k]->setBuddy(tbxCOLOR[k]);
-        scrCOLOR[k] = Make<QScrollBar>(Frame1, "scrCOLOR", QRect(69, top, 137, 17), Qt::Horizontal);
+        scrCOLOR[k] = Make<QScrollBar>(Frame1, ElementName("scrCOLOR", k), QRect(69, top, 137, 17),
+                                       Qt::Horizontal);
         scrCOLOR[k]->setRange(0, 255);
         scrCOLOR[k]->setSingleStep(1);
         scrCOLOR[k]->setPageStep(1);
         // The value changes when the thumb is let go; while it is dragged, the scroll event
         // follows it, as with any scroll bar with a separate scroll and change event.
         scrCOLOR[k]->setTracking(false);
-        for (QWidget* control :
-             std::initializer_list<QWidget*>{lblCOLOR[k], tbxCOLOR[k], scrCOLOR[k]}) {
-            control->setProperty("index", k);
-        }
     }
     for (QLineEdit* field : {tbxCOLINDEX, tbxCOLOR[0], tbxCOLOR[1], tbxCOLOR[2]}) {
         field->setText(QStringLiteral("0"));
@@ -138,12 +136,10 @@ void frmCLUT::createGradientControls() {
     Frame2 =
         Make<QGroupBox>(this, "Frame2", QRect(312, 136, 225, 81), QStringLiteral("グラデーション"));
     Frame3 = Make<QWidget>(Frame2, "Frame3", QRect(8, 16, 81, 33));
-    optGRD[0] =
-        Make<QRadioButton>(Frame3, "optGRD", QRect(0, 0, 81, 17), QStringLiteral("ここから(&A)"));
-    optGRD[1] =
-        Make<QRadioButton>(Frame3, "optGRD", QRect(0, 16, 81, 17), QStringLiteral("ここまで(&Z)"));
-    optGRD[0]->setProperty("index", 0);
-    optGRD[1]->setProperty("index", 1);
+    optGRD[0] = Make<QRadioButton>(Frame3, ElementName("optGRD", 0), QRect(0, 0, 81, 17),
+                                   QStringLiteral("ここから(&A)"));
+    optGRD[1] = Make<QRadioButton>(Frame3, ElementName("optGRD", 1), QRect(0, 16, 81, 17),
+                                   QStringLiteral("ここまで(&Z)"));
     optGRD[0]->setChecked(true);
     // Shown as labels and written only by the selections, so the gradient always gets indices.
     tbxGRDA = Make<QLineEdit>(Frame2, "tbxGRDA", QRect(88, 16, 57, 18), QStringLiteral("0"));

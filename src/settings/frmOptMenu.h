@@ -37,6 +37,7 @@ class frmOptMenu : public QDialog {
 
     enum class UnloadMode { ControlMenu, Code };
 
+    // building the controls (frmOptMenu.cpp)
     void buildControls();
     void buildSizeFrames();
     void buildDepthAndOffsetFrames();
@@ -44,14 +45,10 @@ class frmOptMenu : public QDialog {
     void setTabOrder();
     void wireEvents();
 
-    // handlers: the window
+    // loading the settings into them (frmOptMenuLoad.cpp)
     void Form_Load();
-    void Form_QueryUnload(bool& cancel, UnloadMode mode);
-    void Form_MouseMove();
-    void cmdOK_Click();
-    void cmdCANCEL_Click();
 
-    // handlers: size, magnification and offset fields
+    // handlers: size, magnification and offset fields (frmOptMenuFields.cpp)
     void optWIDHGT_Click(int index);
     void tbxWIDTH_Change();
     void tbxWIDTH_KeyDown(int key);
@@ -74,8 +71,14 @@ class frmOptMenu : public QDialog {
     void cbxSynXY_MouseMove();
     void cbxOFFSET_Click();
     void cbxOFFSET_GotFocus();
+    std::optional<std::int64_t> pixelCount() const;
+    void putBackSize();
+    void magnificationChange(QLineEdit* field);
+    void magnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel);
+    void stepField(QLineEdit* field, int key);
+    QLineEdit* firstUnacceptableField() const;
 
-    // handlers: depth, order, palette and tips
+    // handlers: depth, order, palette and tips (frmOptMenuPalette.cpp)
     void optCOLBIT_Click(int index);
     void optCOLBIT_GotFocus(int index);
     void cmbPICARRAY_GotFocus();
@@ -83,22 +86,20 @@ class frmOptMenu : public QDialog {
     void optPALCOLOR_GotFocus(int index);
     void cmdPALcustom_Click();
     void cmdPALcustom_GotFocus();
+    void Form_MouseMove();
     void cmdOK_GotFocus();
     void cmdOK_MouseMove();
     void cmdCANCEL_GotFocus();
     void cmdCANCEL_MouseMove();
     void fraMENU_MouseMove(int index);
-
-    // shared by the handlers
     std::optional<std::int32_t> selectedDepth() const;
-    std::optional<std::int64_t> pixelCount() const;
-    void putBackSize();
-    void magnificationChange(QLineEdit* field);
-    void magnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel);
-    void stepField(QLineEdit* field, int key);
     void drawPaletteStrip();
     void showTip(const QString& text);
-    QLineEdit* firstUnacceptableField() const;
+
+    // handlers: leaving the dialog (frmOptMenuApply.cpp)
+    void Form_QueryUnload(bool& cancel, UnloadMode mode);
+    void cmdOK_Click();
+    void cmdCANCEL_Click();
     void unload();
 
     // Top of the window.

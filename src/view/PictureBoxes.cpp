@@ -18,9 +18,24 @@ int ShiftState(Qt::KeyboardModifiers modifiers) {
            (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
-ViewportBox::ViewportBox(QWidget* parent) : QWidget(parent) {
-    setFocusPolicy(Qt::StrongFocus);
+DropBox::DropBox(QWidget* parent) : QWidget(parent) {
     setAcceptDrops(true);
+}
+
+void DropBox::dragEnterEvent(QDragEnterEvent* event) {
+    emit OLEDragOver(event);
+}
+
+void DropBox::dragMoveEvent(QDragMoveEvent* event) {
+    emit OLEDragOver(event);
+}
+
+void DropBox::dropEvent(QDropEvent* event) {
+    emit OLEDragDrop(event);
+}
+
+ViewportBox::ViewportBox(QWidget* parent) : DropBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Dark);
 }
@@ -29,20 +44,7 @@ void ViewportBox::keyPressEvent(QKeyEvent* event) {
     emit KeyDown(event->key(), ShiftState(event->modifiers()));
 }
 
-void ViewportBox::dragEnterEvent(QDragEnterEvent* event) {
-    emit OLEDragOver(event);
-}
-
-void ViewportBox::dragMoveEvent(QDragMoveEvent* event) {
-    emit OLEDragOver(event);
-}
-
-void ViewportBox::dropEvent(QDropEvent* event) {
-    emit OLEDragDrop(event);
-}
-
-ImageBox::ImageBox(ViewportBox* viewport) : QWidget(viewport) {
-    setAcceptDrops(true);
+ImageBox::ImageBox(ViewportBox* viewport) : DropBox(viewport) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     QWidget::setVisible(false);
 }
@@ -151,18 +153,6 @@ void ImageBox::mouseReleaseEvent(QMouseEvent* event) {
     if (click) {
         emit Click();
     }
-}
-
-void ImageBox::dragEnterEvent(QDragEnterEvent* event) {
-    emit OLEDragOver(event);
-}
-
-void ImageBox::dragMoveEvent(QDragMoveEvent* event) {
-    emit OLEDragOver(event);
-}
-
-void ImageBox::dropEvent(QDropEvent* event) {
-    emit OLEDragDrop(event);
 }
 
 }  // namespace rastel

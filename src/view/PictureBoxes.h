@@ -15,7 +15,25 @@ namespace rastel {
 // Modifier set of the key handlers: 1 Shift, 2 Ctrl, 4 Alt.
 int ShiftState(Qt::KeyboardModifiers modifiers);
 
-class ViewportBox : public QWidget {
+// A box that takes drops: entering and moving over it both ask OLEDragOver, so one handler
+// decides, and a drop is passed on as OLEDragDrop.
+class DropBox : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit DropBox(QWidget* parent);
+
+  signals:
+    void OLEDragOver(QDragMoveEvent* event);
+    void OLEDragDrop(QDropEvent* event);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};
+
+class ViewportBox : public DropBox {
     Q_OBJECT
 
   public:
@@ -23,21 +41,16 @@ class ViewportBox : public QWidget {
 
   signals:
     void KeyDown(int KeyCode, int Shift);
-    void OLEDragOver(QDragMoveEvent* event);
-    void OLEDragDrop(QDropEvent* event);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 };
 
 // The image box is a rectangle of the viewport that may be far larger than any widget, so it
 // keeps its place and size as 64-bit numbers and the widget covers only the part in view.
 // It paints that part from gDib, or from the file's bytes decoded around the view when the
 // picture is too large to hold, at the magnifications of the last drawing.
-class ImageBox : public QWidget {
+class ImageBox : public DropBox {
     Q_OBJECT
 
   public:
@@ -72,16 +85,11 @@ class ImageBox : public QWidget {
 
   signals:
     void Click();
-    void OLEDragOver(QDragMoveEvent* event);
-    void OLEDragDrop(QDropEvent* event);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
   private:
     std::int64_t left_ = 0;

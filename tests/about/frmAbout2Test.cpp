@@ -1,5 +1,6 @@
 #include "ModalScript.h"
 #include "about/frmAbout2.h"
+#include "toolkit/ControlArray.h"
 #include "toolkit/WebLink.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,11 @@ class AboutWindow : public ::testing::Test {
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
+    QLabel* url(int index) {
+        auto* found = toolkit::Element<QLabel>(&about, "lblURL", index);
+        EXPECT_NE(found, nullptr) << "lblURL(" << index << ")";
+        return found;
+    }
 
     // Through the window, as a user's click lands: on whatever lies on top at that point.
     void clickOn(QWidget* target) {
@@ -70,9 +76,9 @@ TEST_F(AboutWindow, IsAFixedDialogCentredOnItsOwnerWithTheLinkBoxUnderTheIdentit
 
     EXPECT_EQ(child<QPushButton>("cmdCLOSE")->text(), "閉じる(&C)");
     EXPECT_EQ(child<QGroupBox>("Frame2")->title(), "頒布元と最新情報はこちら...");
-    EXPECT_EQ(child<QLabel>("lblURL_0")->text(), "Rastel Project");
-    EXPECT_EQ(child<QLabel>("lblURL_1")->text(), "ラステル・プロジェクト");
-    EXPECT_EQ(child<QLabel>("lblURL_2")->text(), "rastel.example.org");
+    EXPECT_EQ(url(0)->text(), "Rastel Project");
+    EXPECT_EQ(url(1)->text(), "ラステル・プロジェクト");
+    EXPECT_EQ(url(2)->text(), "rastel.example.org");
     auto* address = child<QLineEdit>("tbxURL");
     EXPECT_EQ(address->text(), kPage);
     EXPECT_GE(address->width(), address->fontMetrics().horizontalAdvance(kPage))
@@ -92,17 +98,16 @@ TEST_F(AboutWindow, EveryShowingFillsTheVersionAgainAndTheNamesShowTheBannersHan
 
     const QCursor hand = child<QLabel>("imgURLlogo")->cursor();
     EXPECT_EQ(hand.shape(), Qt::BitmapCursor);
-    for (const char* name : {"lblURL_0", "lblURL_1", "lblURL_2"}) {
-        EXPECT_EQ(child<QLabel>(name)->cursor().pixmap().toImage(), hand.pixmap().toImage())
-            << name;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(url(i)->cursor().pixmap().toImage(), hand.pixmap().toImage()) << i;
     }
 }
 
 TEST_F(AboutWindow, TheBannerTheNamesAndADoubleClickOnTheAddressOpenThePage) {
     CapturedPages pages;
-    for (const char* name : {"imgURLlogo", "lblURL_0", "lblURL_1", "lblURL_2"}) {
-        clickOn(child<QWidget>(name));
-        EXPECT_EQ(pages.opened, QStringList{kPage}) << name;
+    for (QWidget* target : QList<QWidget*>{child<QWidget>("imgURLlogo"), url(0), url(1), url(2)}) {
+        clickOn(target);
+        EXPECT_EQ(pages.opened, QStringList{kPage}) << target->objectName().toStdString();
         pages.opened.clear();
     }
 
@@ -114,7 +119,7 @@ TEST_F(AboutWindow, TheBannerTheNamesAndADoubleClickOnTheAddressOpenThePage) {
     pages.opened.clear();
 
     // A double click on a name is one click, not two pages.
-    doubleClickOn(child<QWidget>("lblURL_1"));
+    doubleClickOn(url(1));
     EXPECT_EQ(pages.opened, QStringList{kPage});
     EXPECT_TRUE(about.isVisible());
 }
@@ -126,7 +131,7 @@ TEST_F(AboutWindow, AFailedOpeningShowsNothingAndLeavesTheWindowAsItWas) {
     toolkit::SetWebPageOpener(previous);
 
     // And the system's own opener, which here has no handler at all.
-    clickOn(child<QWidget>("lblURL_0"));
+    clickOn(url(0));
     QCoreApplication::processEvents();
 
     EXPECT_TRUE(about.isVisible());

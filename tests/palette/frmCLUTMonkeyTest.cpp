@@ -22,6 +22,7 @@
 #include "palette/modCLUT.h"
 #include "settings/FieldRules.h"
 #include "support/MonkeyRun.h"
+#include "toolkit/ControlArray.h"
 #include "toolkit/Shape.h"
 #include "toolkit/Tag.h"
 
@@ -153,10 +154,10 @@ class Monkey {
         window_->activateWindow();
         active_ = QTest::qWaitForWindowActive(window_.get());
         index_ = Find<QLineEdit>("tbxCOLINDEX");
-        color_ = window_->findChildren<QLineEdit*>("tbxCOLOR");
-        bar_ = window_->findChildren<QScrollBar*>("scrCOLOR");
-        swatch_ = window_->findChildren<toolkit::Shape*>("Shape1");
-        hit_ = window_->findChildren<QWidget*>("Image1");
+        color_ = toolkit::Elements<QLineEdit>(window_.get(), "tbxCOLOR");
+        bar_ = toolkit::Elements<QScrollBar>(window_.get(), "scrCOLOR");
+        swatch_ = toolkit::Elements<toolkit::Shape>(window_.get(), "Shape1");
+        hit_ = toolkit::Elements<QWidget>(window_.get(), "Image1");
         start_ = Find<QLineEdit>("tbxGRDA");
         end_ = Find<QLineEdit>("tbxGRDZ");
     }
@@ -194,7 +195,11 @@ class Monkey {
                                              "cmdGRD",      "Command1", "Command4", "Combo1",
                                              "cmdEXIT",     "tbxGRDA",  "Label1",   "Frame1"};
         const char* name = kNames[Pick(std::size(kNames))];
-        const QList<QWidget*> matches = window_->findChildren<QWidget*>(name);
+        // A name is one control or a whole array, of which any element is clicked.
+        QList<QWidget*> matches = toolkit::Elements<QWidget>(window_.get(), name);
+        if (matches.isEmpty()) {
+            matches = window_->findChildren<QWidget*>(name);
+        }
         hands_.Click(matches[Pick(static_cast<int>(matches.size()))]);
         return std::string("click on ") + name;
     }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "palette/modCLUT.h"
+#include "toolkit/ControlArray.h"
 #include "toolkit/Shape.h"
 
 namespace rastel {
@@ -39,11 +40,11 @@ class PaletteEditor : public ::testing::Test {
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         index = Find<QLineEdit>("tbxCOLINDEX");
-        color = window->findChildren<QLineEdit*>("tbxCOLOR");
-        bar = window->findChildren<QScrollBar*>("scrCOLOR");
-        swatch = window->findChildren<toolkit::Shape*>("Shape1");
-        hit = window->findChildren<QWidget*>("Image1");
-        opt = window->findChildren<QRadioButton*>("optGRD");
+        color = toolkit::Elements<QLineEdit>(window.get(), "tbxCOLOR");
+        bar = toolkit::Elements<QScrollBar>(window.get(), "scrCOLOR");
+        swatch = toolkit::Elements<toolkit::Shape>(window.get(), "Shape1");
+        hit = toolkit::Elements<QWidget>(window.get(), "Image1");
+        opt = toolkit::Elements<QRadioButton>(window.get(), "optGRD");
         start = Find<QLineEdit>("tbxGRDA");
         end = Find<QLineEdit>("tbxGRDZ");
         ASSERT_EQ(color.size(), 3);

@@ -18,6 +18,7 @@
 #include "image/modBITMAPinfo.h"
 #include "palette/frmCLUT.h"
 #include "palette/modCLUT.h"
+#include "toolkit/ControlArray.h"
 
 namespace rastel {
 namespace {
@@ -47,8 +48,14 @@ class OptMenu : public ::testing::Test {
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
-    QRadioButton* Depth(int i) { return Get<QRadioButton>(QString("optCOLBIT(%1)").arg(i)); }
-    QRadioButton* Palette(int i) { return Get<QRadioButton>(QString("optPALCOLOR(%1)").arg(i)); }
+    template <class T>
+    T* Item(const char* array, int i) {
+        T* w = toolkit::Element<T>(dialog.get(), array, i);
+        EXPECT_NE(w, nullptr) << array << '(' << i << ')';
+        return w;
+    }
+    QRadioButton* Depth(int i) { return Item<QRadioButton>("optCOLBIT", i); }
+    QRadioButton* Palette(int i) { return Item<QRadioButton>("optPALCOLOR", i); }
     QString Text(const char* name) { return Get(name)->text(); }
     QString Label(const char* name) { return Get<QLabel>(name)->text(); }
 
@@ -95,7 +102,7 @@ TEST_F(OptMenu, OpensWithTheSettingsOfTheFile) {
     EXPECT_EQ(Label("lblMAX"), "F");
     EXPECT_FALSE(Get<QCheckBox>("cbxOFFSET")->isChecked());
     EXPECT_FALSE(Get("tbxOFFa")->isEnabled());
-    EXPECT_FALSE(Get<QLabel>("lblNOP(9)")->isEnabled());
+    EXPECT_FALSE(Item<QLabel>("lblNOP", 9)->isEnabled());
     EXPECT_FALSE(Get("tbxOFFz")->isVisible());
     EXPECT_FALSE(Get<QPushButton>("cmdSETdef")->isVisible());
     EXPECT_FALSE(Get<QPushButton>("cmdPALcustom")->isEnabled());
@@ -247,7 +254,7 @@ TEST_F(OptMenu, OffsetStaysInsideItsLimits) {
     auto* use = Get<QCheckBox>("cbxOFFSET");
     QTest::mouseClick(use, Qt::LeftButton);
     EXPECT_FALSE(offset->isEnabled());
-    EXPECT_FALSE(Get<QLabel>("lblNOP(9)")->isEnabled());
+    EXPECT_FALSE(Item<QLabel>("lblNOP", 9)->isEnabled());
     EXPECT_EQ(offset->text(), "-2130706429");
 }
 
@@ -349,7 +356,7 @@ TEST_F(OptMenu, StripShowsEveryIndexOfTheDepthInThePaletteColours) {
 
 TEST_F(OptMenu, TipsFollowTheMouseAndTheFocus) {
     Open();
-    QTest::mouseMove(Get<QGroupBox>("fraMENU(6)"), QPoint(80, 95));
+    QTest::mouseMove(Item<QGroupBox>("fraMENU", 6), QPoint(80, 95));
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return Label("lblALLtips") == "画像の開始位置を前倒します。余った部分は0で埋まります";
     }));
@@ -518,7 +525,7 @@ TEST_F(OptMenu, CancelEscAndTheCloseBoxChangeNothing) {
             auto* width = d->findChild<QLineEdit*>("tbxWIDTH");
             width->selectAll();
             width->insert("10");
-            d->findChild<QRadioButton*>("optCOLBIT(2)")->setChecked(true);
+            toolkit::Element<QRadioButton>(d, "optCOLBIT", 2)->setChecked(true);
             way(d);
         });
         EXPECT_FALSE(ok) << name;

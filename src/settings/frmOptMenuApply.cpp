@@ -1,0 +1,120 @@
+// Leaving the dialog: OK writes the controls back into gDib's settings and palette, Cancel
+// and the window's close box leave them as they were.
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "image/PaletteBuilder.h"
+#include "palette/modCLUT.h"
+#include "settings/FieldRules.h"
+#include "settings/OptMenuQt.h"
+#include "settings/frmOptMenu.h"
+#include "toolkit/Tag.h"
+
+namespace rastel {
+
+using modBITMAPinfo::gDib;
+using optMenuQt::Std;
+using toolkit::Tag;
+
+namespace {
+
+// The number an accepted field holds; only called once the field's rules accepted its text.
+std::int64_t FieldValue(const QLineEdit* field) {
+    return fieldRules::WholePart(fieldRules::ParseNumber(Std(field->text())).value_or(0));
+}
+
+}  // namespace
+
+void frmOptMenu::cmdOK_Click() {
+    // Enter in a field, or OK after a button that skips the checks, can arrive with a field
+    // that holds no acceptable number: store nothing and send the user back to it.
+    if (QLineEdit* bad = firstUnacceptableField()) {
+        bad->setFocus();
+        bad->selectAll();
+        return;
+    }
+    const std::int32_t depth = selectedDepth().value_or(modBITMAPinfo::kDepth256);
+    optOKCancel = true;
+    modBITMAPinfo::ViewSettings& s = gDib.settings;
+    for (int i = 0; i < static_cast<int>(optPALCOLOR.size()); ++i) {
+        if (optPALCOLOR[i]->isChecked()) {
+            modBITMAPinfo::BuildPalette(gDib, i, depth, modCLUT::gCustomPal.colors);
+            s.gPalColor = i;
+        }
+    }
+    s.gPicWidth = FieldValue(tbxWIDTH);
+    s.gPicHeight = FieldValue(tbxHEIGHT);
+    s.gColBit = depth;
+    s.gMagX = static_cast<std::int32_t>(FieldValue(tbxMagX));
+    s.gMagY = static_cast<std::int32_t>(FieldValue(tbxMagY));
+    s.gSynXY = cbxSynXY->checkState() != Qt::Unchecked;
+    s.gUseOffset = cbxOFFSET->checkState() != Qt::Unchecked;
+    // A disabled offset field may hold a half-typed text; its last good value is what counts.
+    s.gOffA = fieldRules::OffsetEdit(Std(tbxOFFa->text())).kind == fieldRules::Edit::kAccept
+                  ? FieldValue(tbxOFFa)
+                  : fieldRules::WholePart(fieldRules::ParseNumber(Std(Tag(tbxOFFa))).value_or(0));
+    const std::int32_t order = std::max(cmbPICARRAY->currentIndex(), 0);
+    switch (depth) {
+        case modBITMAPinfo::kDepth16:
+            s.gArray16 = order;
+            break;
+        case modBITMAPinfo::kDepth2:
+            s.gArray2 = order;
+            break;
+        default:
+            s.gArray256 = order;
+            break;
+    }
+    unload();
+}
+
+void frmOptMenu::cmdCANCEL_Click() {
+    optOKCancel = false;
+    unload();
+}
+
+void frmOptMenu::Form_QueryUnload(bool& cancel, UnloadMode mode) {
+    // Closing the window any other way than by OK or Cancel counts as Cancel.
+    if (mode != UnloadMode::Code) {
+        optOKCancel = false;
+    }
+    cancel = false;
+}
+
+void frmOptMenu::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    Form_QueryUnload(cancel, mUnloadingByCode ? UnloadMode::Code : UnloadMode::ControlMenu);
+    mUnloadingByCode = false;
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QDialog::done(optOKCancel ? Accepted : Rejected);
+}
+
+void frmOptMenu::reject() {
+    // Esc presses Cancel.
+    if (cmdCANCEL->isEnabled()) {
+        cmdCANCEL->click();
+    }
+}
+
+void frmOptMenu::unload() {
+    mUnloadingByCode = true;
+    close();
+}
+
+bool RunOptMenu(QWidget* owner) {
+    frmOptMenu dialog(owner);
+    dialog.cmdCANCEL->setEnabled(true);
+    dialog.exec();
+    return dialog.optOKCancel;
+}
+
+}  // namespace rastel

@@ -1,0 +1,216 @@
+// The number fields and their switches: width and height, the magnifications, the offset.
+// The rules are fieldRules'; these handlers put their verdicts into the fields.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "settings/FieldRules.h"
+#include "settings/OptMenuQt.h"
+#include "settings/OptMenuTexts.h"
+#include "settings/frmOptMenu.h"
+#include "toolkit/Tag.h"
+
+namespace rastel {
+
+using modBITMAPinfo::gDib;
+using optMenuQt::Number;
+using optMenuQt::Qs;
+using optMenuQt::Std;
+using toolkit::SetTag;
+using toolkit::Tag;
+
+void frmOptMenu::optWIDHGT_Click(int /*index*/) {
+    // Only width mode exists: the width is typed, the height follows and is only shown.
+    tbxWIDTH->setEnabled(true);
+    QPalette widthColours = tbxWIDTH->palette();
+    widthColours.setColor(QPalette::Base, widthColours.color(QPalette::Active, QPalette::Base));
+    tbxWIDTH->setPalette(widthColours);
+    tbxHEIGHT->setEnabled(false);
+    QPalette heightColours = tbxHEIGHT->palette();
+    heightColours.setColor(QPalette::Base, heightColours.color(QPalette::Button));
+    tbxHEIGHT->setPalette(heightColours);
+}
+
+void frmOptMenu::tbxWIDTH_Change() {
+    const std::optional<std::int64_t> pixels = pixelCount();
+    const fieldRules::Edit edit = fieldRules::WidthEdit(Std(tbxWIDTH->text()), pixels);
+    if (edit.kind == fieldRules::Edit::kLeave) {
+        return;
+    }
+    if (edit.kind == fieldRules::Edit::kPutBack) {
+        putBackSize();
+        return;
+    }
+    tbxWIDTH->setText(Number(edit.value));
+    if (!pixels) {
+        return;
+    }
+    tbxHEIGHT->setText(Number(fieldRules::HeightForWidth(*pixels, edit.value)));
+    SetTag(tbxWIDTH, tbxWIDTH->text());
+    SetTag(tbxHEIGHT, tbxHEIGHT->text());
+}
+
+void frmOptMenu::tbxWIDTH_KeyDown(int key) {
+    stepField(tbxWIDTH, key);
+}
+
+void frmOptMenu::tbxWIDTH_Validate(bool* cancel) {
+    if (!fieldRules::WidthOnLeave(Std(tbxWIDTH->text()))) {
+        *cancel = true;
+    }
+}
+
+void frmOptMenu::tbxHEIGHT_Change() {
+    fraMENU_MouseMove(4);
+}
+
+void frmOptMenu::tbxMagX_Change() {
+    magnificationChange(tbxMagX);
+}
+
+void frmOptMenu::tbxMagX_KeyDown(int key) {
+    stepField(tbxMagX, key);
+}
+
+void frmOptMenu::tbxMagX_Validate(bool* cancel) {
+    magnificationValidate(tbxMagX, tbxMagY, cancel);
+}
+
+void frmOptMenu::tbxMagX_GotFocus() {
+    fraMENU_MouseMove(5);
+}
+
+void frmOptMenu::tbxMagY_Change() {
+    magnificationChange(tbxMagY);
+}
+
+void frmOptMenu::tbxMagY_KeyDown(int key) {
+    stepField(tbxMagY, key);
+}
+
+void frmOptMenu::tbxMagY_Validate(bool* cancel) {
+    magnificationValidate(tbxMagY, tbxMagX, cancel);
+}
+
+void frmOptMenu::tbxMagY_GotFocus() {
+    fraMENU_MouseMove(5);
+}
+
+void frmOptMenu::tbxOFFa_Change() {
+    const fieldRules::Edit edit = fieldRules::OffsetEdit(Std(tbxOFFa->text()));
+    if (edit.kind == fieldRules::Edit::kPutBack) {
+        tbxOFFa->setText(Tag(tbxOFFa));
+    } else if (edit.kind == fieldRules::Edit::kAccept) {
+        tbxOFFa->setText(Number(edit.value));
+        SetTag(tbxOFFa, tbxOFFa->text());
+    }
+}
+
+void frmOptMenu::tbxOFFa_KeyDown(int key) {
+    stepField(tbxOFFa, key);
+}
+
+void frmOptMenu::tbxOFFa_Validate(bool* cancel) {
+    const std::optional<std::int64_t> value = fieldRules::OffsetOnLeave(Std(tbxOFFa->text()));
+    if (!value) {
+        *cancel = true;
+        return;
+    }
+    tbxOFFa->setText(Number(*value));
+}
+
+void frmOptMenu::tbxOFFa_GotFocus() {
+    fraMENU_MouseMove(6);
+}
+
+void frmOptMenu::cbxSynXY_Click() {
+    if (cbxSynXY->checkState() != Qt::Unchecked) {
+        tbxMagY->setText(tbxMagX->text());
+    }
+}
+
+void frmOptMenu::cbxSynXY_GotFocus() {
+    showTip(Qs(optMenuTexts::kSynXYTip));
+}
+
+void frmOptMenu::cbxSynXY_MouseMove() {
+    showTip(Qs(optMenuTexts::kSynXYTip));
+}
+
+void frmOptMenu::cbxOFFSET_Click() {
+    const bool on = cbxOFFSET->checkState() != Qt::Unchecked;
+    tbxOFFa->setEnabled(on);
+    lblNOP[9]->setEnabled(on);
+}
+
+void frmOptMenu::cbxOFFSET_GotFocus() {
+    fraMENU_MouseMove(6);
+}
+
+std::optional<std::int64_t> frmOptMenu::pixelCount() const {
+    const std::optional<std::int32_t> depth = selectedDepth();
+    if (!depth) {
+        return std::nullopt;
+    }
+    return fieldRules::PixelCount(gDib.settings.gFileSize, *depth);
+}
+
+void frmOptMenu::putBackSize() {
+    tbxWIDTH->setText(Tag(tbxWIDTH));
+    tbxHEIGHT->setText(Tag(tbxHEIGHT));
+}
+
+void frmOptMenu::magnificationChange(QLineEdit* field) {
+    const fieldRules::Edit edit = fieldRules::MagnificationEdit(Std(field->text()));
+    if (edit.kind == fieldRules::Edit::kPutBack) {
+        field->setText(Tag(field));
+    } else if (edit.kind == fieldRules::Edit::kAccept) {
+        field->setText(Number(edit.value));
+        SetTag(field, field->text());
+    }
+}
+
+void frmOptMenu::magnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel) {
+    const std::optional<std::int64_t> value = fieldRules::MagnificationOnLeave(Std(field->text()));
+    if (!value) {
+        *cancel = true;
+        return;
+    }
+    field->setText(Number(*value));
+    if (cbxSynXY->checkState() != Qt::Unchecked) {
+        other->setText(field->text());
+    }
+}
+
+void frmOptMenu::stepField(QLineEdit* field, int key) {
+    if (key != Qt::Key_Up && key != Qt::Key_Down) {
+        return;
+    }
+    const int delta = key == Qt::Key_Up ? 1 : -1;
+    field->setText(
+        QString::fromStdString(fieldRules::StepText(Std(field->text()), Std(Tag(field)), delta)));
+}
+
+QLineEdit* frmOptMenu::firstUnacceptableField() const {
+    using fieldRules::Edit;
+    // The width is checked against the 32-bit bound only: a width kept from a depth with more
+    // pixels per byte is legitimately above the current pixel count.
+    if (fieldRules::WidthEdit(Std(tbxWIDTH->text()), std::nullopt).kind != Edit::kAccept ||
+        !fieldRules::IsNumeric(Std(tbxHEIGHT->text()))) {
+        return tbxWIDTH;
+    }
+    if (fieldRules::MagnificationEdit(Std(tbxMagX->text())).kind != Edit::kAccept) {
+        return tbxMagX;
+    }
+    if (fieldRules::MagnificationEdit(Std(tbxMagY->text())).kind != Edit::kAccept) {
+        return tbxMagY;
+    }
+    if (tbxOFFa->isEnabled() &&
+        fieldRules::OffsetEdit(Std(tbxOFFa->text())).kind != Edit::kAccept) {
+        return tbxOFFa;
+    }
+    return nullptr;
+}
+
+}  // namespace rastel
