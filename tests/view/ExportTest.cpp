@@ -1,5 +1,10 @@
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "toolkit/DeferredTimer.h"
 
 #include "image/BmpFile.h"
 #include "view/MainViewFixture.h"
@@ -29,7 +34,7 @@ TEST_F(MainViewTest, ExportWritesTheRecordAtThePicturesOwnSize) {
     EXPECT_TRUE(request.save);
     EXPECT_EQ(request.fileName, source + ".bmp");
     EXPECT_EQ(request.defaultExtension, ".bmp");
-    EXPECT_EQ(request.filter, "ビットマップファイル(*.bmp)|*.bmp");
+    EXPECT_EQ(request.filter, "ビットマップファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png");
     EXPECT_TRUE(request.overwritePrompt);
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -46,18 +51,63 @@ TEST_F(MainViewTest, ExportWritesTheRecordAtThePicturesOwnSize) {
     EXPECT_EQ(bytes[1078], data[5]);  // the bottom row first
     EXPECT_EQ(bytes[1078 + 8], data[0]);
 
-    // The open dialog proposes the opened file again.
-    Action("fMnuFILEload")->trigger();
-    EXPECT_EQ(dialogs.files.back().fileName, source);
+    // A name ending in ".png", in any case, gets the same pixels and palette as a PNG.
+    dialogs.fileAnswers.push_back(dir.filePath("out.PNG"));
+    Action("fMnuFILEsave")->trigger();
+    const QImage png(dir.filePath("out.PNG"), "png");
+    EXPECT_EQ(png.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(png, QImage::fromData(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<qsizetype>(bytes.size())),
+                                    "bmp"));
 }
 
-TEST_F(MainViewTest, AfterADropOnlyLoadExportProposesTheBareExtension) {
-    window->LoadBinary(WriteFile("dropped", Pattern(100)));
-    Action("fMnuFILEsave")->setEnabled(true);
-    Action("fMnuFILEsave")->trigger();  // cancelled: nothing written, nothing shown
-    EXPECT_EQ(dialogs.files.back().fileName, ".bmp");
+// Whichever way the shown file came, the export proposes its name in its folder, and the open
+// dialog goes on proposing the file last chosen in it. Cancelled dialogs write nothing.
+TEST_F(MainViewTest, ExportProposesTheShownFilesNameWhicheverWayItCame) {
+    const QString a = WriteFile("a.bin", Pattern(100));
+    const QString b = WriteFile("b", Pattern(200));
+    auto deferred = [this](const QString& path) {
+        QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle() == "Rastel - " + path, 10000);
+    };
+    auto commandLine = [&](const QString& path) {
+        modSTARTUP::gCommandLine = path;
+        window->findChild<toolkit::DeferredTimer*>("timDragDrop")->SetEnabled(true);
+        deferred(path);
+    };
+    auto drop = [&](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(Viewport(), &enter);
+        QDropEvent event(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(Viewport(), &event);
+        deferred(path);
+    };
+    auto cancelledSettings = [&](const QString& path) {
+        answer = false;
+        OpenThroughMenu(path);
+        answer = true;
+    };
+    struct Step {
+        const char* route;
+        std::function<void(const QString&)> load;
+        QString path, exported, reopened;
+    };
+    const Step steps[] = {
+        {"command line", commandLine, b, b + ".bmp", ""},
+        {"open dialog", [&](const QString& p) { OpenThroughMenu(p); }, a, a + ".bmp", a},
+        {"drop", drop, b, b + ".bmp", a},
+        {"settings cancelled", cancelledSettings, a, b + ".bmp", a},
+    };
+    for (const Step& step : steps) {
+        step.load(step.path);
+        Action("fMnuFILEsave")->trigger();
+        EXPECT_EQ(dialogs.files.back().fileName, step.exported) << step.route;
+        Action("fMnuFILEload")->trigger();
+        EXPECT_EQ(dialogs.files.back().fileName, step.reopened) << step.route;
+    }
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST_F(MainViewTest, AFailedWriteIsReportedWithTheSystemsNumber) {
