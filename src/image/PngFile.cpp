@@ -121,7 +121,15 @@ RowFill RecordRows(const DibImage& image) {
 RowFill DecodedRows(const DecodeLayout& layout, ByteSource& source) {
     auto decoder = std::make_shared<WindowDecoder>(layout, source);
     return [decoder, width = layout.width](std::int64_t y0, std::int64_t y1, std::uint8_t* dst) {
-        return decoder->Decode(y0, y1, 0, width, dst, static_cast<std::ptrdiff_t>(width));
+        // A row wider than a chunk is decoded in pieces: only a chunk of the file is read at once.
+        const std::int64_t piece = std::min(width, kStreamChunkBytes);
+        for (std::int64_t x = 0; x < width; x += piece) {
+            if (!decoder->Decode(y0, y1, x, std::min(piece, width - x), dst + x,
+                                 static_cast<std::ptrdiff_t>(width))) {
+                return false;
+            }
+        }
+        return true;
     };
 }
 
