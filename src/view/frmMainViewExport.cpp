@@ -18,8 +18,8 @@ namespace {
 
 using namespace modBITMAPinfo;
 
-// A held picture this large is written under the progress dialog, as one shown from the
-// file's bytes always is.
+// A held picture this large is written as a BMP under the progress dialog, as one shown from
+// the file's bytes always is.
 constexpr std::int64_t kHeldProgressBytes = std::int64_t{64} << 20;
 
 // The progress dialog of one export, when it has one.
@@ -81,7 +81,6 @@ class ProgressSink : public ByteSink {
 // Nothing is reported when the user cancelled.
 WriteResult Export(const std::string& path, const PictureRows& rows, QWidget* owner) {
     const bool held = rows.FromRecord() || rows.Empty();
-    const bool large = !held || static_cast<std::int64_t>(gDib.bits.size()) > kHeldProgressBytes;
     const DecodeLayout& layout = rows.Layout();
     SpanSource source(rows.Data());
     AtomicFile file(path);
@@ -93,7 +92,8 @@ WriteResult Export(const std::string& path, const PictureRows& rows, QWidget* ow
                    .height = rows.Height(),
                    .palette = &gDib.bmiColors,
                    .rows = held ? RecordRows(gDib) : DecodedRows(layout, source)};
-        ExportProgress progress(owner, job.height, large);
+        // Compressing is slow enough that any PNG gets the dialog, shown once it lasts.
+        ExportProgress progress(owner, job.height, true);
         job.progress = [&progress](std::int64_t done, std::int64_t) {
             return progress.Advance(done);
         };
@@ -103,7 +103,8 @@ WriteResult Export(const std::string& path, const PictureRows& rows, QWidget* ow
     } else {
         const std::int64_t pixelBytes = held ? static_cast<std::int64_t>(gDib.bits.size())
                                              : layout.stride() * layout.height + 1;
-        ExportProgress progress(owner, kBmpPixelOffset + pixelBytes, large);
+        ExportProgress progress(owner, kBmpPixelOffset + pixelBytes,
+                                !held || pixelBytes > kHeldProgressBytes);
         ProgressSink sink(file, progress);
         written =
             held ? WriteBmp(sink, gDib) : WriteBmpStreamed(sink, layout, gDib.bmiColors, source);
