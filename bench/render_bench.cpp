@@ -29,7 +29,8 @@ using rastel::bench::WorkDir;
 
 struct Times {
     double wall = 0;
-    double cpu = 0;  // user + system: steadier than wall time on a busy machine
+    double cpu = 0;   // user + system: steadier than wall time on a busy machine
+    double peak = 0;  // the largest resident size, in KiB
 };
 
 // Runs a command with standard output to a file.
@@ -55,7 +56,8 @@ Times Run(const std::vector<std::string>& args, const fs::path& stdoutTo = {}) {
     posix_spawn_file_actions_destroy(&actions);
     auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     return {std::chrono::duration<double>(Clock::now() - t0).count(),
-            seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+            seconds(usage.ru_utime) + seconds(usage.ru_stime),
+            static_cast<double>(usage.ru_maxrss)};
 }
 
 // cat of catInput against rastel-render of renderInput at a depth, alternating.
@@ -93,6 +95,34 @@ void BM_Render2Colours(benchmark::State& state) {
     Compare(state, big, input, "2");
 }
 
+// The PNG against the BMP of the same picture: png_vs_bmp is the time ratio, peak_vs_bmp the
+// ratio of the largest resident sizes (both stream: it should stay near 1).
+void BM_RenderPng(benchmark::State& state) {
+    const fs::path input = RandomFile("in256m.bin", 256LL << 20);
+    const fs::path bmp = WorkDir() / "out.bmp";
+    const fs::path png = WorkDir() / "out.png";
+    const std::string width = std::to_string(state.range(0));
+    Times b;
+    Times p;
+    for (auto _ : state) {
+        const Times rb = Run({RASTEL_RENDER_EXE, "--width", width, "-o", bmp, input.string()});
+        const Times rp = Run({RASTEL_RENDER_EXE, "--width", width, "-o", png, input.string()});
+        b = {b.wall + rb.wall, b.cpu + rb.cpu, std::max(b.peak, rb.peak)};
+        p = {p.wall + rp.wall, p.cpu + rp.cpu, std::max(p.peak, rp.peak)};
+        state.SetIterationTime(rp.wall);
+    }
+    state.counters["png_vs_bmp"] = p.wall / b.wall;
+    state.counters["peak_vs_bmp"] = p.peak / b.peak;
+    fs::remove(bmp);
+    fs::remove(png);
+}
+
+BENCHMARK(BM_RenderPng)
+    ->Arg(128)
+    ->Arg(4096)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_Render256Colours)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Render2Colours)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 

@@ -6,10 +6,12 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake ninja-build git pkg-config ca-certificates
-  qt6-base-dev qt6-translations-l10n
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libpng-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
+  # validators of the installed desktop entry and AppStream metadata
+  desktop-file-utils appstream
   # fuzzing and sanitizers with clang
   clang libclang-rt-dev
 )

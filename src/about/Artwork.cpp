@@ -44,15 +44,14 @@ QPixmap Transparent(int width, int height) {
 
 }  // namespace
 
-QPixmap Logo() {
-    constexpr int kCells = 10, kPitch = 10, kGrid = kCells * kPitch, kSide = 132;
-    constexpr int kOrigin = (kSide - kGrid) / 2;
-    QPixmap pixmap = Transparent(kSide, kSide);
-    QPainter painter(&pixmap);
+void PaintLogo(QPainter& painter) {
+    constexpr int kCells = 10, kPitch = 10, kGrid = kCells * kPitch;
+    constexpr int kOrigin = (kLogoSide - kGrid) / 2;
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kNavy);
-    painter.drawRoundedRect(QRectF(3, 3, kSide - 6, kSide - 6), 18, 18);
+    painter.drawRoundedRect(QRectF(3, 3, kLogoSide - 6, kLogoSide - 6), 18, 18);
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (int row = 0; row < kCells; ++row) {
         for (int column = 0; column < kCells; ++column) {
@@ -63,6 +62,13 @@ QPixmap Logo() {
     painter.setPen(QPen(QColor(255, 255, 255, 200), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(kOrigin - 3, kOrigin - 3, kGrid + 4, kGrid + 4);
+    painter.restore();
+}
+
+QPixmap Logo() {
+    QPixmap pixmap = Transparent(kLogoSide, kLogoSide);
+    QPainter painter(&pixmap);
+    PaintLogo(painter);
     return pixmap;
 }
 

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "cli/PngPlugin.h"
 #include "image/BmpFile.h"
 #include "image/PaletteBuilder.h"
 #include "image/PixelDecoder.h"
+#include "image/PngFile.h"
 #include "settings/FieldRules.h"
 
 namespace rastel::cli {
@@ -37,17 +37,6 @@ class Descriptor {
   private:
     int fd_;
 };
-
-bool EndsWithPng(const std::string& name) {
-    if (name.size() < 4) {
-        return false;
-    }
-    std::string ext = name.substr(name.size() - 4);
-    for (char& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return ext == ".png";
-}
 
 }  // namespace
 
@@ -89,8 +78,15 @@ int Render(const RenderOptions& o, std::ostream& err) {
                     std::to_string(pixels) + " for this file at this depth");
     }
     const std::int64_t height = fieldRules::HeightForWidth(pixels, width);
-    if (CheckBmpGeometry(width, height) != DecodeStatus::Ok) {
-        return fail("a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+    const std::string out = o.output.value_or(path + ".bmp");
+    const bool png = out != "-" && NamesPng(out);
+    const std::string dims = std::to_string(width) + " x " + std::to_string(height);
+    if (png && !PngCanHold(width, height)) {
+        return fail("a picture of " + dims +
+                    " pixels is too large for a PNG file: at most 2147483647 each way");
+    }
+    if (!png && CheckBmpGeometry(width, height) != DecodeStatus::Ok) {
+        return fail("a picture of " + dims +
                     " pixels is too large for a BMP file: choose a larger width");
     }
     const DecodeLayout layout{o.depth, o.order, width, height, o.offset};
@@ -104,7 +100,6 @@ int Render(const RenderOptions& o, std::ostream& err) {
                          ? std::string("it shrank while it was read")
                          : std::strerror(source.error())));
     };
-    const std::string out = o.output.value_or(path + ".bmp");
     if (out == "-") {
         FdSink sink(STDOUT_FILENO);
         if (!WriteBmpStreamed(sink, layout, colours.bmiColors, source)) {
@@ -112,22 +107,18 @@ int Render(const RenderOptions& o, std::ostream& err) {
         }
         return 0;
     }
-    if (EndsWithPng(out)) {
-        std::string error;
-        const WritePngFunction writePng = LoadPngWriter(error);
-        if (writePng == nullptr) {
-            return fail(error);
-        }
-        PngJob job{out, layout, &colours.bmiColors, &source, {}};
-        if (!writePng(job)) {
-            return source.error() != 0 ? readError() : fail(job.error);
-        }
-        return 0;
-    }
     AtomicFile file(out);
-    const bool written = WriteBmpStreamed(file, layout, colours.bmiColors, source);
+    PngJob job{.width = width,
+               .height = height,
+               .palette = &colours.bmiColors,
+               .rows = DecodedRows(layout, source)};
+    const bool written =
+        png ? WritePng(file, job) : WriteBmpStreamed(file, layout, colours.bmiColors, source);
     if (!written && source.error() != 0) {
         return readError();
+    }
+    if (!written && file.result().ok() && !job.failure.empty()) {
+        return fail(job.failure);
     }
     const WriteResult result = file.Commit();
     return result.ok() ? 0 : fail(result.detail);

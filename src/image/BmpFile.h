@@ -24,6 +24,9 @@ BmpHead MakeBmpHead(const BITMAPINFOHEADER& header, const Palette& palette,
 // The whole file for an image record, exactly as the export writes it.
 std::vector<std::uint8_t> BmpFileBytes(const DibImage& image);
 
+// Writes the record's file to sink; false when the sink failed.
+bool WriteBmp(ByteSink& sink, const DibImage& image);
+
 // Writes the record's file to path; on failure an existing file of that name is untouched.
 WriteResult SaveBmp(const std::string& path, const DibImage& image);
 

@@ -43,25 +43,45 @@ MsgResult QtDialogs::Message(QWidget* owner, const MessageRequest& request) {
     return box.exec() == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;
 }
 
-std::optional<QString> QtDialogs::File(QWidget* owner, const FileRequest& request) {
-    QFileDialog dialog(owner);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save || !request.fileMustExist ? QFileDialog::AnyFile
-                                                              : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-    dialog.setNameFilter(QtFilter(request.filter));
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const FileRequest& request) {
+    auto dialog = std::make_unique<QFileDialog>(owner);
+    // Qt's own dialog, so that the type labels read as written everywhere.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(request.save || !request.fileMustExist ? QFileDialog::AnyFile
+                                                               : QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    dialog->setNameFilter(QtFilter(request.filter));
     QString suffix = request.defaultExtension;
     if (suffix.startsWith(u'.')) {
         suffix.remove(0, 1);
     }
-    dialog.setDefaultSuffix(suffix);
+    dialog->setDefaultSuffix(suffix);
+    // A name typed without an extension takes the chosen type's; Qt itself already swaps the
+    // extension of the name in the box.
+    const QStringList parts = request.filter.split(u'|');
+    QObject::connect(dialog.get(), &QFileDialog::filterSelected, dialog.get(),
+                     [d = dialog.get(), parts](const QString& label) {
+                         const qsizetype at = parts.indexOf(label);
+                         const QString pattern =
+                             at >= 0 && at + 1 < parts.size() ? parts[at + 1] : QString();
+                         if (pattern.startsWith(QStringLiteral("*.")) && pattern != u"*.*") {
+                             d->setDefaultSuffix(pattern.mid(2));
+                         }
+                     });
     if (!request.fileName.isEmpty()) {
-        dialog.selectFile(request.fileName);
+        dialog->selectFile(request.fileName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return dialog;
+}
+
+std::optional<QString> QtDialogs::File(QWidget* owner, const FileRequest& request) {
+    const auto dialog = MakeFileDialog(owner, request);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 Dialogs& CurrentDialogs() {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace rastel::toolkit {
@@ -59,6 +61,10 @@ MsgResult MsgBox(QWidget* owner, const QString& text, const QString& title = {},
                  MsgResult defaultButton = MsgResult::Ok);
 
 // Turns "desc|pattern|desc|pattern" into Qt's ";;"-separated filters; "*.*" means every file.
+// The dialog shows each description alone, as written.
 QString QtFilter(const QString& filter);
+
+// The Qt dialog that QtDialogs shows for request, not yet shown.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const FileRequest& request);
 
 }  // namespace rastel::toolkit

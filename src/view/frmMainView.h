@@ -166,10 +166,8 @@ class frmMainView : public QMainWindow {
     QMenu* fMnuHELP = nullptr;
     QAction* fMnuHELPabout = nullptr;
 
-    // The file name of the one file dialog that open and save share: the save dialog borrows
-    // it and puts it back.
+    // The file last chosen in the open dialog, which it proposes again.
     QString mDialogFileName;
-    QString mDialogDefaultExt;
 
     std::int16_t mMargin = 0;
     std::function<bool(QWidget*)> mRunOptMenu;

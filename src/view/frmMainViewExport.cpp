@@ -1,8 +1,10 @@
-// The picture leaves the program: as a BMP file at its own size, or as drawn on the clipboard.
+// The picture leaves the program: as a BMP or PNG file at its own size, or as drawn on the
+// clipboard.
 #include <cerrno>
-#include <memory>
+#include <optional>
 
 #include "image/BmpFile.h"
+#include "image/PngFile.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/LongWork.h"
@@ -16,85 +18,146 @@ namespace {
 
 using namespace modBITMAPinfo;
 
-// Passes bytes on to a file and reports how far it got; Cancel makes the next write fail,
-// which abandons the file before it replaces anything.
-class ProgressSink : public ByteSink {
+// A held picture this large is written as a BMP under the progress dialog, as one shown from
+// the file's bytes always is.
+constexpr std::int64_t kHeldProgressBytes = std::int64_t{64} << 20;
+
+// The progress dialog of one export, when it has one.
+class ExportProgress {
   public:
-    ProgressSink(ByteSink& target, QWidget* owner, std::int64_t total)
-        : target_(target),
-          work_(owner, QStringLiteral("画像を書き出しています..."), total, false) {}
-    bool Write(const void* data, std::size_t n) override {
-        done_ += static_cast<std::int64_t>(n);
-        if (done_ - reported_ >= kStep) {
-            reported_ = done_;
-            if (!work_.Advance(done_)) {
-                cancelled_ = true;
-            }
+    ExportProgress(QWidget* owner, std::int64_t total, bool shown) {
+        if (shown) {
+            work_.emplace(owner, QStringLiteral("画像を書き出しています..."), total, false);
         }
-        return !cancelled_ && target_.Write(data, n);
+    }
+    bool Advance(std::int64_t done) {
+        cancelled_ = cancelled_ || (work_ && !work_->Advance(done));
+        return !cancelled_;
     }
     bool cancelled() const { return cancelled_; }
 
   private:
-    static constexpr std::int64_t kStep = std::int64_t{16} << 20;
-    ByteSink& target_;
-    toolkit::LongWork work_;
-    std::int64_t done_ = 0;
-    std::int64_t reported_ = 0;
+    std::optional<toolkit::LongWork> work_;
     bool cancelled_ = false;
 };
 
-// The picture that is only decoded where it is shown goes to the file a few rows at a time.
-// Nothing is reported when the user cancelled.
-WriteResult SaveStreamed(const std::string& path, const PictureRows& rows, QWidget* owner) {
-    const DecodeLayout& layout = rows.Layout();
-    AtomicFile file(path);
-    ProgressSink sink(file, owner, kBmpPixelOffset + layout.stride() * layout.height + 1);
-    SpanSource source(rows.Data());
-    if (!WriteBmpStreamed(sink, layout, gDib.bmiColors, source)) {
-        if (sink.cancelled()) {
-            return {};
-        }
-        if (file.result().ok()) {
-            return {EIO, "the picture could not be decoded"};
-        }
-        return file.result();
+// Passes bytes on to a file and reports how far it got; Cancel makes the write fail, which
+// abandons the file before it replaces anything. Large writes go in steps, so that a held
+// pixel array shows its progress too.
+class ProgressSink : public ByteSink {
+  public:
+    ProgressSink(ByteSink& target, ExportProgress& progress)
+        : target_(target), progress_(progress) {}
+    bool Write(const void* data, std::size_t n) override {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        do {
+            const std::size_t step = std::min<std::size_t>(n, kStep);
+            if (!target_.Write(p, step)) {
+                return false;
+            }
+            p += step;
+            n -= step;
+            done_ += static_cast<std::int64_t>(step);
+            if (done_ - reported_ >= kStep) {
+                reported_ = done_;
+                if (!progress_.Advance(done_)) {
+                    return false;
+                }
+            }
+        } while (n > 0);
+        return true;
     }
-    return file.Commit();
+
+  private:
+    static constexpr std::int64_t kStep = std::int64_t{16} << 20;
+    ByteSink& target_;
+    ExportProgress& progress_;
+    std::int64_t done_ = 0;
+    std::int64_t reported_ = 0;
+};
+
+// Writes the picture to path: a PNG when the name ends in ".png", a BMP otherwise. A held
+// picture is written from gDib, one shown from the file's bytes is decoded on the way.
+// Nothing is reported when the user cancelled.
+WriteResult Export(const std::string& path, const PictureRows& rows, QWidget* owner) {
+    const bool held = rows.FromRecord() || rows.Empty();
+    const DecodeLayout& layout = rows.Layout();
+    SpanSource source(rows.Data());
+    AtomicFile file(path);
+    bool written = false;
+    bool cancelled = false;
+    std::string failure = "the picture could not be decoded";
+    if (NamesPng(path)) {
+        PngJob job{.width = rows.Width(),
+                   .height = rows.Height(),
+                   .palette = &gDib.bmiColors,
+                   .rows = held ? RecordRows(gDib) : DecodedRows(layout, source)};
+        // Compressing is slow enough that any PNG gets the dialog, shown once it lasts.
+        ExportProgress progress(owner, job.height, true);
+        job.progress = [&progress](std::int64_t done, std::int64_t) {
+            return progress.Advance(done);
+        };
+        written = WritePng(file, job);
+        cancelled = progress.cancelled();
+        failure = job.failure.empty() ? failure : job.failure;
+    } else {
+        const std::int64_t pixelBytes = held ? static_cast<std::int64_t>(gDib.bits.size())
+                                             : layout.stride() * layout.height + 1;
+        ExportProgress progress(owner, kBmpPixelOffset + pixelBytes,
+                                !held || pixelBytes > kHeldProgressBytes);
+        ProgressSink sink(file, progress);
+        written =
+            held ? WriteBmp(sink, gDib) : WriteBmpStreamed(sink, layout, gDib.bmiColors, source);
+        cancelled = progress.cancelled();
+    }
+    if (written) {
+        return file.Commit();
+    }
+    if (cancelled) {
+        return {};
+    }
+    return file.result().ok() ? WriteResult{EIO, failure} : file.result();
 }
 
 }  // namespace
 
 void frmMainView::fMnuFILEsave_Click() {
     const PictureRows& rows = picPICT->Rows();
-    if (!rows.FromRecord() &&
-        CheckBmpGeometry(rows.Layout().width, rows.Layout().height) != DecodeStatus::Ok) {
-        toolkit::MsgBox(this, QStringLiteral("画像が大きすぎるためBMPファイルに書き出せません"),
+    const bool bmpFits = rows.FromRecord() || rows.Empty() ||
+                         CheckBmpGeometry(rows.Width(), rows.Height()) == DecodeStatus::Ok;
+    const bool pngFits = PngCanHold(rows.Width(), rows.Height());
+    auto tooLarge = [this](const QString& kind) {
+        toolkit::MsgBox(this,
+                        QStringLiteral("画像が大きすぎるため%1ファイルに書き出せません").arg(kind),
                         toolkit::kAppTitle, toolkit::MsgIcon::Exclamation);
+    };
+    if (!bmpFits && !pngFits) {
+        tooLarge({});
         return;
     }
-    // The save dialog borrows the open dialog's file name and hands it back afterwards.
-    const QString remembered = mDialogFileName;
+    // The shown file's name, however it came: the open dialog keeps its own.
     toolkit::FileRequest request;
     request.save = true;
-    request.filter = QStringLiteral("ビットマップファイル(*.bmp)|*.bmp");
-    request.fileName = remembered + QStringLiteral(".bmp");
+    request.filter = QStringLiteral("ビットマップファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png");
+    request.fileName = toolkit::DecodeName(QByteArray::fromStdString(gDib.settings.gFileName)) +
+                       QStringLiteral(".bmp");
     request.defaultExtension = QStringLiteral(".bmp");
     request.overwritePrompt = true;
-    mDialogDefaultExt = request.defaultExtension;
-    if (const std::optional<QString> chosen = toolkit::CurrentDialogs().File(this, request)) {
-        const std::string path = toolkit::EncodeName(*chosen).toStdString();
-        const WriteResult result = rows.FromRecord() || rows.Empty()
-                                       ? SaveBmp(path, gDib)
-                                       : SaveStreamed(path, rows, this);
-        if (!result.ok()) {
-            toolkit::MsgBox(this, QStringLiteral("ファイルの書き込みに失敗しました"),
-                            QStringLiteral("エラー (%1)").arg(result.error),
-                            toolkit::MsgIcon::Critical);
-        }
+    const std::optional<QString> chosen = toolkit::CurrentDialogs().File(this, request);
+    if (!chosen) {
+        return;
     }
-    mDialogFileName = remembered;
-    mDialogDefaultExt.clear();
+    const std::string path = toolkit::EncodeName(*chosen).toStdString();
+    if (!(NamesPng(path) ? pngFits : bmpFits)) {
+        tooLarge(NamesPng(path) ? QStringLiteral("PNG") : QStringLiteral("BMP"));
+        return;
+    }
+    const WriteResult result = Export(path, rows, this);
+    if (!result.ok()) {
+        toolkit::MsgBox(this, QStringLiteral("ファイルの書き込みに失敗しました"),
+                        QStringLiteral("エラー (%1)").arg(result.error),
+                        toolkit::MsgIcon::Critical);
+    }
 }
 
 void frmMainView::fMnuEDITcapture_Click() {

@@ -137,10 +137,9 @@ TEST_F(RenderTest, WritesToStandardOutputAndAsPng) {
               0);
     const QImage fromPng(QString::fromStdString(png.string()), "png");
     const QImage fromBmp = QImage::fromData(bmp.data(), static_cast<int>(bmp.size()), "bmp");
-    ASSERT_FALSE(fromPng.isNull());
     ASSERT_EQ(fromPng.size(), QSize(30, 7));
-    EXPECT_EQ(fromPng.convertToFormat(QImage::Format_RGB32),
-              fromBmp.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(fromPng.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(fromPng, fromBmp);  // the pixels and every palette entry
 }
 
 TEST_F(RenderTest, RefusesBadFilesAndSettingsWithOneLine) {
@@ -149,6 +148,9 @@ TEST_F(RenderTest, RefusesBadFilesAndSettingsWithOneLine) {
     const fs::path sparse = dir_ / "sparse.bin";
     { std::ofstream touch(sparse); }
     fs::resize_file(sparse, 0x7F000000);
+    const fs::path tall = dir_ / "tall.bin";  // 2.4 billion pixels at 2 colours
+    { std::ofstream touch(tall); }
+    fs::resize_file(tall, 300'000'000);
     const std::string f = " '" + in.string() + "'";
     const std::pair<std::string, std::string> cases[] = {
         {"'" + dir_.string() + "'", ": is a folder"},
@@ -163,6 +165,9 @@ TEST_F(RenderTest, RefusesBadFilesAndSettingsWithOneLine) {
         {"--depth 2 --width 801" + f, "width 801 is out of range: 1 to 800"},
         {"--offset 2130706431" + f, "offset 2130706431 is out of range"},
         {"-o '" + (dir_ / "no" / "x.bmp").string() + "'" + f, "No such file or directory"},
+        {"-o '" + (dir_ / "no" / "x.png").string() + "'" + f, "No such file or directory"},
+        {"--depth 2 --width 1 -o x.png '" + tall.string() + "'",
+         "2400000000 pixels is too large for a PNG file"},
     };
     for (const auto& [args, message] : cases) {
         const Outcome o = Run(args);

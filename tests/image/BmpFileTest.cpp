@@ -10,6 +10,7 @@
 #include <random>
 
 #include "image/PaletteBuilder.h"
+#include "image/PngFile.h"
 
 namespace rastel::modBITMAPinfo {
 namespace {
@@ -152,13 +153,14 @@ class MemorySink : public ByteSink {
     bool Write(const void* data, std::size_t n) override {
         const auto* p = static_cast<const std::uint8_t*>(data);
         bytes.insert(bytes.end(), p, p + n);
-        return true;
+        return bytes.size() <= limit;
     }
     Bytes bytes;
+    std::size_t limit = SIZE_MAX;  // a full disk past this many bytes
 };
 
 // Streaming rows through small chunks (and rows split into pieces) gives the same file as
-// decoding the whole picture and exporting it.
+// decoding the whole picture and exporting it, and the same PNG as the record's rows.
 TEST(WriteBmpStreamed, EqualsTheExportOfTheDecodedPicture) {
     std::mt19937_64 rng(7);
     for (int round = 0; round < 400; ++round) {
@@ -183,6 +185,17 @@ TEST(WriteBmpStreamed, EqualsTheExportOfTheDecodedPicture) {
             WriteBmpStreamed(sink, DecodeLayout::From(s, offset), image.bmiColors, source, chunk));
         ASSERT_EQ(sink.bytes, BmpFileBytes(image))
             << "round " << round << " chunk " << chunk << " width " << s.gPicWidth;
+
+        MemorySink png, fromRecord;
+        PngJob job{.width = s.gPicWidth,
+                   .height = s.gPicHeight,
+                   .palette = &image.bmiColors,
+                   .rows = DecodedRows(DecodeLayout::From(s, offset), source),
+                   .chunkBytes = chunk};
+        ASSERT_TRUE(WritePng(png, job)) << job.failure;
+        job.rows = RecordRows(image);
+        ASSERT_TRUE(WritePng(fromRecord, job));
+        ASSERT_EQ(png.bytes, fromRecord.bytes) << "round " << round;
     }
 }
 
@@ -226,6 +239,39 @@ TEST(WriteBmpStreamed, StopsWhenTheSourceFails) {
     FailingSource source;
     EXPECT_FALSE(WriteBmpStreamed(sink, DecodeLayout{0, 0, 10, 100, 0}, {}, source));
     EXPECT_EQ(sink.bytes.size(), kBmpPixelOffset);
+}
+
+// Rows past libpng's default width limit and wider than a chunk; a failing sink or a cancel
+// stops the write before more rows are asked for.
+TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
+    Bytes data(2'000'002);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    const DibImage image = Picture(data, 1'000'001, 2);
+    SpanSource source(data);
+    MemorySink held, decoded, full;
+    PngJob job{.width = 1'000'001,
+               .height = 2,
+               .palette = &image.bmiColors,
+               .rows = RecordRows(image),
+               .chunkBytes = 4096};
+    ASSERT_TRUE(WritePng(held, job)) << job.failure;
+    job.rows = DecodedRows(DecodeLayout::From(image.settings, 0), source);
+    ASSERT_TRUE(WritePng(decoded, job));
+    EXPECT_EQ(decoded.bytes, held.bytes);
+
+    int fills = 0;
+    job.rows = [&fills](std::int64_t, std::int64_t, std::uint8_t*) { return ++fills > 0; };
+    full.limit = 100;
+    EXPECT_FALSE(WritePng(full, job));
+    EXPECT_EQ(fills, 0);
+    job.progress = [](std::int64_t, std::int64_t) { return false; };
+    EXPECT_FALSE(WritePng(decoded, job));
+    EXPECT_EQ(fills, 1);
+    EXPECT_EQ(job.failure, "");
+    job.width = std::int64_t{1} << 31;
+    EXPECT_FALSE(WritePng(held, job));
+    EXPECT_NE(job.failure.find("too large for a PNG file"), std::string::npos);
 }
 
 }  // namespace

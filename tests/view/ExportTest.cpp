@@ -1,5 +1,10 @@
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "toolkit/DeferredTimer.h"
 
 #include "image/BmpFile.h"
 #include "view/MainViewFixture.h"
@@ -27,9 +32,8 @@ TEST_F(MainViewTest, ExportWritesTheRecordAtThePicturesOwnSize) {
 
     const auto& request = dialogs.files.back();
     EXPECT_TRUE(request.save);
-    EXPECT_EQ(request.fileName, source + ".bmp");
     EXPECT_EQ(request.defaultExtension, ".bmp");
-    EXPECT_EQ(request.filter, "ビットマップファイル(*.bmp)|*.bmp");
+    EXPECT_EQ(request.filter, "ビットマップファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png");
     EXPECT_TRUE(request.overwritePrompt);
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -46,18 +50,47 @@ TEST_F(MainViewTest, ExportWritesTheRecordAtThePicturesOwnSize) {
     EXPECT_EQ(bytes[1078], data[5]);  // the bottom row first
     EXPECT_EQ(bytes[1078 + 8], data[0]);
 
-    // The open dialog proposes the opened file again.
-    Action("fMnuFILEload")->trigger();
-    EXPECT_EQ(dialogs.files.back().fileName, source);
+    // A name ending in ".png", in any case, gets the same pixels and palette as a PNG.
+    dialogs.fileAnswers.push_back(dir.filePath("out.PNG"));
+    Action("fMnuFILEsave")->trigger();
+    const QImage png(dir.filePath("out.PNG"), "png");
+    EXPECT_EQ(png.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(png, QImage::fromData(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<qsizetype>(bytes.size())),
+                                    "bmp"));
 }
 
-TEST_F(MainViewTest, AfterADropOnlyLoadExportProposesTheBareExtension) {
-    window->LoadBinary(WriteFile("dropped", Pattern(100)));
-    Action("fMnuFILEsave")->setEnabled(true);
-    Action("fMnuFILEsave")->trigger();  // cancelled: nothing written, nothing shown
-    EXPECT_EQ(dialogs.files.back().fileName, ".bmp");
+// Whichever way the shown file came, the export proposes its name in its folder, and the open
+// dialog goes on proposing the file last chosen in it. Cancelled dialogs write nothing.
+TEST_F(MainViewTest, ExportProposesTheShownFilesNameWhicheverWayItCame) {
+    const QString a = WriteFile("a.bin", Pattern(100));
+    const QString b = WriteFile("b", Pattern(200));
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(b)});
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    // After each route: the file shown, and what the open dialog proposes.
+    auto expect = [&](const char* route, const QString& shown, const QString& reopened) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Rastel - " + shown; }))
+            << route;
+        Action("fMnuFILEsave")->trigger();
+        EXPECT_EQ(dialogs.files.back().fileName, shown + ".bmp") << route;
+        Action("fMnuFILEload")->trigger();
+        EXPECT_EQ(dialogs.files.back().fileName, reopened) << route;
+    };
+    modSTARTUP::gCommandLine = b;
+    window->findChild<toolkit::DeferredTimer*>("timDragDrop")->SetEnabled(true);
+    expect("command line", b, "");
+    OpenThroughMenu(a);
+    expect("open dialog", a, a);
+    QApplication::sendEvent(Viewport(), &enter);
+    QApplication::sendEvent(Viewport(), &drop);
+    expect("drop", b, a);
+    answer = false;
+    OpenThroughMenu(a);
+    expect("settings cancelled", b, a);
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST_F(MainViewTest, AFailedWriteIsReportedWithTheSystemsNumber) {
@@ -68,9 +101,6 @@ TEST_F(MainViewTest, AFailedWriteIsReportedWithTheSystemsNumber) {
     EXPECT_EQ(dialogs.messages[0].text, "ファイルの書き込みに失敗しました");
     EXPECT_EQ(dialogs.messages[0].title, "エラー (2)");
     EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Critical);
-    // The name is handed back after a failure too.
-    Action("fMnuFILEsave")->trigger();
-    EXPECT_EQ(dialogs.files.back().fileName, dir.filePath("a") + ".bmp");
 }
 
 TEST_F(MainViewTest, CaptureCopiesThePictureAsDrawn) {

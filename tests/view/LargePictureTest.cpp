@@ -96,6 +96,11 @@ TEST_F(LargePictureTest, APictureOverTheBudgetPaintsTheSamePixelsAsAHeldOne) {
         Action("fMnuFILEsave")->trigger();
         EXPECT_TRUE(dialogs.messages.empty());
         EXPECT_EQ(ReadAll(target), heldFile) << depth;
+        // And as a PNG: the same pixels and palette.
+        dialogs.fileAnswers.push_back(dir.filePath("out.png"));
+        Action("fMnuFILEsave")->trigger();
+        EXPECT_EQ(QImage(dir.filePath("out.png"), "png"),
+                  QImage::fromData(heldFile.data(), static_cast<int>(heldFile.size()), "bmp"));
         window->SetPictureBudget(std::int64_t{1} << 40);
     }
 }
@@ -131,13 +136,14 @@ TEST_F(LargePictureTest, APictureNoBmpCanDescribeIsShownButNotExported) {
     const auto& e = gDib.bmiColors[Pattern(1000)[5]];
     EXPECT_EQ(shown.pixel(2 + 5, 2) & 0xFFFFFF, qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue) & 0xFFFFFF);
 
+    // A PNG could hold it, so a name is asked for; a BMP name is refused.
+    dialogs.fileAnswers.push_back(dir.filePath("out.bmp"));
     Action("fMnuFILEsave")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "画像が大きすぎるためBMPファイルに書き出せません");
     EXPECT_EQ(dialogs.messages[0].title, "rastel");
     EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(dialogs.files.size(), 1u);  // only the open dialog: no name was asked for
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
     Action("fMnuEDITcapture")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 2u);
@@ -218,6 +224,30 @@ TEST_F(LargePictureTest, CancellingALongDecodeLeavesThePreviousPicture) {
     EXPECT_EQ(gDib.settings, largeSettings);
     EXPECT_EQ(Picture()->Width(), 128);
     EXPECT_EQ(gDib.bmiHeader.biWidth, 128);
+}
+
+// A held picture above 64 MiB, as one shown from the file's bytes, is exported under the
+// progress dialog in either format; its Cancel writes nothing and keeps the file it would
+// have replaced.
+TEST_F(LargePictureTest, CancellingAnExportKeepsTheFileItWouldReplace) {
+    const QString large = LargeFile(dir);
+    const QString exporting = QStringLiteral("画像を書き出しています...");
+    for (const bool held : {true, false}) {
+        window->SetPictureBudget(held ? std::int64_t{1} << 40 : 1000);
+        OpenThroughMenu(large);
+        ASSERT_EQ(Picture()->Rows().FromRecord(), held);
+        for (const char* name : {"old.bmp", "old.png"}) {
+            const QString target = WriteFile(name, Pattern(10));
+            ProbeLog probe;
+            probe.cancelWhen = exporting;
+            dialogs.fileAnswers.push_back(target);
+            Action("fMnuFILEsave")->trigger();
+            EXPECT_TRUE(probe.Saw(exporting)) << held << name;
+            EXPECT_TRUE(dialogs.messages.empty());
+            EXPECT_EQ(ReadAll(target), Pattern(10)) << held << name;
+            EXPECT_TRUE(QDir(dir.path()).entryList({".*"}, QDir::Files | QDir::Hidden).isEmpty());
+        }
+    }
 }
 
 TEST_F(LargePictureTest, APictureTallerThanAScrollBarCountsCanStillBeScrolledToItsEnd) {

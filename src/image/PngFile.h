@@ -1,0 +1,44 @@
+// The PNG file of a picture: the pixels and 256-entry palette of its BMP, as 8-bit palette
+// indices with the top row first, written through libpng a few rows at a time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "image/BmpFile.h"
+
+namespace rastel::modBITMAPinfo {
+
+// A file name ending in ".png", in any case: such a name asks for a PNG file.
+bool NamesPng(std::string_view name);
+
+// Width and height are 31-bit in a PNG header.
+bool PngCanHold(std::int64_t width, std::int64_t height);
+
+// Fills rows [y0, y1) of the picture, row 0 at the top, row y at dst + (y - y0) * width;
+// false when they could not be had.
+using RowFill = std::function<bool(std::int64_t y0, std::int64_t y1, std::uint8_t* dst)>;
+
+// The rows of a decoded record (its pixel array holds them bottom-up, padded).
+RowFill RecordRows(const DibImage& image);
+// The rows decoded from source as they are needed; source must outlive the fill.
+RowFill DecodedRows(const DecodeLayout& layout, ByteSource& source);
+
+struct PngJob {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    const Palette* palette = nullptr;
+    RowFill rows{};
+    DecodeProgress progress{};  // optional: called with the rows written so far; false stops
+    std::int64_t chunkBytes = kStreamChunkBytes;  // pixel bytes held at once, at least a row
+    std::string failure{};  // what went wrong when neither the sink nor rows nor progress did
+};
+
+// Writes the file to sink. False when the sink, the rows or the progress callback stopped it
+// (each knows why), or when the picture is beyond PNG, the memory ran out or libpng failed:
+// then job.failure says so.
+bool WritePng(ByteSink& sink, PngJob& job);
+
+}  // namespace rastel::modBITMAPinfo

@@ -1,0 +1,30 @@
+// Rows of a picture decoded straight from a byte source, reading only the bytes they need:
+// what the streamed writers use instead of a decoded picture.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "image/ByteSource.h"
+#include "image/PixelDecoder.h"
+
+namespace rastel::modBITMAPinfo {
+
+class WindowDecoder {
+  public:
+    WindowDecoder(const DecodeLayout& layout, ByteSource& source);
+
+    // Rows [y0, y1) of columns [x0, x0 + count), row y at dst + (y - y0) * rowStep.
+    // False when the source could not be read.
+    bool Decode(std::int64_t y0, std::int64_t y1, std::int64_t x0, std::int64_t count,
+                std::uint8_t* dst, std::ptrdiff_t rowStep);
+
+  private:
+    const DecodeLayout layout_;
+    ByteSource& source_;
+    const std::int64_t perByte_;
+    std::vector<std::uint8_t> window_;
+};
+
+}  // namespace rastel::modBITMAPinfo
