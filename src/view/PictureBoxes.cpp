@@ -2,6 +2,7 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -46,6 +47,12 @@ void ViewportBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void ViewportBox::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    emit MouseMove(at.x(), at.y());
+}
+
+// Also when a dialog closes over a pointer that has not moved since.
+void ViewportBox::enterEvent(QEnterEvent* event) {
     const QPoint at = event->position().toPoint();
     emit MouseMove(at.x(), at.y());
 }
