@@ -1,14 +1,13 @@
 #include "view/frmGoTo.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "settings/FieldRules.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/MessageBoxes.h"
+#include "toolkit/SmallDialog.h"
 
 namespace rastel {
 
@@ -24,10 +23,7 @@ QString BothWays(std::int64_t value) {
 }  // namespace
 
 frmGoTo::frmGoTo(QWidget* owner, std::int64_t fileSize, const modBITMAPinfo::DecodeLayout& layout)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      mFileSize(fileSize),
-      mLayout(layout) {
+    : QDialog(owner, toolkit::kFixedDialog), mFileSize(fileSize), mLayout(layout) {
     setObjectName(QStringLiteral("frmGoTo"));
     setWindowTitle(kTitle);
     setFont(toolkit::DialogFont());
@@ -41,21 +37,10 @@ frmGoTo::frmGoTo(QWidget* owner, std::int64_t fileSize, const modBITMAPinfo::Dec
                               .arg(BothWays(fileSize - 1)),
                           this);
     lblRANGE->setObjectName(QStringLiteral("lblRANGE"));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCANCEL = new QPushButton(QStringLiteral("キャンセル"), this);
-    cmdCANCEL->setObjectName(QStringLiteral("cmdCANCEL"));
-
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(cmdOK, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cmdCANCEL, QDialogButtonBox::RejectRole);
-    auto* layoutBox = new QVBoxLayout(this);
-    layoutBox->addWidget(lblOFFSET);
-    layoutBox->addWidget(tbxOFFSET);
-    layoutBox->addWidget(lblRANGE);
-    layoutBox->addWidget(buttons);
-    layoutBox->setSizeConstraint(QLayout::SetFixedSize);
+    const toolkit::OkCancel buttons =
+        toolkit::StackWithOkCancel(this, {lblOFFSET, tbxOFFSET, lblRANGE});
+    cmdOK = buttons.ok;
+    cmdCANCEL = buttons.cancel;
     wireEvents();
     tbxOFFSET->setFocus();
 }

@@ -1,22 +1,19 @@
 #include "view/frmWidthHints.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <cmath>
 
 #include "toolkit/Fonts.h"
+#include "toolkit/SmallDialog.h"
 
 namespace rastel {
 
 frmWidthHints::frmWidthHints(QWidget* owner,
                              const std::vector<modBITMAPinfo::WidthCandidate>& candidates,
                              std::int64_t currentWidth)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      mCandidates(candidates) {
+    : QDialog(owner, toolkit::kFixedDialog), mCandidates(candidates) {
     setObjectName(QStringLiteral("frmWidthHints"));
     setWindowTitle(QStringLiteral("幅の候補"));
     setFont(toolkit::DialogFont());
@@ -40,20 +37,9 @@ frmWidthHints::frmWidthHints(QWidget* owner,
     lstWIDTH->setMinimumWidth(lstWIDTH->sizeHintForColumn(0) + 24);
     lstWIDTH->setFixedHeight(lstWIDTH->sizeHintForRow(0) * 8 + 2 * lstWIDTH->frameWidth() + 4);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCANCEL = new QPushButton(QStringLiteral("キャンセル"), this);
-    cmdCANCEL->setObjectName(QStringLiteral("cmdCANCEL"));
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(cmdOK, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cmdCANCEL, QDialogButtonBox::RejectRole);
-
-    auto* box = new QVBoxLayout(this);
-    box->addWidget(lblWIDTH);
-    box->addWidget(lstWIDTH);
-    box->addWidget(buttons);
-    box->setSizeConstraint(QLayout::SetFixedSize);
+    const toolkit::OkCancel buttons = toolkit::StackWithOkCancel(this, {lblWIDTH, lstWIDTH});
+    cmdOK = buttons.ok;
+    cmdCANCEL = buttons.cancel;
     wireEvents();
     lstWIDTH->setFocus();
 }
