@@ -182,9 +182,8 @@ TEST_F(RenderTest, RefusesBadFilesAndSettingsWithOneLine) {
 
 TEST_F(RenderTest, SuggestsWidthsOnePerLineInsteadOfAPicture) {
     Bytes table(37 * 500);  // records of 37 bytes, each with its number first
-    for (std::size_t i = 0; i < table.size(); ++i) {
+    for (std::size_t i = 0; i < table.size(); ++i)
         table[i] = static_cast<std::uint8_t>(i % 37 == 0 ? i / 37 : i % 37 * 5);
-    }
     const fs::path in = File("t.bin", table);
     const Outcome o = Run("--depth 16 --suggest-width '" + in.string() + "'");
     ASSERT_EQ(o.status, 0) << o.err;
