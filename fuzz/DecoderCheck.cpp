@@ -2,6 +2,7 @@
 // depth and order (unknown ones too), a small picture, and any offset.
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "Check.h"
@@ -39,6 +40,47 @@ void CheckGeometry(std::int64_t width, std::int64_t height) {
     Expect(static_cast<Int128>(RowStride(width)) * height + 1079 <=
                std::numeric_limits<std::uint32_t>::max(),
            "a file size beyond 32 bits passed the geometry check");
+}
+
+// The inverse names the bits each pixel is made of: changing them changes the pixel by as
+// much, changing the rest of the byte leaves it be. A byte's first pixel is its own, none
+// before it is, and its cell in the picture shows it.
+void CheckInverse(const DecodeLayout& l, ByteSpan data, const DibImage& image, std::int64_t b) {
+    std::vector<std::uint8_t> bytes(data.begin(), data.end());
+    for (std::int64_t y = 0; y < l.height; ++y) {
+        for (std::int64_t x = 0; x < l.width; ++x) {
+            const std::uint8_t pixel = image.bits[(l.height - 1 - y) * l.stride() + x];
+            const std::optional<PixelSource> s = SourceAt(l, x, y);
+            if (!s || s->byte >= static_cast<std::int64_t>(bytes.size())) {
+                Expect(pixel == 0, "a pixel without a source in the data is not 0");
+                continue;
+            }
+            Expect(s->byte >= 0 && s->bits * PixelsPerByte(l.depth) == 8 && s->shift < 8,
+                   "a source that is not one pixel's bits");
+            const int mask = ((1 << s->bits) - 1) << s->shift;
+            std::uint8_t& source = bytes[static_cast<std::size_t>(s->byte)];
+            Expect(pixel == (source & mask) >> s->shift, "a pixel is not its source's bits");
+            for (const int flip : {mask, 0xFF & ~mask}) {
+                source ^= static_cast<std::uint8_t>(flip);
+                Expect(PixelAt(l.depth, l.order, bytes, l.position(y, x)) ==
+                           (pixel ^ ((flip & mask) >> s->shift)),
+                       "a pixel does not follow its source's bits alone");
+                source ^= static_cast<std::uint8_t>(flip);
+            }
+        }
+    }
+    const std::optional<std::int64_t> first = FirstPositionOf(l.depth, l.order, b);
+    Expect(first.has_value() == SourceOf(l.depth, l.order, 0).has_value(), "no first pixel");
+    for (std::int64_t q = first ? std::max<std::int64_t>(0, *first - 32) : 0; first && q <= *first;
+         ++q) {
+        Expect((SourceOf(l.depth, l.order, q)->byte == b) == (q == *first),
+               "a byte's first pixel is not its own, or an earlier one is");
+    }
+    const std::optional<Cell> cell = CellOf(l, b);
+    const Int128 from = first ? static_cast<Int128>(*first) - l.offset : -1;
+    Expect(cell.has_value() == (from >= 0 && from < static_cast<Int128>(l.width) * l.height) &&
+               (!cell || (cell->x < l.width && l.position(cell->y, cell->x) == *first)),
+           "a byte's cell does not show its first pixel");
 }
 
 }  // namespace
@@ -84,6 +126,10 @@ void CheckDecoder(Input input) {
             Expect(row[x] == 0, "row padding is not 0");
         }
     }
+
+    // Any byte of the data or a little past it, without reading more of the input.
+    const auto reach = static_cast<std::int64_t>(data.size()) + 8;
+    CheckInverse(l, data, image, (runStart % reach + reach) % reach);
 
     // A band of rows, top-down into a buffer of its own, as a view paints what it shows.
     const std::int64_t y0 = bandStart % l.height;

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "image/BmpFile.h"
 #include "image/PaletteBuilder.h"
 #include "image/PixelDecoder.h"
 #include "image/PngFile.h"
+#include "image/WidthHints.h"
 #include "settings/FieldRules.h"
 
 namespace rastel::cli {
@@ -40,7 +42,7 @@ class Descriptor {
 
 }  // namespace
 
-int Render(const RenderOptions& o, std::ostream& err) {
+int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     auto fail = [&err](const std::string& message) {
         err << "rastel-render: " << message << '\n';
         return 1;
@@ -70,6 +72,26 @@ int Render(const RenderOptions& o, std::ostream& err) {
                     " bytes): files must be smaller than " + std::to_string(kTooLarge) + " bytes");
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    FdSource source(fd.get(), size);
+    auto readError = [&]() {
+        return fail(path + ": cannot be read: " +
+                    (source.error() == FdSource::kShrank
+                         ? std::string("it shrank while it was read")
+                         : std::strerror(source.error())));
+    };
+
+    if (o.suggestWidth) {
+        const auto widths = SuggestWidths(source, o.depth, o.order);
+        if (!widths) {
+            return readError();
+        }
+        for (const WidthCandidate& c : *widths) {
+            char score[16];
+            std::snprintf(score, sizeof score, "%.3f", c.score);
+            listing << c.width << ' ' << score << '\n';
+        }
+        return listing.flush() ? 0 : fail("the widths could not be written");
+    }
 
     const std::int64_t pixels = fieldRules::PixelCount(size, o.depth);
     const std::int64_t width = o.width.value_or(size >= 128 ? 128 : size);
@@ -93,13 +115,6 @@ int Render(const RenderOptions& o, std::ostream& err) {
     DibImage colours;  // a fresh palette, as the viewer has at start
     BuildPalette(colours, o.palette, o.depth, colours.bmiColors);
 
-    FdSource source(fd.get(), size);
-    auto readError = [&]() {
-        return fail(path + ": cannot be read: " +
-                    (source.error() == FdSource::kShrank
-                         ? std::string("it shrank while it was read")
-                         : std::strerror(source.error())));
-    };
     if (out == "-") {
         FdSink sink(STDOUT_FILENO);
         if (!WriteBmpStreamed(sink, layout, colours.bmiColors, source)) {

@@ -40,6 +40,9 @@ std::string RenderUsage() {
            "  --palette NAME      grey (default), thermo or binary\n"
            "  -o OUT              where to write: OUT ending in .png writes a PNG, - writes\n"
            "                      the BMP to standard output; default FILE.bmp\n"
+           "  --suggest-width     print up to 8 widths at which the data falls into rows, one\n"
+           "                      per line (width in pixels at --depth, then a score from 0\n"
+           "                      to 1), best first; no picture is written\n"
            "  --help              show this help\n"
            "\n"
            "The BMP is byte for byte what the viewer's export writes for the same settings.\n";
@@ -77,6 +80,8 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
         std::int64_t n = 0;
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--suggest-width") {
+            o.suggestWidth = true;
         } else if (arg == "--depth") {
             if (!value(v))
                 return fail("--depth needs a value: 256, 16 or 2");

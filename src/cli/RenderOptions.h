@@ -16,6 +16,7 @@ struct RenderOptions {
     std::int32_t palette = 0;           // palette choice: grey, thermo or binary
     std::optional<std::string> output;  // "-" for standard output
     std::string file;
+    bool suggestWidth = false;  // print the widths the data suggests instead of a picture
     bool help = false;
 };
 

@@ -17,5 +17,5 @@ int main(int argc, char** argv) {
         std::cout << rastel::cli::RenderUsage();
         return 0;
     }
-    return rastel::cli::Render(parsed.options, std::cerr);
+    return rastel::cli::Render(parsed.options, std::cout, std::cerr);
 }

@@ -101,6 +101,47 @@ std::uint8_t PixelAt(std::int32_t depth, std::int32_t order, ByteSpan data, std:
     }
 }
 
+std::optional<PixelSource> SourceOf(std::int32_t depth, std::int32_t order, std::int64_t p) {
+    if (p < 0 || order < 0 || order >= OrderCount(depth)) {
+        return std::nullopt;
+    }
+    switch (depth) {
+        case kDepth256: {
+            static constexpr int kMove[3][4] = {{0, 0, 0, 0}, {1, -1, 1, -1}, {3, 1, -1, -3}};
+            return PixelSource{p + kMove[order][p % 4], 0, 8};
+        }
+        case kDepth16: {
+            // Which nibble: order 0 shows the high one at even positions, 1 and 2 at odd ones.
+            const bool high = (p % 2 == 0) == (order == 0);
+            const std::int64_t q = p / 2;
+            const std::int64_t byte = order != 2 ? q : p % 4 < 2 ? q + 1 : q - 1;
+            return PixelSource{byte, high ? 4 : 0, 4};
+        }
+        default: {  // 2 colours
+            const int bit = static_cast<int>(p % 8);
+            return PixelSource{p / 8, order == 0 ? 7 - bit : bit, 1};
+        }
+    }
+}
+
+std::optional<std::int64_t> FirstPositionOf(std::int32_t depth, std::int32_t order,
+                                            std::int64_t b) {
+    if (b < 0 || b > std::numeric_limits<std::int64_t>::max() / 16 || order < 0 ||
+        order >= OrderCount(depth)) {
+        return std::nullopt;
+    }
+    // Every order keeps a byte's pixels within its aligned group of 4 bytes: search the
+    // group's positions for the first that reads from b.
+    const std::int64_t ppb = PixelsPerByte(depth);
+    const std::int64_t group = b / 4 * 4 * ppb;
+    for (std::int64_t p = group; p < group + 4 * ppb; ++p) {
+        if (SourceOf(depth, order, p)->byte == b) {
+            return p;
+        }
+    }
+    return std::nullopt;
+}
+
 void DecodeRun(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p0,
                std::int64_t count, std::uint8_t* out) {
     const kernels::Kernel* kernel = kernels::Find(depth, order);
@@ -157,6 +198,24 @@ std::int64_t DecodeLayout::position(std::int64_t y, std::int64_t x) const {
     const Wide p = static_cast<Wide>(y) * width + x + offset;
     return static_cast<std::int64_t>(std::clamp<Wide>(p, std::numeric_limits<std::int64_t>::min(),
                                                       std::numeric_limits<std::int64_t>::max()));
+}
+
+std::optional<PixelSource> SourceAt(const DecodeLayout& layout, std::int64_t x, std::int64_t y) {
+    return SourceOf(layout.depth, layout.order, layout.position(y, x));
+}
+
+std::optional<Cell> CellOf(const DecodeLayout& layout, std::int64_t b) {
+    const std::optional<std::int64_t> p = FirstPositionOf(layout.depth, layout.order, b);
+    if (!p || layout.width < 1) {
+        return std::nullopt;
+    }
+    __extension__ using Wide = __int128;  // p - offset may leave the 64-bit range
+    const Wide from = static_cast<Wide>(*p) - layout.offset;
+    if (from < 0 || from / layout.width >= layout.height) {
+        return std::nullopt;
+    }
+    return Cell{static_cast<std::int64_t>(from % layout.width),
+                static_cast<std::int64_t>(from / layout.width)};
 }
 
 void DecodeRows(const DecodeLayout& layout, ByteSpan data, std::int64_t y0, std::int64_t y1,

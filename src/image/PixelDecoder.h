@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "image/modBITMAPinfo.h"
@@ -16,6 +17,25 @@ using ByteSpan = std::span<const std::uint8_t>;
 // p is negative, a byte it needs lies outside data, or the depth or order is unknown.
 // This is the plain rule; the run decoder below must agree with it everywhere.
 std::uint8_t PixelAt(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p);
+
+// Where the pixel at a position takes its bits from: the pixel is
+// (byte value >> shift) & ((1 << bits) - 1). The byte may lie outside the data; the pixel is
+// then 0.
+struct PixelSource {
+    std::int64_t byte = 0;
+    int shift = 0;
+    int bits = 8;  // 8, 4 or 1
+
+    bool operator==(const PixelSource&) const = default;
+};
+
+// The inverse of PixelAt: where pixel p comes from. Nothing for a negative p, or a depth or
+// order PixelAt does not know (those pixels are always 0).
+std::optional<PixelSource> SourceOf(std::int32_t depth, std::int32_t order, std::int64_t p);
+
+// The lowest position whose pixel shows bits of byte b, so that all of the byte's pixels
+// start there; nothing where SourceOf would give nothing, or for a negative b.
+std::optional<std::int64_t> FirstPositionOf(std::int32_t depth, std::int32_t order, std::int64_t b);
 
 // Writes the pixels at positions p0 .. p0 + count - 1 to out[0 .. count - 1].
 void DecodeRun(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p0,
@@ -35,6 +55,21 @@ struct DecodeLayout {
     // any data either way, and wrapping round would bring it back inside.
     std::int64_t position(std::int64_t y, std::int64_t x) const;
 };
+
+// Column x and row y of a picture, or where a byte's first pixel sits in it.
+struct Cell {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+
+    bool operator==(const Cell&) const = default;
+};
+
+// Where pixel (x, y) of the picture comes from in the file.
+std::optional<PixelSource> SourceAt(const DecodeLayout& layout, std::int64_t x, std::int64_t y);
+
+// The cell of the picture that shows byte b's first pixel; nothing when that pixel lies
+// before the picture's start or below its last row.
+std::optional<Cell> CellOf(const DecodeLayout& layout, std::int64_t b);
 
 // Decodes picture rows [y0, y1) (row 0 shows the first bytes) into dst: row y starts at
 // dst + (y - y0) * rowStep. rowStep may be negative to fill a bottom-up buffer. Only the

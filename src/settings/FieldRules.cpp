@@ -210,6 +210,34 @@ std::optional<std::int64_t> OffsetOnLeave(std::string_view text) {
     return WholePart(*value);
 }
 
+ByteOffset ByteOffsetValue(std::string_view text, std::int64_t fileSize) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    double value = 0;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        const std::string_view digits = text.substr(2);
+        if (digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
+            return {ByteOffset::kNotNumber};
+        }
+        // As a double, so that any number of digits stays a number, if a large one.
+        for (const char c : digits) {
+            value = value * 16 + (IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
+        }
+    } else if (const std::optional<double> number = ParseNumber(text)) {
+        value = std::floor(*number);
+    } else {
+        return {ByteOffset::kNotNumber};
+    }
+    if (!(value >= 0 && value < static_cast<double>(fileSize))) {
+        return {ByteOffset::kOutOfRange};
+    }
+    return {ByteOffset::kOk, static_cast<std::int64_t>(value)};
+}
+
 std::string StepText(std::string_view text, std::string_view lastAccepted, int delta) {
     std::optional<double> base = ParseNumber(text);
     if (!base) {

@@ -65,6 +65,19 @@ std::optional<std::int64_t> WidthOnLeave(std::string_view text);
 std::optional<std::int64_t> MagnificationOnLeave(std::string_view text);
 std::optional<std::int64_t> OffsetOnLeave(std::string_view text);
 
+// A byte offset into a file of fileSize bytes: a number as the fields write them (its whole
+// part counts), or hexadecimal digits after "0x", surrounding spaces allowed either way.
+struct ByteOffset {
+    enum Kind {
+        kOk,
+        kNotNumber,
+        kOutOfRange,  // a number, but not from 0 to fileSize - 1
+    };
+    Kind kind;
+    std::int64_t value = 0;  // for kOk
+};
+ByteOffset ByteOffsetValue(std::string_view text, std::int64_t fileSize);
+
 // Up and Down: one more or one less than the field's number, or than its last accepted text
 // when the field holds no number. The field's own rules then accept or undo the result.
 std::string StepText(std::string_view text, std::string_view lastAccepted, int delta);

@@ -2,6 +2,7 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -36,6 +37,7 @@ void DropBox::dropEvent(QDropEvent* event) {
 
 ViewportBox::ViewportBox(QWidget* parent) : DropBox(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Dark);
 }
@@ -44,7 +46,25 @@ void ViewportBox::keyPressEvent(QKeyEvent* event) {
     emit KeyDown(event->key(), ShiftState(event->modifiers()));
 }
 
+void ViewportBox::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    emit MouseMove(at.x(), at.y());
+}
+
+// Also when a dialog closes over a pointer that has not moved since.
+void ViewportBox::enterEvent(QEnterEvent* event) {
+    const QPoint at = event->position().toPoint();
+    emit MouseMove(at.x(), at.y());
+}
+
+void ViewportBox::leaveEvent(QEvent*) {
+    emit MouseLeave();
+}
+
 ImageBox::ImageBox(ViewportBox* viewport) : DropBox(viewport) {
+    // Qt drops the pointer's moves over a widget that does not track it; this one takes them
+    // only to leave them, unhandled, to the viewport.
+    setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     QWidget::setVisible(false);
 }
@@ -75,6 +95,7 @@ void ImageBox::DrawPicture(int magX, int magY) {
     magX_ = magX;
     magY_ = magY;
     update();
+    emit Change();
 }
 
 void ImageBox::DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
@@ -83,6 +104,7 @@ void ImageBox::DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAP
     magX_ = magX;
     magY_ = magY;
     update();
+    emit Change();
 }
 
 void ImageBox::ClearPicture() {
@@ -90,6 +112,7 @@ void ImageBox::ClearPicture() {
     magX_ = 0;
     magY_ = 0;
     update();
+    emit Change();
 }
 
 QImage ImageBox::Drawn() const {
@@ -115,6 +138,7 @@ void ImageBox::Place() {
     const std::int64_t y1 = std::min<std::int64_t>(top_ + height_, viewport->height());
     if (!visible_ || x1 <= x0 || y1 <= y0) {
         QWidget::setVisible(false);
+        emit Change();
         return;
     }
     const QRect part(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
@@ -125,6 +149,7 @@ void ImageBox::Place() {
         update();  // same part of the viewport, another part of the picture
     }
     QWidget::setVisible(true);
+    emit Change();
 }
 
 void ImageBox::paintEvent(QPaintEvent* event) {

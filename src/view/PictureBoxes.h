@@ -41,9 +41,15 @@ class ViewportBox : public DropBox {
 
   signals:
     void KeyDown(int KeyCode, int Shift);
+    // Also for moves over the image box, which passes them on; X and Y are the viewport's.
+    void MouseMove(int X, int Y);
+    void MouseLeave();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 };
 
 // The image box is a rectangle of the viewport that may be far larger than any widget, so it
@@ -85,6 +91,9 @@ class ImageBox : public DropBox {
 
   signals:
     void Click();
+    // What the box shows at a point of the viewport may have changed: it moved, or was drawn
+    // or cleared.
+    void Change();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

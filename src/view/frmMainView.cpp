@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
+#include "image/WidthHints.h"
+#include "settings/FieldRules.h"
 #include "settings/frmOptMenu.h"
 #include "startup/modSTARTUP.h"
 #include "toolkit/DeferredTimer.h"
@@ -18,6 +21,9 @@
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
+#include "view/PointerReadout.h"
+#include "view/frmGoTo.h"
+#include "view/frmWidthHints.h"
 #include "view/modAPIwheel.h"
 
 #ifdef RASTEL_HAVE_ABOUT
@@ -60,7 +66,8 @@ frmMainView::frmMainView(QWidget* parent)
     createControls();
     createMenus();
     wireEvents();
-    resize(380, 315 + menuBar()->sizeHint().height());
+    // The client area the layout measures is 380 x 315; the bars above and below add to it.
+    resize(380, 315 + menuBar()->sizeHint().height() + sbrSTATUS->sizeHint().height());
     Form_Load();
 }
 
@@ -104,6 +111,13 @@ void frmMainView::createControls() {
 
     timDragDrop = new toolkit::DeferredTimer(this, 1);
     timDragDrop->setObjectName(QStringLiteral("timDragDrop"));
+
+    sbrSTATUS = statusBar();
+    sbrSTATUS->setObjectName(QStringLiteral("sbrSTATUS"));
+    lblPOINTER = new QLabel(sbrSTATUS);
+    lblPOINTER->setObjectName(QStringLiteral("lblPOINTER"));
+    lblPOINTER->setMinimumHeight(lblPOINTER->fontMetrics().height());
+    sbrSTATUS->addWidget(lblPOINTER, 1);
 }
 
 void frmMainView::createMenus() {
@@ -143,6 +157,15 @@ void frmMainView::createMenus() {
     fMnuEDIToption = menuBar()->addAction(QStringLiteral("オプション(&O)"));
     fMnuEDIToption->setObjectName(QStringLiteral("fMnuEDIToption"));
 
+    fMnuVIEW = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    fMnuVIEW->setObjectName(QStringLiteral("fMnuVIEW"));
+    item(fMnuVIEW, fMnuVIEWstatus, "fMnuVIEWstatus", QStringLiteral("ステータスバー(&S)"));
+    fMnuVIEWstatus->setCheckable(true);
+    fMnuVIEWstatus->setChecked(true);
+    item(fMnuVIEW, fMnuVIEWgoto, "fMnuVIEWgoto", QStringLiteral("指定位置へ移動(&G)..."),
+         QKeySequence(Qt::CTRL | Qt::Key_G));
+    item(fMnuVIEW, fMnuVIEWwidth, "fMnuVIEWwidth", QStringLiteral("幅の候補(&W)..."));
+
     fMnuHELP = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     fMnuHELP->setObjectName(QStringLiteral("fMnuHELP"));
     item(fMnuHELP, fMnuHELPabout, "fMnuHELPabout", QStringLiteral("Rastelについて....(&A)"));
@@ -156,10 +179,16 @@ void frmMainView::wireEvents() {
     connect(fMnuFILEexit, &QAction::triggered, this, &frmMainView::fMnuFILEexit_Click);
     connect(fMnuEDITcapture, &QAction::triggered, this, &frmMainView::fMnuEDITcapture_Click);
     connect(fMnuEDIToption, &QAction::triggered, this, &frmMainView::fMnuEDIToption_Click);
+    connect(fMnuVIEWstatus, &QAction::toggled, this, &frmMainView::fMnuVIEWstatus_Click);
+    connect(fMnuVIEWgoto, &QAction::triggered, this, &frmMainView::fMnuVIEWgoto_Click);
+    connect(fMnuVIEWwidth, &QAction::triggered, this, &frmMainView::fMnuVIEWwidth_Click);
     connect(fMnuHELPabout, &QAction::triggered, this, &frmMainView::fMnuHELPabout_Click);
     connect(picBASE, &ViewportBox::KeyDown, this, &frmMainView::picBASE_KeyDown);
     connect(picBASE, &ViewportBox::OLEDragOver, this, &frmMainView::picBASE_OLEDragOver);
     connect(picBASE, &ViewportBox::OLEDragDrop, this, &frmMainView::picBASE_OLEDragDrop);
+    connect(picBASE, &ViewportBox::MouseMove, this, &frmMainView::picBASE_MouseMove);
+    connect(picBASE, &ViewportBox::MouseLeave, this, &frmMainView::picBASE_MouseLeave);
+    connect(picPICT, &ImageBox::Change, this, &frmMainView::picPICT_Change);
     connect(picPICT, &ImageBox::OLEDragOver, this, &frmMainView::picPICT_OLEDragOver);
     connect(picPICT, &ImageBox::OLEDragDrop, this, &frmMainView::picPICT_OLEDragDrop);
     connect(picPICT, &ImageBox::Click, this, &frmMainView::picPICT_Click);
@@ -232,6 +261,73 @@ void frmMainView::SetPictureMenus(bool enabled) {
     fMnuEDITcapture->setEnabled(enabled);
     fMnuFILEclose->setEnabled(enabled);
     fMnuFILEsave->setEnabled(enabled);
+    // The whole view menu, and each item too, so that no shortcut reaches past the menu.
+    fMnuVIEW->setEnabled(enabled);
+    for (QAction* action : {fMnuVIEWstatus, fMnuVIEWgoto, fMnuVIEWwidth}) {
+        action->setEnabled(enabled);
+    }
+}
+
+void frmMainView::fMnuVIEWstatus_Click(bool checked) {
+    sbrSTATUS->setVisible(checked);
+}
+
+void frmMainView::fMnuVIEWgoto_Click() {
+    frmGoTo dialog(this, static_cast<std::int64_t>(gRawData.size()), PictureLayout());
+    if (dialog.exec() == QDialog::Accepted) {
+        ScrollToCell(dialog.Target());
+    }
+}
+
+// The picked width is applied as the settings dialog's OK would: the height follows, and
+// everything else stays.
+void frmMainView::fMnuVIEWwidth_Click() {
+    auto& s = modBITMAPinfo::gDib.settings;
+    modBITMAPinfo::SpanSource source(gRawData);
+    const auto widths =
+        modBITMAPinfo::SuggestWidths(source, s.gColBit, modBITMAPinfo::CurrentOrder(s));
+    if (!widths || widths->empty()) {
+        toolkit::MsgBox(this, QStringLiteral("データから幅の候補が見つかりませんでした"),
+                        toolkit::kAppTitle, toolkit::MsgIcon::Information);
+        return;
+    }
+    frmWidthHints dialog(this, *widths, s.gPicWidth);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const SavedLook before = SaveLook();
+    s.gPicWidth = dialog.Chosen();
+    s.gPicHeight =
+        fieldRules::HeightForWidth(fieldRules::PixelCount(s.gFileSize, s.gColBit), s.gPicWidth);
+    RedrawOrRestore(before);
+}
+
+void frmMainView::picBASE_MouseMove(int X, int Y) {
+    mPointer = QPoint(X, Y);
+    picPICT_Change();
+}
+
+void frmMainView::picBASE_MouseLeave() {
+    mPointer.reset();
+    picPICT_Change();
+}
+
+// The readout follows the pointer, and the picture when it moves or changes under it.
+void frmMainView::picPICT_Change() {
+    const std::int64_t x = mPointer ? mPointer->x() - picPICT->Left() : -1;
+    const std::int64_t y = mPointer ? mPointer->y() - picPICT->Top() : -1;
+    if (!picPICT->HasPicture() || !picPICT->Visible() || x < 0 || y < 0 || x >= picPICT->Width() ||
+        y >= picPICT->Height()) {
+        lblPOINTER->clear();
+        return;
+    }
+    lblPOINTER->setText(
+        PointerReadout(PictureLayout(), gRawData, x / picPICT->MagX(), y / picPICT->MagY()));
+}
+
+modBITMAPinfo::DecodeLayout frmMainView::PictureLayout() {
+    const auto& s = modBITMAPinfo::gDib.settings;
+    return modBITMAPinfo::DecodeLayout::From(s, s.gUseOffset ? s.gOffA : 0);
 }
 
 void frmMainView::DoEvents() {

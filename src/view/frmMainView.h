@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -18,6 +19,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QMenu;
+class QStatusBar;
 
 namespace rastel {
 
@@ -103,6 +105,9 @@ class frmMainView : public QMainWindow {
     void fMnuFILEexit_Click();
     void fMnuEDITcapture_Click();
     void fMnuEDIToption_Click();
+    void fMnuVIEWstatus_Click(bool checked);
+    void fMnuVIEWgoto_Click();
+    void fMnuVIEWwidth_Click();
     void fMnuHELPabout_Click();
 
     // Drops and the deferred load
@@ -118,6 +123,11 @@ class frmMainView : public QMainWindow {
     void VscPicBASE_Change(int value);
     void VscPicBASE_Scroll(int value);
     void picPICT_Click();
+
+    // The pointer readout
+    void picBASE_MouseMove(int X, int Y);
+    void picBASE_MouseLeave();
+    void picPICT_Change();
 
     // The road of one file, in order (frmMainViewLoad.cpp)
     int RefuseUnfitFile(const QString& path, std::int64_t& size);
@@ -135,9 +145,12 @@ class frmMainView : public QMainWindow {
     };
     static SavedLook SaveLook();
     static void RestoreLook(const SavedLook& look);
+    void RedrawOrRestore(const SavedLook& before);
     void ReportNotDrawn(modBITMAPinfo::DecodeStatus status);
     void ReportNoMemory();
     void SetPictureMenus(bool enabled);
+    static modBITMAPinfo::DecodeLayout PictureLayout();
+    void ScrollToCell(const modBITMAPinfo::Cell& cell);
     void DoEvents();
     int ScaleWidth() const;
     int ScaleHeight() const;
@@ -150,6 +163,9 @@ class frmMainView : public QMainWindow {
     toolkit::ScrollBar* HscPicBASE = nullptr;
     toolkit::ScrollBar* VscPicBASE = nullptr;
     toolkit::DeferredTimer* timDragDrop = nullptr;
+    // Below the client area, so the layout never counts it.
+    QStatusBar* sbrSTATUS = nullptr;
+    QLabel* lblPOINTER = nullptr;
 
     QMenu* fMnuFILE = nullptr;
     QAction* fMnuFILEload = nullptr;
@@ -163,6 +179,10 @@ class frmMainView : public QMainWindow {
     QAction* fMnuEDITsprit1 = nullptr;
     QAction* fMnuEDITpaste = nullptr;
     QAction* fMnuEDIToption = nullptr;
+    QMenu* fMnuVIEW = nullptr;
+    QAction* fMnuVIEWstatus = nullptr;
+    QAction* fMnuVIEWgoto = nullptr;
+    QAction* fMnuVIEWwidth = nullptr;
     QMenu* fMnuHELP = nullptr;
     QAction* fMnuHELPabout = nullptr;
 
@@ -178,6 +198,8 @@ class frmMainView : public QMainWindow {
     // Pixels per step of each scroll bar (see BarUnit).
     std::int64_t mUnitH = 1;
     std::int64_t mUnitV = 1;
+    // Where the pointer is in the viewport; nothing while it is elsewhere.
+    std::optional<QPoint> mPointer;
 };
 
 }  // namespace rastel

@@ -40,6 +40,15 @@ void StepForward(toolkit::ScrollBar& bar, std::int64_t step) {
     bar.setValue(pos + step < bar.Max() ? static_cast<int>(pos + step) : bar.Max());
 }
 
+// Scrolls a visible bar so that the picture's edge lies offset pixels beyond the viewport's,
+// or as near as its range allows; a step of several pixels stops short rather than beyond.
+void ScrollTo(toolkit::ScrollBar& bar, std::int64_t offset, std::int64_t unit) {
+    if (!bar.isHidden()) {
+        bar.setValue(static_cast<int>(std::clamp<std::int64_t>(
+            offset / unit, std::min(bar.Min(), bar.Max()), std::max(bar.Min(), bar.Max()))));
+    }
+}
+
 }  // namespace
 
 // One pass; the horizontal bar looks at the vertical bar's visibility from before.
@@ -138,12 +147,20 @@ void frmMainView::picBASE_KeyDown(int KeyCode, int Shift) {
     }
 }
 
-// A refused redraw puts the settings and palette back, so they keep matching the picture.
+void frmMainView::ScrollToCell(const modBITMAPinfo::Cell& cell) {
+    ScrollTo(*HscPicBASE, cell.x * picPICT->MagX(), mUnitH);
+    ScrollTo(*VscPicBASE, cell.y * picPICT->MagY(), mUnitV);
+}
+
 void frmMainView::fMnuEDIToption_Click() {
     const SavedLook before = SaveLook();
-    if (!mRunOptMenu(this)) {
-        return;
+    if (mRunOptMenu(this)) {
+        RedrawOrRestore(before);
     }
+}
+
+// A refused redraw puts the settings and palette back, so they keep matching the picture.
+void frmMainView::RedrawOrRestore(const SavedLook& before) {
     if (!RenderPicture()) {
         RestoreLook(before);
         return;

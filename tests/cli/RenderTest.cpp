@@ -180,6 +180,17 @@ TEST_F(RenderTest, RefusesBadFilesAndSettingsWithOneLine) {
     EXPECT_EQ(Run("--depth 2 --width 800" + f).status, 0);
 }
 
+TEST_F(RenderTest, SuggestsWidthsOnePerLineInsteadOfAPicture) {
+    Bytes table(37 * 500);  // records of 37 bytes, each with its number first
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = static_cast<std::uint8_t>(i % 37 == 0 ? i / 37 : i % 37 * 5);
+    const fs::path in = File("t.bin", table);
+    const Outcome o = Run("--depth 16 --suggest-width '" + in.string() + "'");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.substr(0, 6), "74 0.9");  // 37 bytes of 2 pixels, a score near 1
+    EXPECT_FALSE(fs::exists(in.string() + ".bmp"));
+}
+
 TEST_F(RenderTest, HelpDescribesTheOptions) {
     const Outcome o = Run("--help");
     EXPECT_EQ(o.status, 0);

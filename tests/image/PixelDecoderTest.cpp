@@ -181,6 +181,37 @@ TEST(DecodePixels, OffsetsNearThe64BitLimitsGiveZeros) {
     EXPECT_EQ((DecodeLayout{kDepth256, 0, 3, 4, -9}.position(3, 2)), 2);
 }
 
+// The decoder's inverse on worked examples; the fuzz check holds it to the plain rule on
+// random settings.
+TEST(SourceOf, NamesTheByteAndBitsEachPixelComesFrom) {
+    struct Case {
+        std::int32_t depth, order;
+        std::int64_t p;
+        std::optional<PixelSource> source;
+    };
+    const Case cases[] = {
+        {kDepth256, 0, 2, PixelSource{2, 0, 8}}, {kDepth256, 1, 3, PixelSource{2, 0, 8}},
+        {kDepth256, 2, 0, PixelSource{3, 0, 8}}, {kDepth256, 2, 5, PixelSource{6, 0, 8}},
+        {kDepth16, 0, 3, PixelSource{1, 0, 4}},  {kDepth16, 1, 3, PixelSource{1, 4, 4}},
+        {kDepth16, 2, 0, PixelSource{1, 0, 4}},  {kDepth16, 2, 3, PixelSource{0, 4, 4}},
+        {kDepth2, 0, 9, PixelSource{1, 6, 1}},   {kDepth2, 1, 9, PixelSource{1, 1, 1}},
+        {kDepth256, 0, -1, std::nullopt},        {kDepth256, -1, 0, std::nullopt},
+        {kDepth2, 2, 0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SourceOf(c.depth, c.order, c.p), c.source)
+            << "depth " << c.depth << " order " << c.order << " p " << c.p;
+    }
+    // Where a byte's first pixel sits in a picture of width 4 and 3 rows, from pixel 2.
+    const DecodeLayout layout{kDepth256, 0, 4, 3, 2};
+    EXPECT_EQ(CellOf(layout, 1), std::nullopt);  // before the picture's start
+    EXPECT_EQ(CellOf(layout, 2), (Cell{0, 0}));
+    EXPECT_EQ(CellOf(layout, 13), (Cell{3, 2}));
+    EXPECT_EQ(CellOf(layout, 14), std::nullopt);                              // below the last row
+    EXPECT_EQ(CellOf(DecodeLayout{kDepth16, 2, 4, 3, -3}, 1), (Cell{3, 0}));  // 0 is 1's low
+    EXPECT_EQ(CellOf(DecodeLayout{kDepth2, 1, 4, 10, 2}, 2), (Cell{2, 3}));
+}
+
 // The run decoder's fast loops against the plain rule, on random data, positions and lengths
 // that start and end inside groups, before the data and past its end.
 TEST(DecodeRun, AgreesWithThePlainRuleEverywhere) {

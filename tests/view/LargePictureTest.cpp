@@ -275,6 +275,11 @@ TEST_F(LargePictureTest, APictureTallerThanAScrollBarCountsCanStillBeScrolledToI
     const std::int64_t row = (-Picture()->Top()) / 8;
     EXPECT_LE(row, 7999);
     EXPECT_GT(row + Viewport()->height() / 8, 7999);
+    // Going to the last byte brings its first row to the top, within a step.
+    VBar()->setValue(0);
+    GoTo({"999"});
+    EXPECT_LE(-Picture()->Top(), 7992 * 8);
+    EXPECT_GT(-Picture()->Top() + unit, 7992 * 8);
 }
 
 }  // namespace

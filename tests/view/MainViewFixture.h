@@ -7,8 +7,12 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -98,13 +102,46 @@ class MainViewTest : public ::testing::Test {
     toolkit::ScrollBar* VBar() const {
         return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>("VscPicBASE"));
     }
-    bool PictureMenusEnabled() const {
-        return Action("fMnuEDIToption")->isEnabled() && Action("fMnuEDITcapture")->isEnabled() &&
-               Action("fMnuFILEclose")->isEnabled() && Action("fMnuFILEsave")->isEnabled();
+    bool PictureMenusEnabled() const { return PictureMenus(true); }
+    bool PictureMenusDisabled() const { return PictureMenus(false); }
+    bool PictureMenus(bool enabled) const {
+        bool all = window->findChild<QMenu*>("fMnuVIEW")->menuAction()->isEnabled() == enabled;
+        for (const char* name :
+             {"fMnuEDIToption", "fMnuEDITcapture", "fMnuFILEclose", "fMnuFILEsave",
+              "fMnuVIEWstatus", "fMnuVIEWgoto", "fMnuVIEWwidth"}) {
+            all = all && Action(name)->isEnabled() == enabled;
+        }
+        return all;
     }
-    bool PictureMenusDisabled() const {
-        return !Action("fMnuEDIToption")->isEnabled() && !Action("fMnuEDITcapture")->isEnabled() &&
-               !Action("fMnuFILEclose")->isEnabled() && !Action("fMnuFILEsave")->isEnabled();
+
+    // Runs action on the next modal dialog once its loop runs. Record there, assert after.
+    static void WhenModal(std::function<void(QWidget*)> action) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, action] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || !modal->isVisible() ||
+                QThread::currentThread()->loopLevel() == 0) {
+                return;
+            }
+            poll->stop();
+            poll->deleteLater();
+            action(modal);
+        });
+        poll->start(0);
+    }
+    // Goes to each text in turn through the go-to dialog, then closes it with Escape.
+    void GoTo(const QStringList& texts) {
+        WhenModal([texts](QWidget* dialog) {
+            auto* field = dialog->findChild<QLineEdit*>("tbxOFFSET");
+            for (const QString& text : texts) {
+                field->setText(text);
+                QTest::keyClick(field, Qt::Key_Return);
+            }
+            if (dialog->isVisible()) {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+        });
+        Action("fMnuVIEWgoto")->trigger();
     }
 
     QTemporaryDir dir;

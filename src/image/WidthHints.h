@@ -1,0 +1,26 @@
+// Widths at which a file's pixels fall into rows, guessed from the data: a picture or a table
+// of records repeats itself one row further on, so pixels one row apart look alike.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "image/ByteSource.h"
+
+namespace rastel::modBITMAPinfo {
+
+struct WidthCandidate {
+    std::int64_t width = 0;  // in pixels of the depth
+    // From 0 to 1: how much closer pixels this far apart are than pixels at distances around
+    // it (1: identical).
+    double score = 0;
+};
+
+// Up to count widths, best first, for the pixels that depth and order make of source. A
+// width that is only a multiple of a better one is left out. Reads a bounded sample spread
+// over the source, so the answer costs the same for any size. Nothing when a read failed.
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
+                                                         std::int32_t order, int count = 8);
+
+}  // namespace rastel::modBITMAPinfo

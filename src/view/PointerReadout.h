@@ -1,0 +1,17 @@
+// What the status bar says of the pixel under the pointer.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "image/PixelDecoder.h"
+
+namespace rastel {
+
+// Pixel (x, y) of the picture that layout makes of data: its column and row, the byte that
+// holds it (hexadecimal and decimal), which nibble or bit of it, and its value; or that it
+// lies outside the file.
+QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
+                       std::int64_t x, std::int64_t y);
+
+}  // namespace rastel

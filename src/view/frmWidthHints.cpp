@@ -1,0 +1,66 @@
+#include "view/frmWidthHints.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <cmath>
+
+#include "toolkit/Fonts.h"
+#include "toolkit/SmallDialog.h"
+
+namespace rastel {
+
+frmWidthHints::frmWidthHints(QWidget* owner,
+                             const std::vector<modBITMAPinfo::WidthCandidate>& candidates,
+                             std::int64_t currentWidth)
+    : QDialog(owner, toolkit::kFixedDialog), mCandidates(candidates) {
+    setObjectName(QStringLiteral("frmWidthHints"));
+    setWindowTitle(QStringLiteral("幅の候補"));
+    setFont(toolkit::DialogFont());
+
+    lblWIDTH = new QLabel(QStringLiteral("データから見た幅の候補 (一致度の高い順)(&W):"), this);
+    lblWIDTH->setObjectName(QStringLiteral("lblWIDTH"));
+    lstWIDTH = new QListWidget(this);
+    lstWIDTH->setObjectName(QStringLiteral("lstWIDTH"));
+    lblWIDTH->setBuddy(lstWIDTH);
+    for (const auto& c : mCandidates) {
+        QString line = QStringLiteral("%1 ピクセル  一致度 %2%")
+                           .arg(c.width, 6)
+                           .arg(static_cast<int>(std::lround(c.score * 100)), 3);
+        if (c.width == currentWidth) {
+            line += QStringLiteral("  (今の幅)");
+        }
+        lstWIDTH->addItem(line);
+    }
+    lstWIDTH->setCurrentRow(0);
+    lstWIDTH->setFont(toolkit::MsGothic(9));  // the numbers line up in a fixed-pitch font
+    lstWIDTH->setMinimumWidth(lstWIDTH->sizeHintForColumn(0) + 24);
+    lstWIDTH->setFixedHeight(lstWIDTH->sizeHintForRow(0) * 8 + 2 * lstWIDTH->frameWidth() + 4);
+
+    const toolkit::OkCancel buttons = toolkit::StackWithOkCancel(this, {lblWIDTH, lstWIDTH});
+    cmdOK = buttons.ok;
+    cmdCANCEL = buttons.cancel;
+    wireEvents();
+    lstWIDTH->setFocus();
+}
+
+void frmWidthHints::wireEvents() {
+    connect(cmdOK, &QPushButton::clicked, this, &frmWidthHints::cmdOK_Click);
+    connect(cmdCANCEL, &QPushButton::clicked, this, &frmWidthHints::reject);
+    connect(lstWIDTH, &QListWidget::itemDoubleClicked, this, &frmWidthHints::lstWIDTH_DblClick);
+}
+
+void frmWidthHints::cmdOK_Click() {
+    const int row = lstWIDTH->currentRow();
+    if (row < 0 || row >= static_cast<int>(mCandidates.size())) {
+        return;
+    }
+    mChosen = mCandidates[static_cast<std::size_t>(row)].width;
+    accept();
+}
+
+void frmWidthHints::lstWIDTH_DblClick(QListWidgetItem*) {
+    cmdOK_Click();
+}
+
+}  // namespace rastel

@@ -1,0 +1,44 @@
+// Lists the widths the data suggests, best first, for the user to pick one.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <vector>
+
+#include "image/WidthHints.h"
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace rastel {
+
+class frmWidthHints : public QDialog {
+    Q_OBJECT
+
+  public:
+    // candidates must not be empty; currentWidth is marked in the list.
+    frmWidthHints(QWidget* owner, const std::vector<modBITMAPinfo::WidthCandidate>& candidates,
+                  std::int64_t currentWidth);
+
+    // Once accepted: the width picked.
+    std::int64_t Chosen() const { return mChosen; }
+
+  private:  // handlers
+    void cmdOK_Click();
+    void lstWIDTH_DblClick(QListWidgetItem* item);
+
+  private:
+    void wireEvents();
+
+    QLabel* lblWIDTH = nullptr;
+    QListWidget* lstWIDTH = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCANCEL = nullptr;
+
+    std::vector<modBITMAPinfo::WidthCandidate> mCandidates;
+    std::int64_t mChosen = 0;
+};
+
+}  // namespace rastel

@@ -1,0 +1,108 @@
+// Finding one's way in the file: the pointer readout, going to a byte, suggested widths.
+#include <QLabel>
+#include <QStatusBar>
+
+#include "view/MainViewFixture.h"
+
+namespace rastel::testing {
+namespace {
+
+TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
+    struct Case {
+        std::int32_t depth, order;
+        std::int64_t width, offset;
+        int x, y;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, 1, 10, -3, 5, 0, "X: 5  Y: 0  位置: 0x1 (1)  下位4ビット  値: 0x7 (7)"},
+        {1, 1, 10, -3, 2, 4, "X: 2  Y: 4  位置: 0x13 (19)  上位4ビット  値: 0x8 (8)"},
+        {1, 1, 10, -3, 0, 0, "X: 0  Y: 0  ファイルの範囲外 (先頭より前)"},
+        {1, 1, 10, -3, 9, 4, "X: 9  Y: 4  ファイルの範囲外 (末尾より後)"},
+        {0, 2, 8, 0, 1, 0, "X: 1  Y: 0  位置: 0x2 (2)  値: 0x0E (14)"},
+        {2, 0, 16, 0, 4, 1, "X: 4  Y: 1  位置: 0x2 (2)  ビット3  値: 1"},
+    };
+    const QString path = WriteFile("a", Pattern(20));
+    auto* status = window->findChild<QLabel*>("lblPOINTER");
+    EXPECT_TRUE(window->findChild<QStatusBar*>("sbrSTATUS")->isVisible());
+    for (const Case& c : cases) {
+        edit = [&c](auto& s) {
+            s.gColBit = c.depth;
+            s.gArray256 = s.gArray16 = s.gArray2 = c.order;
+            s.gPicWidth = c.width;
+            s.gPicHeight = 10;
+            s.gMagX = 2;
+            s.gMagY = 3;
+            s.gUseOffset = true;
+            s.gOffA = c.offset;
+        };
+        OpenThroughMenu(path);
+        QTest::mouseMove(Picture(), QPoint(c.x * 2 + 1, c.y * 3 + 2));
+        EXPECT_EQ(status->text(), c.text);
+    }
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(Viewport(), &leave);
+    EXPECT_TRUE(status->text().isEmpty());
+
+    Action("fMnuVIEWstatus")->trigger();
+    EXPECT_FALSE(window->findChild<QStatusBar*>("sbrSTATUS")->isVisible());
+}
+
+TEST_F(MainViewTest, GoingToAByteScrollsItsFirstPixelToTheCorner) {
+    edit = [](auto& s) {
+        s.gColBit = modBITMAPinfo::kDepth16;
+        s.gArray16 = 2;
+        s.gPicWidth = 700;
+        s.gPicHeight = 858;
+        s.gMagX = 2;
+        s.gMagY = 3;
+        s.gUseOffset = true;
+        s.gOffA = 7;
+    };
+    OpenThroughMenu(WriteFile("a", Pattern(300000)));
+    GoTo({"abc", "300000", "1", "0x1234"});
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "バイト位置は10進数か、0x を付けた16進数で入力してください");
+    EXPECT_EQ(dialogs.messages[1].text,
+              "バイト位置は 0 から 299999 (0x493DF) までで入力してください");
+    // Byte 1 lies before the offset's start.
+    EXPECT_EQ(dialogs.messages[2].text, "バイト位置 1 (0x1) は今の画像に含まれていません");
+    QTest::mouseMove(Picture(), QPoint(1, 1));
+    EXPECT_TRUE(window->findChild<QLabel*>("lblPOINTER")
+                    ->text()
+                    .contains("位置: 0x1234 (4660)  下位4ビット"));
+
+    // The last byte cannot come to the top: the picture's end stops it.
+    GoTo({"299999"});
+    EXPECT_EQ(VBar()->value(), VBar()->Max());
+}
+
+TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly) {
+    std::vector<std::uint8_t> records(37 * 2000);  // a counter, then the same 35 bytes
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i] = static_cast<std::uint8_t>(i % 37 < 2 ? i / 37 >> (8 * (i % 37)) : i % 37 * 5);
+    }
+    edit = [](auto& s) { s.gMagX = 2; };
+    OpenThroughMenu(WriteFile("records", records));
+    auto expected = gDib.settings;
+    WhenModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    Action("fMnuVIEWwidth")->trigger();
+    EXPECT_EQ(gDib.settings, expected);
+
+    WhenModal([](QWidget* dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); });
+    Action("fMnuVIEWwidth")->trigger();
+    expected.gPicWidth = 37;
+    expected.gPicHeight = 2000;
+    EXPECT_EQ(gDib.settings, expected);
+    EXPECT_EQ(Picture()->Width(), 74);
+
+    // Data without rows: said so, and nothing changes.
+    OpenThroughMenu(WriteFile("zeros", std::vector<std::uint8_t>(5000, 0)));
+    Action("fMnuVIEWwidth")->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "データから幅の候補が見つかりませんでした");
+}
+
+}  // namespace
+}  // namespace rastel::testing
