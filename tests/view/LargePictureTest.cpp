@@ -1,9 +1,14 @@
 // Pictures beyond the memory budget, long reads and decodes under a progress dialog.
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
+#include <QUrl>
+#include <QWheelEvent>
 
 #include "image/BmpFile.h"
+#include "toolkit/DeferredTimer.h"
 #include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"
 
@@ -165,12 +170,14 @@ TEST_F(LargePictureTest, CaptureOfAPictureOverBudgetCopiesItAsDrawn) {
     EXPECT_EQ(copied.pixel(201, 22) & 0xFFFFFF, qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue) & 0xFFFFFF);
 }
 
-// 65 MiB of nothing: sparse, so it costs no disk, and above the size that shows progress.
-QString LargeFile(QTemporaryDir& dir) {
-    const QString path = dir.filePath("large.bin");
+// Bytes of nothing: sparse, so they cost no disk. By default above the size whose read
+// shows progress.
+QString LargeFile(QTemporaryDir& dir,
+                  std::int64_t bytes = frmMainView::kReadProgressBytes + (1 << 20)) {
+    const QString path = dir.filePath(QStringLiteral("large%1.bin").arg(bytes));
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    EXPECT_TRUE(file.resize(frmMainView::kReadProgressBytes + (1 << 20)));
+    EXPECT_TRUE(file.resize(bytes));
     return path;
 }
 
@@ -195,6 +202,7 @@ TEST_F(LargePictureTest, CancellingALongReadLeavesThePreviousPicture) {
 }
 
 TEST_F(LargePictureTest, CancellingALongDecodeLeavesThePreviousPicture) {
+    window->SetPictureBudget(std::int64_t{1} << 40);  // held whole, so decoded whole
     OpenThroughMenu(WriteFile("a", Pattern(1000)));
     const auto settings = gDib.settings;
     const auto bits = gDib.bits;
@@ -247,6 +255,99 @@ TEST_F(LargePictureTest, CancellingAnExportKeepsTheFileItWouldReplace) {
             EXPECT_EQ(ReadAll(target), Pattern(10)) << held << name;
             EXPECT_TRUE(QDir(dir.path()).entryList({".*"}, QDir::Files | QDir::Hidden).isEmpty());
         }
+    }
+}
+
+// What the user does while a load's decode or a streamed export is at work, before its
+// progress dialog shows, reaches nothing: no second load frees the bytes the work reads, no
+// command runs, the window stays. Each input is first sent with no work running, to see it act.
+TEST_F(LargePictureTest, LongWorkTakesNoOtherInputBeforeItsDialogShows) {
+    window->resize(300, 200);
+    const QString small = WriteFile("small", Pattern(100000));
+    // Held whole at width 128, and large enough that its decode and export report progress.
+    const std::int64_t size = frmMainView::kDecodeProgressBytes + (1 << 20);
+    const QString large = LargeFile(dir, size);
+    const QString target = dir.filePath("out.bmp");
+    auto* timer = window->findChild<toolkit::DeferredTimer*>("timDragDrop");
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(small)});
+    const auto asked = [this](const char* text) {
+        return std::any_of(dialogs.messages.begin(), dialogs.messages.end(),
+                           [&](const auto& m) { return m.text == text; });
+    };
+    int wheelFrom = 0;
+    struct Input {
+        const char* name;
+        std::function<void()> send;
+        std::function<bool()> acted;  // since the dialogs' records were cleared
+    };
+    const Input inputs[] = {
+        {"Ctrl+L", [&] { QTest::keyClick(window->windowHandle(), Qt::Key_L, Qt::ControlModifier); },
+         [&] { return !dialogs.files.empty(); }},
+        {"Ctrl+Q", [&] { QTest::keyClick(window->windowHandle(), Qt::Key_Q, Qt::ControlModifier); },
+         [&] { return asked("画像を消去しメモリをクリアします"); }},
+        {"wheel",
+         [&] {
+             wheelFrom = VBar()->value();
+             QWheelEvent wheel(QPointF(5, 5), Viewport()->mapToGlobal(QPointF(5, 5)), QPoint(),
+                               QPoint(0, -120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(Viewport(), &wheel);
+         },
+         [&] { return VBar()->value() != wheelFrom; }},
+        {"drop",
+         [&] {
+             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+             QApplication::sendEvent(Viewport(), &enter);
+             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+             QApplication::sendEvent(Viewport(), &drop);
+         },
+         [&] { return timer->Enabled(); }},
+        {"close", [&] { window->close(); }, [&] { return asked("終了します"); }},
+    };
+    const QString kExporting = QStringLiteral("画像を書き出しています...");
+    for (const Input& input : inputs) {
+        OpenThroughMenu(small);
+        dialogs.files.clear();
+        dialogs.messages.clear();
+        input.send();  // no work running: its message box or file dialog is cancelled
+        EXPECT_TRUE(input.acted()) << input.name;
+        timer->SetEnabled(false);
+
+        for (const QString& work : {kDecoding, kExporting}) {
+            const std::string what = std::string(input.name) + " during " + work.toStdString();
+            window->SetPictureBudget(work == kDecoding ? std::int64_t{1} << 40 : 1000);
+            if (work == kExporting) {
+                OpenThroughMenu(large);  // over the budget: its export streams
+            }
+            // Were any input to get through, it would load, clear or close.
+            dialogs.fileAnswers = {work == kDecoding ? large : target, small};
+            dialogs.messageAnswers = {MsgResult::Ok};
+            bool sent = false;
+            const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
+                [&](const QString& label, std::int64_t, std::int64_t, bool shown) {
+                    if (label == work && !shown && !sent) {
+                        sent = true;
+                        const std::uint8_t* bytes = gRawData.data();
+                        dialogs.files.clear();
+                        dialogs.messages.clear();
+                        input.send();
+                        EXPECT_FALSE(input.acted()) << what;
+                        EXPECT_EQ(gRawData.data(), bytes) << what;
+                    }
+                    return false;
+                });
+            Action(work == kDecoding ? "fMnuFILEload" : "fMnuFILEsave")->trigger();
+            toolkit::SetLongWorkProbe(previous);
+            ASSERT_TRUE(sent) << what;
+            QTest::qWait(10);  // a load a drop had scheduled would start now
+            EXPECT_FALSE(input.acted()) << what;
+            EXPECT_TRUE(window->isVisible()) << what;
+            EXPECT_EQ(window->windowTitle(), "Rastel - " + large) << what;
+            EXPECT_EQ(dialogs.fileAnswers, std::deque<QString>{small}) << what;
+            dialogs.fileAnswers.clear();
+            dialogs.messageAnswers.clear();
+        }
+        EXPECT_EQ(QFileInfo(target).size(), modBITMAPinfo::kBmpPixelOffset + size + 1);
     }
 }
 
