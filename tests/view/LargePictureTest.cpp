@@ -66,16 +66,26 @@ class LargePictureTest : public MainViewTest {
 TEST_F(LargePictureTest, APictureOverTheBudgetPaintsTheSamePixelsAsAHeldOne) {
     window->resize(300, 200);
     const auto bytes = Pattern(50000);
-    for (const int depth : {0, 1, 2}) {
-        OpenBothWays(bytes, [depth](auto& s) {
-            s.gColBit = depth;
-            s.gArray16 = 2;
-            s.gPicWidth = 333;
-            s.gPicHeight = 50000 * modBITMAPinfo::PixelsPerByte(depth) / 333 + 1;
+    struct Case {
+        int depth, order;
+        std::int64_t width, offset;
+    };
+    for (const Case c : {Case{0, 0, 333, -77},
+                         {0, 2, 64, 5},
+                         {1, 2, 333, -77},
+                         {1, 0, 101, 3},
+                         {2, 0, 333, -77},
+                         {2, 1, 48, 9}}) {
+        const int depth = c.depth;
+        OpenBothWays(bytes, [c](auto& s) {
+            s.gColBit = c.depth;
+            s.gArray256 = s.gArray16 = s.gArray2 = c.order;
+            s.gPicWidth = c.width;
+            s.gPicHeight = 50000 * modBITMAPinfo::PixelsPerByte(c.depth) / c.width + 1;
             s.gMagX = 3;
             s.gMagY = 2;
             s.gUseOffset = true;
-            s.gOffA = -77;
+            s.gOffA = c.offset;
             s.gPalColor = modBITMAPinfo::kPalRainbow;
         });
         std::vector<QImage> held;
