@@ -282,7 +282,6 @@ TEST(WriteBmpStreamed, ReportsAFileCutShortWhileItIsRead) {
     const fs::path path = dir.path() / "in.bin";
     WriteFile(path, Bytes(1 << 20, 0x5A));
     const int fd = ::open(path.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
     FdSource source(fd, 1 << 20);
     fs::resize_file(path, 1000);
     MemorySink sink;
