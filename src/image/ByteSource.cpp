@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <csignal>
@@ -112,8 +113,8 @@ bool FdSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& 
     gFaultJump = &jump;
     if (sigsetjmp(jump, 0) != 0) {
         gFaultJump = nullptr;
-        Release(pos, n);
         Faulted();
+        Release(pos, n);
         return false;
     }
     use({map_ + pos, n});
@@ -122,13 +123,22 @@ bool FdSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& 
     return true;
 }
 
-// These pages are done with: they leave this process, as a read's buffer would be reused, so
-// that its memory stays small. They stay in the page cache.
+// These pages are done with. Once a few MiB of them have gathered they leave this process, as
+// a read's buffer would be reused, so that its memory stays small; they stay in the page
+// cache. Gathered first, so that the pages a band shares with the next are not mapped twice.
 void FdSource::Release(std::int64_t pos, std::size_t n) {
+    constexpr std::int64_t kGathered = std::int64_t{8} << 20;
+    const std::int64_t end = pos + static_cast<std::int64_t>(n);
+    usedFrom_ = usedFrom_ < usedTo_ ? std::min(usedFrom_, pos) : pos;
+    usedTo_ = std::max(usedTo_, end);
+    if (usedTo_ - usedFrom_ < kGathered && error_ == 0) {
+        return;
+    }
     const auto page = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
-    const std::int64_t from = pos / page * page;
-    ::madvise(const_cast<std::uint8_t*>(map_) + from, static_cast<std::size_t>(pos - from) + n,
+    const std::int64_t from = usedFrom_ / page * page;
+    ::madvise(const_cast<std::uint8_t*>(map_) + from, static_cast<std::size_t>(usedTo_ - from),
               MADV_DONTNEED);
+    usedFrom_ = usedTo_ = 0;
 }
 
 // A fault on mapped pages: the file lost them, or the disk failed to give them.

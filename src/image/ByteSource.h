@@ -63,6 +63,8 @@ class FdSource : public ByteSource {
     std::int64_t size_;
     int error_ = 0;
     const std::uint8_t* map_ = nullptr;
+    std::int64_t usedFrom_ = 0;  // lent pages not yet given back: [usedFrom_, usedTo_)
+    std::int64_t usedTo_ = 0;
 };
 
 }  // namespace rastel::modBITMAPinfo
