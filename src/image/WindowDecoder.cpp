@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "image/RunKernels.h"
+
 namespace rastel::modBITMAPinfo {
 
 namespace {
@@ -39,22 +41,31 @@ bool WindowDecoder::Decode(std::int64_t y0, std::int64_t y1, std::int64_t x0, st
     const std::int64_t last = layout_.position(y1 - 1, x0);
     // Rows lie a width apart, unless position() held some at the 64-bit limits.
     const bool spaced = Unheld(first) && Unheld(last);
+    const kernels::Kernel* kernel = kernels::Find(layout_.depth, layout_.order);
     auto decode = [&](ByteSpan data) {
-        const std::uint8_t* rows = nullptr;  // the rows one after another, when they are so
-        if (spaced && layout_.depth == kDepth256 && layout_.order == 0 && first >= shift &&
-            last - shift <= bytes - count) {
-            rows = data.data() + (first - shift);  // bytes as stored, all inside the data
-        } else if (spaced && count == layout_.width && count < kNarrow) {
+        const std::int64_t p0 = first - shift;  // the first row's first pixel in data
+        if (kernel != nullptr && spaced && p0 >= 0 && p0 % kernel->groupPixels == 0 &&
+            layout_.width % kernel->groupPixels == 0 && count % kernel->groupPixels == 0 &&
+            (last - shift + count) / kernel->groupPixels * kernel->groupBytes <=
+                static_cast<std::int64_t>(data.size())) {
+            // Every row whole groups inside the data: straight through the order's loop, the
+            // checks of a run at its ends spared, which would cost as much on narrow rows.
+            const std::int64_t groups = count / kernel->groupPixels;
+            const std::int64_t rowBytes = layout_.width / kernel->groupPixels * kernel->groupBytes;
+            const std::uint8_t* from = data.data() + p0 / kernel->groupPixels * kernel->groupBytes;
+            for (std::int64_t y = y0; y < y1; ++y, from += rowBytes, dst += rowStep) {
+                kernel->run(from, groups, dst);
+            }
+            return;
+        }
+        if (spaced && count == layout_.width && count < kNarrow) {
             // Whole narrow rows make one run of pixels: decoded at once, they are spared a
             // call each, which would cost as much as decoding them.
             band_.resize(static_cast<std::size_t>((y1 - y0) * count));
-            DecodeRun(layout_.depth, layout_.order, data, first - shift, (y1 - y0) * count,
-                      band_.data());
-            rows = band_.data();
-        }
-        if (rows != nullptr) {
-            for (std::int64_t y = y0; y < y1; ++y, rows += layout_.width, dst += rowStep) {
-                std::memcpy(dst, rows, static_cast<std::size_t>(count));
+            DecodeRun(layout_.depth, layout_.order, data, p0, (y1 - y0) * count, band_.data());
+            const std::uint8_t* from = band_.data();
+            for (std::int64_t y = y0; y < y1; ++y, from += count, dst += rowStep) {
+                std::memcpy(dst, from, static_cast<std::size_t>(count));
             }
             return;
         }
