@@ -38,14 +38,15 @@ class MemorySink : public ByteSink {
     bool failed_ = false;
 };
 
-// Refuses the failAt-th read and every one after it.
+// Refuses the failAt-th loan of bytes and every one after it.
 class FlakySource : public SpanSource {
   public:
     FlakySource(ByteSpan data, int failAt) : SpanSource(data), failAt_(failAt) {}
-    bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override {
+    bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+              const Use& use) override {
         Expect(pos >= 0 && pos + static_cast<std::int64_t>(n) <= size(),
                "a read outside the source");
-        return reads++ < failAt_ && SpanSource::Read(pos, n, out);
+        return reads++ < failAt_ && SpanSource::Lend(pos, n, buffer, use);
     }
     int reads = 0;
 

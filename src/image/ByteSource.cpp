@@ -1,20 +1,86 @@
 #include "image/ByteSource.h"
 
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csetjmp>
+#include <csignal>
 #include <cstring>
 
 namespace rastel::modBITMAPinfo {
 
+namespace {
+
+bool Inside(std::int64_t pos, std::size_t n, std::int64_t size) {
+    return pos >= 0 && pos <= size && n <= static_cast<std::uint64_t>(size - pos);
+}
+
+// Where a use of mapped bytes that faulted jumps back to; set only while one runs.
+sigjmp_buf* gFaultJump = nullptr;
+struct sigaction gPreviousBusAction {};
+
+void OnBusError(int signal) {
+    if (gFaultJump != nullptr) {
+        siglongjmp(*gFaultJump, 1);
+    }
+    ::sigaction(signal, &gPreviousBusAction, nullptr);  // not ours: as it would have been
+    ::raise(signal);
+}
+
+}  // namespace
+
+bool ByteSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+                      const Use& use) {
+    buffer.resize(n);
+    if (n > 0 && !Read(pos, n, buffer.data())) {
+        return false;
+    }
+    use(buffer);
+    return true;
+}
+
 bool SpanSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
-    if (pos < 0 || pos + static_cast<std::int64_t>(n) > size()) {
+    if (!Inside(pos, n, size())) {
         return false;
     }
     if (n > 0) {
         std::memcpy(out, data_.data() + pos, n);
     }
     return true;
+}
+
+bool SpanSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>&, const Use& use) {
+    if (!Inside(pos, n, size())) {
+        return false;
+    }
+    use(data_.subspan(static_cast<std::size_t>(pos), n));
+    return true;
+}
+
+FdSource::FdSource(int fd, std::int64_t size) : fd_(fd), size_(size) {
+    void* map = size > 0
+                    ? ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED, fd, 0)
+                    : MAP_FAILED;
+    if (map == MAP_FAILED) {
+        return;  // read as any file is
+    }
+    map_ = static_cast<const std::uint8_t*>(map);
+    // Not deferred while it runs: a fault inside a use leaves by the jump, never by a return.
+    struct sigaction action {};
+    action.sa_handler = OnBusError;
+    action.sa_flags = SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &gPreviousBusAction);
+}
+
+FdSource::~FdSource() {
+    if (map_ != nullptr) {
+        ::sigaction(SIGBUS, &gPreviousBusAction, nullptr);
+        ::munmap(const_cast<std::uint8_t*>(map_), static_cast<std::size_t>(size_));
+    }
 }
 
 bool FdSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
@@ -32,6 +98,53 @@ bool FdSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
         n -= static_cast<std::size_t>(got);
     }
     return true;
+}
+
+bool FdSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+                    const Use& use) {
+    if (map_ == nullptr) {
+        return ByteSource::Lend(pos, n, buffer, use);
+    }
+    if (!Inside(pos, n, size_)) {
+        return false;
+    }
+    // Nothing with a destructor may live inside use: a fault jumps past it.
+    sigjmp_buf jump;
+    gFaultJump = &jump;
+    if (sigsetjmp(jump, 0) != 0) {
+        gFaultJump = nullptr;
+        Faulted();
+        Release(pos, n);
+        return false;
+    }
+    use({map_ + pos, n});
+    gFaultJump = nullptr;
+    Release(pos, n);
+    return true;
+}
+
+// These pages are done with. Once a few MiB of them have gathered they leave this process, as
+// a read's buffer would be reused, so that its memory stays small; they stay in the page
+// cache. Gathered first, so that the pages a band shares with the next are not mapped twice.
+void FdSource::Release(std::int64_t pos, std::size_t n) {
+    constexpr std::int64_t kGathered = std::int64_t{8} << 20;
+    const std::int64_t end = pos + static_cast<std::int64_t>(n);
+    usedFrom_ = usedFrom_ < usedTo_ ? std::min(usedFrom_, pos) : pos;
+    usedTo_ = std::max(usedTo_, end);
+    if (usedTo_ - usedFrom_ < kGathered && error_ == 0) {
+        return;
+    }
+    const auto page = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
+    const std::int64_t from = usedFrom_ / page * page;
+    ::madvise(const_cast<std::uint8_t*>(map_) + from, static_cast<std::size_t>(usedTo_ - from),
+              MADV_DONTNEED);
+    usedFrom_ = usedTo_ = 0;
+}
+
+// A fault on mapped pages: the file lost them, or the disk failed to give them.
+void FdSource::Faulted() {
+    struct stat st {};
+    error_ = ::fstat(fd_, &st) == 0 && st.st_size < size_ ? kShrank : EIO;
 }
 
 }  // namespace rastel::modBITMAPinfo

@@ -3,17 +3,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace rastel::modBITMAPinfo {
 
 class ByteSource {
   public:
+    using Use = std::function<void(std::span<const std::uint8_t>)>;
+
     virtual ~ByteSource() = default;
     virtual std::int64_t size() const = 0;
     // Reads exactly n bytes at pos (inside size()); false when they could not all be read.
     virtual bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) = 0;
+    // Calls use with the n bytes at pos: where they lie when the source holds them in memory,
+    // otherwise read into buffer first. False when they could not all be had.
+    virtual bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+                      const Use& use);
 };
 
 class SpanSource : public ByteSource {
@@ -21,25 +29,42 @@ class SpanSource : public ByteSource {
     explicit SpanSource(std::span<const std::uint8_t> data) : data_(data) {}
     std::int64_t size() const override { return static_cast<std::int64_t>(data_.size()); }
     bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
+    bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+              const Use& use) override;
 
   private:
     std::span<const std::uint8_t> data_;
 };
 
-// Reads an open file of a known size; a file that shrank since makes Read fail.
+// Reads an open file of a known size; a file that shrank since makes Read and Lend fail.
+// Lend hands out the file's own pages where it can map them, a copy fewer than a read.
+// A file cut short meanwhile makes those pages fault: the fault ends that use as a failed
+// read. While one is alive the fault handler is its; one at a time per process.
 class FdSource : public ByteSource {
   public:
-    FdSource(int fd, std::int64_t size) : fd_(fd), size_(size) {}
+    FdSource(int fd, std::int64_t size);
+    ~FdSource() override;
+    FdSource(const FdSource&) = delete;
+    FdSource& operator=(const FdSource&) = delete;
+
     std::int64_t size() const override { return size_; }
     bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
+    bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+              const Use& use) override;
     // 0, the system's error number of a failed read, or kShrank.
     int error() const { return error_; }
     static constexpr int kShrank = -1;  // the file ended before the size it had when opened
 
   private:
+    void Release(std::int64_t pos, std::size_t n);
+    void Faulted();
+
     int fd_;
     std::int64_t size_;
     int error_ = 0;
+    const std::uint8_t* map_ = nullptr;
+    std::int64_t usedFrom_ = 0;  // lent pages not yet given back: [usedFrom_, usedTo_)
+    std::int64_t usedTo_ = 0;
 };
 
 }  // namespace rastel::modBITMAPinfo

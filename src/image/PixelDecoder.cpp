@@ -1,6 +1,7 @@
 #include "image/PixelDecoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -149,10 +150,14 @@ void DecodeRun(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64
         std::fill_n(out, count, std::uint8_t{0});
         return;
     }
+    // Groups are powers of two: shifts and masks, not divisions, which would cost more than
+    // the decoding itself on narrow rows.
     const std::int64_t g = kernel->groupPixels;
+    const int pixelShift = std::countr_zero(static_cast<std::uint64_t>(g));
+    const int byteShift = std::countr_zero(static_cast<std::uint64_t>(kernel->groupBytes));
     // Pixels below limit belong to groups whose bytes all lie inside data; a few past it
     // may still find their byte in a last, incomplete group.
-    const std::int64_t limit = static_cast<std::int64_t>(data.size()) / kernel->groupBytes * g;
+    const std::int64_t limit = (static_cast<std::int64_t>(data.size()) >> byteShift) << pixelShift;
     if (p0 >= limit + g) {
         // Past the data, and p0 + count might not even fit in 64 bits.
         std::fill_n(out, count, std::uint8_t{0});
@@ -176,12 +181,12 @@ void DecodeRun(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64
     };
 
     zeros(std::min<std::int64_t>(end, 0));
-    const std::int64_t fastBegin = (pos + g - 1) / g * g;
-    const std::int64_t fastEnd = std::min(end, limit) / g * g;
+    const std::int64_t fastBegin = (pos + g - 1) & -g;
+    const std::int64_t fastEnd = std::min(end, limit) & -g;
     if (fastBegin < fastEnd) {
         plain(fastBegin);
-        const std::int64_t groups = (fastEnd - fastBegin) / g;
-        kernel->run(data.data() + fastBegin / g * kernel->groupBytes, groups, o);
+        const std::int64_t groups = (fastEnd - fastBegin) >> pixelShift;
+        kernel->run(data.data() + ((fastBegin >> pixelShift) << byteShift), groups, o);
         o += fastEnd - fastBegin;
         pos = fastEnd;
     }

@@ -1,8 +1,21 @@
 #include "image/WindowDecoder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "image/RunKernels.h"
 
 namespace rastel::modBITMAPinfo {
+
+namespace {
+
+bool Unheld(std::int64_t position) {
+    return position != std::numeric_limits<std::int64_t>::min() &&
+           position != std::numeric_limits<std::int64_t>::max();
+}
+
+}  // namespace
 
 WindowDecoder::WindowDecoder(const DecodeLayout& layout, ByteSource& source)
     : layout_(layout), source_(source), perByte_(PixelsPerByte(layout.depth)) {}
@@ -24,19 +37,51 @@ bool WindowDecoder::Decode(std::int64_t y0, std::int64_t y1, std::int64_t x0, st
     const std::int64_t end = std::min(
         source_.size(), lastByte >= source_.size() ? lastByte : (lastByte + 1 + 3) / 4 * 4);
     const std::int64_t bytes = std::max<std::int64_t>(0, end - base);
-    window_.resize(static_cast<std::size_t>(bytes));
-    if (bytes > 0 && !source_.Read(base, window_.size(), window_.data())) {
-        return false;
-    }
-    const ByteSpan data(window_);
     const std::int64_t shift = base * perByte_;
-    for (std::int64_t y = y0; y < y1; ++y) {
-        // No overflow: shift is 0 unless first, and so every p here, is at least shift.
-        const std::int64_t p = layout_.position(y, x0) - shift;
-        DecodeRun(layout_.depth, layout_.order, data, p, count, dst);
-        dst += rowStep;
+    const std::int64_t last = layout_.position(y1 - 1, x0);
+    // Rows lie a width apart, unless position() held some at the 64-bit limits.
+    const bool spaced = Unheld(first) && Unheld(last);
+    const kernels::Kernel* kernel = kernels::Find(layout_.depth, layout_.order);
+    auto decode = [&](ByteSpan data) {
+        const std::int64_t p0 = first - shift;  // the first row's first pixel in data
+        if (kernel != nullptr && spaced && p0 >= 0 && p0 % kernel->groupPixels == 0 &&
+            layout_.width % kernel->groupPixels == 0 && count % kernel->groupPixels == 0 &&
+            (last - shift + count) / kernel->groupPixels * kernel->groupBytes <=
+                static_cast<std::int64_t>(data.size())) {
+            // Every row whole groups inside the data: straight through the order's loop, the
+            // checks of a run at its ends spared, which would cost as much on narrow rows.
+            const std::int64_t groups = count / kernel->groupPixels;
+            const std::int64_t rowBytes = layout_.width / kernel->groupPixels * kernel->groupBytes;
+            const std::uint8_t* from = data.data() + p0 / kernel->groupPixels * kernel->groupBytes;
+            for (std::int64_t y = y0; y < y1; ++y, from += rowBytes, dst += rowStep) {
+                kernel->run(from, groups, dst);
+            }
+            return;
+        }
+        if (spaced && count == layout_.width && count < kNarrow) {
+            // Whole narrow rows make one run of pixels: decoded at once, they are spared a
+            // call each, which would cost as much as decoding them.
+            band_.resize(static_cast<std::size_t>((y1 - y0) * count));
+            DecodeRun(layout_.depth, layout_.order, data, p0, (y1 - y0) * count, band_.data());
+            const std::uint8_t* from = band_.data();
+            for (std::int64_t y = y0; y < y1; ++y, from += count, dst += rowStep) {
+                std::memcpy(dst, from, static_cast<std::size_t>(count));
+            }
+            return;
+        }
+        for (std::int64_t y = y0; y < y1; ++y, dst += rowStep) {
+            // No overflow: shift is 0 unless first, and so every p here, is at least shift.
+            const std::int64_t p =
+                (spaced ? first + (y - y0) * layout_.width : layout_.position(y, x0)) - shift;
+            DecodeRun(layout_.depth, layout_.order, data, p, count, dst);
+        }
+    };
+    if (bytes == 0) {
+        decode({});
+        return true;
     }
-    return true;
+    // The source lends its bytes where they lie when it holds them: a copy fewer.
+    return source_.Lend(base, static_cast<std::size_t>(bytes), window_, decode);
 }
 
 }  // namespace rastel::modBITMAPinfo

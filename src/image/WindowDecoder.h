@@ -13,6 +13,9 @@ namespace rastel::modBITMAPinfo {
 
 class WindowDecoder {
   public:
+    // Rows narrower than this are decoded a band at a time.
+    static constexpr std::int64_t kNarrow = 1024;
+
     WindowDecoder(const DecodeLayout& layout, ByteSource& source);
 
     // Rows [y0, y1) of columns [x0, x0 + count), row y at dst + (y - y0) * rowStep.
@@ -25,6 +28,7 @@ class WindowDecoder {
     ByteSource& source_;
     const std::int64_t perByte_;
     std::vector<std::uint8_t> window_;
+    std::vector<std::uint8_t> band_;
 };
 
 }  // namespace rastel::modBITMAPinfo

@@ -2,6 +2,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "startup/PictureClock.h"
 #include "startup/modSTARTUP.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileNames.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         arguments << rastel::toolkit::DecodeName(QByteArray(argv[i]));
     }
+    rastel::modSTARTUP::StartPictureClock();
     const auto window = rastel::modSTARTUP::Main(arguments, rastel::modSTARTUP::ShowSplash);
     if (!window) {
         return 0;

@@ -1,7 +1,9 @@
 #include "toolkit/LongWork.h"
 
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QProgressDialog>
+#include <QWindow>
 
 namespace rastel::toolkit {
 
@@ -15,6 +17,80 @@ LongWorkProbe& Probe() {
 constexpr int kSteps = 1000;    // QProgressDialog counts in int
 constexpr int kMomentMs = 500;  // work shorter than this shows no dialog
 
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::InputMethod:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Lets the user's input through to the progress dialog only. Qt's own modality would do
+// that once the dialog shows; until then this is all that keeps Ctrl+L or a drop from
+// running a second load inside this one. Installed last, it sees events before any other
+// filter of the application (the wheel hook's among them).
+class InputGate : public QObject {
+  public:
+    explicit InputGate(QWidget* open) : open_(open) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!IsUserInput(event->type()) || Inside(watched)) {
+            return false;
+        }
+        switch (event->type()) {
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop:
+                static_cast<QDropEvent*>(event)->setDropAction(Qt::IgnoreAction);
+                event->ignore();  // the drag is refused
+                break;
+            case QEvent::Close:
+                event->ignore();  // the window stays: an accepted close would go ahead
+                break;
+            default:
+                event->accept();  // used up here, so it is not offered to the parents
+                break;
+        }
+        return true;
+    }
+
+  private:
+    bool Inside(QObject* watched) const {
+        if (watched->isWidgetType()) {
+            return static_cast<QWidget*>(watched)->window() == open_;
+        }
+        return watched->isWindowType() && watched == open_->windowHandle();
+    }
+
+    QWidget* open_;
+};
+
 }  // namespace
 
 LongWorkProbe SetLongWorkProbe(LongWorkProbe probe) {
@@ -25,6 +101,7 @@ LongWorkProbe SetLongWorkProbe(LongWorkProbe probe) {
 LongWork::LongWork(QWidget* owner, const QString& label, std::int64_t total, bool showNow)
     : dialog_(
           std::make_unique<QProgressDialog>(label, QStringLiteral("キャンセル"), 0, kSteps, owner)),
+      gate_(std::make_unique<InputGate>(dialog_.get())),
       label_(label),
       total_(std::max<std::int64_t>(total, 1)) {
     dialog_->setWindowTitle(QStringLiteral("rastel"));

@@ -1,6 +1,8 @@
 // A progress dialog with a Cancel button for work that may take a while. Between steps the
-// pending events run, so the windows behind it keep painting; the dialog is modal, so no
-// click or key can start other work in the meantime.
+// pending events run, so the windows behind it keep painting. From the moment the work starts
+// until it ends, whether the dialog shows yet or not, no key, click, wheel, drop or close
+// reaches any window but the dialog: nothing can start other work, or free what this work
+// reads, in the middle of it.
 #pragma once
 
 #include <QString>
@@ -8,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QObject;
 class QProgressDialog;
 class QWidget;
 
@@ -26,6 +29,7 @@ class LongWork {
 
   private:
     std::unique_ptr<QProgressDialog> dialog_;
+    std::unique_ptr<QObject> gate_;
     QString label_;
     std::int64_t total_;
     bool cancelled_ = false;

@@ -37,14 +37,18 @@ namespace {
 
 constexpr int kBarThickness = 17;
 
-// A quarter of the memory: the file's bytes and the rest of the system need room too.
+// Pictures are held whole up to the size of the row cache: no more memory than the cache
+// would take, and the export writes them as held. A larger bitmap costs decoding time and
+// memory that the view, which shows one screen of it, never uses. On a small machine a
+// quarter of its memory is the bound: the file's bytes and the system need room too.
 std::int64_t DefaultPictureBudget() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    const std::int64_t hold = modBITMAPinfo::PictureRows::kDefaultCacheBytes;
     if (pages <= 0 || pageSize <= 0) {
-        return std::int64_t{1} << 30;
+        return hold;
     }
-    return std::int64_t{pages} * pageSize / 4;
+    return std::min(hold, std::int64_t{pages} * pageSize / 4);
 }
 
 void ShowAboutWindow([[maybe_unused]] QWidget* owner) {

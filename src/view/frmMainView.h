@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/PixelDecoder.h"
+#include "image/RawBytes.h"
 #include "image/modBITMAPinfo.h"
 
 class QAction;
@@ -32,7 +33,7 @@ class ImageBox;
 class ViewportBox;
 
 // The loaded file's bytes, replaced only by a read that got all of them.
-extern std::vector<std::uint8_t> gRawData;
+extern modBITMAPinfo::RawBytes gRawData;
 
 // A failure nobody planned for during a load, shown with the error report box.
 struct LoadFailure : std::runtime_error {
@@ -75,7 +76,8 @@ class frmMainView : public QMainWindow {
     void SetOptionsDialog(std::function<bool(QWidget*)> dialog);
     void SetAboutWindow(std::function<void(QWidget*)> window);
     // Pictures whose pixel array would take this many bytes or more are decoded only where
-    // they are shown. A fixed share of the memory unless a test sets its own.
+    // they are shown: the row cache's size (or a quarter of a small machine's memory) unless
+    // a test sets its own.
     void SetPictureBudget(std::int64_t bytes) { mPictureBudget = bytes; }
     // Seams for faults no test machine produces on demand: how the file's bytes are read
     // (::read by default), and the size from which a buffer for a file's bytes or pixels
@@ -133,7 +135,7 @@ class frmMainView : public QMainWindow {
     int RefuseUnfitFile(const QString& path, std::int64_t& size);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
-    int ReadWholeFile(const QString& path, std::int64_t size, std::vector<std::uint8_t>& bytes);
+    int ReadWholeFile(const QString& path, std::int64_t size, modBITMAPinfo::RawBytes& bytes);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();

@@ -26,7 +26,7 @@
 
 namespace rastel {
 
-std::vector<std::uint8_t> gRawData;
+modBITMAPinfo::RawBytes gRawData;
 
 namespace {
 
@@ -70,7 +70,7 @@ int frmMainView::LoadBinary(const QString& path) {
         return refused;
     }
     const SavedLook before = SaveLook();
-    std::vector<std::uint8_t> bytes;
+    modBITMAPinfo::RawBytes bytes;
     bool swapped = false;
     try {
         SetSettingsForFile(path, size);
@@ -154,7 +154,7 @@ bool frmMainView::ConfirmSettings() {
 // out, as the settings were confirmed without them. A large file is read in pieces under a
 // progress dialog whose Cancel gives up the read (kLoadCancelled) without a message.
 int frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
-                               std::vector<std::uint8_t>& bytes) {
+                               modBITMAPinfo::RawBytes& bytes) {
     // Non-blocking: a FIFO put in the file's place must not hold up the open.
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     bool ok = fd >= 0;
@@ -199,7 +199,7 @@ int frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
         ::close(fd);
     }
     if (!ok) {
-        std::vector<std::uint8_t>().swap(bytes);
+        modBITMAPinfo::RawBytes().swap(bytes);
         if (cancelled) {
             return kLoadCancelled;
         }

@@ -1,5 +1,6 @@
 #include "image/BmpFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -272,6 +273,21 @@ TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
     job.width = std::int64_t{1} << 31;
     EXPECT_FALSE(WritePng(held, job));
     EXPECT_NE(job.failure.find("too large for a PNG file"), std::string::npos);
+}
+
+// The file's pages are read where they lie; a file cut short meanwhile must end the write
+// as a failed read, not end the program on the fault of a page that is gone.
+TEST(WriteBmpStreamed, ReportsAFileCutShortWhileItIsRead) {
+    TempDir dir;
+    const fs::path path = dir.path() / "in.bin";
+    WriteFile(path, Bytes(1 << 20, 0x5A));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    FdSource source(fd, 1 << 20);
+    fs::resize_file(path, 1000);
+    MemorySink sink;
+    EXPECT_FALSE(WriteBmpStreamed(sink, DecodeLayout{0, 0, 256, 4096, 0}, {}, source));
+    EXPECT_EQ(source.error(), FdSource::kShrank);
+    ::close(fd);
 }
 
 }  // namespace

@@ -111,7 +111,8 @@ class HostileTest : public MainViewTest {
     // What the user sees and what the program holds, to compare before and after.
     struct State {
         modBITMAPinfo::ViewSettings settings;
-        std::vector<std::uint8_t> bits, raw;
+        std::vector<std::uint8_t> bits;
+        modBITMAPinfo::RawBytes raw;
         QString caption;
         bool menus;
         bool operator==(const State&) const = default;

@@ -1,9 +1,13 @@
 // Pictures beyond the memory budget, long reads and decodes under a progress dialog.
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
+#include <QUrl>
 
 #include "image/BmpFile.h"
+#include "toolkit/DeferredTimer.h"
 #include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"
 
@@ -61,16 +65,26 @@ class LargePictureTest : public MainViewTest {
 TEST_F(LargePictureTest, APictureOverTheBudgetPaintsTheSamePixelsAsAHeldOne) {
     window->resize(300, 200);
     const auto bytes = Pattern(50000);
-    for (const int depth : {0, 1, 2}) {
-        OpenBothWays(bytes, [depth](auto& s) {
-            s.gColBit = depth;
-            s.gArray16 = 2;
-            s.gPicWidth = 333;
-            s.gPicHeight = 50000 * modBITMAPinfo::PixelsPerByte(depth) / 333 + 1;
+    struct Case {
+        int depth, order;
+        std::int64_t width, offset;
+    };
+    for (const Case c : {Case{0, 0, 333, -77},
+                         {0, 2, 64, 5},
+                         {1, 2, 333, -77},
+                         {1, 0, 101, 3},
+                         {2, 0, 333, -77},
+                         {2, 1, 48, 9}}) {
+        const int depth = c.depth;
+        OpenBothWays(bytes, [c](auto& s) {
+            s.gColBit = c.depth;
+            s.gArray256 = s.gArray16 = s.gArray2 = c.order;
+            s.gPicWidth = c.width;
+            s.gPicHeight = 50000 * modBITMAPinfo::PixelsPerByte(c.depth) / c.width + 1;
             s.gMagX = 3;
             s.gMagY = 2;
             s.gUseOffset = true;
-            s.gOffA = -77;
+            s.gOffA = c.offset;
             s.gPalColor = modBITMAPinfo::kPalRainbow;
         });
         std::vector<QImage> held;
@@ -165,12 +179,14 @@ TEST_F(LargePictureTest, CaptureOfAPictureOverBudgetCopiesItAsDrawn) {
     EXPECT_EQ(copied.pixel(201, 22) & 0xFFFFFF, qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue) & 0xFFFFFF);
 }
 
-// 65 MiB of nothing: sparse, so it costs no disk, and above the size that shows progress.
-QString LargeFile(QTemporaryDir& dir) {
-    const QString path = dir.filePath("large.bin");
+// Bytes of nothing: sparse, so they cost no disk. By default above the size whose read
+// shows progress.
+QString LargeFile(QTemporaryDir& dir,
+                  std::int64_t bytes = frmMainView::kReadProgressBytes + (1 << 20)) {
+    const QString path = dir.filePath(QStringLiteral("large%1.bin").arg(bytes));
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    EXPECT_TRUE(file.resize(frmMainView::kReadProgressBytes + (1 << 20)));
+    EXPECT_TRUE(file.resize(bytes));
     return path;
 }
 
@@ -195,6 +211,7 @@ TEST_F(LargePictureTest, CancellingALongReadLeavesThePreviousPicture) {
 }
 
 TEST_F(LargePictureTest, CancellingALongDecodeLeavesThePreviousPicture) {
+    window->SetPictureBudget(std::int64_t{1} << 40);  // held whole, so decoded whole
     OpenThroughMenu(WriteFile("a", Pattern(1000)));
     const auto settings = gDib.settings;
     const auto bits = gDib.bits;
@@ -247,6 +264,80 @@ TEST_F(LargePictureTest, CancellingAnExportKeepsTheFileItWouldReplace) {
             EXPECT_EQ(ReadAll(target), Pattern(10)) << held << name;
             EXPECT_TRUE(QDir(dir.path()).entryList({".*"}, QDir::Files | QDir::Hidden).isEmpty());
         }
+    }
+}
+
+// What the user does while a load's decode or a streamed export is at work, before its
+// progress dialog shows, reaches nothing: no second load frees the bytes the work reads, no
+// command runs, the window stays. Each input is first sent with no work running, to see it act.
+TEST_F(LargePictureTest, LongWorkTakesNoOtherInputBeforeItsDialogShows) {
+    const QString small = WriteFile("small", Pattern(1000));
+    // Held whole at width 128, and large enough that its decode and export report progress.
+    const std::int64_t size = frmMainView::kDecodeProgressBytes + (1 << 20);
+    const QString large = LargeFile(dir, size);
+    const QString target = dir.filePath("out.bmp");
+    auto* timer = window->findChild<toolkit::DeferredTimer*>("timDragDrop");
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(small)});
+    const std::pair<const char*, std::function<void()>> inputs[] = {
+        {"Ctrl+L",
+         [&] { QTest::keyClick(window->windowHandle(), Qt::Key_L, Qt::ControlModifier); }},
+        {"Ctrl+Q",
+         [&] { QTest::keyClick(window->windowHandle(), Qt::Key_Q, Qt::ControlModifier); }},
+        {"drop",
+         [&] {
+             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+             QApplication::sendEvent(Viewport(), &enter);
+             QApplication::sendEvent(Viewport(), &drop);
+         }},
+        {"close", [&] { window->close(); }},
+    };
+    // Sends an input; true when it asked for a file or a confirmation or scheduled a load.
+    const auto acts = [&](const std::function<void()>& send) {
+        dialogs.files.clear();
+        dialogs.messages.clear();
+        send();
+        return !dialogs.files.empty() || !dialogs.messages.empty() || timer->Enabled();
+    };
+    const QString kExporting = QStringLiteral("画像を書き出しています...");
+    for (const auto& input : inputs) {
+        SCOPED_TRACE(input.first);
+        OpenThroughMenu(small);
+        EXPECT_TRUE(acts(input.second));  // its message box or file dialog is cancelled
+        timer->SetEnabled(false);
+        for (const QString& work : {kDecoding, kExporting}) {
+            SCOPED_TRACE(work.toStdString());
+            window->SetPictureBudget(work == kDecoding ? std::int64_t{1} << 40 : 1000);
+            if (work == kExporting) {
+                OpenThroughMenu(large);  // over the budget: its export streams
+            }
+            // Were the input to get through, it would load, clear or close.
+            dialogs.fileAnswers = {work == kDecoding ? large : target, small};
+            dialogs.messageAnswers = {MsgResult::Ok};
+            bool sent = false;
+            const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
+                [&](const QString& label, std::int64_t, std::int64_t, bool shown) {
+                    if (label == work && !shown && !sent) {
+                        sent = true;
+                        const std::uint8_t* bytes = gRawData.data();
+                        EXPECT_FALSE(acts(input.second));
+                        EXPECT_EQ(gRawData.data(), bytes);
+                    }
+                    return false;
+                });
+            Action(work == kDecoding ? "fMnuFILEload" : "fMnuFILEsave")->trigger();
+            toolkit::SetLongWorkProbe(previous);
+            ASSERT_TRUE(sent);
+            QTest::qWait(10);  // a load a drop had scheduled would start now
+            EXPECT_TRUE(dialogs.files.empty() && dialogs.messages.empty() && !timer->Enabled());
+            EXPECT_TRUE(window->isVisible());
+            EXPECT_EQ(window->windowTitle(), "Rastel - " + large);
+            EXPECT_EQ(dialogs.fileAnswers, std::deque<QString>{small});
+            dialogs.fileAnswers.clear();
+            dialogs.messageAnswers.clear();
+        }
+        EXPECT_EQ(QFileInfo(target).size(), modBITMAPinfo::kBmpPixelOffset + size + 1);
     }
 }
 
