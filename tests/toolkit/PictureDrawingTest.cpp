@@ -4,7 +4,6 @@
 
 #include "image/PixelDecoder.h"
 #include "toolkit/MessageBoxes.h"
-#include "toolkit/ScrollBar.h"
 
 namespace rastel::toolkit {
 namespace {
@@ -67,28 +66,6 @@ TEST(ExpandIndexed, ARecordWithoutItsPixelsDrawsBlack) {
     image.bits.assign(1, 0);  // as after clearing
     const QImage out = ExpandIndexed(image, 1, 1, 0, 0, 5, 3);
     EXPECT_EQ(out.pixel(4, 2), qRgb(0, 0, 0));
-}
-
-TEST(FitsOneImage, RefusesWhatAnImageCannotHold) {
-    EXPECT_TRUE(FitsOneImage(8192, 8192));
-    EXPECT_FALSE(FitsOneImage(8192, 8193));
-    EXPECT_FALSE(FitsOneImage(std::int64_t{1} << 31, 1));
-    EXPECT_FALSE(FitsOneImage(0, 1));
-}
-
-TEST(ScrollBar, APositionStaysBetweenAMinimumAboveTheMaximumAndTheMaximum) {
-    ScrollBar bar(Qt::Vertical);
-    bar.SetMin(-2);
-    bar.SetMax(-246);
-    EXPECT_EQ(bar.Min(), -2);
-    EXPECT_EQ(bar.Max(), -246);
-    bar.setValue(bar.Max());
-    EXPECT_EQ(bar.value(), -246);
-    bar.setValue(100);
-    EXPECT_EQ(bar.value(), -2);
-    bar.SetMax(50);
-    bar.setValue(30);
-    EXPECT_EQ(bar.value(), 30);
 }
 
 TEST(QtFilter, TurnsPairsIntoQtFiltersAndAllFilesIntoEveryName) {

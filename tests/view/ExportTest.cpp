@@ -1,63 +1,51 @@
-#include <QApplication>
-#include <QClipboard>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
+// The picture leaving the program: the BMP export, whole or not at all, and the clipboard.
+#include <fcntl.h>
+#include <unistd.h>
 
-#include "toolkit/DeferredTimer.h"
+#include <QClipboard>
+#include <QGuiApplication>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
 
 #include "image/BmpFile.h"
+#include "toolkit/FileNames.h"
 #include "view/MainViewFixture.h"
 
 namespace rastel::testing {
 namespace {
 
-std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
-}
-
-TEST_F(MainViewTest, ExportWritesTheRecordAtThePicturesOwnSize) {
+TEST_F(MainViewTest, ExportWritesThePictureAtItsOwnSizeBesideTheSource) {
     edit = [](auto& s) {
         s.gPicWidth = 5;
         s.gPicHeight = 2;
         s.gMagX = 4;
-        s.gMagY = 4;
     };
-    const QString source = WriteFile("a.bin", Pattern(10));
+    // A name that is not UTF-8 keeps its bytes on the way to the export's name.
+    const QByteArray name = QFile::encodeName(dir.path()) + "/bad\xFF\xFE.bin";
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(::write(fd, Pattern(10).data(), 10), 10);
+    ::close(fd);
+    const QString source = toolkit::DecodeName(name);
     OpenThroughMenu(source);
-    // An existing longer file is replaced whole.
-    const QString target = WriteFile("out.bmp", std::vector<std::uint8_t>(5000, 0xEE));
-    dialogs.fileAnswers.push_back(target);
-    Action("fMnuFILEsave")->trigger();
-
+    EXPECT_EQ(gDib.settings.gFileName, name.toStdString());
+    EXPECT_EQ(window->windowTitle(), "Rastel - " + QString::fromUtf8(name));  // as it can
+    SaveThroughMenu(source + ".bmp");                                         // as proposed
     const auto& request = dialogs.files.back();
     EXPECT_TRUE(request.save);
     EXPECT_EQ(request.defaultExtension, ".bmp");
     EXPECT_EQ(request.filter, "ビットマップファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png");
     EXPECT_TRUE(request.overwritePrompt);
     EXPECT_TRUE(dialogs.messages.empty());
-
-    const auto bytes = ReadAll(target);
-    ASSERT_EQ(bytes.size(), 1095u);
-    EXPECT_EQ(bytes, modBITMAPinfo::BmpFileBytes(gDib));
-    EXPECT_EQ(bytes[0], 'B');
-    EXPECT_EQ(bytes[1], 'M');
-    EXPECT_EQ(U32(bytes, 2), 1095u);
-    EXPECT_EQ(U32(bytes, 10), 1078u);
-    EXPECT_EQ(U32(bytes, 18), 5u);  // not magnified
-    EXPECT_EQ(U32(bytes, 22), 2u);
-    const auto data = Pattern(10);
-    EXPECT_EQ(bytes[1078], data[5]);  // the bottom row first
-    EXPECT_EQ(bytes[1078 + 8], data[0]);
-
-    // A name ending in ".png", in any case, gets the same pixels and palette as a PNG.
-    dialogs.fileAnswers.push_back(dir.filePath("out.PNG"));
-    Action("fMnuFILEsave")->trigger();
-    const QImage png(dir.filePath("out.PNG"), "png");
-    EXPECT_EQ(png.format(), QImage::Format_Indexed8);
-    EXPECT_EQ(png, QImage::fromData(QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<qsizetype>(bytes.size())),
-                                    "bmp"));
+    EXPECT_EQ(gDib.bmiHeader.biWidth, 5);  // not magnified
+    std::ifstream written((name + ".bmp").constData(), std::ios::binary);
+    EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(written), {}),
+              modBITMAPinfo::BmpFileBytes(gDib));
+    ::unlink(name.constData());
+    ::unlink((name + ".bmp").constData());
+    // The open dialog proposes the opened file again.
+    Action("fMnuFILEload")->trigger();
+    EXPECT_EQ(dialogs.files.back().fileName, source);
 }
 
 // Whichever way the shown file came, the export proposes its name in its folder, and the open
@@ -93,17 +81,44 @@ TEST_F(MainViewTest, ExportProposesTheShownFilesNameWhicheverWayItCame) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
-TEST_F(MainViewTest, AFailedWriteIsReportedWithTheSystemsNumber) {
-    OpenThroughMenu(WriteFile("a", Pattern(100)));
-    dialogs.fileAnswers.push_back(dir.filePath("no-such-folder/out.bmp"));
-    Action("fMnuFILEsave")->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "ファイルの書き込みに失敗しました");
-    EXPECT_EQ(dialogs.messages[0].title, "エラー (2)");
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Critical);
+// A write that fails says so with the system's number and leaves the file that was there, and
+// nothing else, behind: for a picture held whole and for one streamed from the file's bytes.
+TEST_F(LoadedTest, AFailedExportSaysSoAndKeepsTheFileThatWasThere) {
+    QDir(dir.path()).mkdir("folder.bmp");
+    const QString old = WriteFile("old.bmp", std::vector<std::uint8_t>(4000, 0xEE));
+    struct Case {
+        const char* what;
+        QString target;
+        int error;
+        const char* step;  // the seam fails the nth step of this kind
+        int nth;
+    };
+    for (const Case& c : {Case{"missing folder", dir.filePath("missing/out.bmp"), ENOENT, "", 0},
+                          {"target is a folder", dir.filePath("folder.bmp"), EISDIR, "", 0},
+                          {"full disk", old, ENOSPC, "write", 2},
+                          {"read-only disk", old, EROFS, "create", 1}}) {
+        for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{100}}) {
+            SCOPED_TRACE(std::string(c.what) + (budget == 100 ? ", streamed" : ", held"));
+            window->SetPictureBudget(budget);
+            OpenThroughMenu(first);
+            int steps = 0;
+            modBITMAPinfo::SetWriteFaults([&](const char* step) {
+                return std::string(step) == c.step && ++steps == c.nth ? c.error : 0;
+            });
+            const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+            SaveThroughMenu(c.target);
+            modBITMAPinfo::SetWriteFaults(nullptr);
+            ExpectBox(dialogs, {"ファイルの書き込みに失敗しました",
+                                QStringLiteral("エラー (%1)").arg(c.error), MsgIcon::Critical});
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+            EXPECT_EQ(ReadAll(old), std::vector<std::uint8_t>(4000, 0xEE));
+        }
+    }
+    Action("fMnuFILEsave")->trigger();  // the name is handed back after a failure too
+    EXPECT_EQ(dialogs.files.back().fileName, first + ".bmp");
 }
 
-TEST_F(MainViewTest, CaptureCopiesThePictureAsDrawn) {
+TEST_F(MainViewTest, CaptureCopiesThePictureAsDrawnOrSaysItIsTooLarge) {
     edit = [](auto& s) {
         s.gMagX = 3;
         s.gMagY = 2;
@@ -123,21 +138,17 @@ TEST_F(MainViewTest, CaptureCopiesThePictureAsDrawn) {
                       qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue) & 0xFFFFFF);
         }
     }
-}
 
-TEST_F(MainViewTest, APictureTooLargeToCopySaysSo) {
     edit = [](auto& s) {
         s.gPicWidth = 1000;
         s.gPicHeight = 1;
         s.gMagX = 10000;
         s.gMagY = 100;
     };
-    OpenThroughMenu(WriteFile("a", Pattern(1000)));
-    ASSERT_EQ(Picture()->Width(), 10000000);
+    Action("fMnuEDIToption")->trigger();
     Action("fMnuEDITcapture")->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "画像が大きすぎるためクリップボードにコピーできません");
-    EXPECT_EQ(dialogs.messages[0].title, "rastel");
+    ExpectBox(dialogs, {"画像が大きすぎるためクリップボードにコピーできません", "rastel",
+                        MsgIcon::Exclamation});
 }
 
 }  // namespace

@@ -1,246 +1,198 @@
+// The road of one file, and the files, names and drops that fight back: each load either works
+// or says why, and leaves the program as it was.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QMimeData>
 #include <QUrl>
+#include <cerrno>
 
 #include "toolkit/DeferredTimer.h"
+#include "toolkit/FileNames.h"
 #include "view/MainViewFixture.h"
 
 namespace rastel::testing {
 namespace {
 
-TEST_F(MainViewTest, NewFilesGetWidth128OrTheirSizeAndTheHeightRoundedUp) {
-    struct Case {
-        std::size_t size;
-        std::int64_t width, height;
-    };
-    for (const Case c :
-         {Case{1, 1, 1}, {127, 127, 1}, {128, 128, 1}, {129, 128, 2}, {1000, 128, 8}}) {
-        const QString path = WriteFile(QString::number(c.size), Pattern(c.size));
-        OpenThroughMenu(path);
-        SCOPED_TRACE(c.size);
-        EXPECT_EQ(seen.gPicWidth, c.width);
-        EXPECT_EQ(seen.gPicHeight, c.height);
-        EXPECT_EQ(seen.gFileSize, static_cast<std::int64_t>(c.size));
-        EXPECT_EQ(gRawData, Pattern(c.size));
-        EXPECT_EQ(window->windowTitle(), "Rastel - " + path);
-        EXPECT_TRUE(PictureMenusEnabled());
-        EXPECT_TRUE(Picture()->Visible());
-        EXPECT_EQ(Picture()->Width(), c.width);
-        EXPECT_EQ(Picture()->Height(), c.height);
-    }
-    EXPECT_TRUE(dialogs.messages.empty());
-    ASSERT_FALSE(dialogs.files.empty());
-    EXPECT_FALSE(dialogs.files[0].save);
+TEST_F(LoadedTest, AFileIsShownAfterTheSettingsDialog) {
+    EXPECT_EQ(seen.gFileSize, 1000);
+    EXPECT_EQ(gRawData, Pattern(1000));
+    EXPECT_EQ(PictureMenus(), true);
+    EXPECT_EQ(Picture()->geometry(), QRect(2, 2, 128, 8));
+    EXPECT_TRUE(HBar()->isHidden() && VBar()->isHidden());
     EXPECT_EQ(dialogs.files[0].filter, "すべてのファイル(*.*)|*.*");
     EXPECT_TRUE(dialogs.files[0].fileMustExist);
-    // The open dialog proposes the file opened last.
-    EXPECT_EQ(dialogs.files[1].fileName, dir.filePath("1"));
+    Action("fMnuFILEload")->trigger();  // cancelled: nothing happens
+    EXPECT_EQ(dialogs.files[1].fileName, first);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(dialogRuns, 1);
 }
 
-TEST_F(MainViewTest, FoldersEmptyAndTooLargeFilesAreRefusedBeforeTheDialog) {
-    const QString empty = WriteFile("empty", {});
-    const QString huge = dir.filePath("huge");
-    ASSERT_EQ(::truncate(WriteFile("huge", {1}).toLocal8Bit().constData(), 0x7F000000), 0);
-    struct Case {
-        QString path;
-        int code;
-        const char* text;
-        const char* title;
+// Cancel in the settings dialog, a refused file and a read that fails all leave the previous
+// file and picture, and the settings opened afterwards are the previous file's. FIFOs and
+// devices are refused before anything blocks; a file that changes while the settings dialog
+// is open is read as it was or not at all.
+TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
+    const QByteArray here = QFile::encodeName(dir.path()) + '/';
+    const auto fifo = [&](const char* name) {
+        QFile::remove(dir.filePath(name));
+        ASSERT_EQ(::mkfifo((here + name).constData(), 0600), 0);
     };
-    for (const Case& c :
-         {Case{dir.path(), 9, "フォルダの展開はできません", "エラー9: ファイル読み込み"},
-          Case{empty, 8, "ファイルサイズが0です", "エラー8: ファイル読み込み"},
-          Case{huge, 10, "ファイルが大きすぎます", "エラー10: ファイル読み込み"}}) {
-        dialogs.messages.clear();
-        EXPECT_EQ(window->LoadBinary(c.path), c.code);
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8(c.text));
-        EXPECT_EQ(dialogs.messages[0].title, QString::fromUtf8(c.title));
-        EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Critical);
-        EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
+    const QString target = dir.filePath("target.bin");
+    const auto fresh = [&] {
+        QFile::remove(target);  // it may be a FIFO, which an open for writing would wait on
+        WriteFile("target.bin", Pattern(700));
+    };
+    const auto sparse = [&](std::int64_t size) {
+        return [this, size] {
+            ::truncate(QFile::encodeName(WriteFile("sparse", {1})).constData(), size);
+        };
+    };
+    const auto vanish = [&] { QFile::remove(target); };
+    const auto shrink = [&] { ::truncate(QFile::encodeName(target).constData(), 699); };
+    const auto becomeFifo = [&] { fifo("target.bin"); };
+    const auto failRead = [&] {
+        window->SetFileReader([](int, void*, std::size_t) -> std::ptrdiff_t {
+            errno = EIO;
+            return -1;
+        });
+    };
+    const char *kNotAFile = "通常のファイルではないため読み込めません",
+               *kUnreadable = "ファイルが読み出せませんでした";
+    struct Case {
+        const char* name;
+        std::function<void()> arrange, duringDialog;
+        int number;        // of the error box; 0: cancelled in the settings dialog, no box
+        const char* text;  // nullptr: the error report box
+    };
+    const Case cases[] = {
+        {"target.bin", fresh, {}, 0, ""},
+        {"sparse", sparse(0x7EFFFFFF), {}, 0, ""},
+        {"", {}, {}, 9, "フォルダの展開はできません"},
+        {"missing", {}, {}, ENOENT, nullptr},
+        {"empty", [&] { WriteFile("empty", {}); }, {}, 8, "ファイルサイズが0です"},
+        {"sparse", sparse(0x7F000000), {}, 10, "ファイルが大きすぎます"},
+        {"fifo", [&] { fifo("fifo"); }, {}, 6, kNotAFile},
+        {"/dev/zero", {}, {}, 6, kNotAFile},
+        {"target.bin", fresh, vanish, 6, kUnreadable},
+        {"target.bin", fresh, shrink, 6, kUnreadable},
+        {"target.bin", fresh, becomeFifo, 6, kUnreadable},
+        {"target.bin", fresh, failRead, 6, kUnreadable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        if (c.arrange) {
+            c.arrange();
+        }
+        answer = c.duringDialog != nullptr;  // refused on reading: it must get that far
+        edit = [&c](auto& s) {
+            s.gPalColor = modBITMAPinfo::kPalThermo;
+            s.gMagX = 4;
+            if (c.duringDialog) {
+                c.duringDialog();
+            }
+        };
+        const State before = Now();
+        const int runs = dialogRuns;
+        OpenThroughMenu(c.name[0] == '/' ? QString(c.name) : dir.filePath(c.name));
+        window->SetFileReader(nullptr);
+        EXPECT_EQ(Now(), before);
+        EXPECT_EQ(dialogRuns - runs, c.duringDialog || c.number == 0 ? 1 : 0);
+        if (c.number == 0) {
+            EXPECT_TRUE(dialogs.messages.empty());
+        } else {
+            ExpectBox(dialogs,
+                      c.text
+                          ? Box{c.text, QStringLiteral("エラー%1: ファイル読み込み").arg(c.number),
+                                MsgIcon::Critical}
+                          : ErrorReport(c.number));
+        }
     }
-    EXPECT_EQ(dialogRuns, 0);
-    EXPECT_TRUE(PictureMenusDisabled());
-    EXPECT_EQ(gDib.settings, modBITMAPinfo::ViewSettings{});
-
-    // One byte less than the limit is accepted (not read here: the dialog is cancelled).
-    ASSERT_EQ(::truncate(huge.toLocal8Bit().constData(), 0x7EFFFFFF), 0);
-    answer = false;
-    EXPECT_EQ(window->LoadBinary(huge), frmMainView::kLoadCancelled);
-    EXPECT_EQ(seen.gFileSize, 0x7EFFFFFF);
-}
-
-TEST_F(MainViewTest, CancellingTheSettingsKeepsThePreviousFileAndPicture) {
-    const QString first = WriteFile("first", Pattern(1000));
-    OpenThroughMenu(first);
-    const auto settings = gDib.settings;
-    const auto bits = gDib.bits;
-
-    answer = false;
-    edit = [](auto& s) { s.gMagX = 4; };
-    EXPECT_EQ(window->LoadBinary(WriteFile("second", Pattern(300))), frmMainView::kLoadCancelled);
-    EXPECT_EQ(gDib.settings, settings);
-    EXPECT_EQ(gDib.bits, bits);
-    EXPECT_EQ(gRawData, Pattern(1000));
-    EXPECT_EQ(window->windowTitle(), "Rastel - " + first);
-    EXPECT_EQ(Picture()->Width(), 128);
-
-    // The settings opened afterwards show the first file again.
+    edit = nullptr;
     Action("fMnuEDIToption")->trigger();
     EXPECT_EQ(seen.gFileName, first.toStdString());
     EXPECT_EQ(seen.gFileSize, 1000);
 }
 
-TEST_F(MainViewTest, ANewFileStartsWithTheOffsetOff) {
-    edit = [](auto& s) {
-        s.gUseOffset = true;
-        s.gOffA = 5;
-        s.gColBit = modBITMAPinfo::kDepth16;
-    };
-    OpenThroughMenu(WriteFile("a", Pattern(500)));
-    edit = nullptr;
-    OpenThroughMenu(WriteFile("b", Pattern(500)));
-    EXPECT_FALSE(seen.gUseOffset);
-    EXPECT_EQ(seen.gOffA, 0);
-    EXPECT_EQ(seen.gColBit, modBITMAPinfo::kDepth16);  // the depth is kept
-}
-
-// A file that cannot be read leaves everything as it was before the load.
-TEST_F(MainViewTest, AFailedReadChangesNothing) {
-    const QString first = WriteFile("first", Pattern(1000));
-    OpenThroughMenu(first);
-    const auto settings = gDib.settings;
-    const std::vector<modBITMAPinfo::RGBQUAD> palette(std::begin(gDib.bmiColors),
-                                                      std::end(gDib.bmiColors));
-    const QString vanishing = WriteFile("vanishing", Pattern(700));
-    edit = [&](auto& s) {
-        s.gPalColor = modBITMAPinfo::kPalThermo;
-        QFile::remove(vanishing);
-    };
-    EXPECT_EQ(window->LoadBinary(vanishing), frmMainView::kLoadUnreadable);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "ファイルが読み出せませんでした");
-    EXPECT_EQ(dialogs.messages[0].title, "エラー6: ファイル読み込み");
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(gDib.settings, settings);
-    EXPECT_TRUE(std::equal(palette.begin(), palette.end(), std::begin(gDib.bmiColors)));
-    EXPECT_EQ(gRawData, Pattern(1000));
-    EXPECT_EQ(window->windowTitle(), "Rastel - " + first);
-}
-
-TEST_F(MainViewTest, AFileThatCannotBeExaminedGetsTheErrorReportBox) {
-    OpenThroughMenu(dir.filePath("missing"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    const auto& box = dialogs.messages[0];
-    EXPECT_TRUE(
-        box.text.startsWith("エラーが発生しました。こちらのエラーを報告してくださるようお願いします"
-                            "。\nエラーコード 2 \n"))
-        << box.text.toStdString();
-    EXPECT_EQ(box.title, "rastel");
-    EXPECT_EQ(box.icon, MsgIcon::None);
-    EXPECT_EQ(box.buttons, MsgButtons::Ok);
-    EXPECT_EQ(dialogRuns, 0);
-    EXPECT_TRUE(PictureMenusDisabled());
-}
-
-TEST_F(MainViewTest, CancellingTheOpenDialogShowsNothing) {
-    Action("fMnuFILEload")->trigger();
-    EXPECT_EQ(dialogs.files.size(), 1u);
+// The file's bytes that cannot be had are refused with a message; a pixel array that cannot
+// be had is no failure: the picture is decoded where it is shown.
+TEST_F(LoadedTest, MemoryThatCannotBeHad) {
+    const State before = Now();
+    window->SetMemoryLimit(500);
+    OpenThroughMenu(WriteFile("a", Pattern(700)));
+    EXPECT_EQ(Now(), before);
+    ExpectBox(dialogs, {"メモリが足りないためファイルを読み込めませんでした", "rastel",
+                        MsgIcon::Exclamation});
+    window->SetMemoryLimit(750);
+    OpenThroughMenu(WriteFile("a", Pattern(700)));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(dialogRuns, 0);
+    EXPECT_EQ(gRawData, Pattern(700));
+    EXPECT_FALSE(Picture()->Rows().FromRecord());
+    EXPECT_EQ(Picture()->Height(), 6);
 }
 
-TEST_F(MainViewTest, ClearingAsksThenEmptiesThePictureButKeepsTheBytes) {
-    OpenThroughMenu(WriteFile("a", Pattern(1000)));
+TEST_F(LoadedTest, ClearingAsksThenEmptiesThePictureButKeepsTheBytes) {
     dialogs.messageAnswers = {MsgResult::Cancel};
     Action("fMnuFILEclose")->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "画像を消去しメモリをクリアします");
-    EXPECT_EQ(dialogs.messages[0].title, "確認");
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Question);
-    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::OkCancel);
-    EXPECT_EQ(dialogs.messages[0].defaultButton, MsgResult::Cancel);
+    ExpectBox(dialogs, {"画像を消去しメモリをクリアします", "確認", MsgIcon::Question,
+                        MsgButtons::OkCancel, MsgResult::Cancel});
     EXPECT_TRUE(Picture()->Visible());
 
     dialogs.messageAnswers = {MsgResult::Ok};
     Action("fMnuFILEclose")->trigger();
     EXPECT_EQ(window->windowTitle(), "Rastel");
     EXPECT_FALSE(Picture()->Visible());
-    EXPECT_EQ(Picture()->Width(), 1);
-    EXPECT_TRUE(PictureMenusDisabled());
-    EXPECT_TRUE(HBar()->isHidden());
-    EXPECT_TRUE(VBar()->isHidden());
+    EXPECT_EQ(PictureMenus(), false);
     EXPECT_EQ(gDib.bits, std::vector<std::uint8_t>{0});
     EXPECT_EQ(gDib.settings.gFileName, "");
     EXPECT_EQ(gRawData, Pattern(1000));
-
-    OpenThroughMenu(WriteFile("b", Pattern(10)));
-    EXPECT_TRUE(PictureMenusEnabled());
+    OpenThroughMenu(first);
+    EXPECT_EQ(PictureMenus(), true);
 }
 
-class DropTest : public MainViewTest {
-  protected:
-    // Drags data over a box and drops it there; true when the drag was accepted.
-    bool Drop(QWidget* target, QMimeData* data) {
-        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted()) {
-            return false;
-        }
-        QDropEvent drop(QPointF(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
-        return true;
+// Drags data over a box and drops it there; true when the drag was accepted.
+bool Drop(QWidget* target, const QList<QUrl>& urls, const QString& text = {}) {
+    QMimeData data;
+    urls.isEmpty() ? data.setText(text) : data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
     }
-    QMimeData* Files(const QStringList& paths) {
-        auto* data = new QMimeData;
-        QList<QUrl> urls;
-        for (const QString& p : paths) {
-            urls << QUrl::fromLocalFile(p);
-        }
-        data->setUrls(urls);
-        owned.emplace_back(data);
-        return data;
-    }
-    std::vector<std::unique_ptr<QMimeData>> owned;
-};
-
-TEST_F(DropTest, TextAndFoldersAreRefused) {
-    auto* text = new QMimeData;
-    text->setText("hello");
-    owned.emplace_back(text);
-    EXPECT_FALSE(Drop(Viewport(), text));
-    EXPECT_FALSE(Drop(Viewport(), Files({dir.path()})));
-    QTest::qWait(20);
-    EXPECT_EQ(dialogRuns, 0);
-    EXPECT_TRUE(modSTARTUP::gCommandLine.isEmpty());
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return true;
 }
 
-TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsLoadedOnTheTimersTick) {
+// A drop only schedules the load of the first file: the timer's tick does it.
+TEST_F(LoadedTest, DropsLoadTheirFirstFileOnTheTimersTick) {
+    auto* timer = window->findChild<toolkit::DeferredTimer*>("timDragDrop");
+    EXPECT_FALSE(Drop(Viewport(), {}, "hello"));
+    EXPECT_FALSE(Drop(Viewport(), {QUrl::fromLocalFile(dir.path())}));
     const QString a = WriteFile("a", Pattern(300));
-    const QString b = WriteFile("b", Pattern(400));
-    const QString c = WriteFile("c", Pattern(500));
-    ASSERT_TRUE(Drop(Viewport(), Files({a, b, c})));
-    EXPECT_EQ(dialogRuns, 0);  // the drop only schedules the load
-    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), "Rastel - " + a, 10000);
+    ASSERT_TRUE(Drop(Viewport(), {QUrl::fromLocalFile(a), QUrl::fromLocalFile(first)}));
     EXPECT_EQ(dialogRuns, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Rastel - " + a; }, 10000));
+    EXPECT_EQ(dialogRuns, 2);
     EXPECT_EQ(gRawData, Pattern(300));
-    EXPECT_TRUE(PictureMenusEnabled());
-    EXPECT_FALSE(window->findChild<toolkit::DeferredTimer*>("timDragDrop")->Enabled());
+    EXPECT_FALSE(timer->Enabled());
 
-    // The picture accepts drops too.
-    ASSERT_TRUE(Picture()->isVisible());
-    ASSERT_TRUE(Drop(Picture(), Files({b})));
-    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), "Rastel - " + b, 10000);
-}
+    // The picture takes drops too; a name's bytes arrive as they are, percent-encoded.
+    const QByteArray notUtf8 = QFile::encodeName(dir.path()) + "/bad\xFF.bin";
+    const int fd = ::open(notUtf8.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(::write(fd, Pattern(20).data(), 20), 20);
+    ::close(fd);
+    ASSERT_TRUE(Drop(Picture(), {QUrl::fromEncoded("file://" + notUtf8.toPercentEncoding("/"))}));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QByteArray::fromStdString(gDib.settings.gFileName) == notUtf8; }, 10000));
+    EXPECT_EQ(gRawData, Pattern(20));
+    ::unlink(notUtf8.constData());
 
-TEST_F(DropTest, AMissingDroppedFileIsReportedAndTheTimerStops) {
-    ASSERT_TRUE(Drop(Viewport(), Files({dir.filePath("gone")})));
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), std::size_t{1}, 10000);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("エラーが発生しました。"));
-    QTRY_VERIFY_WITH_TIMEOUT(!window->findChild<toolkit::DeferredTimer*>("timDragDrop")->Enabled(),
-                             10000);
+    ASSERT_TRUE(Drop(Viewport(), {QUrl::fromLocalFile(dir.filePath("gone"))}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() == std::size_t{1}; }, 10000));
+    ExpectBox(dialogs, ErrorReport(ENOENT));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !timer->Enabled(); }, 10000));
 }
 
 }  // namespace

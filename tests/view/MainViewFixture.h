@@ -1,5 +1,6 @@
 // A fresh main window for each test, with the globals reset, the message boxes and file
-// dialogs answered by a script, and the settings dialog replaced by an editable answer.
+// dialogs answered by a script, and the settings dialog replaced by an editable answer; and
+// the same with a file already open.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@
 #include "image/PaletteBuilder.h"
 #include "palette/modCLUT.h"
 #include "startup/modSTARTUP.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "support/ExpectBox.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
@@ -67,11 +68,11 @@ class MainViewTest : public ::testing::Test {
             if (edit) {
                 edit(s);
             }
-            if (!answer) {
-                return false;
+            if (answer) {
+                modBITMAPinfo::BuildPalette(gDib, s.gPalColor, s.gColBit,
+                                            modCLUT::gCustomPal.colors);
             }
-            modBITMAPinfo::BuildPalette(gDib, s.gPalColor, s.gColBit, modCLUT::gCustomPal.colors);
-            return true;
+            return answer;
         });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -92,6 +93,11 @@ class MainViewTest : public ::testing::Test {
         dialogs.fileAnswers.push_back(path);
         Action("fMnuFILEload")->trigger();
     }
+    // Exports through the save dialog, as the user would.
+    void SaveThroughMenu(const QString& path) {
+        dialogs.fileAnswers.push_back(path);
+        Action("fMnuFILEsave")->trigger();
+    }
 
     QAction* Action(const char* name) const { return window->findChild<QAction*>(name); }
     ImageBox* Picture() const { return window->findChild<ImageBox*>("picPICT"); }
@@ -102,46 +108,35 @@ class MainViewTest : public ::testing::Test {
     toolkit::ScrollBar* VBar() const {
         return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>("VscPicBASE"));
     }
-    bool PictureMenusEnabled() const { return PictureMenus(true); }
-    bool PictureMenusDisabled() const { return PictureMenus(false); }
-    bool PictureMenus(bool enabled) const {
-        bool all = window->findChild<QMenu*>("fMnuVIEW")->menuAction()->isEnabled() == enabled;
+    // Whether the four commands that need a picture are on: all on, or all off.
+    std::optional<bool> PictureMenus() const {
+        bool on = true, off = true;
         for (const char* name :
-             {"fMnuEDIToption", "fMnuEDITcapture", "fMnuFILEclose", "fMnuFILEsave",
-              "fMnuVIEWstatus", "fMnuVIEWgoto", "fMnuVIEWwidth"}) {
-            all = all && Action(name)->isEnabled() == enabled;
+             {"fMnuEDIToption", "fMnuEDITcapture", "fMnuFILEclose", "fMnuFILEsave"}) {
+            (Action(name)->isEnabled() ? off : on) = false;
         }
-        return all;
+        return on ? std::optional(true) : off ? std::optional(false) : std::nullopt;
     }
 
-    // Runs action on the next modal dialog once its loop runs. Record there, assert after.
-    static void WhenModal(std::function<void(QWidget*)> action) {
-        auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, [poll, action] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || !modal->isVisible() ||
-                QThread::currentThread()->loopLevel() == 0) {
-                return;
-            }
-            poll->stop();
-            poll->deleteLater();
-            action(modal);
-        });
-        poll->start(0);
-    }
-    // Goes to each text in turn through the go-to dialog, then closes it with Escape.
-    void GoTo(const QStringList& texts) {
-        WhenModal([texts](QWidget* dialog) {
-            auto* field = dialog->findChild<QLineEdit*>("tbxOFFSET");
-            for (const QString& text : texts) {
-                field->setText(text);
-                QTest::keyClick(field, Qt::Key_Return);
-            }
-            if (dialog->isVisible()) {
-                QTest::keyClick(dialog, Qt::Key_Escape);
-            }
-        });
-        Action("fMnuVIEWgoto")->trigger();
+    // What the user sees and what the program holds, to compare before and after.
+    struct State {
+        modBITMAPinfo::ViewSettings settings;
+        std::vector<std::uint8_t> bits, raw;
+        std::vector<modBITMAPinfo::RGBQUAD> palette;
+        QString caption;
+        std::optional<bool> menus;
+        std::int64_t shownWidth, shownHeight;
+        bool operator==(const State&) const = default;
+    };
+    State Now() const {
+        return {gDib.settings,
+                gDib.bits,
+                gRawData,
+                {std::begin(gDib.bmiColors), std::end(gDib.bmiColors)},
+                window->windowTitle(),
+                PictureMenus(),
+                Picture()->Width(),
+                Picture()->Height()};
     }
 
     QTemporaryDir dir;
@@ -152,6 +147,18 @@ class MainViewTest : public ::testing::Test {
     std::function<void(modBITMAPinfo::ViewSettings&)> edit;
     modBITMAPinfo::ViewSettings seen;
     int dialogRuns = 0;
+};
+
+// With a 1000-byte file open at the settings a new file gets: a 128 x 8 picture.
+class LoadedTest : public MainViewTest {
+  protected:
+    void SetUp() override {
+        MainViewTest::SetUp();
+        first = WriteFile("first", Pattern(1000));
+        OpenThroughMenu(first);
+        ASSERT_EQ(window->windowTitle(), "Rastel - " + first);
+    }
+    QString first;
 };
 
 }  // namespace rastel::testing

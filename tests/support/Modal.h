@@ -1,0 +1,63 @@
+// Playing the user in windows shown with exec(), from inside their modal loop.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <functional>
+
+namespace rastel::testing {
+
+// Runs act in the next modal window of type W once its loop runs and it is active: closing a
+// window that exec() is still showing would leave exec() waiting for ever. A window act left
+// open is a failure, and is closed so that the test goes on.
+template <class W>
+class WhenModal {
+  public:
+    explicit WhenModal(std::function<void(W*)> act) : act_(std::move(act)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { Try(); });
+        poll_.start(10);
+    }
+
+  private:
+    void Try() {
+        auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible() || !window->isActiveWindow() ||
+            QThread::currentThread()->loopLevel() == 0) {
+            return;
+        }
+        poll_.stop();
+        act_(window);
+        // Buttons pressed through their access keys go after a short animation.
+        if (!QTest::qWaitFor([window] { return !window->isVisible(); }, 20000)) {
+            ADD_FAILURE() << "the window is still open";
+            window->done(QDialog::Rejected);
+        }
+    }
+
+    std::function<void(W*)> act_;
+    QTimer poll_;
+};
+
+// Ends a modal loop that the window failed to end, so a fault fails the test instead of
+// hanging it. Showing it again first lets close() end exec() even when the window was hidden
+// before its loop began.
+struct Watchdog {
+    explicit Watchdog(QDialog* dialog) {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, dialog, [this, dialog] {
+            fired = true;
+            dialog->show();
+            dialog->close();
+        });
+        timer.start(60000);
+    }
+    QTimer timer;
+    bool fired = false;
+};
+
+}  // namespace rastel::testing
