@@ -55,19 +55,18 @@ void ExpectIdentity(QWidget* window) {
         << "the disclaimer is cut off";
 }
 
-TEST(Splash, ShowsTheIdentityOnAFramelessWindowCentredOnTheScreen) {
-    frmAbout1 splash;
-    splash.show();
-    EXPECT_EQ(splash.windowType(), Qt::SplashScreen);  // no title, no task bar entry
-    EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
-    EXPECT_LE((splash.geometry().center() - centre).manhattanLength(), 2);
-    ExpectIdentity(&splash);
-}
-
-TEST(Splash, ClosesByItselfAfterTwoSecondsOrAtOnceOnAClick) {
+// A frameless window without a task bar entry, centred on the screen, that closes by itself
+// after two seconds or at once on a click.
+TEST(Splash, ShowsTheIdentityForTwoSecondsOrUntilAClick) {
     {
         frmAbout1 splash;
+        splash.show();
+        EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
+        EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        EXPECT_LE((splash.geometry().center() - centre).manhattanLength(), 2);
+        ExpectIdentity(&splash);
+        splash.hide();
         testing::Watchdog watchdog(&splash);
         QElapsedTimer shown;
         QTimer::singleShot(0, &splash, [&] { shown.start(); });
@@ -93,25 +92,21 @@ TEST(Splash, ClosesByItselfAfterTwoSecondsOrAtOnceOnAClick) {
     }
 }
 
-// Catches the pages the window asks to open instead of starting a browser.
-struct CapturedPages {
-    CapturedPages() {
-        previous = toolkit::SetWebPageOpener([this](const QString& address) { opened << address; });
-    }
-    ~CapturedPages() { toolkit::SetWebPageOpener(previous); }
-    QStringList opened;
-    toolkit::WebPageOpener previous;
-};
-
 class AboutWindow : public ::testing::Test {
   protected:
+    // The pages the window asks to open, instead of starting a browser.
     void SetUp() override {
+        previous = toolkit::SetWebPageOpener([this](const QString& address) { opened << address; });
         owner.setGeometry(100, 120, 640, 480);
         owner.show();
         about.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
     }
+    void TearDown() override { toolkit::SetWebPageOpener(previous); }
     QWidget* Child(const char* name) { return about.findChild<QWidget*>(name); }
+
+    QStringList opened;
+    toolkit::WebPageOpener previous;
 
     QWidget owner;
     frmAbout2 about{&owner};
@@ -141,21 +136,20 @@ TEST_F(AboutWindow, IsAFixedModalDialogCentredOnItsOwner) {
 }
 
 TEST_F(AboutWindow, TheBannerTheNamesAndADoubleClickOnTheAddressOpenThePage) {
-    CapturedPages pages;
     const QCursor hand = Label(&about, "imgURLlogo")->cursor();
     for (const char* name : {"imgURLlogo", "lblURL_0", "lblURL_1", "lblURL_2"}) {
         EXPECT_EQ(Child(name)->cursor().pixmap().toImage(), hand.pixmap().toImage()) << name;
         ClickOn(Child(name));
-        EXPECT_EQ(pages.opened, QStringList{kPage}) << name;
-        pages.opened.clear();
+        EXPECT_EQ(opened, QStringList{kPage}) << name;
+        opened.clear();
     }
     ClickOn(Child("tbxURL"));
-    EXPECT_TRUE(pages.opened.isEmpty()) << "a single click on the address opened the page";
+    EXPECT_TRUE(opened.isEmpty()) << "a single click on the address opened the page";
     ClickOn(Child("tbxURL"), true);
-    EXPECT_EQ(pages.opened, QStringList{kPage});
-    pages.opened.clear();
+    EXPECT_EQ(opened, QStringList{kPage});
+    opened.clear();
     ClickOn(Child("lblURL_1"), true);  // one page, not two
-    EXPECT_EQ(pages.opened, QStringList{kPage});
+    EXPECT_EQ(opened, QStringList{kPage});
 
     // An opening that fails shows nothing and leaves the window as it was.
     toolkit::SetWebPageOpener([](const QString&) { throw std::runtime_error("no browser"); });

@@ -1,12 +1,9 @@
 // The picture leaving the program: the BMP export, whole or not at all, and the clipboard.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 
 #include "image/BmpFile.h"
 #include "toolkit/FileNames.h"
@@ -22,11 +19,8 @@ TEST_F(MainViewTest, ExportWritesThePictureAtItsOwnSizeBesideTheSource) {
         s.gMagX = 4;
     };
     // A name that is not UTF-8 keeps its bytes on the way to the export's name.
-    const QByteArray name = QFile::encodeName(dir.path()) + "/bad\xFF\xFE.bin";
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_EQ(::write(fd, Pattern(10).data(), 10), 10);
-    ::close(fd);
-    const QString source = toolkit::DecodeName(name);
+    const QString source = WriteFile("bad\xFF\xFE.bin", Pattern(10));
+    const QByteArray name = toolkit::EncodeName(source);
     OpenThroughMenu(source);
     EXPECT_EQ(gDib.settings.gFileName, name.toStdString());
     EXPECT_EQ(window->windowTitle(), "Rastel - " + QString::fromUtf8(name));  // as it can
@@ -38,10 +32,8 @@ TEST_F(MainViewTest, ExportWritesThePictureAtItsOwnSizeBesideTheSource) {
     EXPECT_TRUE(request.overwritePrompt);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(gDib.bmiHeader.biWidth, 5);  // not magnified
-    std::ifstream written((name + ".bmp").constData(), std::ios::binary);
-    EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(written), {}),
-              modBITMAPinfo::BmpFileBytes(gDib));
-    ::unlink(name.constData());
+    EXPECT_EQ(ReadAll(source + ".bmp"), modBITMAPinfo::BmpFileBytes(gDib));
+    ::unlink(name.constData());  // QTemporaryDir cannot name them to remove them
     ::unlink((name + ".bmp").constData());
     // The open dialog proposes the opened file again.
     Action("fMnuFILEload")->trigger();

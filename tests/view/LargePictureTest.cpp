@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include "image/PixelDecoder.h"
 #include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"
 
@@ -61,6 +62,13 @@ TEST_F(LargePictureTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
                 HBar()->setValue(h);
                 VBar()->setValue(v);
                 shown[budget == 1000].push_back(Viewport()->grab().toImage());
+                // A pixel in view, worked out from the file's bytes.
+                const std::int64_t p =
+                    (40 - Picture()->Top()) / 2 * 333 + (30 - Picture()->Left()) / 3 - 77;
+                const auto& e = gDib.bmiColors[modBITMAPinfo::PixelAt(depth, depth == 1 ? 2 : 0,
+                                                                      Pattern(50000), p)];
+                EXPECT_EQ(shown[budget == 1000].back().pixel(30, 40),
+                          qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue));
             }
             SaveThroughMenu(target);
             EXPECT_TRUE(dialogs.messages.empty());

@@ -1,6 +1,5 @@
 // The road of one file, and the files, names and drops that fight back: each load either works
 // or says why, and leaves the program as it was.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -179,15 +178,11 @@ TEST_F(LoadedTest, DropsLoadTheirFirstFileOnTheTimersTick) {
     EXPECT_FALSE(timer->Enabled());
 
     // The picture takes drops too; a name's bytes arrive as they are, percent-encoded.
-    const QByteArray notUtf8 = QFile::encodeName(dir.path()) + "/bad\xFF.bin";
-    const int fd = ::open(notUtf8.constData(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_EQ(::write(fd, Pattern(20).data(), 20), 20);
-    ::close(fd);
-    ASSERT_TRUE(Drop(Picture(), {QUrl::fromEncoded("file://" + notUtf8.toPercentEncoding("/"))}));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return QByteArray::fromStdString(gDib.settings.gFileName) == notUtf8; }, 10000));
-    EXPECT_EQ(gRawData, Pattern(20));
-    ::unlink(notUtf8.constData());
+    const QByteArray bad = toolkit::EncodeName(WriteFile("bad\xFF.bin", Pattern(20)));
+    ASSERT_TRUE(Drop(Picture(), {QUrl::fromEncoded("file://" + bad.toPercentEncoding("/"))}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gRawData == Pattern(20); }, 10000));
+    EXPECT_EQ(gDib.settings.gFileName, bad.toStdString());
+    ::unlink(bad.constData());  // QTemporaryDir cannot name it to remove it
 
     ASSERT_TRUE(Drop(Viewport(), {QUrl::fromLocalFile(dir.filePath("gone"))}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() == std::size_t{1}; }, 10000));

@@ -12,15 +12,16 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 #include "image/PaletteBuilder.h"
 #include "palette/modCLUT.h"
 #include "startup/modSTARTUP.h"
 #include "support/ExpectBox.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
@@ -34,12 +35,8 @@ using toolkit::MsgResult;
 
 // A whole file's bytes; empty when it cannot be read.
 inline std::vector<std::uint8_t> ReadAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray all = file.readAll();
-    return {all.begin(), all.end()};
+    std::ifstream in(toolkit::EncodeName(path).constData(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline std::vector<std::uint8_t> Pattern(std::size_t n) {
@@ -80,12 +77,12 @@ class MainViewTest : public ::testing::Test {
 
     void TearDown() override { window.reset(); }
 
-    QString WriteFile(const QString& name, const std::vector<std::uint8_t>& bytes) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        return path;
+    // name may hold bytes that are not UTF-8; the path comes back as the program names it.
+    QString WriteFile(const QByteArray& name, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(QFile::encodeName(dir.path()) + "/" + name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return toolkit::DecodeName(QFile::encodeName(dir.path()) + "/" + name);
     }
 
     // Loads through the open dialog, as the user would.
@@ -108,14 +105,15 @@ class MainViewTest : public ::testing::Test {
     toolkit::ScrollBar* VBar() const {
         return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>("VscPicBASE"));
     }
-    // Whether the four commands that need a picture are on: all on, or all off.
-    std::optional<bool> PictureMenus() const {
-        bool on = true, off = true;
+    // Whether the four commands that need a picture are on; they go on and off together.
+    bool PictureMenus() const {
+        int on = 0;
         for (const char* name :
              {"fMnuEDIToption", "fMnuEDITcapture", "fMnuFILEclose", "fMnuFILEsave"}) {
-            (Action(name)->isEnabled() ? off : on) = false;
+            on += Action(name)->isEnabled();
         }
-        return on ? std::optional(true) : off ? std::optional(false) : std::nullopt;
+        EXPECT_TRUE(on == 0 || on == 4) << on << " of the picture's commands are on";
+        return on == 4;
     }
 
     // What the user sees and what the program holds, to compare before and after.
@@ -124,7 +122,7 @@ class MainViewTest : public ::testing::Test {
         std::vector<std::uint8_t> bits, raw;
         std::vector<modBITMAPinfo::RGBQUAD> palette;
         QString caption;
-        std::optional<bool> menus;
+        bool menus;
         std::int64_t shownWidth, shownHeight;
         bool operator==(const State&) const = default;
     };
