@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QTemporaryDir>
-#include <QTest>
 
-#include "image/modBITMAPinfo.h"
 #include "startup/modSTARTUP.h"
 #include "support/ExpectBox.h"
+#include "support/Widgets.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/Version.h"
 #include "view/frmMainView.h"
@@ -15,25 +11,6 @@ namespace rastel::modSTARTUP {
 namespace {
 
 using testing::ExpectBox;
-
-// That no text is lost or made up on the way is the command line fuzz check's business.
-TEST(CommandLine, ArgumentsBecomeOnePathWithoutQuotesOrSurroundingSpaces) {
-    for (const auto& [arguments, path] : std::initializer_list<std::pair<QStringList, QString>>{
-             {{"  /data/a.bin  "}, "/data/a.bin"},
-             {{"/data/my", "file.bin"}, "/data/my file.bin"},
-             {{"\"/data/my file.bin\""}, "/data/my file.bin"},
-             {{"  \" /data/x \"  "}, " /data/x "},  // inside quotes nothing is trimmed
-             {{"\""}, ""},                          // a lone quote names nothing
-         }) {
-        EXPECT_EQ(Unquote(JoinArguments(arguments)), path) << arguments.join('|').toStdString();
-    }
-    for (const char* text : {"/?", "-?", " /? "}) {
-        EXPECT_TRUE(IsHelpSwitch(QString::fromUtf8(text))) << text;
-    }
-    for (const char* text : {"?", "/?x", "--?", "/ ?"}) {
-        EXPECT_FALSE(IsHelpSwitch(QString::fromUtf8(text))) << text;
-    }
-}
 
 class MainTest : public ::testing::Test {
   protected:
@@ -53,6 +30,8 @@ class MainTest : public ::testing::Test {
     int splashes = 0;
 };
 
+// That no text of the command line is lost or made up on the way is the command line fuzz
+// check's business.
 TEST_F(MainTest, HelpSwitchesShowTheBoxAndNoWindow) {
     for (const char* argument : {"/?", "\"-?\"", " -? "}) {
         EXPECT_EQ(Run({QString::fromUtf8(argument)}), nullptr) << argument;

@@ -1,14 +1,10 @@
 // Playing the user in windows shown with exec(), from inside their modal loop.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QDialog>
-#include <QTest>
 #include <QThread>
-#include <QTimer>
-#include <functional>
+
+#include "support/Widgets.h"
 
 namespace rastel::testing {
 
@@ -21,6 +17,15 @@ class WhenModal {
     explicit WhenModal(std::function<void(W*)> act) : act_(std::move(act)) {
         QObject::connect(&poll_, &QTimer::timeout, [this] { Try(); });
         poll_.start(10);
+        // No window to play in after a minute: whatever waits for one must not wait for ever.
+        QTimer::singleShot(60000, &poll_, [this] {
+            for (QWidget* w : poll_.isActive() ? QApplication::topLevelWidgets() : QWidgetList()) {
+                if (auto* window = qobject_cast<W*>(w); window && window->isVisible()) {
+                    ADD_FAILURE() << "no modal window to play in";
+                    window->done(QDialog::Rejected);
+                }
+            }
+        });
     }
 
   private:

@@ -6,23 +6,15 @@
 // for other and longer runs.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDialog>
 #include <QKeySequence>
-#include <QLineEdit>
-#include <QTest>
 #include <QWindow>
 #include <deque>
-#include <functional>
 #include <numeric>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "settings/FieldRules.h"
+#include "support/Widgets.h"
 #include "toolkit/Tag.h"
 #include "toolkit/Validation.h"
 
@@ -132,7 +124,11 @@ class DialogMonkey {
         // A click through the window at a random point or straight at the control's centre;
         // now and then with the right button where it means something.
         const char* name = controls_[Pick(controls_.size())];
-        const QList<QWidget*> all = dialog_->findChildren<QWidget*>(name);
+        // A name is one control, or a whole array of which any element is clicked.
+        QList<QWidget*> all = toolkit::Elements<QWidget>(dialog_, name);
+        if (all.isEmpty()) {
+            all = dialog_->findChildren<QWidget*>(name);
+        }
         QWidget* w = all[Pick(all.size())];
         const Qt::MouseButton button =
             name == rightClicked_ && Pick(3) == 0 ? Qt::RightButton : Qt::LeftButton;

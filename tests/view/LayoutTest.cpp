@@ -2,6 +2,8 @@
 // how the window closes.
 #include <QWheelEvent>
 
+#include "image/PixelDecoder.h"
+
 #include "view/MainViewFixture.h"
 #include "view/modAPIwheel.h"
 
@@ -167,6 +169,79 @@ TEST_F(KeysTest, ExitAsksAndCancelKeepsTheWindowAndTheWheel) {
     Action("fMnuFILEexit")->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(modAPIwheel::gHookedWnd, nullptr);
+}
+
+// Shown from the file's bytes, a picture paints and exports as it would held whole, at every
+// depth, magnified, from a negative offset, wherever it is scrolled to.
+TEST_F(MainViewTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
+    window->resize(300, 200);
+    const QString path = WriteFile("a.bin", Pattern(50000));
+    const QString target = dir.filePath("out.bmp");
+    for (const int depth : {0, 1, 2}) {
+        edit = [depth](auto& s) {
+            s.gColBit = depth;
+            s.gArray16 = 2;
+            s.gPicWidth = 333;
+            s.gPicHeight = 50000 * modBITMAPinfo::PixelsPerByte(depth) / 333 + 1;
+            s.gMagX = 3;
+            s.gMagY = 2;
+            s.gUseOffset = true;
+            s.gOffA = -77;
+        };
+        std::vector<QImage> shown[2];
+        std::vector<std::uint8_t> exported[2];
+        for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{1000}}) {
+            window->SetPictureBudget(budget);
+            OpenThroughMenu(path);
+            ASSERT_EQ(Picture()->Rows().FromRecord(), budget > 1000);
+            for (const auto& [h, v] :
+                 {std::pair{0, 0}, {500, 40}, {HBar()->maximum(), 1000}, {17, VBar()->maximum()}}) {
+                HBar()->setValue(h);
+                VBar()->setValue(v);
+                shown[budget == 1000].push_back(Viewport()->grab().toImage());
+                // A pixel in view, worked out from the file's bytes.
+                const std::int64_t p =
+                    (40 - Picture()->Top()) / 2 * 333 + (30 - Picture()->Left()) / 3 - 77;
+                const auto& e = gDib.bmiColors[modBITMAPinfo::PixelAt(depth, depth == 1 ? 2 : 0,
+                                                                      Pattern(50000), p)];
+                EXPECT_EQ(shown[budget == 1000].back().pixel(30, 40),
+                          qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue));
+            }
+            SaveThroughMenu(target);
+            EXPECT_TRUE(dialogs.messages.empty());
+            exported[budget == 1000] = ReadAll(target);
+        }
+        EXPECT_TRUE(gDib.bits.empty());  // the held pixels were given up
+        EXPECT_EQ(shown[0], shown[1]) << depth;
+        EXPECT_EQ(exported[0], exported[1]) << depth;
+    }
+}
+
+TEST_F(MainViewTest, APictureTallerThanAScrollBarCountsCanStillBeScrolledToItsEnd) {
+    // 2^33 rows of one pixel, eight screen pixels each: far beyond what a bar counts.
+    edit = [](auto& s) {
+        s.gColBit = modBITMAPinfo::kDepth2;
+        s.gPicWidth = 1;
+        s.gPicHeight = std::int64_t{1} << 33;
+        s.gMagX = 8;
+        s.gMagY = 8;
+    };
+    std::vector<std::uint8_t> bytes(1000, 0);
+    bytes[999] = 0x01;  // the last pixel of the file is 1
+    OpenThroughMenu(WriteFile("a", bytes));
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(Picture()->Height(), std::int64_t{8} << 33);
+    QTest::keyClick(Viewport(), Qt::Key_End);
+    // The bottom edge of the picture is in view.
+    EXPECT_LE(Picture()->Top() + Picture()->Height(), Viewport()->height());
+    EXPECT_GT(Picture()->Top() + Picture()->Height(), 0);
+    // The file's last pixel, 8000 rows down, can be reached too.
+    VBar()->setValue(0);
+    const std::int64_t unit = Picture()->Height() / VBar()->maximum();
+    VBar()->setValue(static_cast<int>(7999 * 8 / unit));
+    const std::int64_t row = (-Picture()->Top()) / 8;
+    EXPECT_LE(row, 7999);
+    EXPECT_GT(row + Viewport()->height() / 8, 7999);
 }
 
 }  // namespace

@@ -3,24 +3,17 @@
 // the same with a file already open.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QMenu>
 #include <QTemporaryDir>
-#include <QTest>
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <memory>
 
 #include "image/PaletteBuilder.h"
 #include "palette/modCLUT.h"
 #include "startup/modSTARTUP.h"
 #include "support/ExpectBox.h"
+#include "support/Widgets.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
