@@ -73,19 +73,5 @@ TEST(BuildPalette, LeavesEntriesItDoesNotNameAndNeverWritesReserved) {
     EXPECT_EQ(At(image, 3), (Rgb{3, 3, 3}));
 }
 
-TEST(BuildPaletteStrip, ShowsEveryIndexOfTheDepthAsEqualBands) {
-    for (const auto& [depth, band] : {std::pair{kDepth256, 1}, {kDepth16, 16}, {kDepth2, 128}}) {
-        DibImage strip;
-        BuildPaletteStrip(strip, depth);
-        EXPECT_EQ(strip.bmiHeader.biWidth, 256);
-        EXPECT_EQ(strip.bmiHeader.biHeight, 16);
-        ASSERT_EQ(strip.bits.size(), 4097u);
-        for (int x = 0; x < 256; ++x) {
-            ASSERT_EQ(strip.bits[15 * 256 + x], x / band) << depth;
-        }
-        EXPECT_EQ(At(strip, 256 / band - 1), (Rgb{255 / band, 255 / band, 255 / band}));
-    }
-}
-
 }  // namespace
 }  // namespace rastel::modBITMAPinfo

@@ -41,20 +41,14 @@ struct Controls {
     QList<QRadioButton*> opt;
 };
 
-class PaletteEditor : public ::testing::Test {
+class PaletteEditor : public testing::WindowTest<frmCLUT> {
   protected:
-    void SetUp() override { gCustomPal = {}; }
-
-    void Open() {
-        window = std::make_unique<frmCLUT>();
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    void SetUp() override {
+        gCustomPal = {};
+        Open();
         c = std::make_unique<Controls>(window.get());
-        ASSERT_EQ(c->color.size(), 3);
         ASSERT_EQ(c->hit.size(), 256);
     }
-
     QStringList ColorTexts() const {
         return {c->color[0]->text(), c->color[1]->text(), c->color[2]->text()};
     }
@@ -66,14 +60,11 @@ class PaletteEditor : public ::testing::Test {
     void Press(int entry, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(c->hit[entry], button);
     }
-
-    std::unique_ptr<frmCLUT> window;
     std::unique_ptr<Controls> c;
 };
 
-TEST_F(PaletteEditor, ScrollBarsWriteTheEntryAsTheThumbMovesAndTheColoursOutliveTheWindow) {
+TEST_F(PaletteEditor, BarsAndFieldsWriteTheSelectedEntry) {
     gCustomPal.colors[37] = Rgb(10, 20, 30);
-    Open();
     EXPECT_EQ(window->windowTitle(), "パレットウインドウ");
     // Sixteen entries to a row; a press selects an entry and names it in the fields.
     const QRect first = c->swatch[0]->geometry();
@@ -91,50 +82,21 @@ TEST_F(PaletteEditor, ScrollBarsWriteTheEntryAsTheThumbMovesAndTheColoursOutlive
         EXPECT_EQ(c->swatch[37]->fillColor(), QColor(red, 20, 30));
     }
     c->bar[0]->setSliderDown(false);
-    c->bar[2]->setValue(77);
-    c->opt[1]->setChecked(true);
-    QTest::mouseClick(window->findChild<QPushButton*>("cmdEXIT"), Qt::LeftButton);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(gCustomPal.colors[37], Rgb(200, 20, 77));
+    EXPECT_EQ(c->bar[0]->value(), 200);
 
-    Open();
-    EXPECT_EQ(c->swatch[37]->fillColor(), QColor(200, 20, 77));
-    EXPECT_EQ(c->index->text(), "0");
-    EXPECT_EQ(c->end->text(), "255");
-    EXPECT_TRUE(c->opt[0]->isChecked());
-}
-
-TEST_F(PaletteEditor, ColourFieldsTakeZeroTo255AndHandTheValueOnWhenLeftOrStepped) {
-    gCustomPal.colors[0] = Rgb(0, 0, 7);
-    Open();
-    Type(c->color[0], "300");
-    EXPECT_EQ(c->color[0]->text(), "30");
-    c->color[0]->selectAll();
-    c->color[0]->insert("12.7");  // a paste
-    EXPECT_EQ(c->color[0]->text(), "12");
-    EXPECT_EQ(gCustomPal.colors[0], Rgb(0, 0, 7));  // typing alone changes nothing
-    QTest::keyClick(c->color[0], Qt::Key_Tab);
-    EXPECT_EQ(c->bar[0]->value(), 12);
-    EXPECT_EQ(gCustomPal.colors[0], Rgb(12, 0, 7));
-    EXPECT_EQ(c->preview->fillColor(), QColor(12, 0, 7));
-
-    // Arrows step the bar from the field's number.
-    Type(c->color[1], "100");
-    QTest::keyClick(c->color[1], Qt::Key_Up);
-    QTest::keyClick(c->color[2], Qt::Key_Left);
-    EXPECT_EQ(gCustomPal.colors[0], Rgb(12, 101, 6));
-    // Empty: Up and Down step from the last accepted text, Left and Right do nothing.
-    Type(c->color[2], "");
-    QTest::keyClick(c->color[2], Qt::Key_Backspace);
-    QTest::keyClick(c->color[2], Qt::Key_Right);
-    EXPECT_EQ(c->color[2]->text(), "");
+    // A colour field takes 0 to 255, rounded down, and hands its value on when left or stepped.
+    Type(c->color[1], "300");
+    EXPECT_EQ(c->color[1]->text(), "30");
+    EXPECT_EQ(gCustomPal.colors[37], Rgb(200, 20, 30));  // typing alone changes nothing
+    QTest::keyClick(c->color[1], Qt::Key_Tab);
+    EXPECT_EQ(gCustomPal.colors[37], Rgb(200, 30, 30));
+    Type(c->color[2], "100");
     QTest::keyClick(c->color[2], Qt::Key_Up);
-    EXPECT_EQ(c->color[2]->text(), "7");
+    EXPECT_EQ(std::pair(c->bar[2]->value(), gCustomPal.colors[37]),
+              std::pair(101, Rgb(200, 30, 101)));
 }
 
 TEST_F(PaletteEditor, APressWritesItsIndexIntoOneGradientEndAndARightPressSwitchesEnds) {
-    gCustomPal.colors[10] = Rgb(255, 128, 0);
-    Open();
     Press(10);
     Press(50, Qt::RightButton);
     EXPECT_TRUE(c->opt[1]->isChecked());
@@ -156,7 +118,6 @@ TEST_F(PaletteEditor, APressWritesItsIndexIntoOneGradientEndAndARightPressSwitch
 TEST_F(PaletteEditor, GradientFillsBetweenTheEndsAndLeavesTheControlsStale) {
     gCustomPal.colors[2] = Rgb(9, 9, 9);
     gCustomPal.colors[4] = Rgb(255, 0, 0);
-    Open();
     Press(4);
     Press(0, Qt::RightButton);
     // Every selection writes an end, so an entry between them is selected only this way.
@@ -171,19 +132,6 @@ TEST_F(PaletteEditor, GradientFillsBetweenTheEndsAndLeavesTheControlsStale) {
     // A later edit writes only the one component.
     c->bar[1]->setValue(10);
     EXPECT_EQ(gCustomPal.colors[2], Rgb(128, 10, 0));
-}
-
-TEST_F(PaletteEditor, AccessKeysReachTheirControls) {
-    Open();
-    QTest::keyClick(window.get(), Qt::Key_G, Qt::AltModifier);
-    EXPECT_TRUE(c->color[1]->hasFocus());
-    QTest::keyClick(window.get(), Qt::Key_N, Qt::AltModifier);
-    EXPECT_TRUE(c->index->hasFocus());
-    // Access keys of buttons press them after a short animation.
-    QTest::keyClick(window.get(), Qt::Key_Z, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return c->opt[1]->isChecked(); }));
-    QTest::keyClick(window.get(), Qt::Key_C, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
 }
 
 class PaletteMonkey : public testing::DialogMonkey {
@@ -219,13 +167,8 @@ class PaletteMonkey : public testing::DialogMonkey {
         return fields;
     }
 
+    // The frame is on the selected entry, and every swatch shows its entry.
     std::string Broken() const override {
-        for (QLineEdit* end : {c_->start, c_->end}) {
-            if (!fieldRules::ByteValue(end->text().toStdString()) ||
-                end->text() != QString::number(end->text().toInt())) {
-                return "gradient end " + end->text().toStdString();
-            }
-        }
         const int selected = toolkit::Tag(c_->index).toInt();
         if (c_->frame->geometry() != c_->swatch[selected]->geometry()) {
             return "the frame is not on entry " + std::to_string(selected);
@@ -234,11 +177,6 @@ class PaletteMonkey : public testing::DialogMonkey {
             const RGBQUAD& e = gCustomPal.colors[i];
             if (e.rgbReserved != 0 || c_->swatch[i]->fillColor() != ColorOf(e)) {
                 return "entry " + std::to_string(i) + " is not shown as it is";
-            }
-        }
-        for (const std::uint8_t b : gCustomPal.header) {
-            if (b != 0) {
-                return "the palette's header area was written";
             }
         }
         return "";

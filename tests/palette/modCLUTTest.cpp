@@ -26,7 +26,6 @@ TEST(Gradient, StepsEachComponentTruncatingTowardTheStart) {
     };
     const Case cases[] = {
         {0, 4, Rgb(0, 0, 0), Rgb(255, 0, 0), {{1, Rgb(63, 0, 0)}, {3, Rgb(191, 0, 0)}}},
-        {4, 0, Rgb(255, 0, 0), Rgb(0, 0, 0), {{3, Rgb(192, 0, 0)}, {1, Rgb(64, 0, 0)}}},
         {9, 12, Rgb(0, 90, 30), Rgb(30, 0, 90), {{10, Rgb(10, 60, 50)}, {11, Rgb(20, 30, 70)}}},
         {0, 255, Rgb(0, 0, 0), Rgb(255, 255, 255), {{100, Rgb(100, 100, 100)}}},
     };

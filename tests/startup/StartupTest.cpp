@@ -1,10 +1,13 @@
+#include <QAction>
 #include <QTemporaryDir>
+#include <fstream>
 
 #include "startup/modSTARTUP.h"
 #include "support/ExpectBox.h"
 #include "support/Widgets.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/Version.h"
+#include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
 namespace rastel::modSTARTUP {
@@ -40,8 +43,9 @@ TEST_F(MainTest, HelpSwitchesShowTheBoxAndNoWindow) {
     EXPECT_EQ(splashes, 0);
 }
 
-// Without a file, or with a lone quote that names none, the window waits empty; only the
-// first shows the splash.
+// Without a file, or with a lone quote that names none, the window waits empty, its picture
+// hidden at the margin and no bars on its client area of 380 x 315; only the first shows the
+// splash.
 TEST_F(MainTest, WithoutAFileTheWindowWaitsEmpty) {
     for (const auto& [arguments, splash] : {std::pair{QStringList{}, 1}, {{"\""}, 0}}) {
         splashes = 0;
@@ -51,7 +55,18 @@ TEST_F(MainTest, WithoutAFileTheWindowWaitsEmpty) {
         EXPECT_EQ(window->windowTitle(), caption);
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(Waiting(*window));
-        EXPECT_FALSE(window->findChild<QAction*>("fMnuFILEsave")->isEnabled());
+        EXPECT_EQ(window->centralWidget()->size(), QSize(380, 315));
+        const auto* picture = window->findChild<ImageBox*>("picPICT");
+        EXPECT_EQ(std::tuple(picture->Visible(), picture->Left(), picture->Top()),
+                  std::tuple(false, 2, 2));
+        for (const char* hidden : {"HscPicBASE", "VscPicBASE"}) {
+            EXPECT_TRUE(window->findChild<QWidget*>(hidden)->isHidden()) << hidden;
+        }
+        for (const char* off :
+             {"fMnuFILEsave", "fMnuFILEclose", "fMnuEDITcapture", "fMnuEDIToption"}) {
+            EXPECT_FALSE(window->findChild<QAction*>(off)->isEnabled()) << off;
+        }
+        EXPECT_TRUE(window->findChild<QAction*>("fMnuEDITpaste")->isEnabled());
         QApplication::processEvents();
         EXPECT_TRUE(dialogs.messages.empty());
     }
@@ -60,11 +75,7 @@ TEST_F(MainTest, WithoutAFileTheWindowWaitsEmpty) {
 TEST_F(MainTest, APathIsLoadedOnTheFirstTickAndAFolderReportedThere) {
     QTemporaryDir dir;
     const QString path = dir.filePath("my file.bin");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(300, 'x'));
-    }
+    std::ofstream(QFile::encodeName(path).constData()) << std::string(300, 'x');
     auto window = Run({"  \"" + path + "\"  "});
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(splashes, 0);
@@ -82,7 +93,7 @@ TEST_F(MainTest, APathIsLoadedOnTheFirstTickAndAFolderReportedThere) {
 
     window.reset();
     window = Run({dir.path()});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() == std::size_t{1}; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.messages.empty(); }, 10000));
     ExpectBox(dialogs, {"フォルダの展開はできません", "エラー9: ファイル読み込み",
                         toolkit::MsgIcon::Critical});
     EXPECT_EQ(window->windowTitle(), caption);

@@ -48,21 +48,4 @@ class WhenModal {
     QTimer poll_;
 };
 
-// Ends a modal loop that the window failed to end, so a fault fails the test instead of
-// hanging it. Showing it again first lets close() end exec() even when the window was hidden
-// before its loop began.
-struct Watchdog {
-    explicit Watchdog(QDialog* dialog) {
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, dialog, [this, dialog] {
-            fired = true;
-            dialog->show();
-            dialog->close();
-        });
-        timer.start(60000);
-    }
-    QTimer timer;
-    bool fired = false;
-};
-
 }  // namespace rastel::testing

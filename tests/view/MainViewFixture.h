@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QAction>
-#include <QDir>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -40,6 +39,12 @@ inline std::vector<std::uint8_t> Pattern(std::size_t n) {
     return bytes;
 }
 
+// What the settings dialog answers with; what is left unset stays as it was opened with.
+struct Look {
+    std::optional<std::int64_t> width{}, height{}, offset{};
+    std::optional<int> magX{}, magY{}, depth{}, order{}, palette{};
+};
+
 class MainViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -53,10 +58,21 @@ class MainViewTest : public ::testing::Test {
             ++dialogRuns;
             seen = gDib.settings;
             auto& s = gDib.settings;
-            s.gMagX = std::max(1, s.gMagX);
-            s.gMagY = std::max(1, s.gMagY);
+            s.gMagX = look.magX.value_or(std::max(1, s.gMagX));
+            s.gMagY = look.magY.value_or(std::max(1, s.gMagY));
+            s.gPicWidth = look.width.value_or(s.gPicWidth);
+            s.gPicHeight = look.height.value_or(s.gPicHeight);
+            s.gColBit = look.depth.value_or(s.gColBit);
+            s.gPalColor = look.palette.value_or(s.gPalColor);
+            if (look.order) {
+                s.gArray256 = s.gArray16 = s.gArray2 = *look.order;
+            }
+            if (look.offset) {
+                s.gUseOffset = true;
+                s.gOffA = *look.offset;
+            }
             if (edit) {
-                edit(s);
+                edit();
             }
             if (answer) {
                 modBITMAPinfo::BuildPalette(gDib, s.gPalColor, s.gColBit,
@@ -72,18 +88,18 @@ class MainViewTest : public ::testing::Test {
 
     // name may hold bytes that are not UTF-8; the path comes back as the program names it.
     QString WriteFile(const QByteArray& name, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream(QFile::encodeName(dir.path()) + "/" + name, std::ios::binary)
+        const QByteArray path = QFile::encodeName(dir.path()) + "/" + name;
+        std::ofstream(path.constData(), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
-        return toolkit::DecodeName(QFile::encodeName(dir.path()) + "/" + name);
+        return toolkit::DecodeName(path);
     }
 
-    // Loads through the open dialog, as the user would.
+    // Through the open and save dialogs, as the user would.
     void OpenThroughMenu(const QString& path) {
         dialogs.fileAnswers.push_back(path);
         Action("fMnuFILEload")->trigger();
     }
-    // Exports through the save dialog, as the user would.
     void SaveThroughMenu(const QString& path) {
         dialogs.fileAnswers.push_back(path);
         Action("fMnuFILEsave")->trigger();
@@ -92,12 +108,11 @@ class MainViewTest : public ::testing::Test {
     QAction* Action(const char* name) const { return window->findChild<QAction*>(name); }
     ImageBox* Picture() const { return window->findChild<ImageBox*>("picPICT"); }
     ViewportBox* Viewport() const { return window->findChild<ViewportBox*>("picBASE"); }
-    toolkit::ScrollBar* HBar() const {
-        return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>("HscPicBASE"));
+    toolkit::ScrollBar* Bar(const char* name) const {
+        return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>(name));
     }
-    toolkit::ScrollBar* VBar() const {
-        return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>("VscPicBASE"));
-    }
+    toolkit::ScrollBar* HBar() const { return Bar("HscPicBASE"); }
+    toolkit::ScrollBar* VBar() const { return Bar("VscPicBASE"); }
     // Whether the four commands that need a picture are on; they go on and off together.
     bool PictureMenus() const {
         int on = 0;
@@ -133,14 +148,16 @@ class MainViewTest : public ::testing::Test {
     QTemporaryDir dir;
     toolkit::ScriptedDialogs dialogs;
     std::unique_ptr<frmMainView> window;
-    // The settings dialog's answer and edits; seen is what it was opened with.
+    // The settings dialog's answer; seen is what it was opened with.
     bool answer = true;
-    std::function<void(modBITMAPinfo::ViewSettings&)> edit;
+    Look look;
+    std::function<void()> edit;  // what else happens while the dialog is open
     modBITMAPinfo::ViewSettings seen;
     int dialogRuns = 0;
 };
 
-// With a 1000-byte file open at the settings a new file gets: a 128 x 8 picture.
+// With a 1000-byte file open at the settings a new file gets: a 128 x 8 picture at the margin,
+// without scroll bars.
 class LoadedTest : public MainViewTest {
   protected:
     void SetUp() override {
@@ -148,6 +165,10 @@ class LoadedTest : public MainViewTest {
         first = WriteFile("first", Pattern(1000));
         OpenThroughMenu(first);
         ASSERT_EQ(window->windowTitle(), "Rastel - " + first);
+        ASSERT_EQ(gRawData, Pattern(1000));
+        ASSERT_TRUE(PictureMenus());
+        ASSERT_EQ(Picture()->geometry(), QRect(2, 2, 128, 8));
+        ASSERT_TRUE(HBar()->isHidden() && VBar()->isHidden());
     }
     QString first;
 };

@@ -1,15 +1,38 @@
-// The decoder's rules on worked examples and at the limits of the BMP header. That the fast
-// loops agree with the plain rule everywhere is the decoder fuzz check's business.
-#include "image/PixelDecoder.h"
-
+// The decoder's rules on worked examples and at the limits of the BMP header, the BMP file's
+// bytes and how it replaces a file, and how little of a picture too large to hold is decoded
+// as it is shown. That the fast loops agree with the plain rule everywhere, that rows decoded
+// on demand are the picture's, and that the streamed writer gives the record's bytes and
+// reports failing sources and sinks, is the fuzz checks' business; failing disks are the
+// export test's.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
+
+#include "image/BmpFile.h"
+#include "image/PictureRows.h"
+#include "image/PixelDecoder.h"
 
 namespace rastel::modBITMAPinfo {
 namespace {
 
+namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
 
 DibImage Decoded(const Bytes& data, std::int32_t depth, std::int32_t order, std::int64_t width,
                  std::int64_t height, std::int64_t offset = 0) {
@@ -90,6 +113,64 @@ TEST(DecodePixels, RefusesWhatABmpHeaderCannotHoldAndKeepsThePicture) {
     EXPECT_EQ(DecodePixels(image, k12345678, 0), DecodeStatus::TooLarge);
     EXPECT_EQ(image.bits, before.bits);
     EXPECT_EQ(image.bmiHeader, before.bmiHeader);
+}
+
+TEST(BmpFile, LaysOutHeadersPaletteAndBottomUpRows) {
+    DibImage image = Decoded({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 0, 0, 5, 2);
+    image.bmiColors[1] = {10, 20, 30, 0};  // blue, green, red differ so a swap shows
+    const Bytes file = BmpFileBytes(image);
+    const Bytes head = {
+        'B', 'M', 0x47, 4, 0, 0, 0,  0, 0, 0, 0x36, 4, 0, 0,  // file: 1095, 1078
+        40,  0,   0,    0, 5, 0, 0,  0, 2, 0, 0,    0, 1, 0,  // size, width, height, planes
+        8,   0,   0,    0, 0, 0, 16, 0, 0, 0};                // 8 bits, plain, 16 bytes
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 38), head);
+    EXPECT_EQ(Bytes(file.begin() + 54 + 4, file.begin() + 54 + 8), (Bytes{10, 20, 30, 0}));
+    EXPECT_EQ(Bytes(file.begin() + 1078, file.end()),
+              (Bytes{6, 7, 8, 9, 10, 0, 0, 0, 1, 2, 3, 4, 5, 0, 0, 0, 0}));
+}
+
+TEST(SaveBmp, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
+    std::string tmpl = (fs::temp_directory_path() / "rastel-bmp-XXXXXX").string();
+    const fs::path dir = ::mkdtemp(tmpl.data());
+    const mode_t mask = ::umask(022);
+    const DibImage image = Decoded({1, 2, 3}, 0, 0, 3, 1);
+    const fs::path fresh = dir / "new.bmp";
+    ASSERT_TRUE(SaveBmp(fresh.string(), image).ok());
+    struct stat st {};
+    ::stat(fresh.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+
+    const fs::path old = dir / "old.bmp";
+    WriteFile(old, Bytes(5000, 0xAB));
+    ::chmod(old.c_str(), 0600);
+    ASSERT_TRUE(SaveBmp(old.string(), image).ok());
+    EXPECT_EQ(ReadFile(old), BmpFileBytes(image));
+    ::stat(old.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    {  // a write abandoned half way never reaches the target
+        AtomicFile file(old.string());
+        ASSERT_TRUE(file.Write("BM", 2));
+    }
+    EXPECT_EQ(ReadFile(old), BmpFileBytes(image));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
+    ::umask(mask);
+    fs::remove_all(dir);
+}
+
+TEST(PictureRows, ScrollingDownDecodesOnlyTheRowsThatComeIntoView) {
+    const Bytes data(64 * 1000, 7);
+    PictureRows rows;
+    rows.ShowBytes({kDepth256, 0, 64, 1000, 0}, data);
+    ASSERT_TRUE(rows.Prepare(0, 500, 64, 520));
+    const std::int64_t first = rows.DecodedPixels();
+    EXPECT_EQ(first, 64 * 60);                   // the view and a view's height above and below
+    ASSERT_TRUE(rows.Prepare(0, 510, 64, 530));  // inside the margin: nothing new
+    EXPECT_EQ(rows.DecodedPixels(), first);
+    // Past it: only the new rows and the new margin below them.
+    ASSERT_TRUE(rows.Prepare(0, 530, 64, 550));
+    EXPECT_EQ(rows.DecodedPixels(), first + 64 * 30);
+    EXPECT_EQ(rows.Row(549, 63)[0], 7);
 }
 
 }  // namespace
