@@ -118,13 +118,11 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--frobnicate" + f, "unknown option '--frobnicate'"},
         {"--depth 3" + f, "unknown depth '3'"},
         {"--depth 2 --order 2" + f, "order 2 is not one of the orders of 2 colours (0 to 1)"},
-        {"--width 12x" + f, "--width needs a whole number"},
         {"--width 0" + f, "width 0 is out of range: 1 to 100"},
         {"--depth 2 --width 801" + f, "width 801 is out of range: 1 to 800"},
         {"--offset 2130706431" + f, "offset 2130706431 is out of range"},
         {"--offset=-2130706431" + f, "offset -2130706431 is out of range"},
         {"--palette rainbow" + f, "unknown palette 'rainbow'"},
-        {f + f, "only one FILE"},
         {"-o '" + (dir / "no" / "x.bmp").string() + "'" + f, "No such file or directory"},
         {"-o -" + f, "write output: No space left on device", "/dev/full"},
     };

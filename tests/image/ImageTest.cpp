@@ -1,9 +1,8 @@
 // The decoder's rules on worked examples and at the limits of the BMP header, the BMP file's
-// bytes and how it replaces a file, and how little of a picture too large to hold is decoded
-// as it is shown. That the fast loops agree with the plain rule everywhere, that rows decoded
-// on demand are the picture's, and that the streamed writer gives the record's bytes and
-// reports failing sources and sinks, is the fuzz checks' business; failing disks are the
-// export test's.
+// bytes and how it replaces a file. That the fast loops agree with the plain rule everywhere,
+// that rows decoded on demand are the picture's, and that the streamed writer gives the
+// record's bytes and reports failing sources and sinks, is the fuzz checks' business; failing
+// disks are the export test's.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +13,6 @@
 #include <vector>
 
 #include "image/BmpFile.h"
-#include "image/PictureRows.h"
 #include "image/PixelDecoder.h"
 
 namespace rastel::modBITMAPinfo {
@@ -156,21 +154,6 @@ TEST(SaveBmp, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
     ::umask(mask);
     fs::remove_all(dir);
-}
-
-TEST(PictureRows, ScrollingDownDecodesOnlyTheRowsThatComeIntoView) {
-    const Bytes data(64 * 1000, 7);
-    PictureRows rows;
-    rows.ShowBytes({kDepth256, 0, 64, 1000, 0}, data);
-    ASSERT_TRUE(rows.Prepare(0, 500, 64, 520));
-    const std::int64_t first = rows.DecodedPixels();
-    EXPECT_EQ(first, 64 * 60);                   // the view and a view's height above and below
-    ASSERT_TRUE(rows.Prepare(0, 510, 64, 530));  // inside the margin: nothing new
-    EXPECT_EQ(rows.DecodedPixels(), first);
-    // Past it: only the new rows and the new margin below them.
-    ASSERT_TRUE(rows.Prepare(0, 530, 64, 550));
-    EXPECT_EQ(rows.DecodedPixels(), first + 64 * 30);
-    EXPECT_EQ(rows.Row(549, 63)[0], 7);
 }
 
 }  // namespace

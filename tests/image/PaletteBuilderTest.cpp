@@ -62,16 +62,5 @@ TEST(BuildPalette, EveryChoiceAndDepth) {
     }
 }
 
-TEST(BuildPalette, LeavesEntriesItDoesNotNameAndNeverWritesReserved) {
-    DibImage image;
-    image.bmiColors[3].rgbReserved = 7;
-    BuildPalette(image, kPalGrey, kDepth256, {});
-    BuildPalette(image, kPalGrey, kDepth2, {});
-    EXPECT_EQ(At(image, 3), (Rgb{3, 3, 3}));
-    EXPECT_EQ(image.bmiColors[3].rgbReserved, 7);
-    BuildPalette(image, kPalRainbow, kDepth256, {});  // no palette of its own
-    EXPECT_EQ(At(image, 3), (Rgb{3, 3, 3}));
-}
-
 }  // namespace
 }  // namespace rastel::modBITMAPinfo

@@ -12,7 +12,7 @@ namespace {
 
 TEST(FieldRules, ANewFileGetsWidth128OrItsSizeAndTheOffsetOff) {
     for (const auto& [size, width, height] :
-         {std::tuple{1, 1, 1}, {127, 127, 1}, {128, 128, 1}, {129, 128, 2}, {1000, 128, 8}}) {
+         {std::tuple{127, 127, 1}, {128, 128, 1}, {129, 128, 2}}) {
         modBITMAPinfo::ViewSettings s;
         s.gColBit = modBITMAPinfo::kDepth16;
         s.gUseOffset = true;

@@ -36,7 +36,6 @@ TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
         };
     };
     const auto vanish = [&] { QFile::remove(target); };
-    const auto shrink = [&] { ::truncate(QFile::encodeName(target).constData(), 699); };
     const auto becomeFifo = [&] { fifo("target.bin"); };
     const auto failRead = [&] {
         window->SetFileReader([](int, void*, std::size_t) -> std::ptrdiff_t {
@@ -62,7 +61,6 @@ TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
         {"fifo", [&] { fifo("fifo"); }, {}, 6, kNotAFile},
         {"/dev/zero", {}, {}, 6, kNotAFile},
         {"target.bin", fresh, vanish, 6, kUnreadable},
-        {"target.bin", fresh, shrink, 6, kUnreadable},
         {"target.bin", fresh, becomeFifo, 6, kUnreadable},
         {"target.bin", fresh, failRead, 6, kUnreadable},
     };
@@ -136,14 +134,6 @@ TEST_F(LoadedTest, CancellingALongReadOrDecodeLeavesThePreviousPicture) {
         EXPECT_EQ(Now(), before);
         steps.clear();
     }
-    // The same from the settings command, on the large file itself.
-    cancel.clear();
-    OpenThroughMenu(large);
-    const State shown = Now();
-    cancel = decoding;
-    look = {.width = 4096, .height = size / 4096};
-    Action("fMnuEDIToption")->trigger();
-    EXPECT_EQ(Now(), shown);
     toolkit::SetLongWorkProbe(previous);
 }
 
