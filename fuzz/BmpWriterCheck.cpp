@@ -1,5 +1,6 @@
 // The BMP writer: the streamed file must be byte for byte the file of the decoded record,
-// whatever the chunk size, and a failing sink or source must be reported, never hidden.
+// whatever the chunk size, and a failing sink or source must be reported, never hidden; the
+// streamed PNG likewise the record's PNG.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "Check.h"
 #include "DecoderInput.h"
 #include "image/BmpFile.h"
+#include "image/PngFile.h"
 
 namespace rastel::fuzz {
 
@@ -109,6 +111,19 @@ void CheckBmpWriter(Input input) {
         Expect(WriteBmpStreamed(sink, l, palette, source, chunkBytes), "a streamed write failed");
         Expect(sink.bytes == file, "the streamed file differs from the record's");
     }
+
+    // The PNG of rows decoded on their way is the PNG of the record's rows.
+    SpanSource pngSource(data);
+    MemorySink png, pngOfRecord;
+    PngJob job{.width = l.width,
+               .height = l.height,
+               .palette = &palette,
+               .rows = DecodedRows(l, pngSource),
+               .chunkBytes = chunk};
+    Expect(WritePng(png, job), "a streamed PNG failed");
+    job.rows = RecordRows(image);
+    Expect(WritePng(pngOfRecord, job) && png.bytes == pngOfRecord.bytes,
+           "the streamed PNG differs from the record's");
 
     MemorySink failing(sinkFailAt % file.size());
     SpanSource source(data);

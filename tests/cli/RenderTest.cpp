@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QImage>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -74,6 +75,11 @@ class RenderTest : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    std::string Out() const {
+        const Bytes bytes = Read(stdOut);
+        return {bytes.begin(), bytes.end()};
+    }
+
     fs::path dir;
     std::string stdOut, err;
 };
@@ -96,6 +102,25 @@ TEST_F(RenderTest, WritesTheViewersExportForEveryDepthOrderAndPalette) {
         EXPECT_EQ(err, "");
         EXPECT_EQ(Read(stdOut), Expected(data, depth, order, width, palette, offset)) << args;
     }
+    // A PNG of the same pixels and palette.
+    ASSERT_EQ(Run("--depth 16 --width 30 -o '" + (dir / "p.PNG").string() + "' '" + in + "'"), 0);
+    const Bytes bmp = Expected(data, 1, 0, 30);
+    const QImage png(QString::fromStdString((dir / "p.PNG").string()), "png");
+    EXPECT_EQ(png.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(png, QImage::fromData(bmp.data(), static_cast<int>(bmp.size()), "bmp"));
+}
+
+TEST_F(RenderTest, SuggestsWidthsOnePerLineInsteadOfAPicture) {
+    Bytes table(37 * 500);  // records of 37 bytes, each with its number first
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = static_cast<std::uint8_t>(i % 37 == 0 ? i / 37 : i % 37 * 5);
+    }
+    const std::string in = File("t.bin", table);
+    ASSERT_EQ(Run("--depth 16 --suggest-width '" + in + "'"), 0) << err;
+    EXPECT_EQ(Out().substr(0, 6), "74 0.9");  // 37 bytes of 2 pixels, a score near 1
+    EXPECT_FALSE(fs::exists(in + ".bmp"));
+    ASSERT_EQ(Run("--help"), 0);
+    EXPECT_NE(Out().find("--suggest-width"), std::string::npos);
 }
 
 // Each refusal is one line on standard error and a failed exit, at once and writing nothing.
@@ -104,6 +129,7 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     const std::string empty = File("empty.bin", {});
     fs::resize_file(File("large.bin", {}), 0x7F000000);
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::resize_file(File("tall.bin", {}), 300'000'000);  // 2.4 billion pixels at 2 colours
     const std::string f = " '" + in + "'";
     struct Case {
         std::string args, message, out = "";
@@ -125,6 +151,9 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--palette rainbow" + f, "unknown palette 'rainbow'"},
         {"-o '" + (dir / "no" / "x.bmp").string() + "'" + f, "No such file or directory"},
         {"-o -" + f, "write output: No space left on device", "/dev/full"},
+        {"-o '" + (dir / "no" / "x.png").string() + "'" + f, "No such file or directory"},
+        {"--depth 2 --width 1 -o x.png '" + (dir / "tall.bin").string() + "'",
+         "2400000000 pixels is too large for a PNG file"},
     };
     for (const Case& c : cases) {
         EXPECT_NE(Run(c.args, c.out), 0) << c.args;

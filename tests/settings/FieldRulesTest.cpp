@@ -75,5 +75,22 @@ TEST(FieldRules, EditsLeavingAndStepsAtTheLimits) {
     EXPECT_EQ(show(OffsetEdit(StepText("-2130706430", "0", -1))), "-");
 }
 
+TEST(FieldRules, ByteOffsetIsDecimalOrHexadecimalInsideTheFile) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0", "0"},      {"999", "999"},     {"12.7", "12"},  {"1e2", "100"}, {"0x3E7", "999"},
+        {"0x0001", "1"}, {" 0X3e7 ", "999"}, {"1000", "out"}, {"-1", "out"},  {"0x3E8", "out"},
+        {"0x1G", "no"},  {"-0x10", "no"},    {"x10", "no"},   {"0x", "no"},   {"", "no"},
+    };
+    for (const auto& [text, result] : cases) {
+        const ByteOffset b = ByteOffsetValue(text, 1000);
+        EXPECT_EQ(b.kind == ByteOffset::kOk           ? std::to_string(b.value)
+                  : b.kind == ByteOffset::kOutOfRange ? "out"
+                                                      : "no",
+                  result)
+            << '"' << text << '"';
+    }
+    EXPECT_EQ(ByteOffsetValue("0x1FFFFFFFFFFFFFFFF", 1000).kind, ByteOffset::kOutOfRange);
+}
+
 }  // namespace
 }  // namespace rastel::fieldRules

@@ -87,8 +87,35 @@ TEST_F(MainViewTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
         EXPECT_TRUE(gDib.bits.empty());  // the held pixels were given up
         EXPECT_EQ(shown[0], shown[1]) << depth;
         EXPECT_EQ(exported[0], exported[1]) << depth;
+        // And streamed as a PNG: the same pixels and palette.
+        SaveThroughMenu(dir.filePath("out.png"));
+        EXPECT_EQ(
+            QImage(dir.filePath("out.png"), "png"),
+            QImage::fromData(exported[0].data(), static_cast<int>(exported[0].size()), "bmp"));
         EXPECT_TRUE(dialogs.messages.empty());
     }
+}
+
+// 2^33 rows of one pixel, eight screen pixels each: far beyond what a bar counts, and still
+// scrolled to its end and to a byte.
+TEST_F(MainViewTest, APictureTallerThanAScrollBarCountsReachesItsEnd) {
+    look = {.width = 1,
+            .height = std::int64_t{1} << 33,
+            .magX = 8,
+            .magY = 8,
+            .depth = modBITMAPinfo::kDepth2};
+    OpenThroughMenu(WriteFile("a", Pattern(1000)));
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(Picture()->Height(), std::int64_t{8} << 33);
+    QTest::keyClick(Viewport(), Qt::Key_End);
+    EXPECT_LE(Picture()->Top() + Picture()->Height(), Viewport()->height());
+    EXPECT_GT(Picture()->Top() + Picture()->Height(), 0);
+    // Going to the last byte brings its first row to the top, within a step.
+    VBar()->setValue(0);
+    GoTo({"999"});
+    const std::int64_t unit = Picture()->Height() / VBar()->Max();
+    EXPECT_LE(-Picture()->Top(), 7992 * 8);
+    EXPECT_GT(-Picture()->Top() + unit, 7992 * 8);
 }
 
 class KeysTest : public MainViewTest {

@@ -6,7 +6,6 @@
 #include <QMimeData>
 #include <QUrl>
 #include <cerrno>
-#include <filesystem>
 
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/LongWork.h"
@@ -30,10 +29,7 @@ TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
         WriteFile("target.bin", Pattern(700));
     };
     const auto sparse = [&](std::int64_t size) {
-        return [this, size] {
-            std::filesystem::resize_file(QFile::encodeName(WriteFile("sparse", {})).constData(),
-                                         size);
-        };
+        return [=, this] { SparseFile("sparse", size); };
     };
     const auto vanish = [&] { QFile::remove(target); };
     const auto becomeFifo = [&] { fifo("target.bin"); };
@@ -112,10 +108,8 @@ TEST_F(LoadedTest, MemoryThatCannotBeHad) {
 
 // Cancel in the progress of a long read or decode leaves the previous picture, silently.
 TEST_F(LoadedTest, CancellingALongReadOrDecodeLeavesThePreviousPicture) {
-    // Sparse, so it costs no disk, and above the size that shows progress.
-    const QString large = WriteFile("large.bin", {});
-    const std::int64_t size = frmMainView::kReadProgressBytes + (1 << 20);
-    std::filesystem::resize_file(toolkit::EncodeName(large).constData(), size);
+    // Above the size that shows progress.
+    const QString large = SparseFile("large.bin", frmMainView::kReadProgressBytes + (1 << 20));
     QStringList steps;  // the labels of the progress shown, "" for one not shown yet
     QString cancel;
     const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QAction>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -12,10 +14,12 @@
 #include "palette/modCLUT.h"
 #include "startup/modSTARTUP.h"
 #include "support/ExpectBox.h"
+#include "support/Modal.h"
 #include "support/Widgets.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
+#include "view/frmGoTo.h"
 #include "view/frmMainView.h"
 
 namespace rastel::testing {
@@ -95,6 +99,13 @@ class MainViewTest : public ::testing::Test {
         return toolkit::DecodeName(path);
     }
 
+    // Sparse, so it costs no disk.
+    QString SparseFile(const QByteArray& name, std::int64_t size) {
+        const QString path = WriteFile(name, {});
+        std::filesystem::resize_file(toolkit::EncodeName(path).constData(), size);
+        return path;
+    }
+
     // Through the open and save dialogs, as the user would.
     void OpenThroughMenu(const QString& path) {
         dialogs.fileAnswers.push_back(path);
@@ -113,15 +124,31 @@ class MainViewTest : public ::testing::Test {
     }
     toolkit::ScrollBar* HBar() const { return Bar("HscPicBASE"); }
     toolkit::ScrollBar* VBar() const { return Bar("VscPicBASE"); }
-    // Whether the four commands that need a picture are on; they go on and off together.
+    // Whether the commands that need a picture are on; they go on and off together.
     bool PictureMenus() const {
-        int on = 0;
+        int on = window->findChild<QMenu*>("fMnuVIEW")->menuAction()->isEnabled();
         for (const char* name :
-             {"fMnuEDIToption", "fMnuEDITcapture", "fMnuFILEclose", "fMnuFILEsave"}) {
+             {"fMnuEDIToption", "fMnuEDITcapture", "fMnuFILEclose", "fMnuFILEsave",
+              "fMnuVIEWstatus", "fMnuVIEWgoto", "fMnuVIEWwidth"}) {
             on += Action(name)->isEnabled();
         }
-        EXPECT_TRUE(on == 0 || on == 4) << on << " of the picture's commands are on";
-        return on == 4;
+        EXPECT_TRUE(on == 0 || on == 8) << on << " of the picture's commands are on";
+        return on == 8;
+    }
+
+    // Enters each text in turn in the go-to dialog, then closes it with Escape if still open.
+    void GoTo(const QStringList& texts) {
+        WhenModal<frmGoTo> user([&texts](frmGoTo* dialog) {
+            auto* field = dialog->findChild<QLineEdit*>("tbxOFFSET");
+            for (const QString& text : texts) {
+                field->setText(text);
+                QTest::keyClick(field, Qt::Key_Return);
+            }
+            if (dialog->isVisible()) {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+        });
+        Action("fMnuVIEWgoto")->trigger();
     }
 
     // What the user sees and what the program holds, to compare before and after.
