@@ -124,6 +124,9 @@ void CheckBmpWriter(Input input) {
     job.rows = RecordRows(image);
     Expect(WritePng(pngOfRecord, job) && png.bytes == pngOfRecord.bytes,
            "the streamed PNG differs from the record's");
+    MemorySink failingPng(sinkFailAt % png.bytes.size());
+    Expect(!WritePng(failingPng, job) && failingPng.writesAfterFailure_ == 0,
+           "a failed PNG write reported ok, or went on writing");
 
     MemorySink failing(sinkFailAt % file.size());
     SpanSource source(data);

@@ -103,8 +103,10 @@ TEST_F(RenderTest, WritesTheViewersExportForEveryDepthOrderAndPalette) {
         EXPECT_EQ(Read(stdOut), Expected(data, depth, order, width, palette, offset)) << args;
     }
     // A PNG of the same pixels and palette.
-    ASSERT_EQ(Run("--depth 16 --width 30 -o '" + (dir / "p.PNG").string() + "' '" + in + "'"), 0);
-    const Bytes bmp = Expected(data, 1, 0, 30);
+    ASSERT_EQ(Run("--depth 16 --width 30 --palette thermo -o '" + (dir / "p.PNG").string() + "' '" +
+                  in + "'"),
+              0);
+    const Bytes bmp = Expected(data, 1, 0, 30, 1);
     const QImage png(QString::fromStdString((dir / "p.PNG").string()), "png");
     EXPECT_EQ(png.format(), QImage::Format_Indexed8);
     EXPECT_EQ(png, QImage::fromData(bmp.data(), static_cast<int>(bmp.size()), "bmp"));

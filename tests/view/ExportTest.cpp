@@ -1,24 +1,20 @@
-// The picture leaving the program: the BMP and PNG export, whole or not at all, the names it
-// proposes, and the clipboard.
+// The picture leaving the program: the BMP and PNG export, whole or not at all, and the
+// clipboard.
 #include <unistd.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMimeData>
-#include <QUrl>
 #include <cerrno>
 
 #include "image/BmpFile.h"
-#include "toolkit/DeferredTimer.h"
 #include "toolkit/FileNames.h"
-#include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"
 
 namespace rastel::testing {
 namespace {
 
 TEST_F(MainViewTest, ExportWritesThePictureAtItsOwnSizeBesideTheSource) {
-    look = {.width = 5, .height = 2, .magX = 4};
+    look = {.width = 5, .height = 2, .magX = 4, .palette = modBITMAPinfo::kPalThermo};
     // A name that is not UTF-8 keeps its bytes on the way to the export's name.
     const QString source = WriteFile("bad\xFF\xFE.bin", Pattern(10));
     const QByteArray name = toolkit::EncodeName(source);
@@ -77,64 +73,6 @@ TEST_F(LoadedTest, AFailedExportSaysSoAndKeepsTheFileThatWasThere) {
             EXPECT_EQ(ReadAll(old), std::vector<std::uint8_t>(4000, 0xEE));
         }
     }
-}
-
-// Whichever way the shown file came, the export proposes its name in its folder, and the open
-// dialog goes on proposing the file last chosen in it. Cancelled dialogs write nothing.
-TEST_F(MainViewTest, ExportProposesTheShownFilesNameWhicheverWayItCame) {
-    const QString a = WriteFile("a.bin", Pattern(100)), b = WriteFile("b", Pattern(200));
-    const auto expect = [&](const char* route, const QString& shown, const QString& reopened) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Rastel - " + shown; }))
-            << route;
-        Action("fMnuFILEsave")->trigger();
-        EXPECT_EQ(dialogs.files.back().fileName, shown + ".bmp") << route;
-        Action("fMnuFILEload")->trigger();
-        EXPECT_EQ(dialogs.files.back().fileName, reopened) << route;
-    };
-    modSTARTUP::gCommandLine = b;
-    window->findChild<toolkit::DeferredTimer*>("timDragDrop")->SetEnabled(true);
-    expect("command line", b, "");
-    OpenThroughMenu(a);
-    expect("open dialog", a, a);
-    QMimeData dropped;
-    dropped.setUrls({QUrl::fromLocalFile(b)});
-    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, {});
-    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, {});
-    QApplication::sendEvent(Viewport(), &enter);
-    QApplication::sendEvent(Viewport(), &drop);
-    expect("drop", b, a);
-    answer = false;
-    OpenThroughMenu(a);
-    expect("settings cancelled", b, a);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
-}
-
-// A long export, of a picture held whole or one streamed, in either format: its Cancel writes
-// nothing and keeps the file it would have replaced.
-TEST_F(MainViewTest, CancellingAnExportKeepsTheFileItWouldReplace) {
-    const QString large = SparseFile("large.bin", frmMainView::kReadProgressBytes + (1 << 20));
-    const QString exporting = "画像を書き出しています...";
-    int asked = 0;
-    const toolkit::LongWorkProbe previous =
-        toolkit::SetLongWorkProbe([&](const QString& label, std::int64_t, std::int64_t, bool) {
-            asked += label == exporting;
-            return label == exporting;
-        });
-    for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{1000}}) {
-        window->SetPictureBudget(budget);
-        OpenThroughMenu(large);
-        ASSERT_EQ(Picture()->Rows().FromRecord(), budget > 1000);
-        for (const char* name : {"old.bmp", "old.png"}) {
-            asked = 0;
-            SaveThroughMenu(WriteFile(name, Pattern(10)));
-            EXPECT_GT(asked, 0) << budget << name;
-            EXPECT_EQ(ReadAll(dir.filePath(name)), Pattern(10)) << budget << name;
-        }
-    }
-    toolkit::SetLongWorkProbe(previous);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 // Wider than a BMP can describe: shown, and refused for a BMP or the clipboard before anything

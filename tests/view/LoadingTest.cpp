@@ -86,6 +86,8 @@ TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
                       c.text ? Box{c.text, title, MsgIcon::Critical} : ErrorReport(c.number));
         }
     }
+    Action("fMnuFILEsave")->trigger();  // the shown file's name, not the last one chosen
+    EXPECT_EQ(dialogs.files.back().fileName, first + ".bmp");
     edit = nullptr;
     Action("fMnuEDIToption")->trigger();
     EXPECT_EQ(std::tuple(seen.gFileName, seen.gFileSize), std::tuple(first.toStdString(), 1000));
@@ -106,8 +108,10 @@ TEST_F(LoadedTest, MemoryThatCannotBeHad) {
     EXPECT_FALSE(Picture()->Rows().FromRecord());
 }
 
-// Cancel in the progress of a long read or decode leaves the previous picture, silently.
-TEST_F(LoadedTest, CancellingALongReadOrDecodeLeavesThePreviousPicture) {
+// Cancel in the progress of a long read or decode leaves the previous picture, and in that of
+// a long export, of a picture held or shown from the file's bytes, in either format, the file
+// it would replace; silently.
+TEST_F(LoadedTest, CancellingALongReadDecodeOrExportChangesNothing) {
     // Above the size that shows progress.
     const QString large = SparseFile("large.bin", frmMainView::kReadProgressBytes + (1 << 20));
     QStringList steps;  // the labels of the progress shown, "" for one not shown yet
@@ -124,11 +128,22 @@ TEST_F(LoadedTest, CancellingALongReadOrDecodeLeavesThePreviousPicture) {
         OpenThroughMenu(large);
         EXPECT_EQ(steps.first(), reading);  // shown at once for a read this large
         EXPECT_EQ(steps.last() != reading, step == decoding);
-        EXPECT_TRUE(dialogs.messages.empty());
         EXPECT_EQ(Now(), before);
         steps.clear();
     }
+    cancel = "画像を書き出しています...";
+    for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{1000}}) {
+        window->SetPictureBudget(budget);
+        OpenThroughMenu(large);
+        ASSERT_EQ(Picture()->Rows().FromRecord(), budget > 1000);
+        for (const char* name : {"old.bmp", "old.png"}) {
+            SaveThroughMenu(WriteFile(name, Pattern(10)));
+            EXPECT_EQ(ReadAll(dir.filePath(name)), Pattern(10)) << budget << name;
+        }
+    }
     toolkit::SetLongWorkProbe(previous);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
 
 // Drags data over a box and drops it there; true when the drag was accepted.
@@ -155,6 +170,11 @@ TEST_F(LoadedTest, DropsLoadTheirFirstFileOnTheTimersTick) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Rastel - " + a; }, 10000));
     EXPECT_EQ(gRawData, Pattern(300));
     EXPECT_FALSE(timer->Enabled());
+    // The export proposes the dropped file; the open dialog, the file last chosen in it.
+    Action("fMnuFILEsave")->trigger();
+    EXPECT_EQ(dialogs.files.back().fileName, a + ".bmp");
+    Action("fMnuFILEload")->trigger();
+    EXPECT_EQ(dialogs.files.back().fileName, first);
 
     // The picture takes drops too; a name's bytes arrive as they are, percent-encoded.
     const QByteArray bad = toolkit::EncodeName(WriteFile("bad\xFF.bin", Pattern(20)));
