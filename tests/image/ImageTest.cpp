@@ -3,6 +3,7 @@
 // the plain rule everywhere, that the inverse names each pixel's bits, that rows decoded on
 // demand are the picture's, and that the streamed writers give the record's files and report
 // failing sources and sinks, is the fuzz checks' business; failing disks are the export test's.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "image/BmpFile.h"
+#include "image/ByteSource.h"
 #include "image/PixelDecoder.h"
 #include "image/PngFile.h"
 
@@ -184,6 +186,21 @@ TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
     job.width = std::int64_t{1} << 31;
     EXPECT_FALSE(WritePng(held, job));
     EXPECT_NE(job.failure.find("too large for a PNG file"), std::string::npos);
+}
+
+// The file's pages are read where they lie; a file cut short meanwhile must end the write as a
+// failed read, not end the program on the fault of a page that is gone.
+TEST(WriteBmpStreamed, ReportsAFileCutShortWhileItIsRead) {
+    const fs::path path = fs::temp_directory_path() / ("rastel-cut-" + std::to_string(::getpid()));
+    WriteFile(path, Bytes(1 << 20, 0x5A));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    FdSource source(fd, 1 << 20);
+    fs::resize_file(path, 1000);
+    MemorySink sink;
+    EXPECT_FALSE(WriteBmpStreamed(sink, DecodeLayout{0, 0, 256, 4096, 0}, {}, source));
+    EXPECT_EQ(source.error(), FdSource::kShrank);
+    ::close(fd);
+    fs::remove(path);
 }
 
 }  // namespace

@@ -49,19 +49,29 @@ TEST_F(LoadedTest, TheOptionsCommandRedrawsOnOkOnlyAndUndoesAnImpossiblePicture)
 }
 
 // Shown from the file's bytes, a picture paints and exports as it would held whole, at every
-// depth, magnified, from a negative offset, wherever it is scrolled to.
+// depth, in orders whose groups straddle rows or not, magnified, from negative and positive
+// offsets, wherever it is scrolled to.
 TEST_F(MainViewTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
     window->resize(300, 200);
     const QString path = WriteFile("a.bin", Pattern(50000)), target = dir.filePath("out.bmp");
-    for (const int depth : {0, 1, 2}) {
-        const std::int64_t height = 50000 * modBITMAPinfo::PixelsPerByte(depth) / 333 + 1;
-        look = {.width = 333,
-                .height = height,
-                .offset = -77,
+    struct Case {
+        int depth, order;
+        std::int64_t width, offset;
+    };
+    for (const auto& [depth, order, width, offset] : {Case{0, 0, 333, -77},
+                                                      {0, 2, 64, 5},
+                                                      {1, 2, 333, -77},
+                                                      {1, 0, 101, 3},
+                                                      {2, 0, 333, -77},
+                                                      {2, 1, 48, 9}}) {
+        look = {.width = width,
+                .height = 50000 * modBITMAPinfo::PixelsPerByte(depth) / width + 1,
+                .offset = offset,
                 .magX = 3,
                 .magY = 2,
                 .depth = depth,
-                .order = depth == 1 ? 2 : 0};
+                .order = order,
+                .palette = modBITMAPinfo::kPalRainbow};
         std::vector<QImage> shown[2];
         std::vector<std::uint8_t> exported[2];
         for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{1000}}) {
@@ -75,9 +85,9 @@ TEST_F(MainViewTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
                 shown[budget == 1000].push_back(Viewport()->grab().toImage());
                 // A pixel in view, worked out from the file's bytes.
                 const std::int64_t p =
-                    (40 - Picture()->Top()) / 2 * 333 + (30 - Picture()->Left()) / 3 - 77;
-                const auto& e = gDib.bmiColors[modBITMAPinfo::PixelAt(depth, depth == 1 ? 2 : 0,
-                                                                      Pattern(50000), p)];
+                    (40 - Picture()->Top()) / 2 * width + (30 - Picture()->Left()) / 3 + offset;
+                const auto& e =
+                    gDib.bmiColors[modBITMAPinfo::PixelAt(depth, order, Pattern(50000), p)];
                 EXPECT_EQ(shown[budget == 1000].back().pixel(30, 40),
                           qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue));
             }

@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <cerrno>
 
+#include "image/BmpFile.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"
@@ -122,6 +124,7 @@ TEST_F(LoadedTest, CancellingALongReadDecodeOrExportChangesNothing) {
             return label == cancel;
         });
     const QString reading = "ファイルを読み込んでいます...", decoding = "画像を作成しています...";
+    window->SetPictureBudget(std::int64_t{1} << 40);  // held whole, so decoded whole
     const State before = Now();
     for (const QString& step : {reading, decoding}) {
         cancel = step;
@@ -187,6 +190,71 @@ TEST_F(LoadedTest, DropsLoadTheirFirstFileOnTheTimersTick) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.messages.empty(); }, 10000));
     ExpectBox(dialogs, ErrorReport(ENOENT));
     EXPECT_FALSE(timer->Enabled());
+}
+
+// What the user does while a load's decode or a streamed export is at work, before its
+// progress dialog shows, reaches nothing: no second load frees the bytes the work reads, no
+// command runs, the window stays. Each input is first sent with no work running, to see it act.
+TEST_F(LoadedTest, LongWorkTakesNoOtherInputBeforeItsDialogShows) {
+    // Large enough that its decode, held whole, and its streamed export report progress.
+    const std::int64_t size = frmMainView::kDecodeProgressBytes + (1 << 20);
+    const QString large = SparseFile("large.bin", size), target = dir.filePath("out.bmp");
+    auto* timer = window->findChild<toolkit::DeferredTimer*>("timDragDrop");
+    const auto key = [this](Qt::Key k) {
+        return [this, k] { QTest::keyClick(window->windowHandle(), k, Qt::ControlModifier); };
+    };
+    const std::pair<const char*, std::function<void()>> inputs[] = {
+        {"Ctrl+L", key(Qt::Key_L)},
+        {"Ctrl+Q", key(Qt::Key_Q)},
+        {"drop", [&] { Drop(Viewport(), {QUrl::fromLocalFile(first)}); }},
+        {"close", [&] { window->close(); }},
+    };
+    // Sends an input; true when it asked for a file or a confirmation or scheduled a load.
+    const auto acts = [&](const std::function<void()>& send) {
+        dialogs.files.clear();
+        dialogs.messages.clear();
+        send();
+        return !dialogs.files.empty() || !dialogs.messages.empty() || timer->Enabled();
+    };
+    for (const auto& [name, send] : inputs) {
+        SCOPED_TRACE(name);
+        OpenThroughMenu(first);
+        EXPECT_TRUE(acts(send));  // its message box or file dialog is cancelled
+        timer->SetEnabled(false);
+        for (const bool exporting : {false, true}) {
+            const QString work =
+                exporting ? "画像を書き出しています..." : "画像を作成しています...";
+            window->SetPictureBudget(exporting ? 1000 : std::int64_t{1} << 40);
+            if (exporting) {
+                OpenThroughMenu(large);  // over the budget: its export streams
+            }
+            // Were the input to get through, it would load, clear or close.
+            dialogs.fileAnswers = {exporting ? target : large, first};
+            dialogs.messageAnswers = {MsgResult::Ok};
+            bool sent = false;
+            const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
+                [&](const QString& label, std::int64_t, std::int64_t, bool shown) {
+                    if (label == work && !shown && !sent) {
+                        sent = true;
+                        const std::uint8_t* bytes = gRawData.data();
+                        EXPECT_FALSE(acts(send));
+                        EXPECT_EQ(gRawData.data(), bytes);
+                    }
+                    return false;
+                });
+            Action(exporting ? "fMnuFILEsave" : "fMnuFILEload")->trigger();
+            toolkit::SetLongWorkProbe(previous);
+            ASSERT_TRUE(sent);
+            QTest::qWait(10);  // a load a drop had scheduled would start now
+            EXPECT_TRUE(dialogs.files.empty() && dialogs.messages.empty() && !timer->Enabled());
+            EXPECT_TRUE(window->isVisible());
+            EXPECT_EQ(window->windowTitle(), "Rastel - " + large);
+            EXPECT_EQ(dialogs.fileAnswers, std::deque<QString>{first});
+            dialogs.fileAnswers.clear();
+            dialogs.messageAnswers.clear();
+        }
+        EXPECT_EQ(QFileInfo(target).size(), modBITMAPinfo::kBmpPixelOffset + size + 1);
+    }
 }
 
 }  // namespace

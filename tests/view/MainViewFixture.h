@@ -154,7 +154,8 @@ class MainViewTest : public ::testing::Test {
     // What the user sees and what the program holds, to compare before and after.
     struct State {
         modBITMAPinfo::ViewSettings settings;
-        std::vector<std::uint8_t> bits, raw;
+        std::vector<std::uint8_t> bits;
+        modBITMAPinfo::RawBytes raw;
         std::vector<modBITMAPinfo::RGBQUAD> palette;
         QString caption;
         bool menus;
