@@ -71,7 +71,7 @@ TEST_F(MainViewTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
                 .magY = 2,
                 .depth = depth,
                 .order = order,
-                .palette = modBITMAPinfo::kPalRainbow};
+                .palette = modBITMAPinfo::kPalThermo};
         std::vector<QImage> shown[2];
         std::vector<std::uint8_t> exported[2];
         for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{1000}}) {
