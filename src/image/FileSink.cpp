@@ -11,7 +11,19 @@ namespace rastel::modBITMAPinfo {
 
 namespace {
 
+WriteFaults gFaults;
+
+// Whether the step may go on; if not, errno tells why.
+bool Allowed(const char* step) {
+    const int error = gFaults ? gFaults(step) : 0;
+    errno = error;
+    return error == 0;
+}
+
 bool WriteAll(int fd, const void* data, std::size_t n) {
+    if (!Allowed("write")) {
+        return false;
+    }
     const auto* p = static_cast<const char*>(data);
     while (n > 0) {
         const ssize_t done = ::write(fd, p, n);
@@ -45,6 +57,10 @@ WriteResult Failure(const char* what, const std::string& path) {
 
 }  // namespace
 
+void SetWriteFaults(WriteFaults faults) {
+    gFaults = std::move(faults);
+}
+
 bool FdSink::Write(const void* data, std::size_t n) {
     if (!result_.ok()) {
         return false;
@@ -61,7 +77,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     const std::string dir = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
     temp_ = dir + "." + base + ".XXXXXX";
-    fd_ = ::mkstemp(temp_.data());
+    fd_ = Allowed("create") ? ::mkstemp(temp_.data()) : -1;
     if (fd_ < 0) {
         result_ = Failure("create", target_);
         temp_.clear();

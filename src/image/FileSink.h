@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace rastel::modBITMAPinfo {
@@ -14,6 +15,12 @@ struct WriteResult {
 
     bool ok() const { return error == 0; }
 };
+
+// A seam for the faults no test machine produces on demand (a full disk, a read-only one): asked
+// before each step of writing a file ("create", "write"), it returns 0 to let the step go on or
+// the error number the step fails with. Empty, as it is outside tests: no faults.
+using WriteFaults = std::function<int(const char* step)>;
+void SetWriteFaults(WriteFaults faults);
 
 class ByteSink {
   public:

@@ -104,8 +104,9 @@ bool PictureRows::Prepare(std::int64_t x0, std::int64_t y0, std::int64_t x1, std
         if (sameColumns && y >= cy0_ && y < cy1_) {
             std::memcpy(dst, cache_.data() + (y - cy0_) * cols, static_cast<std::size_t>(cols));
         } else {
-            DecodeRun(layout_.depth, layout_.order, data_, y * layout_.width + layout_.offset + nx0,
-                      cols, dst);
+            // Held at the 64-bit limits, as the whole decode holds it: wrapping round would
+            // bring a position far past the data back inside it.
+            DecodeRun(layout_.depth, layout_.order, data_, layout_.position(y, nx0), cols, dst);
             decoded_ += cols;
         }
     }

@@ -20,15 +20,10 @@ struct Target {
     void (*check)(Input);
 };
 
-class CorpusReplay : public ::testing::TestWithParam<Target> {
-  protected:
-    void SetUp() override {
-        SetFailHandler([](const char* what) { throw std::runtime_error(what); });
-    }
-    void TearDown() override { SetFailHandler(nullptr); }
-};
+using CorpusReplay = ::testing::TestWithParam<Target>;
 
 TEST_P(CorpusReplay, PassesEveryCheck) {
+    SetFailHandler([](const char* what) { throw std::runtime_error(what); });
     const fs::path dir = fs::path(RASTEL_FUZZ_CORPUS) / GetParam().corpus;
     ASSERT_TRUE(fs::is_directory(dir)) << dir;
     int files = 0;
@@ -43,6 +38,7 @@ TEST_P(CorpusReplay, PassesEveryCheck) {
         ++files;
     }
     EXPECT_GE(files, 5) << "the corpus has lost its seeds";
+    SetFailHandler(nullptr);
 }
 
 const Target kTargets[] = {

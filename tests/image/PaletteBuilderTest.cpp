@@ -19,125 +19,47 @@ Rgb At(const DibImage& image, int i) {
     return {e.rgbRed, e.rgbGreen, e.rgbBlue};
 }
 
-const Palette kNoCustom = {};
-
-DibImage Built(std::int32_t choice, std::int32_t depth, const Palette& custom = kNoCustom) {
-    DibImage image;
-    BuildPalette(image, choice, depth, custom);
-    return image;
-}
-
-constexpr Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kLightBlue{0, 255, 255}, kRed{255, 0, 0},
-    kNavy{0, 0, 127}, kGreen{0, 255, 0};
-
-TEST(BuildPalette, NamedEntriesOfEveryChoiceAndDepth) {
-    struct Case {
-        std::int32_t choice, depth;
-        int entry;
-        Rgb colour;
-    };
-    const Case cases[] = {
-        {kPalGrey, kDepth256, 200, {200, 200, 200}},
-        {kPalGrey, kDepth16, 15, {240, 240, 240}},
-        {kPalGrey, kDepth2, 0, kBlack},
-        {kPalGrey, kDepth2, 1, kWhite},
-        {kPalThermo, kDepth256, 0, kRed},
-        {kPalThermo, kDepth256, 127, {255, 254, 0}},
-        {kPalThermo, kDepth256, 128, {255, 255, 0}},
-        {kPalThermo, kDepth256, 255, {1, 255, 0}},
-        {kPalThermo, kDepth16, 7, {255, 224, 0}},
-        {kPalThermo, kDepth16, 8, {255, 255, 0}},
-        {kPalThermo, kDepth16, 15, {31, 255, 0}},
-        {kPalThermo, kDepth2, 0, kGreen},
-        {kPalThermo, kDepth2, 1, kRed},
-        {kPalBinary, kDepth256, 0, kWhite},
-        {kPalBinary, kDepth256, 1, kLightBlue},
-        {kPalBinary, kDepth256, 31, kLightBlue},
-        {kPalBinary, kDepth256, 32, kRed},
-        {kPalBinary, kDepth256, 127, kRed},
-        {kPalBinary, kDepth256, 128, kNavy},
-        {kPalBinary, kDepth256, 254, kNavy},
-        {kPalBinary, kDepth256, 255, kBlack},
-        {kPalBinary, kDepth256, 53, kRed},  // no question mark at 256 colours
-        {kPalBinary, kDepth2, 0, kLightBlue},
-        {kPalBinary, kDepth2, 1, kRed},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(At(Built(c.choice, c.depth), c.entry), c.colour)
-            << "choice " << c.choice << " depth " << c.depth << " entry " << c.entry;
-    }
-}
-
-TEST(BuildPalette, SixteenColourBinaryWithTheQuestionMark) {
-    const DibImage image = Built(kPalBinary, kDepth16);
-    EXPECT_EQ(At(image, 0), kWhite);
-    for (int i = 1; i <= 7; ++i)
-        EXPECT_EQ(At(image, i), kLightBlue) << i;
-    for (int i = 8; i <= 14; ++i)
-        EXPECT_EQ(At(image, i), kRed) << i;
-    EXPECT_EQ(At(image, 15), kBlack);
-    EXPECT_EQ(At(image, 16), kBlack);
-    EXPECT_EQ(At(image, 53), (Rgb{64, 64, 64}));
-    EXPECT_EQ(At(image, 182), (Rgb{128, 128, 128}));
-    EXPECT_EQ(At(image, 54), (Rgb{192, 192, 192}));
-    EXPECT_EQ(At(image, 55), kWhite);
-    EXPECT_EQ(At(image, 255), kBlack);
-}
-
-TEST(BuildPalette, LeavesEntriesItDoesNotNameAndNeverWritesReserved) {
-    DibImage image;
-    image.bmiColors[3].rgbReserved = 7;
-    BuildPalette(image, kPalGrey, kDepth256, kNoCustom);
-    BuildPalette(image, kPalGrey, kDepth2, kNoCustom);
-    for (int i = 2; i <= 15; ++i)
-        EXPECT_EQ(At(image, i), (Rgb{i, i, i})) << i;
-    EXPECT_EQ(image.bmiColors[3].rgbReserved, 7);
-
-    const DibImage before = image;
-    BuildPalette(image, kPalRainbow, kDepth256, kNoCustom);  // no palette of its own
-    for (int i = 0; i < 256; ++i)
-        EXPECT_EQ(image.bmiColors[i], before.bmiColors[i]);
-}
-
-TEST(BuildPalette, CustomCopiesColoursWithoutReserved) {
+// The ends of each band of every palette at every depth. Entries no 16- or 2-colour pixel uses
+// draw a question mark over an oval shadow; the custom palette is copied without its reserved
+// bytes, and only the entries the depth uses.
+TEST(BuildPalette, EveryChoiceAndDepth) {
+    constexpr Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kLightBlue{0, 255, 255}, kRed{255, 0, 0},
+        kNavy{0, 0, 127}, kGreen{0, 255, 0};
     Palette custom = {};
     for (int i = 0; i < 256; ++i) {
         custom[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
                      static_cast<std::uint8_t>(i ^ 0x55), 9};
     }
-    const DibImage full = Built(kPalCustom, kDepth256, custom);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(At(full, i), (Rgb{i ^ 0x55, 255 - i, i})) << i;
-        EXPECT_EQ(full.bmiColors[i].rgbReserved, 0);
+    struct Case {
+        std::int32_t choice, depth;
+        int entry;
+        Rgb colour;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {kPalGrey, kDepth256, 200, {200, 200, 200}}, {kPalGrey, kDepth16, 15, {240, 240, 240}},
+        {kPalGrey, kDepth2, 1, kWhite}, {kPalThermo, kDepth256, 127, {255, 254, 0}},
+        {kPalThermo, kDepth256, 128, {255, 255, 0}}, {kPalThermo, kDepth256, 255, {1, 255, 0}},
+        {kPalThermo, kDepth16, 7, {255, 224, 0}}, {kPalThermo, kDepth16, 15, {31, 255, 0}},
+        {kPalThermo, kDepth2, 0, kGreen}, {kPalBinary, kDepth256, 1, kLightBlue},
+        {kPalBinary, kDepth256, 31, kLightBlue}, {kPalBinary, kDepth256, 32, kRed},
+        {kPalBinary, kDepth256, 128, kNavy}, {kPalBinary, kDepth256, 255, kBlack},
+        {kPalBinary, kDepth256, 53, kRed}, {kPalBinary, kDepth2, 0, kLightBlue},
+        {kPalBinary, kDepth16, 0, kWhite}, {kPalBinary, kDepth16, 7, kLightBlue},
+        {kPalBinary, kDepth16, 8, kRed}, {kPalBinary, kDepth16, 15, kBlack},
+        {kPalBinary, kDepth16, 16, kBlack}, {kPalBinary, kDepth16, 53, {64, 64, 64}},
+        {kPalBinary, kDepth2, 54, {192, 192, 192}}, {kPalBinary, kDepth16, 55, kWhite},
+        {kPalBinary, kDepth16, 182, {128, 128, 128}}, {kPalCustom, kDepth256, 200, {157, 55, 200}},
+        {kPalCustom, kDepth16, 15, {90, 240, 15}}, {kPalCustom, kDepth16, 53, {64, 64, 64}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        DibImage image;
+        BuildPalette(image, c.choice, c.depth, custom);
+        EXPECT_EQ(At(image, c.entry), c.colour)
+            << "choice " << c.choice << " depth " << c.depth << " entry " << c.entry;
+        EXPECT_EQ(image.bmiColors[c.entry].rgbReserved, 0);
     }
-    const DibImage sixteen = Built(kPalCustom, kDepth16, custom);
-    EXPECT_EQ(At(sixteen, 15), (Rgb{15 ^ 0x55, 240, 15}));
-    EXPECT_EQ(At(sixteen, 53), (Rgb{64, 64, 64}));
-    EXPECT_EQ(At(sixteen, 16), kBlack);
-}
-
-TEST(BuildPaletteStrip, ShowsEveryIndexOfTheDepthAsEqualBands) {
-    for (std::int32_t depth : {kDepth256, kDepth16, kDepth2}) {
-        DibImage strip;
-        BuildPaletteStrip(strip, depth);
-        EXPECT_EQ(strip.bmiHeader.biWidth, 256);
-        EXPECT_EQ(strip.bmiHeader.biHeight, 16);
-        EXPECT_EQ(strip.bmiHeader.biSizeImage, 4096u);
-        ASSERT_EQ(strip.bits.size(), 4097u);
-        const int band = depth == kDepth256 ? 1 : depth == kDepth16 ? 16 : 128;
-        for (int row = 0; row < 16; ++row) {
-            for (int x = 0; x < 256; ++x) {
-                ASSERT_EQ(strip.bits[row * 256 + x], x / band) << depth;
-            }
-        }
-        EXPECT_EQ(strip.bits.back(), 0);
-    }
-    DibImage strip;
-    BuildPaletteStrip(strip, kDepth16);
-    EXPECT_EQ(strip.bits[3 * 256 + 80], 5);
-    EXPECT_EQ(strip.bits[3 * 256 + 95], 5);
-    EXPECT_EQ(At(strip, 15), (Rgb{15, 15, 15}));  // a grey start palette of the depth's size
-    EXPECT_EQ(At(strip, 16), kBlack);
 }
 
 }  // namespace

@@ -10,6 +10,12 @@ set -euo pipefail
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}intercept_strndup=0"
 rastel=$1
 render=$2
+for tool in xvfb-run xdotool import compare convert; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "skipped: $tool is missing (scripts/setup.sh installs it)"
+    exit 77
+  fi
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -26,16 +26,13 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
     auto* status = window->findChild<QLabel*>("lblPOINTER");
     EXPECT_TRUE(window->findChild<QStatusBar*>("sbrSTATUS")->isVisible());
     for (const Case& c : cases) {
-        edit = [&c](auto& s) {
-            s.gColBit = c.depth;
-            s.gArray256 = s.gArray16 = s.gArray2 = c.order;
-            s.gPicWidth = c.width;
-            s.gPicHeight = 10;
-            s.gMagX = 2;
-            s.gMagY = 3;
-            s.gUseOffset = true;
-            s.gOffA = c.offset;
-        };
+        look = {.width = c.width,
+                .height = 10,
+                .offset = c.offset,
+                .magX = 2,
+                .magY = 3,
+                .depth = c.depth,
+                .order = c.order};
         OpenThroughMenu(path);
         QTest::mouseMove(Picture(), QPoint(c.x * 2 + 1, c.y * 3 + 2));
         EXPECT_EQ(status->text(), c.text);
@@ -49,16 +46,13 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
 }
 
 TEST_F(MainViewTest, GoingToAByteScrollsItsFirstPixelToTheCorner) {
-    edit = [](auto& s) {
-        s.gColBit = modBITMAPinfo::kDepth16;
-        s.gArray16 = 2;
-        s.gPicWidth = 700;
-        s.gPicHeight = 858;
-        s.gMagX = 2;
-        s.gMagY = 3;
-        s.gUseOffset = true;
-        s.gOffA = 7;
-    };
+    look = {.width = 700,
+            .height = 858,
+            .offset = 7,
+            .magX = 2,
+            .magY = 3,
+            .depth = modBITMAPinfo::kDepth16,
+            .order = 2};
     OpenThroughMenu(WriteFile("a", Pattern(300000)));
     GoTo({"abc", "300000", "1", "0x1234"});
     ASSERT_EQ(dialogs.messages.size(), 3u);
@@ -83,15 +77,20 @@ TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly
     for (std::size_t i = 0; i < records.size(); ++i) {
         records[i] = static_cast<std::uint8_t>(i % 37 < 2 ? i / 37 >> (8 * (i % 37)) : i % 37 * 5);
     }
-    edit = [](auto& s) { s.gMagX = 2; };
+    look.magX = 2;
     OpenThroughMenu(WriteFile("records", records));
     auto expected = gDib.settings;
-    WhenModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-    Action("fMnuVIEWwidth")->trigger();
+    {
+        WhenModal<QDialog> user([](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+        Action("fMnuVIEWwidth")->trigger();
+    }
     EXPECT_EQ(gDib.settings, expected);
 
-    WhenModal([](QWidget* dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); });
-    Action("fMnuVIEWwidth")->trigger();
+    {
+        WhenModal<QDialog> user(
+            [](QDialog* dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); });
+        Action("fMnuVIEWwidth")->trigger();
+    }
     expected.gPicWidth = 37;
     expected.gPicHeight = 2000;
     EXPECT_EQ(gDib.settings, expected);

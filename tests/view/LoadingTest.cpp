@@ -1,246 +1,260 @@
+// The road of one file, and the files, names and drops that fight back: each load either works
+// or says why, and leaves the program as it was.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+#include <cerrno>
 
+#include "image/BmpFile.h"
 #include "toolkit/DeferredTimer.h"
+#include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"
 
 namespace rastel::testing {
 namespace {
 
-TEST_F(MainViewTest, NewFilesGetWidth128OrTheirSizeAndTheHeightRoundedUp) {
+// Cancel in the settings dialog, a refused file and a read that fails all leave the previous
+// file and picture, and the settings opened afterwards are the previous file's. FIFOs and
+// devices are refused before anything blocks; a file that changes while the settings dialog
+// is open is read as it was or not at all.
+TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
+    const auto fifo = [&](const char* name) {
+        QFile::remove(dir.filePath(name));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(name)).constData(), 0600), 0);
+    };
+    const QString target = dir.filePath("target.bin");
+    const auto fresh = [&] {
+        QFile::remove(target);  // it may be a FIFO, which an open for writing would wait on
+        WriteFile("target.bin", Pattern(700));
+    };
+    const auto sparse = [&](std::int64_t size) {
+        return [=, this] { SparseFile("sparse", size); };
+    };
+    const auto vanish = [&] { QFile::remove(target); };
+    const auto becomeFifo = [&] { fifo("target.bin"); };
+    const auto failRead = [&] {
+        window->SetFileReader([](int, void*, std::size_t) -> std::ptrdiff_t {
+            errno = EIO;
+            return -1;
+        });
+    };
+    const char *kNotAFile = "通常のファイルではないため読み込めません",
+               *kUnreadable = "ファイルが読み出せませんでした";
     struct Case {
-        std::size_t size;
-        std::int64_t width, height;
+        const char* name;
+        std::function<void()> arrange, duringDialog;
+        int number;        // of the error box; 0: cancelled in the settings dialog, no box
+        const char* text;  // nullptr: the error report box
     };
-    for (const Case c :
-         {Case{1, 1, 1}, {127, 127, 1}, {128, 128, 1}, {129, 128, 2}, {1000, 128, 8}}) {
-        const QString path = WriteFile(QString::number(c.size), Pattern(c.size));
-        OpenThroughMenu(path);
-        SCOPED_TRACE(c.size);
-        EXPECT_EQ(seen.gPicWidth, c.width);
-        EXPECT_EQ(seen.gPicHeight, c.height);
-        EXPECT_EQ(seen.gFileSize, static_cast<std::int64_t>(c.size));
-        EXPECT_EQ(gRawData, Pattern(c.size));
-        EXPECT_EQ(window->windowTitle(), "Rastel - " + path);
-        EXPECT_TRUE(PictureMenusEnabled());
-        EXPECT_TRUE(Picture()->Visible());
-        EXPECT_EQ(Picture()->Width(), c.width);
-        EXPECT_EQ(Picture()->Height(), c.height);
+    const Case cases[] = {
+        {"target.bin", fresh, {}, 0, ""},
+        {"sparse", sparse(0x7EFFFFFF), {}, 0, ""},
+        {"", {}, {}, 9, "フォルダの展開はできません"},
+        {"missing", {}, {}, ENOENT, nullptr},
+        {"empty", [&] { WriteFile("empty", {}); }, {}, 8, "ファイルサイズが0です"},
+        {"sparse", sparse(0x7F000000), {}, 10, "ファイルが大きすぎます"},
+        {"fifo", [&] { fifo("fifo"); }, {}, 6, kNotAFile},
+        {"/dev/zero", {}, {}, 6, kNotAFile},
+        {"target.bin", fresh, vanish, 6, kUnreadable},
+        {"target.bin", fresh, becomeFifo, 6, kUnreadable},
+        {"target.bin", fresh, failRead, 6, kUnreadable},
+    };
+    Action("fMnuFILEload")->trigger();                // cancelled: nothing happens
+    EXPECT_EQ(dialogs.files.back().fileName, first);  // the file opened last is proposed
+    EXPECT_EQ(dialogs.files.back().filter, "すべてのファイル(*.*)|*.*");
+    EXPECT_TRUE(dialogs.files.back().fileMustExist);
+    look = {.magX = 4, .palette = modBITMAPinfo::kPalThermo};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        if (c.arrange) {
+            c.arrange();
+        }
+        answer = c.duringDialog != nullptr;  // refused on reading: it must get that far
+        edit = c.duringDialog;
+        const State before = Now();
+        const int runs = dialogRuns;
+        OpenThroughMenu(c.name[0] == '/' ? QString(c.name) : dir.filePath(c.name));
+        window->SetFileReader(nullptr);
+        EXPECT_EQ(Now(), before);
+        EXPECT_EQ(dialogRuns - runs, c.duringDialog || c.number == 0 ? 1 : 0);
+        if (c.number == 0) {
+            EXPECT_TRUE(dialogs.messages.empty());
+        } else {
+            const QString title = QStringLiteral("エラー%1: ファイル読み込み").arg(c.number);
+            ExpectBox(dialogs,
+                      c.text ? Box{c.text, title, MsgIcon::Critical} : ErrorReport(c.number));
+        }
     }
-    EXPECT_TRUE(dialogs.messages.empty());
-    ASSERT_FALSE(dialogs.files.empty());
-    EXPECT_FALSE(dialogs.files[0].save);
-    EXPECT_EQ(dialogs.files[0].filter, "すべてのファイル(*.*)|*.*");
-    EXPECT_TRUE(dialogs.files[0].fileMustExist);
-    // The open dialog proposes the file opened last.
-    EXPECT_EQ(dialogs.files[1].fileName, dir.filePath("1"));
-}
-
-TEST_F(MainViewTest, FoldersEmptyAndTooLargeFilesAreRefusedBeforeTheDialog) {
-    const QString empty = WriteFile("empty", {});
-    const QString huge = dir.filePath("huge");
-    ASSERT_EQ(::truncate(WriteFile("huge", {1}).toLocal8Bit().constData(), 0x7F000000), 0);
-    struct Case {
-        QString path;
-        int code;
-        const char* text;
-        const char* title;
-    };
-    for (const Case& c :
-         {Case{dir.path(), 9, "フォルダの展開はできません", "エラー9: ファイル読み込み"},
-          Case{empty, 8, "ファイルサイズが0です", "エラー8: ファイル読み込み"},
-          Case{huge, 10, "ファイルが大きすぎます", "エラー10: ファイル読み込み"}}) {
-        dialogs.messages.clear();
-        EXPECT_EQ(window->LoadBinary(c.path), c.code);
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8(c.text));
-        EXPECT_EQ(dialogs.messages[0].title, QString::fromUtf8(c.title));
-        EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Critical);
-        EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
-    }
-    EXPECT_EQ(dialogRuns, 0);
-    EXPECT_TRUE(PictureMenusDisabled());
-    EXPECT_EQ(gDib.settings, modBITMAPinfo::ViewSettings{});
-
-    // One byte less than the limit is accepted (not read here: the dialog is cancelled).
-    ASSERT_EQ(::truncate(huge.toLocal8Bit().constData(), 0x7EFFFFFF), 0);
-    answer = false;
-    EXPECT_EQ(window->LoadBinary(huge), frmMainView::kLoadCancelled);
-    EXPECT_EQ(seen.gFileSize, 0x7EFFFFFF);
-}
-
-TEST_F(MainViewTest, CancellingTheSettingsKeepsThePreviousFileAndPicture) {
-    const QString first = WriteFile("first", Pattern(1000));
-    OpenThroughMenu(first);
-    const auto settings = gDib.settings;
-    const auto bits = gDib.bits;
-
-    answer = false;
-    edit = [](auto& s) { s.gMagX = 4; };
-    EXPECT_EQ(window->LoadBinary(WriteFile("second", Pattern(300))), frmMainView::kLoadCancelled);
-    EXPECT_EQ(gDib.settings, settings);
-    EXPECT_EQ(gDib.bits, bits);
-    EXPECT_EQ(gRawData, Pattern(1000));
-    EXPECT_EQ(window->windowTitle(), "Rastel - " + first);
-    EXPECT_EQ(Picture()->Width(), 128);
-
-    // The settings opened afterwards show the first file again.
-    Action("fMnuEDIToption")->trigger();
-    EXPECT_EQ(seen.gFileName, first.toStdString());
-    EXPECT_EQ(seen.gFileSize, 1000);
-}
-
-TEST_F(MainViewTest, ANewFileStartsWithTheOffsetOff) {
-    edit = [](auto& s) {
-        s.gUseOffset = true;
-        s.gOffA = 5;
-        s.gColBit = modBITMAPinfo::kDepth16;
-    };
-    OpenThroughMenu(WriteFile("a", Pattern(500)));
+    Action("fMnuFILEsave")->trigger();  // the shown file's name, not the last one chosen
+    EXPECT_EQ(dialogs.files.back().fileName, first + ".bmp");
     edit = nullptr;
-    OpenThroughMenu(WriteFile("b", Pattern(500)));
-    EXPECT_FALSE(seen.gUseOffset);
-    EXPECT_EQ(seen.gOffA, 0);
-    EXPECT_EQ(seen.gColBit, modBITMAPinfo::kDepth16);  // the depth is kept
+    Action("fMnuEDIToption")->trigger();
+    EXPECT_EQ(std::tuple(seen.gFileName, seen.gFileSize), std::tuple(first.toStdString(), 1000));
 }
 
-// A file that cannot be read leaves everything as it was before the load.
-TEST_F(MainViewTest, AFailedReadChangesNothing) {
-    const QString first = WriteFile("first", Pattern(1000));
-    OpenThroughMenu(first);
-    const auto settings = gDib.settings;
-    const std::vector<modBITMAPinfo::RGBQUAD> palette(std::begin(gDib.bmiColors),
-                                                      std::end(gDib.bmiColors));
-    const QString vanishing = WriteFile("vanishing", Pattern(700));
-    edit = [&](auto& s) {
-        s.gPalColor = modBITMAPinfo::kPalThermo;
-        QFile::remove(vanishing);
-    };
-    EXPECT_EQ(window->LoadBinary(vanishing), frmMainView::kLoadUnreadable);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "ファイルが読み出せませんでした");
-    EXPECT_EQ(dialogs.messages[0].title, "エラー6: ファイル読み込み");
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(gDib.settings, settings);
-    EXPECT_TRUE(std::equal(palette.begin(), palette.end(), std::begin(gDib.bmiColors)));
-    EXPECT_EQ(gRawData, Pattern(1000));
-    EXPECT_EQ(window->windowTitle(), "Rastel - " + first);
+// The file's bytes that cannot be had are refused with a message; a pixel array that cannot
+// be had is no failure: the picture is decoded where it is shown.
+TEST_F(LoadedTest, MemoryThatCannotBeHad) {
+    const State before = Now();
+    window->SetMemoryLimit(500);
+    OpenThroughMenu(WriteFile("a", Pattern(700)));
+    EXPECT_EQ(Now(), before);
+    ExpectBox(dialogs, {"メモリが足りないためファイルを読み込めませんでした", "rastel",
+                        MsgIcon::Exclamation});
+    window->SetMemoryLimit(750);
+    OpenThroughMenu(WriteFile("a", Pattern(700)));
+    EXPECT_EQ(gRawData, Pattern(700));
+    EXPECT_FALSE(Picture()->Rows().FromRecord());
 }
 
-TEST_F(MainViewTest, AFileThatCannotBeExaminedGetsTheErrorReportBox) {
-    OpenThroughMenu(dir.filePath("missing"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    const auto& box = dialogs.messages[0];
-    EXPECT_TRUE(
-        box.text.startsWith("エラーが発生しました。こちらのエラーを報告してくださるようお願いします"
-                            "。\nエラーコード 2 \n"))
-        << box.text.toStdString();
-    EXPECT_EQ(box.title, "rastel");
-    EXPECT_EQ(box.icon, MsgIcon::None);
-    EXPECT_EQ(box.buttons, MsgButtons::Ok);
-    EXPECT_EQ(dialogRuns, 0);
-    EXPECT_TRUE(PictureMenusDisabled());
-}
-
-TEST_F(MainViewTest, CancellingTheOpenDialogShowsNothing) {
-    Action("fMnuFILEload")->trigger();
-    EXPECT_EQ(dialogs.files.size(), 1u);
+// Cancel in the progress of a long read or decode leaves the previous picture, and in that of
+// a long export, of a picture held or shown from the file's bytes, in either format, the file
+// it would replace; silently.
+TEST_F(LoadedTest, CancellingALongReadDecodeOrExportChangesNothing) {
+    // Above the size that shows progress.
+    const QString large = SparseFile("large.bin", frmMainView::kReadProgressBytes + (1 << 20));
+    QStringList steps;  // the labels of the progress shown, "" for one not shown yet
+    QString cancel;
+    const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
+        [&](const QString& label, std::int64_t, std::int64_t, bool shown) {
+            steps << (shown ? label : "");
+            return label == cancel;
+        });
+    const QString reading = "ファイルを読み込んでいます...", decoding = "画像を作成しています...";
+    window->SetPictureBudget(std::int64_t{1} << 40);  // held whole, so decoded whole
+    const State before = Now();
+    for (const QString& step : {reading, decoding}) {
+        cancel = step;
+        OpenThroughMenu(large);
+        EXPECT_EQ(steps.first(), reading);  // shown at once for a read this large
+        EXPECT_EQ(steps.last() != reading, step == decoding);
+        EXPECT_EQ(Now(), before);
+        steps.clear();
+    }
+    cancel = "画像を書き出しています...";
+    for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{1000}}) {
+        window->SetPictureBudget(budget);
+        OpenThroughMenu(large);
+        ASSERT_EQ(Picture()->Rows().FromRecord(), budget > 1000);
+        for (const char* name : {"old.bmp", "old.png"}) {
+            SaveThroughMenu(WriteFile(name, Pattern(10)));
+            EXPECT_EQ(ReadAll(dir.filePath(name)), Pattern(10)) << budget << name;
+        }
+    }
+    toolkit::SetLongWorkProbe(previous);
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(dialogRuns, 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
 
-TEST_F(MainViewTest, ClearingAsksThenEmptiesThePictureButKeepsTheBytes) {
-    OpenThroughMenu(WriteFile("a", Pattern(1000)));
-    dialogs.messageAnswers = {MsgResult::Cancel};
-    Action("fMnuFILEclose")->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "画像を消去しメモリをクリアします");
-    EXPECT_EQ(dialogs.messages[0].title, "確認");
-    EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Question);
-    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::OkCancel);
-    EXPECT_EQ(dialogs.messages[0].defaultButton, MsgResult::Cancel);
-    EXPECT_TRUE(Picture()->Visible());
-
-    dialogs.messageAnswers = {MsgResult::Ok};
-    Action("fMnuFILEclose")->trigger();
-    EXPECT_EQ(window->windowTitle(), "Rastel");
-    EXPECT_FALSE(Picture()->Visible());
-    EXPECT_EQ(Picture()->Width(), 1);
-    EXPECT_TRUE(PictureMenusDisabled());
-    EXPECT_TRUE(HBar()->isHidden());
-    EXPECT_TRUE(VBar()->isHidden());
-    EXPECT_EQ(gDib.bits, std::vector<std::uint8_t>{0});
-    EXPECT_EQ(gDib.settings.gFileName, "");
-    EXPECT_EQ(gRawData, Pattern(1000));
-
-    OpenThroughMenu(WriteFile("b", Pattern(10)));
-    EXPECT_TRUE(PictureMenusEnabled());
-}
-
-class DropTest : public MainViewTest {
-  protected:
-    // Drags data over a box and drops it there; true when the drag was accepted.
-    bool Drop(QWidget* target, QMimeData* data) {
-        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted()) {
-            return false;
-        }
-        QDropEvent drop(QPointF(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+// Drags data over a box and drops it there; true when the drag was accepted.
+bool Drop(QWidget* target, const QList<QUrl>& urls, const QString& text = {}) {
+    QMimeData data;
+    urls.isEmpty() ? data.setText(text) : data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted()) {
         QApplication::sendEvent(target, &drop);
-        return true;
     }
-    QMimeData* Files(const QStringList& paths) {
-        auto* data = new QMimeData;
-        QList<QUrl> urls;
-        for (const QString& p : paths) {
-            urls << QUrl::fromLocalFile(p);
-        }
-        data->setUrls(urls);
-        owned.emplace_back(data);
-        return data;
-    }
-    std::vector<std::unique_ptr<QMimeData>> owned;
-};
-
-TEST_F(DropTest, TextAndFoldersAreRefused) {
-    auto* text = new QMimeData;
-    text->setText("hello");
-    owned.emplace_back(text);
-    EXPECT_FALSE(Drop(Viewport(), text));
-    EXPECT_FALSE(Drop(Viewport(), Files({dir.path()})));
-    QTest::qWait(20);
-    EXPECT_EQ(dialogRuns, 0);
-    EXPECT_TRUE(modSTARTUP::gCommandLine.isEmpty());
+    return enter.isAccepted();
 }
 
-TEST_F(DropTest, OnlyTheFirstOfSeveralFilesIsLoadedOnTheTimersTick) {
+// A drop only schedules the load of the first file: the timer's tick does it.
+TEST_F(LoadedTest, DropsLoadTheirFirstFileOnTheTimersTick) {
+    auto* timer = window->findChild<toolkit::DeferredTimer*>("timDragDrop");
+    EXPECT_FALSE(Drop(Viewport(), {}, "hello"));
+    EXPECT_FALSE(Drop(Viewport(), {QUrl::fromLocalFile(dir.path())}));
     const QString a = WriteFile("a", Pattern(300));
-    const QString b = WriteFile("b", Pattern(400));
-    const QString c = WriteFile("c", Pattern(500));
-    ASSERT_TRUE(Drop(Viewport(), Files({a, b, c})));
-    EXPECT_EQ(dialogRuns, 0);  // the drop only schedules the load
-    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), "Rastel - " + a, 10000);
+    ASSERT_TRUE(Drop(Viewport(), {QUrl::fromLocalFile(a), QUrl::fromLocalFile(first)}));
     EXPECT_EQ(dialogRuns, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Rastel - " + a; }, 10000));
     EXPECT_EQ(gRawData, Pattern(300));
-    EXPECT_TRUE(PictureMenusEnabled());
-    EXPECT_FALSE(window->findChild<toolkit::DeferredTimer*>("timDragDrop")->Enabled());
+    EXPECT_FALSE(timer->Enabled());
+    // The export proposes the dropped file; the open dialog, the file last chosen in it.
+    Action("fMnuFILEsave")->trigger();
+    EXPECT_EQ(dialogs.files.back().fileName, a + ".bmp");
+    Action("fMnuFILEload")->trigger();
+    EXPECT_EQ(dialogs.files.back().fileName, first);
 
-    // The picture accepts drops too.
-    ASSERT_TRUE(Picture()->isVisible());
-    ASSERT_TRUE(Drop(Picture(), Files({b})));
-    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), "Rastel - " + b, 10000);
+    // The picture takes drops too; a name's bytes arrive as they are, percent-encoded.
+    const QByteArray bad = toolkit::EncodeName(WriteFile("bad\xFF.bin", Pattern(20)));
+    ASSERT_TRUE(Drop(Picture(), {QUrl::fromEncoded("file://" + bad.toPercentEncoding("/"))}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gRawData == Pattern(20); }, 10000));
+    EXPECT_EQ(gDib.settings.gFileName, bad.toStdString());
+    ::unlink(bad.constData());  // QTemporaryDir cannot name it to remove it
+
+    ASSERT_TRUE(Drop(Viewport(), {QUrl::fromLocalFile(dir.filePath("gone"))}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.messages.empty(); }, 10000));
+    ExpectBox(dialogs, ErrorReport(ENOENT));
+    EXPECT_FALSE(timer->Enabled());
 }
 
-TEST_F(DropTest, AMissingDroppedFileIsReportedAndTheTimerStops) {
-    ASSERT_TRUE(Drop(Viewport(), Files({dir.filePath("gone")})));
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), std::size_t{1}, 10000);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("エラーが発生しました。"));
-    QTRY_VERIFY_WITH_TIMEOUT(!window->findChild<toolkit::DeferredTimer*>("timDragDrop")->Enabled(),
-                             10000);
+// What the user does while a load's decode or a streamed export is at work, before its
+// progress dialog shows, reaches nothing: no second load frees the bytes the work reads, no
+// command runs, the window stays. Each input is first sent with no work running, to see it act.
+TEST_F(LoadedTest, LongWorkTakesNoOtherInputBeforeItsDialogShows) {
+    // Large enough that its decode, held whole, and its streamed export report progress.
+    const std::int64_t size = frmMainView::kDecodeProgressBytes + (1 << 20);
+    const QString large = SparseFile("large.bin", size), target = dir.filePath("out.bmp");
+    auto* timer = window->findChild<toolkit::DeferredTimer*>("timDragDrop");
+    const auto key = [this](Qt::Key k) {
+        return [this, k] { QTest::keyClick(window->windowHandle(), k, Qt::ControlModifier); };
+    };
+    const std::pair<const char*, std::function<void()>> inputs[] = {
+        {"Ctrl+L", key(Qt::Key_L)},
+        {"Ctrl+Q", key(Qt::Key_Q)},
+        {"drop", [&] { Drop(Viewport(), {QUrl::fromLocalFile(first)}); }},
+        {"close", [&] { window->close(); }},
+    };
+    // Sends an input; true when it asked for a file or a confirmation or scheduled a load.
+    const auto acts = [&](const std::function<void()>& send) {
+        dialogs.files.clear();
+        dialogs.messages.clear();
+        send();
+        return !dialogs.files.empty() || !dialogs.messages.empty() || timer->Enabled();
+    };
+    for (const auto& [name, send] : inputs) {
+        SCOPED_TRACE(name);
+        OpenThroughMenu(first);
+        EXPECT_TRUE(acts(send));  // its message box or file dialog is cancelled
+        timer->SetEnabled(false);
+        for (const bool exporting : {false, true}) {
+            const QString work =
+                exporting ? "画像を書き出しています..." : "画像を作成しています...";
+            window->SetPictureBudget(exporting ? 1000 : std::int64_t{1} << 40);
+            if (exporting) {
+                OpenThroughMenu(large);  // over the budget: its export streams
+            }
+            // Were the input to get through, it would load, clear or close.
+            dialogs.fileAnswers = {exporting ? target : large, first};
+            dialogs.messageAnswers = {MsgResult::Ok};
+            bool sent = false;
+            const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
+                [&](const QString& label, std::int64_t, std::int64_t, bool shown) {
+                    if (label == work && !shown && !sent) {
+                        sent = true;
+                        const std::uint8_t* bytes = gRawData.data();
+                        EXPECT_FALSE(acts(send));
+                        EXPECT_EQ(gRawData.data(), bytes);
+                    }
+                    return false;
+                });
+            Action(exporting ? "fMnuFILEsave" : "fMnuFILEload")->trigger();
+            toolkit::SetLongWorkProbe(previous);
+            ASSERT_TRUE(sent);
+            QTest::qWait(10);  // a load a drop had scheduled would start now
+            EXPECT_TRUE(dialogs.files.empty() && dialogs.messages.empty() && !timer->Enabled());
+            EXPECT_TRUE(window->isVisible());
+            EXPECT_EQ(window->windowTitle(), "Rastel - " + large);
+            EXPECT_EQ(dialogs.fileAnswers, std::deque<QString>{first});
+            dialogs.fileAnswers.clear();
+            dialogs.messageAnswers.clear();
+        }
+        EXPECT_EQ(QFileInfo(target).size(), modBITMAPinfo::kBmpPixelOffset + size + 1);
+    }
 }
 
 }  // namespace

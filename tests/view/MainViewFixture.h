@@ -1,27 +1,25 @@
 // A fresh main window for each test, with the globals reset, the message boxes and file
-// dialogs answered by a script, and the settings dialog replaced by an editable answer.
+// dialogs answered by a script, and the settings dialog replaced by an editable answer; and
+// the same with a file already open.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QThread>
-#include <QTimer>
-#include <functional>
-#include <memory>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "image/PaletteBuilder.h"
 #include "palette/modCLUT.h"
 #include "startup/modSTARTUP.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "support/ExpectBox.h"
+#include "support/Modal.h"
+#include "support/Widgets.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
+#include "view/frmGoTo.h"
 #include "view/frmMainView.h"
 
 namespace rastel::testing {
@@ -33,12 +31,8 @@ using toolkit::MsgResult;
 
 // A whole file's bytes; empty when it cannot be read.
 inline std::vector<std::uint8_t> ReadAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray all = file.readAll();
-    return {all.begin(), all.end()};
+    std::ifstream in(toolkit::EncodeName(path).constData(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline std::vector<std::uint8_t> Pattern(std::size_t n) {
@@ -48,6 +42,12 @@ inline std::vector<std::uint8_t> Pattern(std::size_t n) {
     }
     return bytes;
 }
+
+// What the settings dialog answers with; what is left unset stays as it was opened with.
+struct Look {
+    std::optional<std::int64_t> width{}, height{}, offset{};
+    std::optional<int> magX{}, magY{}, depth{}, order{}, palette{};
+};
 
 class MainViewTest : public ::testing::Test {
   protected:
@@ -62,16 +62,27 @@ class MainViewTest : public ::testing::Test {
             ++dialogRuns;
             seen = gDib.settings;
             auto& s = gDib.settings;
-            s.gMagX = std::max(1, s.gMagX);
-            s.gMagY = std::max(1, s.gMagY);
+            s.gMagX = look.magX.value_or(std::max(1, s.gMagX));
+            s.gMagY = look.magY.value_or(std::max(1, s.gMagY));
+            s.gPicWidth = look.width.value_or(s.gPicWidth);
+            s.gPicHeight = look.height.value_or(s.gPicHeight);
+            s.gColBit = look.depth.value_or(s.gColBit);
+            s.gPalColor = look.palette.value_or(s.gPalColor);
+            if (look.order) {
+                s.gArray256 = s.gArray16 = s.gArray2 = *look.order;
+            }
+            if (look.offset) {
+                s.gUseOffset = true;
+                s.gOffA = *look.offset;
+            }
             if (edit) {
-                edit(s);
+                edit();
             }
-            if (!answer) {
-                return false;
+            if (answer) {
+                modBITMAPinfo::BuildPalette(gDib, s.gPalColor, s.gColBit,
+                                            modCLUT::gCustomPal.colors);
             }
-            modBITMAPinfo::BuildPalette(gDib, s.gPalColor, s.gColBit, modCLUT::gCustomPal.colors);
-            return true;
+            return answer;
         });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -79,59 +90,55 @@ class MainViewTest : public ::testing::Test {
 
     void TearDown() override { window.reset(); }
 
-    QString WriteFile(const QString& name, const std::vector<std::uint8_t>& bytes) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    // name may hold bytes that are not UTF-8; the path comes back as the program names it.
+    QString WriteFile(const QByteArray& name, const std::vector<std::uint8_t>& bytes) {
+        const QByteArray path = QFile::encodeName(dir.path()) + "/" + name;
+        std::ofstream(path.constData(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return toolkit::DecodeName(path);
+    }
+
+    // Sparse, so it costs no disk.
+    QString SparseFile(const QByteArray& name, std::int64_t size) {
+        const QString path = WriteFile(name, {});
+        std::filesystem::resize_file(toolkit::EncodeName(path).constData(), size);
         return path;
     }
 
-    // Loads through the open dialog, as the user would.
+    // Through the open and save dialogs, as the user would.
     void OpenThroughMenu(const QString& path) {
         dialogs.fileAnswers.push_back(path);
         Action("fMnuFILEload")->trigger();
+    }
+    void SaveThroughMenu(const QString& path) {
+        dialogs.fileAnswers.push_back(path);
+        Action("fMnuFILEsave")->trigger();
     }
 
     QAction* Action(const char* name) const { return window->findChild<QAction*>(name); }
     ImageBox* Picture() const { return window->findChild<ImageBox*>("picPICT"); }
     ViewportBox* Viewport() const { return window->findChild<ViewportBox*>("picBASE"); }
-    toolkit::ScrollBar* HBar() const {
-        return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>("HscPicBASE"));
+    toolkit::ScrollBar* Bar(const char* name) const {
+        return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>(name));
     }
-    toolkit::ScrollBar* VBar() const {
-        return static_cast<toolkit::ScrollBar*>(window->findChild<QScrollBar*>("VscPicBASE"));
-    }
-    bool PictureMenusEnabled() const { return PictureMenus(true); }
-    bool PictureMenusDisabled() const { return PictureMenus(false); }
-    bool PictureMenus(bool enabled) const {
-        bool all = window->findChild<QMenu*>("fMnuVIEW")->menuAction()->isEnabled() == enabled;
+    toolkit::ScrollBar* HBar() const { return Bar("HscPicBASE"); }
+    toolkit::ScrollBar* VBar() const { return Bar("VscPicBASE"); }
+    // Whether the commands that need a picture are on; they go on and off together.
+    bool PictureMenus() const {
+        int on = window->findChild<QMenu*>("fMnuVIEW")->menuAction()->isEnabled();
         for (const char* name :
              {"fMnuEDIToption", "fMnuEDITcapture", "fMnuFILEclose", "fMnuFILEsave",
               "fMnuVIEWstatus", "fMnuVIEWgoto", "fMnuVIEWwidth"}) {
-            all = all && Action(name)->isEnabled() == enabled;
+            on += Action(name)->isEnabled();
         }
-        return all;
+        EXPECT_TRUE(on == 0 || on == 8) << on << " of the picture's commands are on";
+        return on == 8;
     }
 
-    // Runs action on the next modal dialog once its loop runs. Record there, assert after.
-    static void WhenModal(std::function<void(QWidget*)> action) {
-        auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, [poll, action] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || !modal->isVisible() ||
-                QThread::currentThread()->loopLevel() == 0) {
-                return;
-            }
-            poll->stop();
-            poll->deleteLater();
-            action(modal);
-        });
-        poll->start(0);
-    }
-    // Goes to each text in turn through the go-to dialog, then closes it with Escape.
+    // Enters each text in turn in the go-to dialog, then closes it with Escape if still open.
     void GoTo(const QStringList& texts) {
-        WhenModal([texts](QWidget* dialog) {
+        WhenModal<frmGoTo> user([&texts](frmGoTo* dialog) {
             auto* field = dialog->findChild<QLineEdit*>("tbxOFFSET");
             for (const QString& text : texts) {
                 field->setText(text);
@@ -144,14 +151,54 @@ class MainViewTest : public ::testing::Test {
         Action("fMnuVIEWgoto")->trigger();
     }
 
+    // What the user sees and what the program holds, to compare before and after.
+    struct State {
+        modBITMAPinfo::ViewSettings settings;
+        std::vector<std::uint8_t> bits;
+        modBITMAPinfo::RawBytes raw;
+        std::vector<modBITMAPinfo::RGBQUAD> palette;
+        QString caption;
+        bool menus;
+        std::int64_t shownWidth, shownHeight;
+        bool operator==(const State&) const = default;
+    };
+    State Now() const {
+        return {gDib.settings,
+                gDib.bits,
+                gRawData,
+                {std::begin(gDib.bmiColors), std::end(gDib.bmiColors)},
+                window->windowTitle(),
+                PictureMenus(),
+                Picture()->Width(),
+                Picture()->Height()};
+    }
+
     QTemporaryDir dir;
     toolkit::ScriptedDialogs dialogs;
     std::unique_ptr<frmMainView> window;
-    // The settings dialog's answer and edits; seen is what it was opened with.
+    // The settings dialog's answer; seen is what it was opened with.
     bool answer = true;
-    std::function<void(modBITMAPinfo::ViewSettings&)> edit;
+    Look look;
+    std::function<void()> edit;  // what else happens while the dialog is open
     modBITMAPinfo::ViewSettings seen;
     int dialogRuns = 0;
+};
+
+// With a 1000-byte file open at the settings a new file gets: a 128 x 8 picture at the margin,
+// without scroll bars.
+class LoadedTest : public MainViewTest {
+  protected:
+    void SetUp() override {
+        MainViewTest::SetUp();
+        first = WriteFile("first", Pattern(1000));
+        OpenThroughMenu(first);
+        ASSERT_EQ(window->windowTitle(), "Rastel - " + first);
+        ASSERT_EQ(gRawData, Pattern(1000));
+        ASSERT_TRUE(PictureMenus());
+        ASSERT_EQ(Picture()->geometry(), QRect(2, 2, 128, 8));
+        ASSERT_TRUE(HBar()->isHidden() && VBar()->isHidden());
+    }
+    QString first;
 };
 
 }  // namespace rastel::testing
