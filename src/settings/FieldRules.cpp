@@ -145,10 +145,6 @@ bool FitsInt64(double value) {
 
 }  // namespace
 
-std::string WholePartText(double value) {
-    return std::to_string(WholePart(value));
-}
-
 Edit WidthEdit(std::string_view text, std::optional<std::int64_t> pixels) {
     if (text.empty()) {
         return {Edit::kLeave};

@@ -38,10 +38,6 @@ std::int64_t WholePart(double value);
 // anything else, the empty text included, gives nothing.
 std::optional<int> ByteValue(std::string_view text);
 
-// The value rounded down, written as the fields write numbers: plain digits, "-" for negatives.
-// Only for values that fit 64 bits.
-std::string WholePartText(double value);
-
 // What a field does with a text just typed into it.
 struct Edit {
     enum Kind {

@@ -133,11 +133,6 @@ bool CausesValidation(const QWidget* control) {
     return !control->property(kNoValidation).toBool();
 }
 
-bool ValidateActiveField() {
-    QWidget* field = QApplication::focusWidget();
-    return !field || RunValidate(field);
-}
-
 namespace validation {
 
 Verdict BeforeDelivery(QObject* receiver, QEvent* event) {

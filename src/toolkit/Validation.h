@@ -14,9 +14,6 @@ namespace rastel::toolkit {
 void SetCausesValidation(QWidget* control, bool causes);
 bool CausesValidation(const QWidget* control);
 
-// Menus move no focus: a menu command calls this first and stops when it returns false.
-bool ValidateActiveField();
-
 namespace validation {
 
 enum class Verdict { None, Passed, Refused };
