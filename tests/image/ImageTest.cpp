@@ -119,11 +119,16 @@ TEST(BmpFile, LaysOutHeadersPaletteAndBottomUpRows) {
               (Bytes{6, 7, 8, 9, 10, 0, 0, 0, 1, 2, 3, 4, 5, 0, 0, 0, 0}));
 }
 
-TEST(SaveBmp, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
+TEST(AtomicFile, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
     std::string tmpl = (fs::temp_directory_path() / "rastel-bmp-XXXXXX").string();
     const fs::path dir = ::mkdtemp(tmpl.data());
     const mode_t mask = ::umask(022);
     const DibImage image = Decoded({1, 2, 3}, 0, 0, 3, 1);
+    const auto SaveBmp = [&image](const std::string& path, const DibImage&) {
+        AtomicFile file(path);
+        WriteBmp(file, image);
+        return file.Commit();
+    };
     const fs::path fresh = dir / "new.bmp";
     ASSERT_TRUE(SaveBmp(fresh.string(), image).ok());
     struct stat st {};
@@ -172,7 +177,7 @@ TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
                .palette = &image.bmiColors,
                .rows = RecordRows(image),
                .chunkBytes = 4096};
-    ASSERT_TRUE(WritePng(held, job)) << job.failure;
+    ASSERT_TRUE(WritePng(held, job)) << job.failure.reason;
     job.rows = DecodedRows(DecodeLayout::From(image.settings, 0), source);
     ASSERT_TRUE(WritePng(decoded, job));
     EXPECT_EQ(decoded.bytes, held.bytes);
@@ -182,10 +187,10 @@ TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
     job.progress = [](std::int64_t, std::int64_t) { return false; };
     EXPECT_FALSE(WritePng(decoded, job));
     EXPECT_EQ(fills, 1);
-    EXPECT_EQ(job.failure, "");
+    EXPECT_TRUE(job.failure.ok());
     job.width = std::int64_t{1} << 31;
     EXPECT_FALSE(WritePng(held, job));
-    EXPECT_NE(job.failure.find("too large for a PNG file"), std::string::npos);
+    EXPECT_NE(job.failure.reason.find("too large for a PNG file"), std::string::npos);
 }
 
 // The file's pages are read where they lie; a file cut short meanwhile must end the write as a
@@ -198,7 +203,7 @@ TEST(WriteBmpStreamed, ReportsAFileCutShortWhileItIsRead) {
     fs::resize_file(path, 1000);
     MemorySink sink;
     EXPECT_FALSE(WriteBmpStreamed(sink, DecodeLayout{0, 0, 256, 4096, 0}, {}, source));
-    EXPECT_EQ(source.error(), FdSource::kShrank);
+    EXPECT_EQ(source.result().error, FdSource::kShrank);
     ::close(fd);
     fs::remove(path);
 }
