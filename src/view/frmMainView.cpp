@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>

@@ -181,7 +181,8 @@ void frmMainView::fMnuFILEload_Click() {
 
 void frmMainView::fMnuFILEclose_Click() {
     if (toolkit::MsgBox(this, QStringLiteral("画像を消去しメモリをクリアします"),
-                        QStringLiteral("確認"), MsgIcon::Question, toolkit::MsgButtons::OkCancel,
+                        QStringLiteral("確認"), toolkit::MsgIcon::Question,
+                        toolkit::MsgButtons::OkCancel,
                         toolkit::MsgResult::Cancel) != toolkit::MsgResult::Ok) {
         return;
     }
