@@ -25,8 +25,8 @@
 
 #include "BenchFiles.h"
 #include "image/PaletteBuilder.h"
-#include "palette/modCLUT.h"
-#include "toolkit/ScriptedDialogs.h"
+#include "image/modCLUT.h"
+#include "support/ScriptedDialogs.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -35,6 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace rastel;
 using Clock = std::chrono::steady_clock;
+using modBITMAPinfo::gRawData;
 
 constexpr std::int64_t kLargest = 0x7F000000 - 1;  // the largest file the viewer accepts
 constexpr std::int64_t kGiB = std::int64_t{1} << 30;

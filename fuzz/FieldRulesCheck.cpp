@@ -11,7 +11,7 @@
 #include <string>
 
 #include "Check.h"
-#include "settings/FieldRules.h"
+#include "image/FieldRules.h"
 
 namespace rastel::fuzz {
 
@@ -114,10 +114,10 @@ void ByteValueRule(InputReader& in) {
 void HeightRule(InputReader& in) {
     const std::int64_t fileSize = in.range(1, 0x7EFFFFFF);
     const std::int32_t depth = static_cast<std::int32_t>(in.u8() % 3);
-    const std::int64_t pixels = fieldRules::PixelCount(fileSize, depth);
+    const std::int64_t pixels = modBITMAPinfo::PixelCount(fileSize, depth);
     Expect(pixels >= fileSize && pixels <= 8 * fileSize, "pixel count");
     const std::int64_t width = 1 + static_cast<std::int64_t>(in.u64() % pixels);
-    const std::int64_t height = fieldRules::HeightForWidth(pixels, width);
+    const std::int64_t height = modBITMAPinfo::HeightForWidth(pixels, width);
     Expect(height >= 1 && (height - 1) * width < pixels && height * width >= pixels,
            "the height is not the fewest rows that hold every pixel");
 }
@@ -149,7 +149,7 @@ void WidthRule(InputReader& in) {
     const std::optional<std::int64_t> pixels =
         kind % 2 == 0 ? std::nullopt
                       : std::optional<std::int64_t>(
-                            fieldRules::PixelCount(in.range(1, 0x7EFFFFFF), kind / 2 % 3));
+                            modBITMAPinfo::PixelCount(in.range(1, 0x7EFFFFFF), kind / 2 % 3));
     const std::string text = Text(in);
     const std::int64_t hi =
         pixels ? std::min(*pixels, fieldRules::kMaxWidth) : fieldRules::kMaxWidth;

@@ -147,19 +147,19 @@ void frmAbout2::Form_Load() {
 }
 
 void frmAbout2::imgURLlogo_Click() {
-    openProjectPage();
+    OpenProjectPage();
 }
 void frmAbout2::lblURL_Click(int /*index*/) {
-    openProjectPage();
+    OpenProjectPage();
 }
 void frmAbout2::tbxURL_DblClick() {
-    openProjectPage();
+    OpenProjectPage();
 }
 void frmAbout2::cmdCLOSE_Click() {
     close();
 }
 
-void frmAbout2::openProjectPage() {
+void frmAbout2::OpenProjectPage() {
     toolkit::OpenWebPage(kProjectPage);
 }
 

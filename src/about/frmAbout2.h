@@ -34,7 +34,7 @@ class frmAbout2 : public QDialog, private about::Identity {
   private:
     void wireEvents();
     void createLinkBox();
-    void openProjectPage();
+    void OpenProjectPage();
 
     QFrame* Frame1 = nullptr;
     std::array<QFrame*, 2> linBR{};

@@ -1,7 +1,6 @@
 #include "cli/Render.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,11 +8,11 @@
 #include <cstring>
 
 #include "image/BmpFile.h"
+#include "image/InputFile.h"
 #include "image/PaletteBuilder.h"
 #include "image/PixelDecoder.h"
 #include "image/PngFile.h"
 #include "image/WidthHints.h"
-#include "settings/FieldRules.h"
 
 namespace rastel::cli {
 
@@ -21,23 +20,20 @@ namespace {
 
 using namespace modBITMAPinfo;
 
-// Files the viewer refuses are refused here too.
-constexpr std::int64_t kTooLarge = 0x7F000000;
-
 class Descriptor {
   public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd) : mFd(fd) {}
     ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (mFd >= 0) {
+            ::close(mFd);
         }
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
+    int get() const { return mFd; }
 
   private:
-    int fd_;
+    int mFd;
 };
 
 }  // namespace
@@ -53,32 +49,27 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     if (fd.get() < 0) {
         return fail(path + ": cannot be read: " + std::strerror(errno));
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        return fail(path + ": cannot be read: " + std::strerror(errno));
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return fail(path + ": is a folder");
-    }
-    if (!S_ISREG(st.st_mode)) {
-        return fail(path + ": is not a regular file");
-    }
-    const std::int64_t size = st.st_size;
-    if (size == 0) {
-        return fail(path + ": is empty");
-    }
-    if (size >= kTooLarge) {
-        return fail(path + ": is too large (" + std::to_string(size) +
-                    " bytes): files must be smaller than " + std::to_string(kTooLarge) + " bytes");
+    const InputFile input = CheckInputFile(fd.get());
+    const std::int64_t size = input.size;
+    switch (input.kind) {
+        case InputFile::kFit:
+            break;
+        case InputFile::kUnexamined:
+            return fail(path + ": cannot be read: " + input.failure.reason);
+        case InputFile::kFolder:
+            return fail(path + ": is a folder");
+        case InputFile::kNotRegular:
+            return fail(path + ": is not a regular file");
+        case InputFile::kEmpty:
+            return fail(path + ": is empty");
+        case InputFile::kTooLarge:
+            return fail(path + ": is too large (" + std::to_string(size) +
+                        " bytes): files must be smaller than " + std::to_string(kFileSizeLimit) +
+                        " bytes");
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     FdSource source(fd.get(), size);
-    auto readError = [&]() {
-        return fail(path + ": cannot be read: " +
-                    (source.error() == FdSource::kShrank
-                         ? std::string("it shrank while it was read")
-                         : std::strerror(source.error())));
-    };
+    auto readError = [&]() { return fail(path + ": cannot be read: " + source.result().reason); };
 
     if (o.suggestWidth) {
         const auto widths = SuggestWidths(source, o.depth, o.order);
@@ -93,13 +84,13 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         return listing.flush() ? 0 : fail("the widths could not be written");
     }
 
-    const std::int64_t pixels = fieldRules::PixelCount(size, o.depth);
+    const std::int64_t pixels = modBITMAPinfo::PixelCount(size, o.depth);
     const std::int64_t width = o.width.value_or(size >= 128 ? 128 : size);
     if (width < 1 || width > pixels) {
         return fail("width " + std::to_string(width) + " is out of range: 1 to " +
                     std::to_string(pixels) + " for this file at this depth");
     }
-    const std::int64_t height = fieldRules::HeightForWidth(pixels, width);
+    const std::int64_t height = modBITMAPinfo::HeightForWidth(pixels, width);
     const std::string out = o.output.value_or(path + ".bmp");
     const bool png = out != "-" && NamesPng(out);
     const std::string dims = std::to_string(width) + " x " + std::to_string(height);
@@ -118,7 +109,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     if (out == "-") {
         FdSink sink(STDOUT_FILENO);
         if (!WriteBmpStreamed(sink, layout, colours.bmiColors, source)) {
-            return source.error() != 0 ? readError() : fail(sink.result().detail);
+            return !source.result().ok() ? readError() : fail(sink.result().reason);
         }
         return 0;
     }
@@ -129,14 +120,14 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
                .rows = DecodedRows(layout, source)};
     const bool written =
         png ? WritePng(file, job) : WriteBmpStreamed(file, layout, colours.bmiColors, source);
-    if (!written && source.error() != 0) {
+    if (!written && !source.result().ok()) {
         return readError();
     }
-    if (!written && file.result().ok() && !job.failure.empty()) {
-        return fail(job.failure);
+    if (!written && file.result().ok() && !job.failure.ok()) {
+        return fail(job.failure.reason);
     }
-    const WriteResult result = file.Commit();
-    return result.ok() ? 0 : fail(result.detail);
+    const Outcome result = file.Commit();
+    return result.ok() ? 0 : fail(result.reason);
 }
 
 }  // namespace rastel::cli

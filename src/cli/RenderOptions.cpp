@@ -3,13 +3,12 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "image/FieldRules.h"
 #include "image/modBITMAPinfo.h"
 
 namespace rastel::cli {
 
 namespace {
-
-constexpr std::int64_t kOffsetLimit = 2130706431;  // the settings dialog's offset bound
 
 bool ParseInt(const std::string& text, std::int64_t& value) {
     const char* begin = text.data();
@@ -105,9 +104,9 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
         } else if (arg == "--offset") {
             if (!value(v) || !ParseInt(v, n))
                 return fail("--offset needs a whole number");
-            if (n <= -kOffsetLimit || n >= kOffsetLimit) {
+            if (n <= -fieldRules::kOffsetLimit || n >= fieldRules::kOffsetLimit) {
                 return fail("offset " + v + " is out of range: its absolute value must be below " +
-                            std::to_string(kOffsetLimit));
+                            std::to_string(fieldRules::kOffsetLimit));
             }
             o.offset = n;
         } else if (arg == "--palette") {

@@ -11,7 +11,7 @@ namespace {
 
 class LittleEndian {
   public:
-    explicit LittleEndian(std::uint8_t* out) : out_(out) {}
+    explicit LittleEndian(std::uint8_t* out) : mOut(out) {}
     LittleEndian& u16(std::uint32_t v) { return put(v, 2); }
     LittleEndian& u32(std::uint32_t v) { return put(v, 4); }
     LittleEndian& i32(std::int32_t v) { return put(static_cast<std::uint32_t>(v), 4); }
@@ -20,11 +20,11 @@ class LittleEndian {
   private:
     LittleEndian& put(std::uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) {
-            *out_++ = static_cast<std::uint8_t>(v >> (8 * i));
+            *mOut++ = static_cast<std::uint8_t>(v >> (8 * i));
         }
         return *this;
     }
-    std::uint8_t* out_;
+    std::uint8_t* mOut;
 };
 
 }  // namespace
@@ -68,12 +68,6 @@ std::vector<std::uint8_t> BmpFileBytes(const DibImage& image) {
 bool WriteBmp(ByteSink& sink, const DibImage& image) {
     const BmpHead head = MakeBmpHead(image.bmiHeader, image.bmiColors, image.bits.size());
     return sink.Write(head.data(), head.size()) && sink.Write(image.bits.data(), image.bits.size());
-}
-
-WriteResult SaveBmp(const std::string& path, const DibImage& image) {
-    AtomicFile file(path);
-    WriteBmp(file, image);
-    return file.Commit();
 }
 
 bool WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette& palette,

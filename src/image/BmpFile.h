@@ -27,9 +27,6 @@ std::vector<std::uint8_t> BmpFileBytes(const DibImage& image);
 // Writes the record's file to sink; false when the sink failed.
 bool WriteBmp(ByteSink& sink, const DibImage& image);
 
-// Writes the record's file to path; on failure an existing file of that name is untouched.
-WriteResult SaveBmp(const std::string& path, const DibImage& image);
-
 // Writes the same bytes that decoding into a record and saving it would, without holding
 // the pixel array: rows are decoded a few at a time on their way to the sink.
 // The layout must pass CheckBmpGeometry. False when the source or the sink failed.

@@ -47,7 +47,7 @@ bool SpanSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
         return false;
     }
     if (n > 0) {
-        std::memcpy(out, data_.data() + pos, n);
+        std::memcpy(out, mData.data() + pos, n);
     }
     return true;
 }
@@ -56,18 +56,18 @@ bool SpanSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>
     if (!Inside(pos, n, size())) {
         return false;
     }
-    use(data_.subspan(static_cast<std::size_t>(pos), n));
+    use(mData.subspan(static_cast<std::size_t>(pos), n));
     return true;
 }
 
-FdSource::FdSource(int fd, std::int64_t size) : fd_(fd), size_(size) {
+FdSource::FdSource(int fd, std::int64_t size) : mFd(fd), mSize(size) {
     void* map = size > 0
                     ? ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED, fd, 0)
                     : MAP_FAILED;
     if (map == MAP_FAILED) {
         return;  // read as any file is
     }
-    map_ = static_cast<const std::uint8_t*>(map);
+    mMap = static_cast<const std::uint8_t*>(map);
     // Not deferred while it runs: a fault inside a use leaves by the jump, never by a return.
     struct sigaction action {};
     action.sa_handler = OnBusError;
@@ -77,20 +77,20 @@ FdSource::FdSource(int fd, std::int64_t size) : fd_(fd), size_(size) {
 }
 
 FdSource::~FdSource() {
-    if (map_ != nullptr) {
+    if (mMap != nullptr) {
         ::sigaction(SIGBUS, &gPreviousBusAction, nullptr);
-        ::munmap(const_cast<std::uint8_t*>(map_), static_cast<std::size_t>(size_));
+        ::munmap(const_cast<std::uint8_t*>(mMap), static_cast<std::size_t>(mSize));
     }
 }
 
 bool FdSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
     while (n > 0) {
-        const ssize_t got = ::pread(fd_, out, n, pos);
+        const ssize_t got = ::pread(mFd, out, n, pos);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
-            error_ = got < 0 ? errno : kShrank;
+            Fail(got < 0 ? errno : kShrank);
             return false;
         }
         out += got;
@@ -102,10 +102,10 @@ bool FdSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
 
 bool FdSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
                     const Use& use) {
-    if (map_ == nullptr) {
+    if (mMap == nullptr) {
         return ByteSource::Lend(pos, n, buffer, use);
     }
-    if (!Inside(pos, n, size_)) {
+    if (!Inside(pos, n, mSize)) {
         return false;
     }
     // Nothing with a destructor may live inside use: a fault jumps past it.
@@ -117,7 +117,7 @@ bool FdSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& 
         Release(pos, n);
         return false;
     }
-    use({map_ + pos, n});
+    use({mMap + pos, n});
     gFaultJump = nullptr;
     Release(pos, n);
     return true;
@@ -129,22 +129,28 @@ bool FdSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& 
 void FdSource::Release(std::int64_t pos, std::size_t n) {
     constexpr std::int64_t kGathered = std::int64_t{8} << 20;
     const std::int64_t end = pos + static_cast<std::int64_t>(n);
-    usedFrom_ = usedFrom_ < usedTo_ ? std::min(usedFrom_, pos) : pos;
-    usedTo_ = std::max(usedTo_, end);
-    if (usedTo_ - usedFrom_ < kGathered && error_ == 0) {
+    mUsedFrom = mUsedFrom < mUsedTo ? std::min(mUsedFrom, pos) : pos;
+    mUsedTo = std::max(mUsedTo, end);
+    if (mUsedTo - mUsedFrom < kGathered && mResult.ok()) {
         return;
     }
     const auto page = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
-    const std::int64_t from = usedFrom_ / page * page;
-    ::madvise(const_cast<std::uint8_t*>(map_) + from, static_cast<std::size_t>(usedTo_ - from),
+    const std::int64_t from = mUsedFrom / page * page;
+    ::madvise(const_cast<std::uint8_t*>(mMap) + from, static_cast<std::size_t>(mUsedTo - from),
               MADV_DONTNEED);
-    usedFrom_ = usedTo_ = 0;
+    mUsedFrom = mUsedTo = 0;
 }
 
 // A fault on mapped pages: the file lost them, or the disk failed to give them.
 void FdSource::Faulted() {
     struct stat st {};
-    error_ = ::fstat(fd_, &st) == 0 && st.st_size < size_ ? kShrank : EIO;
+    Fail(::fstat(mFd, &st) == 0 && st.st_size < mSize ? kShrank : EIO);
+}
+
+void FdSource::Fail(int error) {
+    if (mResult.ok()) {
+        mResult = {error, error == kShrank ? "it shrank while it was read" : std::strerror(error)};
+    }
 }
 
 }  // namespace rastel::modBITMAPinfo

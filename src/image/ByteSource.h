@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "image/Outcome.h"
+
 namespace rastel::modBITMAPinfo {
 
 class ByteSource {
@@ -26,14 +28,14 @@ class ByteSource {
 
 class SpanSource : public ByteSource {
   public:
-    explicit SpanSource(std::span<const std::uint8_t> data) : data_(data) {}
-    std::int64_t size() const override { return static_cast<std::int64_t>(data_.size()); }
+    explicit SpanSource(std::span<const std::uint8_t> data) : mData(data) {}
+    std::int64_t size() const override { return static_cast<std::int64_t>(mData.size()); }
     bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
     bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
               const Use& use) override;
 
   private:
-    std::span<const std::uint8_t> data_;
+    std::span<const std::uint8_t> mData;
 };
 
 // Reads an open file of a known size; a file that shrank since makes Read and Lend fail.
@@ -47,24 +49,25 @@ class FdSource : public ByteSource {
     FdSource(const FdSource&) = delete;
     FdSource& operator=(const FdSource&) = delete;
 
-    std::int64_t size() const override { return size_; }
+    std::int64_t size() const override { return mSize; }
     bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
     bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
               const Use& use) override;
-    // 0, the system's error number of a failed read, or kShrank.
-    int error() const { return error_; }
+    // Done, or the first failed read: the system's error number, or kShrank.
+    const Outcome& result() const { return mResult; }
     static constexpr int kShrank = -1;  // the file ended before the size it had when opened
 
   private:
     void Release(std::int64_t pos, std::size_t n);
     void Faulted();
+    void Fail(int error);
 
-    int fd_;
-    std::int64_t size_;
-    int error_ = 0;
-    const std::uint8_t* map_ = nullptr;
-    std::int64_t usedFrom_ = 0;  // lent pages not yet given back: [usedFrom_, usedTo_)
-    std::int64_t usedTo_ = 0;
+    int mFd;
+    std::int64_t mSize;
+    Outcome mResult;
+    const std::uint8_t* mMap = nullptr;
+    std::int64_t mUsedFrom = 0;  // lent pages not yet given back: [mUsedFrom, mUsedTo)
+    std::int64_t mUsedTo = 0;
 };
 
 }  // namespace rastel::modBITMAPinfo

@@ -50,7 +50,7 @@ mode_t ModeFor(const std::string& target) {
     return 0666 & ~mask;
 }
 
-WriteResult Failure(const char* what, const std::string& path) {
+Outcome Failure(const char* what, const std::string& path) {
     const int err = errno != 0 ? errno : EIO;
     return {err, std::string(what) + " " + path + ": " + std::strerror(err)};
 }
@@ -62,25 +62,25 @@ void SetWriteFaults(WriteFaults faults) {
 }
 
 bool FdSink::Write(const void* data, std::size_t n) {
-    if (!result_.ok()) {
+    if (!mResult.ok()) {
         return false;
     }
-    if (!WriteAll(fd_, data, n)) {
-        result_ = Failure("write", "output");
+    if (!WriteAll(mFd, data, n)) {
+        mResult = Failure("write", "output");
         return false;
     }
     return true;
 }
 
-AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
-    const auto slash = target_.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-    temp_ = dir + "." + base + ".XXXXXX";
-    fd_ = Allowed("create") ? ::mkstemp(temp_.data()) : -1;
-    if (fd_ < 0) {
-        result_ = Failure("create", target_);
-        temp_.clear();
+AtomicFile::AtomicFile(std::string target) : mTarget(std::move(target)) {
+    const auto slash = mTarget.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : mTarget.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? mTarget : mTarget.substr(slash + 1);
+    mTemp = dir + "." + base + ".XXXXXX";
+    mFd = Allowed("create") ? ::mkstemp(mTemp.data()) : -1;
+    if (mFd < 0) {
+        mResult = Failure("create", mTarget);
+        mTemp.clear();
     }
 }
 
@@ -89,56 +89,56 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::Fail(const char* what) {
-    if (result_.ok()) {
-        result_ = Failure(what, target_);
+    if (mResult.ok()) {
+        mResult = Failure(what, mTarget);
     }
     Discard();
 }
 
 void AtomicFile::Discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (mFd >= 0) {
+        ::close(mFd);
+        mFd = -1;
     }
-    if (!temp_.empty()) {
-        ::unlink(temp_.c_str());
-        temp_.clear();
+    if (!mTemp.empty()) {
+        ::unlink(mTemp.c_str());
+        mTemp.clear();
     }
 }
 
 bool AtomicFile::Write(const void* data, std::size_t n) {
-    if (!result_.ok()) {
+    if (!mResult.ok()) {
         return false;
     }
-    if (!WriteAll(fd_, data, n)) {
+    if (!WriteAll(mFd, data, n)) {
         Fail("write");
         return false;
     }
     return true;
 }
 
-WriteResult AtomicFile::Commit() {
-    if (!result_.ok()) {
-        return result_;
+Outcome AtomicFile::Commit() {
+    if (!mResult.ok()) {
+        return mResult;
     }
     // No fsync: a picture is cheap to make again, and syncing gigabytes would cost more than
     // writing them. Errors of the write itself are all caught above or by close.
-    if (::fchmod(fd_, ModeFor(target_)) != 0) {
+    if (::fchmod(mFd, ModeFor(mTarget)) != 0) {
         Fail("write");
-        return result_;
+        return mResult;
     }
-    const int fd = fd_;
-    fd_ = -1;
+    const int fd = mFd;
+    mFd = -1;
     if (::close(fd) != 0) {
         Fail("write");
-        return result_;
+        return mResult;
     }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (::rename(mTemp.c_str(), mTarget.c_str()) != 0) {
         Fail("replace");
-        return result_;
+        return mResult;
     }
-    temp_.clear();
-    return result_;
+    mTemp.clear();
+    return mResult;
 }
 
 }  // namespace rastel::modBITMAPinfo

@@ -6,15 +6,11 @@
 #include <functional>
 #include <string>
 
+#include "image/Outcome.h"
+
 namespace rastel::modBITMAPinfo {
 
-// The outcome of a write: 0, or the system's error number of the first failure.
-struct WriteResult {
-    int error = 0;
-    std::string detail;  // what failed, for messages and logs
-
-    bool ok() const { return error == 0; }
-};
+// A write's outcome holds the system's error number of its first failure.
 
 // A seam for the faults no test machine produces on demand (a full disk, a read-only one): asked
 // before each step of writing a file ("create", "write"), it returns 0 to let the step go on or
@@ -32,13 +28,13 @@ class ByteSink {
 // Writes to an open descriptor (standard output, say); the caller keeps it.
 class FdSink : public ByteSink {
   public:
-    explicit FdSink(int fd) : fd_(fd) {}
+    explicit FdSink(int fd) : mFd(fd) {}
     bool Write(const void* data, std::size_t n) override;
-    const WriteResult& result() const { return result_; }
+    const Outcome& result() const { return mResult; }
 
   private:
-    int fd_;
-    WriteResult result_;
+    int mFd;
+    Outcome mResult;
 };
 
 // Writes into a temporary file beside the target and renames it over the target on Commit,
@@ -51,17 +47,17 @@ class AtomicFile : public ByteSink {
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     bool Write(const void* data, std::size_t n) override;
-    WriteResult Commit();
-    const WriteResult& result() const { return result_; }
+    Outcome Commit();
+    const Outcome& result() const { return mResult; }
 
   private:
     void Fail(const char* what);
     void Discard();
 
-    std::string target_;
-    std::string temp_;
-    int fd_ = -1;
-    WriteResult result_;
+    std::string mTarget;
+    std::string mTemp;
+    int mFd = -1;
+    Outcome mResult;
 };
 
 }  // namespace rastel::modBITMAPinfo

@@ -9,44 +9,44 @@ namespace rastel::modBITMAPinfo {
 
 void PictureRows::ShowRecord(const DibImage& image) {
     Clear();
-    mode_ = Mode::Record;
-    record_ = &image;
+    mMode = Mode::Record;
+    mRecord = &image;
 }
 
 void PictureRows::ShowBytes(const DecodeLayout& layout, ByteSpan data, std::int64_t cacheBytes) {
     Clear();
-    mode_ = Mode::Bytes;
-    layout_ = layout;
-    data_ = data;
-    cacheBytes_ = cacheBytes;
+    mMode = Mode::Bytes;
+    mLayout = layout;
+    mData = data;
+    mCacheBytes = cacheBytes;
 }
 
 void PictureRows::Clear() {
-    mode_ = Mode::None;
-    record_ = nullptr;
-    data_ = {};
-    std::vector<std::uint8_t>().swap(cache_);
-    cx0_ = cy0_ = cx1_ = cy1_ = 0;
-    decoded_ = 0;
+    mMode = Mode::None;
+    mRecord = nullptr;
+    mData = {};
+    std::vector<std::uint8_t>().swap(mCache);
+    mCx0 = mCy0 = mCx1 = mCy1 = 0;
+    mDecoded = 0;
 }
 
 std::int64_t PictureRows::Width() const {
-    switch (mode_) {
+    switch (mMode) {
         case Mode::Record:
-            return record_->bmiHeader.biWidth;
+            return mRecord->bmiHeader.biWidth;
         case Mode::Bytes:
-            return layout_.width;
+            return mLayout.width;
         default:
             return 0;
     }
 }
 
 std::int64_t PictureRows::Height() const {
-    switch (mode_) {
+    switch (mMode) {
         case Mode::Record:
-            return record_->bmiHeader.biHeight;
+            return mRecord->bmiHeader.biHeight;
         case Mode::Bytes:
-            return layout_.height;
+            return mLayout.height;
         default:
             return 0;
     }
@@ -58,13 +58,13 @@ bool PictureRows::Prepare(std::int64_t x0, std::int64_t y0, std::int64_t x1, std
     if (x0 < 0 || y0 < 0 || x1 > w || y1 > h || x0 >= x1 || y0 >= y1) {
         return false;
     }
-    if (mode_ == Mode::Record) {
-        return static_cast<std::int64_t>(record_->bits.size()) >= RowStride(w) * h;
+    if (mMode == Mode::Record) {
+        return static_cast<std::int64_t>(mRecord->bits.size()) >= RowStride(w) * h;
     }
-    if (mode_ != Mode::Bytes) {
+    if (mMode != Mode::Bytes) {
         return false;
     }
-    if (x0 >= cx0_ && x1 <= cx1_ && y0 >= cy0_ && y1 <= cy1_) {
+    if (x0 >= mCx0 && x1 <= mCx1 && y0 >= mCy0 && y1 <= mCy1) {
         return true;
     }
     // Decode a margin around the request, so that the next scroll steps find their rows here;
@@ -74,12 +74,12 @@ bool PictureRows::Prepare(std::int64_t x0, std::int64_t y0, std::int64_t x1, std
     auto area = [&](std::int64_t mx, std::int64_t my) {
         const std::int64_t cols = std::min(w, x1 + mx) - std::max<std::int64_t>(0, x0 - mx);
         const std::int64_t rows = std::min(h, y1 + my) - std::max<std::int64_t>(0, y0 - my);
-        return cols > cacheBytes_ / rows ? cacheBytes_ + 1 : cols * rows;
+        return cols > mCacheBytes / rows ? mCacheBytes + 1 : cols * rows;
     };
-    while (marginY > 0 && area(marginX, marginY) > cacheBytes_) {
+    while (marginY > 0 && area(marginX, marginY) > mCacheBytes) {
         marginY /= 2;
     }
-    while (marginX > 0 && area(marginX, marginY) > cacheBytes_) {
+    while (marginX > 0 && area(marginX, marginY) > mCacheBytes) {
         marginX /= 2;
     }
     const std::int64_t nx0 = std::max<std::int64_t>(0, x0 - marginX);
@@ -98,32 +98,32 @@ bool PictureRows::Prepare(std::int64_t x0, std::int64_t y0, std::int64_t x1, std
     }
     // Rows already decoded for the same columns are copied: a vertical scroll decodes only
     // the rows that came into the margin.
-    const bool sameColumns = nx0 == cx0_ && nx1 == cx1_;
+    const bool sameColumns = nx0 == mCx0 && nx1 == mCx1;
     for (std::int64_t y = ny0; y < ny1; ++y) {
         std::uint8_t* dst = next.data() + (y - ny0) * cols;
-        if (sameColumns && y >= cy0_ && y < cy1_) {
-            std::memcpy(dst, cache_.data() + (y - cy0_) * cols, static_cast<std::size_t>(cols));
+        if (sameColumns && y >= mCy0 && y < mCy1) {
+            std::memcpy(dst, mCache.data() + (y - mCy0) * cols, static_cast<std::size_t>(cols));
         } else {
             // Held at the 64-bit limits, as the whole decode holds it: wrapping round would
             // bring a position far past the data back inside it.
-            DecodeRun(layout_.depth, layout_.order, data_, layout_.position(y, nx0), cols, dst);
-            decoded_ += cols;
+            DecodeRun(mLayout.depth, mLayout.order, mData, mLayout.position(y, nx0), cols, dst);
+            mDecoded += cols;
         }
     }
-    cache_ = std::move(next);
-    cx0_ = nx0;
-    cx1_ = nx1;
-    cy0_ = ny0;
-    cy1_ = ny1;
+    mCache = std::move(next);
+    mCx0 = nx0;
+    mCx1 = nx1;
+    mCy0 = ny0;
+    mCy1 = ny1;
     return true;
 }
 
 const std::uint8_t* PictureRows::Row(std::int64_t y, std::int64_t x) const {
-    if (mode_ == Mode::Record) {
+    if (mMode == Mode::Record) {
         const std::int64_t w = Width();
-        return record_->bits.data() + (Height() - 1 - y) * RowStride(w) + x;
+        return mRecord->bits.data() + (Height() - 1 - y) * RowStride(w) + x;
     }
-    return cache_.data() + (y - cy0_) * (cx1_ - cx0_) + (x - cx0_);
+    return mCache.data() + (y - mCy0) * (mCx1 - mCx0) + (x - mCx0);
 }
 
 }  // namespace rastel::modBITMAPinfo

@@ -22,11 +22,11 @@ class PictureRows {
                    std::int64_t cacheBytes = kDefaultCacheBytes);
     void Clear();
 
-    bool Empty() const { return mode_ == Mode::None; }
-    bool FromRecord() const { return mode_ == Mode::Record; }
+    bool Empty() const { return mMode == Mode::None; }
+    bool FromRecord() const { return mMode == Mode::Record; }
     // What ShowBytes was given.
-    const DecodeLayout& Layout() const { return layout_; }
-    ByteSpan Data() const { return data_; }
+    const DecodeLayout& Layout() const { return mLayout; }
+    ByteSpan Data() const { return mData; }
     // The record's size is read when asked, so a record decoded again is shown as it is now.
     std::int64_t Width() const;
     std::int64_t Height() const;
@@ -39,22 +39,22 @@ class PictureRows {
     const std::uint8_t* Row(std::int64_t y, std::int64_t x) const;
 
     // How many pixels were decoded since ShowBytes: lets tests see that scrolling reuses rows.
-    std::int64_t DecodedPixels() const { return decoded_; }
+    std::int64_t DecodedPixels() const { return mDecoded; }
 
   private:
     enum class Mode { None, Record, Bytes };
 
-    Mode mode_ = Mode::None;
+    Mode mMode = Mode::None;
 
-    const DibImage* record_ = nullptr;
+    const DibImage* mRecord = nullptr;
 
-    DecodeLayout layout_;
-    ByteSpan data_;
-    std::int64_t cacheBytes_ = kDefaultCacheBytes;
-    // The decoded rectangle: columns [cx0_, cx1_) of rows [cy0_, cy1_), row by row.
-    std::vector<std::uint8_t> cache_;
-    std::int64_t cx0_ = 0, cy0_ = 0, cx1_ = 0, cy1_ = 0;
-    std::int64_t decoded_ = 0;
+    DecodeLayout mLayout;
+    ByteSpan mData;
+    std::int64_t mCacheBytes = kDefaultCacheBytes;
+    // The decoded rectangle: columns [mCx0, mCx1) of rows [mCy0, mCy1), row by row.
+    std::vector<std::uint8_t> mCache;
+    std::int64_t mCx0 = 0, mCy0 = 0, mCx1 = 0, mCy1 = 0;
+    std::int64_t mDecoded = 0;
 };
 
 }  // namespace rastel::modBITMAPinfo

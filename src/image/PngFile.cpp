@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -135,8 +136,8 @@ RowFill DecodedRows(const DecodeLayout& layout, ByteSource& source) {
 
 bool WritePng(ByteSink& sink, PngJob& job) {
     if (!PngCanHold(job.width, job.height)) {
-        job.failure = "a picture of " + std::to_string(job.width) + " x " +
-                      std::to_string(job.height) + " pixels is too large for a PNG file";
+        job.failure = {EIO, "a picture of " + std::to_string(job.width) + " x " +
+                                std::to_string(job.height) + " pixels is too large for a PNG file"};
         return false;
     }
     Output out{&sink};
@@ -154,7 +155,7 @@ bool WritePng(ByteSink& sink, PngJob& job) {
         haveMemory = false;
     }
     if (!haveMemory) {
-        job.failure = "not enough memory for the PNG writer";
+        job.failure = {EIO, "not enough memory for the PNG writer"};
         return false;
     }
     png_set_write_fn(w.png, &out, PutBytes, Flush);
@@ -179,7 +180,7 @@ bool WritePng(ByteSink& sink, PngJob& job) {
     }
     ok = ok && !out.stopped && WriteEnd(w.png);
     if (!ok && !out.stopped) {
-        job.failure = out.failure;
+        job.failure = {EIO, out.failure};
     }
     return ok && !out.stopped;
 }

@@ -33,7 +33,7 @@ struct PngJob {
     RowFill rows{};
     DecodeProgress progress{};  // optional: called with the rows written so far; false stops
     std::int64_t chunkBytes = kStreamChunkBytes;  // pixel bytes held at once, at least a row
-    std::string failure{};  // what went wrong when neither the sink nor rows nor progress did
+    Outcome failure{};  // what went wrong when neither the sink nor rows nor progress did
 };
 
 // Writes the file to sink. False when the sink, the rows or the progress callback stopped it

@@ -24,11 +24,11 @@ class WindowDecoder {
                 std::uint8_t* dst, std::ptrdiff_t rowStep);
 
   private:
-    const DecodeLayout layout_;
-    ByteSource& source_;
-    const std::int64_t perByte_;
-    std::vector<std::uint8_t> window_;
-    std::vector<std::uint8_t> band_;
+    const DecodeLayout mLayout;
+    ByteSource& mSource;
+    const std::int64_t mPerByte;
+    std::vector<std::uint8_t> mWindow;
+    std::vector<std::uint8_t> mBand;
 };
 
 }  // namespace rastel::modBITMAPinfo

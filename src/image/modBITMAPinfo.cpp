@@ -3,6 +3,7 @@
 namespace rastel::modBITMAPinfo {
 
 DibImage gDib;
+RawBytes gRawData;
 
 std::int32_t CurrentOrder(const ViewSettings& s) {
     switch (s.gColBit) {

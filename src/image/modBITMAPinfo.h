@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "image/RawBytes.h"
+
 namespace rastel::modBITMAPinfo {
 
 // Laid out as the BMP format's BITMAPINFOHEADER so it can be written as it stands.
@@ -85,6 +87,9 @@ struct DibImage {
 
 extern DibImage gDib;
 
+// The loaded file's bytes, replaced only by a read that got all of them.
+extern RawBytes gRawData;
+
 // Bytes per stored row: the width rounded up to a multiple of 4.
 constexpr std::int64_t RowStride(std::int64_t width) {
     return width + ((4 - (width % 4)) & 3);
@@ -102,6 +107,17 @@ constexpr std::int64_t PixelsPerByte(std::int32_t depth) {
         default:
             return 0;
     }
+}
+
+// The pixels a file of fileSize bytes holds at a depth (0 for an unknown depth).
+// 64-bit: a 2 GB file at 2 colours has over 17 billion.
+constexpr std::int64_t PixelCount(std::int64_t fileSize, std::int32_t depth) {
+    return fileSize * PixelsPerByte(depth);
+}
+
+// The fewest rows of width pixels that hold all pixels (width at least 1).
+constexpr std::int64_t HeightForWidth(std::int64_t pixels, std::int64_t width) {
+    return pixels / width + (pixels % width != 0 ? 1 : 0);
 }
 
 // The pixel order that applies at the settings' current depth (-1 for an unknown depth).

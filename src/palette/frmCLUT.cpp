@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "palette/modCLUT.h"
-#include "settings/FieldRules.h"
+#include "image/FieldRules.h"
+#include "image/modCLUT.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/DoEvents.h"
 #include "toolkit/EventTap.h"

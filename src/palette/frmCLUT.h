@@ -63,32 +63,32 @@ class frmCLUT : public QDialog {
     void RevertToTag(QLineEdit* field);
 
     // Controls, named as the tests find them.
-    QLabel* Label1;
-    std::array<toolkit::Shape*, kEntries> Shape1;
-    std::array<QWidget*, kEntries> Image1;
-    toolkit::Shape* ShapeC;
-    QGroupBox* Frame1;
-    QLabel* Label2;
-    QLineEdit* tbxCOLINDEX;
-    toolkit::Shape* Shape2;
-    std::array<QLabel*, 3> lblCOLOR;
-    std::array<QLineEdit*, 3> tbxCOLOR;
-    std::array<QScrollBar*, 3> scrCOLOR;
-    QGroupBox* Frame2;
-    QWidget* Frame3;
-    std::array<QRadioButton*, 2> optGRD;
-    QLineEdit* tbxGRDA;
-    QLineEdit* tbxGRDZ;
-    QPushButton* cmdGRD;
-    QLabel* lblNOP;
-    QGroupBox* Frame4;
-    QComboBox* Combo1;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QPushButton* Command4;
-    QPushButton* Command5;
-    QPushButton* cmdEXIT;
+    QLabel* Label1 = nullptr;
+    std::array<toolkit::Shape*, kEntries> Shape1{};
+    std::array<QWidget*, kEntries> Image1{};
+    toolkit::Shape* ShapeC = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* tbxCOLINDEX = nullptr;
+    toolkit::Shape* Shape2 = nullptr;
+    std::array<QLabel*, 3> lblCOLOR{};
+    std::array<QLineEdit*, 3> tbxCOLOR{};
+    std::array<QScrollBar*, 3> scrCOLOR{};
+    QGroupBox* Frame2 = nullptr;
+    QWidget* Frame3 = nullptr;
+    std::array<QRadioButton*, 2> optGRD{};
+    QLineEdit* tbxGRDA = nullptr;
+    QLineEdit* tbxGRDZ = nullptr;
+    QPushButton* cmdGRD = nullptr;
+    QLabel* lblNOP = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* cmdEXIT = nullptr;
 
     // A press is selecting: the selection that setting the index field causes writes no
     // gradient end, so a press writes exactly one.

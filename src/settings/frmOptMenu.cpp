@@ -1,6 +1,6 @@
 // The settings dialog's controls: building them, their tab order, and the one place their
-// events are connected. What the handlers do lives beside this file: frmOptMenuLoad.cpp,
-// frmOptMenuFields.cpp, frmOptMenuPalette.cpp and frmOptMenuApply.cpp.
+// events are connected. What the handlers do lives beside this file: frmOptMenuLife.cpp
+// (load, OK, Cancel), frmOptMenuFields.cpp and frmOptMenuPalette.cpp.
 #include "settings/frmOptMenu.h"
 
 #include <QCheckBox>
@@ -61,13 +61,13 @@ void OnSelected(QRadioButton* option, QObject* context, Handler handler) {
 frmOptMenu::frmOptMenu(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    buildControls();
-    setTabOrder();
+    createControls();
+    createTabOrder();
     wireEvents();
     Form_Load();
 }
 
-void frmOptMenu::buildControls() {
+void frmOptMenu::createControls() {
     setObjectName("frmOptMenu");
     setWindowTitle("描写色とサイズ");
     setFont(toolkit::MsGothic(9));
@@ -87,9 +87,9 @@ void frmOptMenu::buildControls() {
         display->setPalette(colours);
     }
 
-    buildSizeFrames();
-    buildDepthAndOffsetFrames();
-    buildPaletteFrame();
+    createSizeFrames();
+    createDepthAndOffsetFrames();
+    createPaletteFrame();
 
     cmdOK = new QPushButton("OK", this);
     cmdOK->setObjectName("cmdOK");
@@ -134,7 +134,7 @@ void frmOptMenu::buildControls() {
     tbxWIDTH->setFocus();
 }
 
-void frmOptMenu::buildSizeFrames() {
+void frmOptMenu::createSizeFrames() {
     fraMENU[4] = new QGroupBox("画像の幅と高さ", this);
     fraMENU[4]->setGeometry(Twips(240, 840, 4095, 615));
     // The width/height switch was never offered: its frame and options stay as hidden relics.
@@ -172,7 +172,7 @@ void frmOptMenu::buildSizeFrames() {
     lblNOP[7]->setBuddy(tbxMagY);
 }
 
-void frmOptMenu::buildDepthAndOffsetFrames() {
+void frmOptMenu::createDepthAndOffsetFrames() {
     fraMENU[0] = new QGroupBox("単位（色数）", this);
     fraMENU[0]->setGeometry(Twips(240, 2400, 4095, 855));
     const char* depths[] = {"256色( 1 バイト) (&L)", "16色(1/2バイト) (&I)", "2色(1/8バイト) (&T)"};
@@ -214,7 +214,7 @@ void frmOptMenu::buildDepthAndOffsetFrames() {
     cmbPICARRAY->setEnabled(false);
 }
 
-void frmOptMenu::buildPaletteFrame() {
+void frmOptMenu::createPaletteFrame() {
     fraMENU[2] = new QGroupBox("カラーパレット", this);
     fraMENU[2]->setGeometry(Twips(240, 4080, 5775, 1860));
     QGroupBox* frame = fraMENU[2];
@@ -262,7 +262,7 @@ void frmOptMenu::buildPaletteFrame() {
     lblPALtips->setObjectName("lblPALtips");
 }
 
-void frmOptMenu::setTabOrder() {
+void frmOptMenu::createTabOrder() {
     QWidget* chain[] = {tbxWIDTH,       tbxMagX,        cbxSynXY,       tbxMagY,
                         optCOLBIT[0],   optCOLBIT[1],   optCOLBIT[2],   cmbPICARRAY,
                         optPALCOLOR[0], optPALCOLOR[1], optPALCOLOR[2], optPALCOLOR[3],

@@ -38,11 +38,11 @@ class frmOptMenu : public QDialog {
     enum class UnloadMode { ControlMenu, Code };
 
     // building the controls (frmOptMenu.cpp)
-    void buildControls();
-    void buildSizeFrames();
-    void buildDepthAndOffsetFrames();
-    void buildPaletteFrame();
-    void setTabOrder();
+    void createControls();
+    void createSizeFrames();
+    void createDepthAndOffsetFrames();
+    void createPaletteFrame();
+    void createTabOrder();
     void wireEvents();
 
     // loading the settings into them (frmOptMenuLoad.cpp)
@@ -71,12 +71,12 @@ class frmOptMenu : public QDialog {
     void cbxSynXY_MouseMove();
     void cbxOFFSET_Click();
     void cbxOFFSET_GotFocus();
-    std::optional<std::int64_t> pixelCount() const;
-    void putBackSize();
-    void magnificationChange(QLineEdit* field);
-    void magnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel);
-    void stepField(QLineEdit* field, int key);
-    QLineEdit* firstUnacceptableField() const;
+    std::optional<std::int64_t> CurrentPixelCount() const;
+    void PutBackSize();
+    void MagnificationChange(QLineEdit* field);
+    void MagnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel);
+    void StepField(QLineEdit* field, int key);
+    QLineEdit* FirstUnacceptableField() const;
 
     // handlers: depth, order, palette and tips (frmOptMenuPalette.cpp)
     void optCOLBIT_Click(int index);
@@ -92,15 +92,15 @@ class frmOptMenu : public QDialog {
     void cmdCANCEL_GotFocus();
     void cmdCANCEL_MouseMove();
     void fraMENU_MouseMove(int index);
-    std::optional<std::int32_t> selectedDepth() const;
-    void drawPaletteStrip();
-    void showTip(const QString& text);
+    std::optional<std::int32_t> SelectedDepth() const;
+    void DrawPaletteStrip();
+    void ShowTip(const QString& text);
 
     // handlers: leaving the dialog (frmOptMenuApply.cpp)
     void Form_QueryUnload(bool& cancel, UnloadMode mode);
     void cmdOK_Click();
     void cmdCANCEL_Click();
-    void unload();
+    void Unload();
 
     // Top of the window.
     std::array<QLabel*, 11> lblNOP{};  // 2 and 3 do not exist

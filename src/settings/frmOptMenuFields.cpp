@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "settings/FieldRules.h"
+#include "image/FieldRules.h"
 #include "settings/OptMenuQt.h"
 #include "settings/OptMenuTexts.h"
 #include "settings/frmOptMenu.h"
@@ -33,26 +33,26 @@ void frmOptMenu::optWIDHGT_Click(int /*index*/) {
 }
 
 void frmOptMenu::tbxWIDTH_Change() {
-    const std::optional<std::int64_t> pixels = pixelCount();
+    const std::optional<std::int64_t> pixels = CurrentPixelCount();
     const fieldRules::Edit edit = fieldRules::WidthEdit(Std(tbxWIDTH->text()), pixels);
     if (edit.kind == fieldRules::Edit::kLeave) {
         return;
     }
     if (edit.kind == fieldRules::Edit::kPutBack) {
-        putBackSize();
+        PutBackSize();
         return;
     }
     tbxWIDTH->setText(Number(edit.value));
     if (!pixels) {
         return;
     }
-    tbxHEIGHT->setText(Number(fieldRules::HeightForWidth(*pixels, edit.value)));
+    tbxHEIGHT->setText(Number(modBITMAPinfo::HeightForWidth(*pixels, edit.value)));
     SetTag(tbxWIDTH, tbxWIDTH->text());
     SetTag(tbxHEIGHT, tbxHEIGHT->text());
 }
 
 void frmOptMenu::tbxWIDTH_KeyDown(int key) {
-    stepField(tbxWIDTH, key);
+    StepField(tbxWIDTH, key);
 }
 
 void frmOptMenu::tbxWIDTH_Validate(bool* cancel) {
@@ -66,15 +66,15 @@ void frmOptMenu::tbxHEIGHT_Change() {
 }
 
 void frmOptMenu::tbxMagX_Change() {
-    magnificationChange(tbxMagX);
+    MagnificationChange(tbxMagX);
 }
 
 void frmOptMenu::tbxMagX_KeyDown(int key) {
-    stepField(tbxMagX, key);
+    StepField(tbxMagX, key);
 }
 
 void frmOptMenu::tbxMagX_Validate(bool* cancel) {
-    magnificationValidate(tbxMagX, tbxMagY, cancel);
+    MagnificationValidate(tbxMagX, tbxMagY, cancel);
 }
 
 void frmOptMenu::tbxMagX_GotFocus() {
@@ -82,15 +82,15 @@ void frmOptMenu::tbxMagX_GotFocus() {
 }
 
 void frmOptMenu::tbxMagY_Change() {
-    magnificationChange(tbxMagY);
+    MagnificationChange(tbxMagY);
 }
 
 void frmOptMenu::tbxMagY_KeyDown(int key) {
-    stepField(tbxMagY, key);
+    StepField(tbxMagY, key);
 }
 
 void frmOptMenu::tbxMagY_Validate(bool* cancel) {
-    magnificationValidate(tbxMagY, tbxMagX, cancel);
+    MagnificationValidate(tbxMagY, tbxMagX, cancel);
 }
 
 void frmOptMenu::tbxMagY_GotFocus() {
@@ -108,7 +108,7 @@ void frmOptMenu::tbxOFFa_Change() {
 }
 
 void frmOptMenu::tbxOFFa_KeyDown(int key) {
-    stepField(tbxOFFa, key);
+    StepField(tbxOFFa, key);
 }
 
 void frmOptMenu::tbxOFFa_Validate(bool* cancel) {
@@ -131,11 +131,11 @@ void frmOptMenu::cbxSynXY_Click() {
 }
 
 void frmOptMenu::cbxSynXY_GotFocus() {
-    showTip(Qs(optMenuTexts::kSynXYTip));
+    ShowTip(Qs(optMenuTexts::kSynXYTip));
 }
 
 void frmOptMenu::cbxSynXY_MouseMove() {
-    showTip(Qs(optMenuTexts::kSynXYTip));
+    ShowTip(Qs(optMenuTexts::kSynXYTip));
 }
 
 void frmOptMenu::cbxOFFSET_Click() {
@@ -148,20 +148,20 @@ void frmOptMenu::cbxOFFSET_GotFocus() {
     fraMENU_MouseMove(6);
 }
 
-std::optional<std::int64_t> frmOptMenu::pixelCount() const {
-    const std::optional<std::int32_t> depth = selectedDepth();
+std::optional<std::int64_t> frmOptMenu::CurrentPixelCount() const {
+    const std::optional<std::int32_t> depth = SelectedDepth();
     if (!depth) {
         return std::nullopt;
     }
-    return fieldRules::PixelCount(gDib.settings.gFileSize, *depth);
+    return modBITMAPinfo::PixelCount(gDib.settings.gFileSize, *depth);
 }
 
-void frmOptMenu::putBackSize() {
+void frmOptMenu::PutBackSize() {
     tbxWIDTH->setText(Tag(tbxWIDTH));
     tbxHEIGHT->setText(Tag(tbxHEIGHT));
 }
 
-void frmOptMenu::magnificationChange(QLineEdit* field) {
+void frmOptMenu::MagnificationChange(QLineEdit* field) {
     const fieldRules::Edit edit = fieldRules::MagnificationEdit(Std(field->text()));
     if (edit.kind == fieldRules::Edit::kPutBack) {
         field->setText(Tag(field));
@@ -171,7 +171,7 @@ void frmOptMenu::magnificationChange(QLineEdit* field) {
     }
 }
 
-void frmOptMenu::magnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel) {
+void frmOptMenu::MagnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel) {
     const std::optional<std::int64_t> value = fieldRules::MagnificationOnLeave(Std(field->text()));
     if (!value) {
         *cancel = true;
@@ -183,7 +183,7 @@ void frmOptMenu::magnificationValidate(QLineEdit* field, QLineEdit* other, bool*
     }
 }
 
-void frmOptMenu::stepField(QLineEdit* field, int key) {
+void frmOptMenu::StepField(QLineEdit* field, int key) {
     if (key != Qt::Key_Up && key != Qt::Key_Down) {
         return;
     }
@@ -192,7 +192,7 @@ void frmOptMenu::stepField(QLineEdit* field, int key) {
         QString::fromStdString(fieldRules::StepText(Std(field->text()), Std(Tag(field)), delta)));
 }
 
-QLineEdit* frmOptMenu::firstUnacceptableField() const {
+QLineEdit* frmOptMenu::FirstUnacceptableField() const {
     using fieldRules::Edit;
     // The width is checked against the 32-bit bound only: a width kept from a depth with more
     // pixels per byte is legitimately above the current pixel count.

@@ -8,8 +8,8 @@
 #include <QRadioButton>
 
 #include "image/PaletteBuilder.h"
+#include "image/modCLUT.h"
 #include "palette/frmCLUT.h"
-#include "palette/modCLUT.h"
 #include "settings/OptMenuQt.h"
 #include "settings/OptMenuTexts.h"
 #include "settings/frmOptMenu.h"
@@ -62,7 +62,7 @@ void frmOptMenu::cmbPICARRAY_GotFocus() {
 
 void frmOptMenu::optPALCOLOR_Click(int index) {
     cmdPALcustom->setEnabled(false);
-    const std::int32_t depth = selectedDepth().value_or(modBITMAPinfo::kDepth256);
+    const std::int32_t depth = SelectedDepth().value_or(modBITMAPinfo::kDepth256);
     const bool hasPalette =
         index == modBITMAPinfo::kPalGrey || index == modBITMAPinfo::kPalThermo ||
         index == modBITMAPinfo::kPalBinary || index == modBITMAPinfo::kPalCustom;
@@ -74,7 +74,7 @@ void frmOptMenu::optPALCOLOR_Click(int index) {
         modBITMAPinfo::BuildPaletteStrip(mPaletteStrip, depth);
         modBITMAPinfo::BuildPalette(mPaletteStrip, index, depth, modCLUT::gCustomPal.colors);
     }
-    drawPaletteStrip();
+    DrawPaletteStrip();
 }
 
 void frmOptMenu::optPALCOLOR_GotFocus(int /*index*/) {
@@ -94,7 +94,7 @@ void frmOptMenu::cmdPALcustom_GotFocus() {
     fraMENU_MouseMove(2);
 }
 
-std::optional<std::int32_t> frmOptMenu::selectedDepth() const {
+std::optional<std::int32_t> frmOptMenu::SelectedDepth() const {
     for (int i = 0; i < static_cast<int>(optCOLBIT.size()); ++i) {
         if (optCOLBIT[i]->isChecked()) {
             return i;
@@ -103,7 +103,7 @@ std::optional<std::int32_t> frmOptMenu::selectedDepth() const {
     return std::nullopt;
 }
 
-void frmOptMenu::drawPaletteStrip() {
+void frmOptMenu::DrawPaletteStrip() {
     const QImage image =
         toolkit::ExpandIndexed(mPaletteStrip, 1, 1, 0, 0, mPaletteStrip.bmiHeader.biWidth,
                                mPaletteStrip.bmiHeader.biHeight);
@@ -116,33 +116,33 @@ void frmOptMenu::drawPaletteStrip() {
 }
 
 void frmOptMenu::Form_MouseMove() {
-    showTip(Qs(optMenuTexts::kDefaultTip));
+    ShowTip(Qs(optMenuTexts::kDefaultTip));
 }
 
 void frmOptMenu::cmdOK_GotFocus() {
-    showTip(Qs(optMenuTexts::kOKTip));
+    ShowTip(Qs(optMenuTexts::kOKTip));
 }
 
 void frmOptMenu::cmdOK_MouseMove() {
-    showTip(Qs(optMenuTexts::kOKTip));
+    ShowTip(Qs(optMenuTexts::kOKTip));
 }
 
 void frmOptMenu::cmdCANCEL_GotFocus() {
-    showTip(Qs(optMenuTexts::kCancelTip));
+    ShowTip(Qs(optMenuTexts::kCancelTip));
 }
 
 void frmOptMenu::cmdCANCEL_MouseMove() {
-    showTip(Qs(optMenuTexts::kCancelTip));
+    ShowTip(Qs(optMenuTexts::kCancelTip));
 }
 
 void frmOptMenu::fraMENU_MouseMove(int index) {
     const std::string_view tip = optMenuTexts::Tip(index);
     if (!tip.empty()) {
-        showTip(Qs(tip));
+        ShowTip(Qs(tip));
     }
 }
 
-void frmOptMenu::showTip(const QString& text) {
+void frmOptMenu::ShowTip(const QString& text) {
     lblALLtips->setText(text);
     lblALLtips->adjustSize();
 }

@@ -16,12 +16,12 @@ class PictureClock : public QObject {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Hide && watched->objectName() == "frmOptMenu") {
-            ok_ = Clock::now();
-            armed_ = true;
-        } else if (armed_ && event->type() == QEvent::Paint && watched->objectName() == "picPICT") {
-            armed_ = false;
+            mOk = Clock::now();
+            mArmed = true;
+        } else if (mArmed && event->type() == QEvent::Paint && watched->objectName() == "picPICT") {
+            mArmed = false;
             // Told once the event loop runs again, when the painted window has gone out.
-            QTimer::singleShot(0, this, [ok = ok_] {
+            QTimer::singleShot(0, this, [ok = mOk] {
                 std::fprintf(stderr, "rastel: picture painted %.3f s after OK\n",
                              std::chrono::duration<double>(Clock::now() - ok).count());
             });
@@ -30,8 +30,8 @@ class PictureClock : public QObject {
     }
 
   private:
-    Clock::time_point ok_;
-    bool armed_ = false;
+    Clock::time_point mOk;
+    bool mArmed = false;
 };
 
 }  // namespace

@@ -1,12 +1,9 @@
 #include "startup/modSTARTUP.h"
 
+#include "about/frmAbout1.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/Version.h"
 #include "view/frmMainView.h"
-
-#ifdef RASTEL_HAVE_ABOUT
-#include "about/frmAbout1.h"
-#endif
 
 namespace rastel::modSTARTUP {
 
@@ -34,10 +31,8 @@ std::unique_ptr<frmMainView> Main(const QStringList& arguments,
 }
 
 void ShowSplash() {
-#ifdef RASTEL_HAVE_ABOUT
     frmAbout1 splash;
     splash.exec();
-#endif
 }
 
 }  // namespace rastel::modSTARTUP

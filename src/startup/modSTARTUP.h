@@ -14,9 +14,6 @@ class frmMainView;
 
 namespace rastel::modSTARTUP {
 
-// The file to load at start-up or after a drop.
-inline QString gCommandLine;
-
 // Runs the start-up and returns the shown main window, or nothing when the program is to end
 // (after the help box). showSplash runs, and is waited for, only when no file was named.
 std::unique_ptr<frmMainView> Main(const QStringList& arguments,

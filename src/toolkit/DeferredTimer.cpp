@@ -3,24 +3,24 @@
 namespace rastel::toolkit {
 
 DeferredTimer::DeferredTimer(QObject* parent, int intervalMs) : QObject(parent) {
-    timer_.setSingleShot(true);
-    timer_.setInterval(intervalMs);
-    connect(&timer_, &QTimer::timeout, this, &DeferredTimer::Tick);
+    mTimer.setSingleShot(true);
+    mTimer.setInterval(intervalMs);
+    connect(&mTimer, &QTimer::timeout, this, &DeferredTimer::Tick);
 }
 
 void DeferredTimer::SetEnabled(bool enabled) {
     if (!enabled) {
-        timer_.stop();
-        ticking_ = false;
-    } else if (!ticking_ && !timer_.isActive()) {
-        timer_.start();
+        mTimer.stop();
+        mTicking = false;
+    } else if (!mTicking && !mTimer.isActive()) {
+        mTimer.start();
     }
 }
 
 void DeferredTimer::Tick() {
-    ticking_ = true;
+    mTicking = true;
     emit Timer();
-    ticking_ = false;
+    mTicking = false;
 }
 
 }  // namespace rastel::toolkit

@@ -13,7 +13,7 @@ class DeferredTimer : public QObject {
   public:
     explicit DeferredTimer(QObject* parent = nullptr, int intervalMs = 1);
 
-    bool Enabled() const { return timer_.isActive() || ticking_; }
+    bool Enabled() const { return mTimer.isActive() || mTicking; }
     void SetEnabled(bool enabled);
 
   signals:
@@ -22,8 +22,8 @@ class DeferredTimer : public QObject {
   private:
     void Tick();
 
-    QTimer timer_;
-    bool ticking_ = false;
+    QTimer mTimer;
+    bool mTicking = false;
 };
 
 }  // namespace rastel::toolkit

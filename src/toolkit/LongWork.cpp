@@ -54,7 +54,7 @@ bool IsUserInput(QEvent::Type type) {
 // filter of the application (the wheel hook's among them).
 class InputGate : public QObject {
   public:
-    explicit InputGate(QWidget* open) : open_(open) {
+    explicit InputGate(QWidget* open) : mOpen(open) {
         QCoreApplication::instance()->installEventFilter(this);
     }
 
@@ -83,12 +83,12 @@ class InputGate : public QObject {
   private:
     bool Inside(QObject* watched) const {
         if (watched->isWidgetType()) {
-            return static_cast<QWidget*>(watched)->window() == open_;
+            return static_cast<QWidget*>(watched)->window() == mOpen;
         }
-        return watched->isWindowType() && watched == open_->windowHandle();
+        return watched->isWindowType() && watched == mOpen->windowHandle();
     }
 
-    QWidget* open_;
+    QWidget* mOpen;
 };
 
 }  // namespace
@@ -99,35 +99,35 @@ LongWorkProbe SetLongWorkProbe(LongWorkProbe probe) {
 }
 
 LongWork::LongWork(QWidget* owner, const QString& label, std::int64_t total, bool showNow)
-    : dialog_(
+    : mDialog(
           std::make_unique<QProgressDialog>(label, QStringLiteral("キャンセル"), 0, kSteps, owner)),
-      gate_(std::make_unique<InputGate>(dialog_.get())),
-      label_(label),
-      total_(std::max<std::int64_t>(total, 1)) {
-    dialog_->setWindowTitle(QStringLiteral("rastel"));
-    dialog_->setWindowModality(Qt::WindowModal);
-    dialog_->setAutoReset(false);
-    dialog_->setAutoClose(false);
-    dialog_->setMinimumDuration(showNow ? 0 : kMomentMs);
-    dialog_->setValue(0);
+      mGate(std::make_unique<InputGate>(mDialog.get())),
+      mLabel(label),
+      mTotal(std::max<std::int64_t>(total, 1)) {
+    mDialog->setWindowTitle(QStringLiteral("rastel"));
+    mDialog->setWindowModality(Qt::WindowModal);
+    mDialog->setAutoReset(false);
+    mDialog->setAutoClose(false);
+    mDialog->setMinimumDuration(showNow ? 0 : kMomentMs);
+    mDialog->setValue(0);
     if (showNow) {
-        dialog_->show();
+        mDialog->show();
     }
 }
 
 LongWork::~LongWork() = default;
 
 bool LongWork::Advance(std::int64_t done) {
-    if (cancelled_) {
+    if (mCancelled) {
         return false;
     }
-    dialog_->setValue(static_cast<int>(std::min(done, total_) * kSteps / total_));
+    mDialog->setValue(static_cast<int>(std::min(done, mTotal) * kSteps / mTotal));
     QCoreApplication::processEvents();
-    if (Probe() && Probe()(label_, done, total_, dialog_->isVisible())) {
-        dialog_->cancel();
+    if (Probe() && Probe()(mLabel, done, mTotal, mDialog->isVisible())) {
+        mDialog->cancel();
     }
-    cancelled_ = dialog_->wasCanceled();
-    return !cancelled_;
+    mCancelled = mDialog->wasCanceled();
+    return !mCancelled;
 }
 
 }  // namespace rastel::toolkit

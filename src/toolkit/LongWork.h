@@ -28,11 +28,11 @@ class LongWork {
     bool Advance(std::int64_t done);
 
   private:
-    std::unique_ptr<QProgressDialog> dialog_;
-    std::unique_ptr<QObject> gate_;
-    QString label_;
-    std::int64_t total_;
-    bool cancelled_ = false;
+    std::unique_ptr<QProgressDialog> mDialog;
+    std::unique_ptr<QObject> mGate;
+    QString mLabel;
+    std::int64_t mTotal;
+    bool mCancelled = false;
 };
 
 // Tests watch every step through a probe; its true answer cancels as the button would.

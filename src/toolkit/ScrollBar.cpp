@@ -10,19 +10,19 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent)
 }
 
 void ScrollBar::SetMin(int min) {
-    min_ = min;
+    mMin = min;
     Apply();
 }
 
 void ScrollBar::SetMax(int max) {
-    max_ = max;
+    mMax = max;
     Apply();
 }
 
 void ScrollBar::Apply() {
-    setRange(std::min(min_, max_), std::max(min_, max_));
-    setInvertedAppearance(min_ > max_);
-    setInvertedControls(min_ > max_);
+    setRange(std::min(mMin, mMax), std::max(mMin, mMax));
+    setInvertedAppearance(mMin > mMax);
+    setInvertedControls(mMin > mMax);
 }
 
 }  // namespace rastel::toolkit

@@ -10,8 +10,8 @@ class ScrollBar : public QScrollBar {
   public:
     explicit ScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    int Min() const { return min_; }
-    int Max() const { return max_; }
+    int Min() const { return mMin; }
+    int Max() const { return mMax; }
     // Both clamp the position into the new range, which emits valueChanged when it moves.
     void SetMin(int min);
     void SetMax(int max);
@@ -19,8 +19,8 @@ class ScrollBar : public QScrollBar {
   private:
     void Apply();
 
-    int min_ = 0;
-    int max_ = 32767;
+    int mMin = 0;
+    int mMax = 32767;
 };
 
 }  // namespace rastel::toolkit

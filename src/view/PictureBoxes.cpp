@@ -70,73 +70,73 @@ ImageBox::ImageBox(ViewportBox* viewport) : DropBox(viewport) {
 }
 
 void ImageBox::SetLeft(std::int64_t left) {
-    left_ = left;
+    mLeft = left;
     Place();
 }
 
 void ImageBox::SetTop(std::int64_t top) {
-    top_ = top;
+    mTop = top;
     Place();
 }
 
 void ImageBox::SetSize(std::int64_t width, std::int64_t height) {
-    width_ = width;
-    height_ = height;
+    mWidth = width;
+    mHeight = height;
     Place();
 }
 
 void ImageBox::SetVisible(bool visible) {
-    visible_ = visible;
+    mVisible = visible;
     Place();
 }
 
 void ImageBox::DrawPicture(int magX, int magY) {
-    rows_.ShowRecord(modBITMAPinfo::gDib);
-    magX_ = magX;
-    magY_ = magY;
+    mRows.ShowRecord(modBITMAPinfo::gDib);
+    mMagX = magX;
+    mMagY = magY;
     update();
     emit Change();
 }
 
 void ImageBox::DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
                             int magX, int magY) {
-    rows_.ShowBytes(layout, data);
-    magX_ = magX;
-    magY_ = magY;
+    mRows.ShowBytes(layout, data);
+    mMagX = magX;
+    mMagY = magY;
     update();
     emit Change();
 }
 
 void ImageBox::ClearPicture() {
-    rows_.Clear();
-    magX_ = 0;
-    magY_ = 0;
+    mRows.Clear();
+    mMagX = 0;
+    mMagY = 0;
     update();
     emit Change();
 }
 
 QImage ImageBox::Drawn() const {
-    if (!HasPicture() || !toolkit::FitsOneImage(width_, height_)) {
+    if (!HasPicture() || !toolkit::FitsOneImage(mWidth, mHeight)) {
         return {};
     }
     // Rows of its own, so that decoding the whole picture leaves the view's rows be.
     modBITMAPinfo::PictureRows rows;
-    if (rows_.FromRecord()) {
+    if (mRows.FromRecord()) {
         rows.ShowRecord(modBITMAPinfo::gDib);
     } else {
-        rows.ShowBytes(rows_.Layout(), rows_.Data());
+        rows.ShowBytes(mRows.Layout(), mRows.Data());
     }
-    return toolkit::ExpandIndexed(rows, modBITMAPinfo::gDib.bmiColors, magX_, magY_, 0, 0,
-                                  static_cast<int>(width_), static_cast<int>(height_));
+    return toolkit::ExpandIndexed(rows, modBITMAPinfo::gDib.bmiColors, mMagX, mMagY, 0, 0,
+                                  static_cast<int>(mWidth), static_cast<int>(mHeight));
 }
 
 void ImageBox::Place() {
     const QWidget* viewport = parentWidget();
-    const std::int64_t x0 = std::max<std::int64_t>(left_, 0);
-    const std::int64_t y0 = std::max<std::int64_t>(top_, 0);
-    const std::int64_t x1 = std::min<std::int64_t>(left_ + width_, viewport->width());
-    const std::int64_t y1 = std::min<std::int64_t>(top_ + height_, viewport->height());
-    if (!visible_ || x1 <= x0 || y1 <= y0) {
+    const std::int64_t x0 = std::max<std::int64_t>(mLeft, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(mTop, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(mLeft + mWidth, viewport->width());
+    const std::int64_t y1 = std::min<std::int64_t>(mTop + mHeight, viewport->height());
+    if (!mVisible || x1 <= x0 || y1 <= y0) {
         QWidget::setVisible(false);
         emit Change();
         return;
@@ -160,21 +160,21 @@ void ImageBox::paintEvent(QPaintEvent* event) {
         return;
     }
     // Where this widget's corner lies in the magnified picture.
-    const std::int64_t x0 = x() - left_;
-    const std::int64_t y0 = y() - top_;
+    const std::int64_t x0 = x() - mLeft;
+    const std::int64_t y0 = y() - mTop;
     painter.drawImage(r.topLeft(),
-                      toolkit::ExpandIndexed(rows_, modBITMAPinfo::gDib.bmiColors, magX_, magY_,
+                      toolkit::ExpandIndexed(mRows, modBITMAPinfo::gDib.bmiColors, mMagX, mMagY,
                                              x0 + r.x(), y0 + r.y(), r.width(), r.height()));
 }
 
 void ImageBox::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
+    mPressed = event->button() == Qt::LeftButton;
 }
 
 void ImageBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+    const bool click = mPressed && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
-    pressed_ = false;
+    mPressed = false;
     if (click) {
         emit Click();
     }

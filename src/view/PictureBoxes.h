@@ -62,11 +62,11 @@ class ImageBox : public DropBox {
   public:
     explicit ImageBox(ViewportBox* viewport);
 
-    std::int64_t Left() const { return left_; }
-    std::int64_t Top() const { return top_; }
-    std::int64_t Width() const { return width_; }
-    std::int64_t Height() const { return height_; }
-    bool Visible() const { return visible_; }
+    std::int64_t Left() const { return mLeft; }
+    std::int64_t Top() const { return mTop; }
+    std::int64_t Width() const { return mWidth; }
+    std::int64_t Height() const { return mHeight; }
+    bool Visible() const { return mVisible; }
     void SetLeft(std::int64_t left);
     void SetTop(std::int64_t top);
     void SetSize(std::int64_t width, std::int64_t height);
@@ -79,10 +79,10 @@ class ImageBox : public DropBox {
     void DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
                       int magX, int magY);
     void ClearPicture();
-    const modBITMAPinfo::PictureRows& Rows() const { return rows_; }
-    bool HasPicture() const { return magX_ > 0; }
-    int MagX() const { return magX_; }
-    int MagY() const { return magY_; }
+    const modBITMAPinfo::PictureRows& Rows() const { return mRows; }
+    bool HasPicture() const { return mMagX > 0; }
+    int MagX() const { return mMagX; }
+    int MagY() const { return mMagY; }
     // The whole picture as drawn; null when it cannot be held as one image.
     QImage Drawn() const;
 
@@ -101,15 +101,15 @@ class ImageBox : public DropBox {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    std::int64_t left_ = 0;
-    std::int64_t top_ = 0;
-    std::int64_t width_ = 1;
-    std::int64_t height_ = 1;
-    bool visible_ = false;
-    modBITMAPinfo::PictureRows rows_;
-    int magX_ = 0;  // 0: no picture
-    int magY_ = 0;
-    bool pressed_ = false;
+    std::int64_t mLeft = 0;
+    std::int64_t mTop = 0;
+    std::int64_t mWidth = 1;
+    std::int64_t mHeight = 1;
+    bool mVisible = false;
+    modBITMAPinfo::PictureRows mRows;
+    int mMagX = 0;  // 0: no picture
+    int mMagY = 0;
+    bool mPressed = false;
 };
 
 }  // namespace rastel

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "settings/FieldRules.h"
+#include "image/FieldRules.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/SmallDialog.h"
@@ -56,27 +56,26 @@ void frmGoTo::cmdOK_Click() {
     const fieldRules::ByteOffset typed =
         fieldRules::ByteOffsetValue(tbxOFFSET->text().toStdString(), mFileSize);
     if (typed.kind == fieldRules::ByteOffset::kNotNumber) {
-        refuse(QStringLiteral("バイト位置は10進数か、0x を付けた16進数で入力してください"));
+        Refuse(QStringLiteral("バイト位置は10進数か、0x を付けた16進数で入力してください"));
         return;
     }
     if (typed.kind == fieldRules::ByteOffset::kOutOfRange) {
-        refuse(QStringLiteral("バイト位置は 0 から %1 までで入力してください")
+        Refuse(QStringLiteral("バイト位置は 0 から %1 までで入力してください")
                    .arg(BothWays(mFileSize - 1)));
         return;
     }
     // Before the offset's start, or past the last row: the byte is in the file but not shown.
     const std::optional<modBITMAPinfo::Cell> cell = modBITMAPinfo::CellOf(mLayout, typed.value);
     if (!cell) {
-        refuse(QStringLiteral("バイト位置 %1 は今の画像に含まれていません")
+        Refuse(QStringLiteral("バイト位置 %1 は今の画像に含まれていません")
                    .arg(BothWays(typed.value)));
         return;
     }
-    mOffset = typed.value;
     mTarget = *cell;
     accept();
 }
 
-void frmGoTo::refuse(const QString& text) {
+void frmGoTo::Refuse(const QString& text) {
     toolkit::MsgBox(this, text, kTitle, toolkit::MsgIcon::Exclamation);
     tbxOFFSET->setFocus();
     tbxOFFSET->selectAll();

@@ -20,7 +20,6 @@ class frmGoTo : public QDialog {
     frmGoTo(QWidget* owner, std::int64_t fileSize, const modBITMAPinfo::DecodeLayout& layout);
 
     // Once accepted: the byte, and the cell of the picture that shows its first pixel.
-    std::int64_t Offset() const { return mOffset; }
     modBITMAPinfo::Cell Target() const { return mTarget; }
 
   private:  // handlers
@@ -28,7 +27,7 @@ class frmGoTo : public QDialog {
 
   private:
     void wireEvents();
-    void refuse(const QString& text);
+    void Refuse(const QString& text);
 
     QLabel* lblOFFSET = nullptr;
     QLineEdit* tbxOFFSET = nullptr;
@@ -38,7 +37,6 @@ class frmGoTo : public QDialog {
 
     std::int64_t mFileSize;
     modBITMAPinfo::DecodeLayout mLayout;
-    std::int64_t mOffset = 0;
     modBITMAPinfo::Cell mTarget;
 };
 

@@ -1,35 +1,26 @@
-// The window itself: controls, menus, events, and its load and close.
+// The window itself: its controls and menus, the one place their events are connected, and
+// what several of its handlers share. Which file holds which handlers: see the README.
 #include "view/frmMainView.h"
 
 #include <unistd.h>
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 
-#include "image/WidthHints.h"
-#include "settings/FieldRules.h"
+#include "about/Artwork.h"
+#include "about/frmAbout2.h"
 #include "settings/frmOptMenu.h"
-#include "startup/modSTARTUP.h"
 #include "toolkit/DeferredTimer.h"
-#include "toolkit/DoEvents.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
-#include "view/PointerReadout.h"
-#include "view/frmGoTo.h"
-#include "view/frmWidthHints.h"
 #include "view/modAPIwheel.h"
-
-#ifdef RASTEL_HAVE_ABOUT
-#include "about/Artwork.h"
-#include "about/frmAbout2.h"
-#endif
 
 namespace rastel {
 
@@ -51,11 +42,9 @@ std::int64_t DefaultPictureBudget() {
     return std::min(hold, std::int64_t{pages} * pageSize / 4);
 }
 
-void ShowAboutWindow([[maybe_unused]] QWidget* owner) {
-#ifdef RASTEL_HAVE_ABOUT
+void ShowAboutWindow(QWidget* owner) {
     frmAbout2 about(owner);
     about.exec();
-#endif
 }
 
 }  // namespace
@@ -95,9 +84,7 @@ void frmMainView::createControls() {
     picIcon = new QLabel(mClient);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->hide();
-#ifdef RASTEL_HAVE_ABOUT
     picIcon->setPixmap(about::Logo());
-#endif
 
     HscPicBASE = new toolkit::ScrollBar(Qt::Horizontal, mClient);
     HscPicBASE->setObjectName(QStringLiteral("HscPicBASE"));
@@ -207,57 +194,11 @@ void frmMainView::SetOptionsDialog(std::function<bool(QWidget*)> dialog) {
     mRunOptMenu = std::move(dialog);
 }
 
-void frmMainView::SetAboutWindow(std::function<void(QWidget*)> window) {
-    mShowAbout = std::move(window);
-}
-
-void frmMainView::closeEvent(QCloseEvent* event) {
-    bool cancel = false;
-    Form_QueryUnload(cancel, !qApp->isSavingSession());
-    event->setAccepted(!cancel);
-}
-
 bool frmMainView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mClient && event->type() == QEvent::Resize) {
         Form_Resize();
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMainView::Form_Load() {
-    mMargin = 2;
-    picPICT->SetLeft(mMargin);
-    picPICT->SetTop(mMargin);
-    picPICT->ClearPicture();
-    picPICT->SetSize(1, 1);
-    picPICT->SetVisible(false);
-    Form_Resize();
-    SetPictureMenus(false);
-    if (!modSTARTUP::gCommandLine.isEmpty()) {
-        DoEvents();
-        // The load runs on the timer's tick, once the window is up; letting events run again
-        // here could start it before the window is shown.
-        timDragDrop->SetEnabled(true);
-    }
-    modAPIwheel::HookWheel(this);
-}
-
-void frmMainView::Form_QueryUnload(bool& Cancel, bool userAsked) {
-    if (userAsked && toolkit::MsgBox(this, QStringLiteral("終了します"), QStringLiteral("確認"),
-                                     toolkit::MsgIcon::Question, toolkit::MsgButtons::OkCancel,
-                                     toolkit::MsgResult::Cancel) != toolkit::MsgResult::Ok) {
-        Cancel = true;
-        return;
-    }
-    modAPIwheel::UnhookWheel();
-}
-
-void frmMainView::fMnuFILEexit_Click() {
-    close();
-}
-
-void frmMainView::fMnuHELPabout_Click() {
-    mShowAbout(this);
 }
 
 void frmMainView::SetPictureMenus(bool enabled) {
@@ -272,70 +213,9 @@ void frmMainView::SetPictureMenus(bool enabled) {
     }
 }
 
-void frmMainView::fMnuVIEWstatus_Click(bool checked) {
-    sbrSTATUS->setVisible(checked);
-}
-
-void frmMainView::fMnuVIEWgoto_Click() {
-    frmGoTo dialog(this, static_cast<std::int64_t>(gRawData.size()), PictureLayout());
-    if (dialog.exec() == QDialog::Accepted) {
-        ScrollToCell(dialog.Target());
-    }
-}
-
-// The picked width is applied as the settings dialog's OK would: the height follows, and
-// everything else stays.
-void frmMainView::fMnuVIEWwidth_Click() {
-    auto& s = modBITMAPinfo::gDib.settings;
-    modBITMAPinfo::SpanSource source(gRawData);
-    const auto widths =
-        modBITMAPinfo::SuggestWidths(source, s.gColBit, modBITMAPinfo::CurrentOrder(s));
-    if (!widths || widths->empty()) {
-        toolkit::MsgBox(this, QStringLiteral("データから幅の候補が見つかりませんでした"),
-                        toolkit::kAppTitle, toolkit::MsgIcon::Information);
-        return;
-    }
-    frmWidthHints dialog(this, *widths, s.gPicWidth);
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    const SavedLook before = SaveLook();
-    s.gPicWidth = dialog.Chosen();
-    s.gPicHeight =
-        fieldRules::HeightForWidth(fieldRules::PixelCount(s.gFileSize, s.gColBit), s.gPicWidth);
-    RedrawOrRestore(before);
-}
-
-void frmMainView::picBASE_MouseMove(int X, int Y) {
-    mPointer = QPoint(X, Y);
-    picPICT_Change();
-}
-
-void frmMainView::picBASE_MouseLeave() {
-    mPointer.reset();
-    picPICT_Change();
-}
-
-// The readout follows the pointer, and the picture when it moves or changes under it.
-void frmMainView::picPICT_Change() {
-    const std::int64_t x = mPointer ? mPointer->x() - picPICT->Left() : -1;
-    const std::int64_t y = mPointer ? mPointer->y() - picPICT->Top() : -1;
-    if (!picPICT->HasPicture() || !picPICT->Visible() || x < 0 || y < 0 || x >= picPICT->Width() ||
-        y >= picPICT->Height()) {
-        lblPOINTER->clear();
-        return;
-    }
-    lblPOINTER->setText(
-        PointerReadout(PictureLayout(), gRawData, x / picPICT->MagX(), y / picPICT->MagY()));
-}
-
 modBITMAPinfo::DecodeLayout frmMainView::PictureLayout() {
     const auto& s = modBITMAPinfo::gDib.settings;
     return modBITMAPinfo::DecodeLayout::From(s, s.gUseOffset ? s.gOffA : 0);
-}
-
-void frmMainView::DoEvents() {
-    QCoreApplication::processEvents();
 }
 
 int frmMainView::ScaleWidth() const {

@@ -8,11 +8,11 @@
 #include <functional>
 #include <limits>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
+#include "image/InputFile.h"
 #include "image/PixelDecoder.h"
-#include "image/RawBytes.h"
+#include "image/RecordGuard.h"
 #include "image/modBITMAPinfo.h"
 
 class QAction;
@@ -32,30 +32,27 @@ class ScrollBar;
 class ImageBox;
 class ViewportBox;
 
-// The loaded file's bytes, replaced only by a read that got all of them.
-extern modBITMAPinfo::RawBytes gRawData;
-
-// A failure nobody planned for during a load, shown with the error report box.
-struct LoadFailure : std::runtime_error {
-    LoadFailure(int number, const std::string& description)
-        : std::runtime_error(description), number(number) {}
-    int number;
-};
+// The file the deferred load takes: named on the command line, or dropped on the window.
+inline QString gCommandLine;
 
 class frmMainView : public QMainWindow {
     Q_OBJECT
 
   public:
-    // Results of LoadBinary; callers only tell 0 from the rest.
-    static constexpr int kLoadOk = 0;
-    static constexpr int kLoadCancelled = -1;
-    static constexpr int kLoadUnreadable = 7;
-    static constexpr int kLoadEmpty = 8;
-    static constexpr int kLoadFolder = 9;
-    static constexpr int kLoadTooLarge = 10;
-    static constexpr int kLoadNotDrawn = 11;  // the settings give a picture nobody can hold
-    // Files of this many bytes or more are refused.
-    static constexpr std::int64_t kFileSizeLimit = 0x7F000000;
+    // What became of a load; callers only tell kLoadOk from the rest. The numbers of the
+    // refusals are the ones their boxes' titles show.
+    enum LoadResult : std::int32_t {
+        kLoadOk = 0,
+        kLoadCancelled = -1,
+        kLoadUnreadable = 7,
+        kLoadEmpty = 8,
+        kLoadFolder = 9,
+        kLoadTooLarge = 10,
+        kLoadNotDrawn = 11,    // the settings give a picture nobody can hold
+        kLoadUnexamined = 12,  // the system could not even say what the path is
+    };
+    // The read's box has always said 6 while the load returns kLoadUnreadable.
+    static constexpr int kUnreadableTitleNumber = 6;
     // Reads of more bytes than this show their progress; so do decodes of more pixel bytes
     // than kDecodeProgressBytes, once they have lasted a moment.
     static constexpr std::int64_t kReadProgressBytes = std::int64_t{64} << 20;
@@ -65,16 +62,16 @@ class frmMainView : public QMainWindow {
     ~frmMainView() override;
 
     // Reads the file at path and shows it after the settings dialog; shows its own messages.
-    // Throws LoadFailure when the file cannot even be examined.
-    int LoadBinary(const QString& path);
+    // However it ends short of kLoadOk, the settings, palette, bytes and picture stay as they
+    // were.
+    LoadResult LoadBinary(const QString& path);
 
     // KeyCode is a Qt::Key, Shift the modifier set (1 Shift, 2 Ctrl, 4 Alt). The wheel hook
     // turns each wheel turn into a call of its own.
     void picBASE_KeyDown(int KeyCode, int Shift);
 
-    // The settings dialog (true: OK) and the about window; tests put their own in.
+    // The settings dialog (true: OK); tests put their own in.
     void SetOptionsDialog(std::function<bool(QWidget*)> dialog);
-    void SetAboutWindow(std::function<void(QWidget*)> window);
     // Pictures whose pixel array would take this many bytes or more are decoded only where
     // they are shown: the row cache's size (or a quarter of a small machine's memory) unless
     // a test sets its own.
@@ -132,28 +129,22 @@ class frmMainView : public QMainWindow {
     void picPICT_Change();
 
     // The road of one file, in order (frmMainViewLoad.cpp)
-    int RefuseUnfitFile(const QString& path, std::int64_t& size);
+    LoadResult RefuseUnfitFile(const QString& path, const modBITMAPinfo::InputFile& input);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
-    int ReadWholeFile(const QString& path, std::int64_t size, modBITMAPinfo::RawBytes& bytes);
+    LoadResult ReadWholeFile(const QString& path, std::int64_t size,
+                             modBITMAPinfo::RawBytes& bytes);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
     void ShowCaption();
 
-    struct SavedLook {
-        modBITMAPinfo::ViewSettings settings;
-        std::vector<modBITMAPinfo::RGBQUAD> palette;
-    };
-    static SavedLook SaveLook();
-    static void RestoreLook(const SavedLook& look);
-    void RedrawOrRestore(const SavedLook& before);
+    void Redraw(modBITMAPinfo::RecordGuard& guard);
     void ReportNotDrawn(modBITMAPinfo::DecodeStatus status);
     void ReportNoMemory();
     void SetPictureMenus(bool enabled);
     static modBITMAPinfo::DecodeLayout PictureLayout();
     void ScrollToCell(const modBITMAPinfo::Cell& cell);
-    void DoEvents();
     int ScaleWidth() const;
     int ScaleHeight() const;
 

@@ -1,10 +1,12 @@
-// Placing the viewport and the scroll bars, moving the picture, the keys, and redrawing
-// after the settings change.
+// The viewport's own events: placing it and the scroll bars, moving the picture with the
+// bars, the keys and the wheel, and the pointer readout that follows the pointer over it.
+#include <QLabel>
 #include <algorithm>
 #include <climits>
 
 #include "toolkit/ScrollBar.h"
 #include "view/PictureBoxes.h"
+#include "view/PointerReadout.h"
 #include "view/frmMainView.h"
 
 namespace rastel {
@@ -152,20 +154,27 @@ void frmMainView::ScrollToCell(const modBITMAPinfo::Cell& cell) {
     ScrollTo(*VscPicBASE, cell.y * picPICT->MagY(), mUnitV);
 }
 
-void frmMainView::fMnuEDIToption_Click() {
-    const SavedLook before = SaveLook();
-    if (mRunOptMenu(this)) {
-        RedrawOrRestore(before);
-    }
+void frmMainView::picBASE_MouseMove(int X, int Y) {
+    mPointer = QPoint(X, Y);
+    picPICT_Change();
 }
 
-// A refused redraw puts the settings and palette back, so they keep matching the picture.
-void frmMainView::RedrawOrRestore(const SavedLook& before) {
-    if (!RenderPicture()) {
-        RestoreLook(before);
+void frmMainView::picBASE_MouseLeave() {
+    mPointer.reset();
+    picPICT_Change();
+}
+
+// The readout follows the pointer, and the picture when it moves or changes under it.
+void frmMainView::picPICT_Change() {
+    const std::int64_t x = mPointer ? mPointer->x() - picPICT->Left() : -1;
+    const std::int64_t y = mPointer ? mPointer->y() - picPICT->Top() : -1;
+    if (!picPICT->HasPicture() || !picPICT->Visible() || x < 0 || y < 0 || x >= picPICT->Width() ||
+        y >= picPICT->Height()) {
+        lblPOINTER->clear();
         return;
     }
-    Form_Resize();
+    lblPOINTER->setText(PointerReadout(PictureLayout(), modBITMAPinfo::gRawData,
+                                       x / picPICT->MagX(), y / picPICT->MagY()));
 }
 
 }  // namespace rastel

@@ -1,5 +1,6 @@
 // The road of one file: from a path to the picture on screen, one function per step in the
-// order they run, and the three ways a path gets here (open dialog, drop, command line).
+// order they run, and the ways a path gets here besides the open dialog (a drop, and the
+// deferred load that the command line uses too).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,8 +15,8 @@
 #include <new>
 
 #include "image/PixelDecoder.h"
-#include "startup/modSTARTUP.h"
 #include "toolkit/DeferredTimer.h"
+#include "toolkit/DoEvents.h"
 #include "toolkit/ErrorReport.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/FolderTest.h"
@@ -26,12 +27,12 @@
 
 namespace rastel {
 
-modBITMAPinfo::RawBytes gRawData;
-
 namespace {
 
 using modBITMAPinfo::DecodeStatus;
 using modBITMAPinfo::gDib;
+using modBITMAPinfo::gRawData;
+using modBITMAPinfo::InputFile;
 using toolkit::MsgIcon;
 
 void FileError(QWidget* owner, const QString& text, int number) {
@@ -64,45 +65,31 @@ QStringList DraggedFiles(const QMimeData* data) {
 
 }  // namespace
 
-int frmMainView::LoadBinary(const QString& path) {
-    std::int64_t size = 0;
-    if (const int refused = RefuseUnfitFile(path, size); refused != kLoadOk) {
-        return refused;
+frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
+    const InputFile input = modBITMAPinfo::CheckInputFile(NativePath(path));
+    if (input.kind != InputFile::kFit) {
+        return RefuseUnfitFile(path, input);
     }
-    const SavedLook before = SaveLook();
-    modBITMAPinfo::RawBytes bytes;
-    bool swapped = false;
     try {
-        SetSettingsForFile(path, size);
+        modBITMAPinfo::RecordGuard guard(gDib, gRawData);
+        SetSettingsForFile(path, input.size);
         if (!ConfirmSettings()) {
-            RestoreLook(before);
             return kLoadCancelled;
         }
-        if (const int read = ReadWholeFile(path, size, bytes); read != kLoadOk) {
-            RestoreLook(before);
+        modBITMAPinfo::RawBytes bytes;
+        if (const LoadResult read = ReadWholeFile(path, input.size, bytes); read != kLoadOk) {
             return read;
         }
-        gRawData.swap(bytes);
-        swapped = true;
+        guard.ReplaceBytes(bytes);
         if (!RenderPicture()) {
-            gRawData.swap(bytes);
-            RestoreLook(before);
             return kLoadNotDrawn;
         }
+        guard.Commit();
     } catch (const std::bad_alloc&) {
-        // Anything else that could not get its memory on the way: the previous picture stays.
-        if (swapped) {
-            gRawData.swap(bytes);
-        }
-        RestoreLook(before);
+        // Anything else that could not get its memory on the way: the guard has put the
+        // previous picture's settings and bytes back.
         ReportNoMemory();
         return kLoadUnreadable;
-    } catch (...) {
-        if (swapped) {
-            gRawData.swap(bytes);
-        }
-        RestoreLook(before);
-        throw;
     }
     ShowPicture();
     ShowCaption();
@@ -110,37 +97,38 @@ int frmMainView::LoadBinary(const QString& path) {
 }
 
 // Folders, empty files, files too large to hold and anything that is not a plain file (a
-// FIFO would block the read, a device never ends) are refused before anything changes.
-int frmMainView::RefuseUnfitFile(const QString& path, std::int64_t& size) {
-    if (toolkit::FolderExists(path)) {
-        FileError(this, QStringLiteral("フォルダの展開はできません"), kLoadFolder);
-        return kLoadFolder;
+// FIFO would block the read, a device never ends) are refused before anything changes. A
+// path the system cannot examine (it vanished, say) is a failure nobody planned for.
+frmMainView::LoadResult frmMainView::RefuseUnfitFile(const QString& path, const InputFile& input) {
+    switch (input.kind) {
+        case InputFile::kFit:
+            return kLoadOk;
+        case InputFile::kUnexamined:
+            toolkit::ShowErrorReport(
+                this, input.failure.error,
+                QString::fromStdString(input.failure.reason + ": " + path.toStdString()));
+            return kLoadUnexamined;
+        case InputFile::kFolder:
+            FileError(this, QStringLiteral("フォルダの展開はできません"), kLoadFolder);
+            return kLoadFolder;
+        case InputFile::kNotRegular:
+            FileError(this, QStringLiteral("通常のファイルではないため読み込めません"),
+                      kUnreadableTitleNumber);
+            return kLoadUnreadable;
+        case InputFile::kEmpty:
+            FileError(this, QStringLiteral("ファイルサイズが0です"), kLoadEmpty);
+            return kLoadEmpty;
+        case InputFile::kTooLarge:
+            FileError(this, QStringLiteral("ファイルが大きすぎます"), kLoadTooLarge);
+            return kLoadTooLarge;
     }
-    struct stat st {};
-    if (::stat(NativePath(path).c_str(), &st) != 0) {
-        const int err = errno;
-        throw LoadFailure(err, std::string(std::strerror(err)) + ": " + path.toStdString());
-    }
-    if (!S_ISREG(st.st_mode)) {
-        FileError(this, QStringLiteral("通常のファイルではないため読み込めません"), 6);
-        return kLoadUnreadable;
-    }
-    if (st.st_size < 1) {
-        FileError(this, QStringLiteral("ファイルサイズが0です"), kLoadEmpty);
-        return kLoadEmpty;
-    }
-    if (st.st_size >= kFileSizeLimit) {
-        FileError(this, QStringLiteral("ファイルが大きすぎます"), kLoadTooLarge);
-        return kLoadTooLarge;
-    }
-    size = static_cast<std::int64_t>(st.st_size);
-    return kLoadOk;
+    return kLoadUnexamined;
 }
 
 void frmMainView::SetSettingsForFile(const QString& path, std::int64_t size) {
     auto& s = gDib.settings;
     s.gFileName = NativePath(path);  // the name's own bytes, whatever their encoding
-    DoEvents();
+    toolkit::DoEvents();
     modBITMAPinfo::SetForNewFile(s, s.gFileName, size);
 }
 
@@ -153,8 +141,8 @@ bool frmMainView::ConfirmSettings() {
 // swapped for something else or cut short since cannot be read; bytes it gained are left
 // out, as the settings were confirmed without them. A large file is read in pieces under a
 // progress dialog whose Cancel gives up the read (kLoadCancelled) without a message.
-int frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
-                               modBITMAPinfo::RawBytes& bytes) {
+frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
+                                                   modBITMAPinfo::RawBytes& bytes) {
     // Non-blocking: a FIFO put in the file's place must not hold up the open.
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     bool ok = fd >= 0;
@@ -206,7 +194,8 @@ int frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
         if (noMemory) {
             ReportNoMemory();
         } else {
-            FileError(this, QStringLiteral("ファイルが読み出せませんでした"), 6);
+            FileError(this, QStringLiteral("ファイルが読み出せませんでした"),
+                      kUnreadableTitleNumber);
         }
         return kLoadUnreadable;
     }
@@ -281,15 +270,6 @@ void frmMainView::ShowCaption() {
     setWindowTitle(QStringLiteral("Rastel - ") + QString::fromStdString(gDib.settings.gFileName));
 }
 
-frmMainView::SavedLook frmMainView::SaveLook() {
-    return {gDib.settings, {std::begin(gDib.bmiColors), std::end(gDib.bmiColors)}};
-}
-
-void frmMainView::RestoreLook(const SavedLook& look) {
-    gDib.settings = look.settings;
-    std::copy(look.palette.begin(), look.palette.end(), std::begin(gDib.bmiColors));
-}
-
 void frmMainView::ReportNotDrawn(DecodeStatus status) {
     const QString text = status == DecodeStatus::OutOfMemory
                              ? QStringLiteral("メモリが足りないため画像を作れませんでした")
@@ -302,25 +282,6 @@ void frmMainView::ReportNotDrawn(DecodeStatus status) {
 void frmMainView::ReportNoMemory() {
     toolkit::MsgBox(this, QStringLiteral("メモリが足りないためファイルを読み込めませんでした"),
                     toolkit::kAppTitle, MsgIcon::Exclamation);
-}
-
-void frmMainView::fMnuFILEload_Click() {
-    toolkit::FileRequest request;
-    request.filter = QStringLiteral("すべてのファイル(*.*)|*.*");
-    request.fileName = mDialogFileName;
-    request.fileMustExist = true;
-    const std::optional<QString> chosen = toolkit::CurrentDialogs().File(this, request);
-    if (!chosen) {
-        return;
-    }
-    mDialogFileName = *chosen;
-    try {
-        if (LoadBinary(*chosen) == kLoadOk) {
-            SetPictureMenus(true);
-        }
-    } catch (const LoadFailure& failure) {
-        toolkit::ShowErrorReport(this, failure.number, QString::fromStdString(failure.what()));
-    }
 }
 
 void frmMainView::picBASE_OLEDragOver(QDragMoveEvent* event) {
@@ -345,8 +306,8 @@ void frmMainView::picBASE_OLEDragDrop(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    DoEvents();
-    modSTARTUP::gCommandLine = files.constFirst();
+    toolkit::DoEvents();
+    gCommandLine = files.constFirst();
     timDragDrop->SetEnabled(true);
 }
 
@@ -355,32 +316,11 @@ void frmMainView::picPICT_OLEDragDrop(QDropEvent* event) {
 }
 
 void frmMainView::timDragDrop_Timer() {
-    try {
-        if (LoadBinary(modSTARTUP::gCommandLine) == kLoadOk) {
-            SetPictureMenus(true);
-            ShowCaption();
-        }
-    } catch (const LoadFailure& failure) {
-        toolkit::ShowErrorReport(this, failure.number, QString::fromStdString(failure.what()));
+    if (LoadBinary(gCommandLine) == kLoadOk) {
+        SetPictureMenus(true);
+        ShowCaption();
     }
     timDragDrop->SetEnabled(false);
-}
-
-void frmMainView::fMnuFILEclose_Click() {
-    if (toolkit::MsgBox(this, QStringLiteral("画像を消去しメモリをクリアします"),
-                        QStringLiteral("確認"), MsgIcon::Question, toolkit::MsgButtons::OkCancel,
-                        toolkit::MsgResult::Cancel) != toolkit::MsgResult::Ok) {
-        return;
-    }
-    modBITMAPinfo::ClearPicture(gDib);
-    fMnuFILEclose->setEnabled(false);
-    picPICT->ClearPicture();
-    picPICT->SetSize(1, 1);
-    picPICT->SetVisible(false);
-    Form_Resize();
-    picPICT->update();
-    SetPictureMenus(false);
-    setWindowTitle(QStringLiteral("Rastel"));
 }
 
 }  // namespace rastel

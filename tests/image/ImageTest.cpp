@@ -15,6 +15,7 @@
 
 #include "image/BmpFile.h"
 #include "image/ByteSource.h"
+#include "image/InputFile.h"
 #include "image/PixelDecoder.h"
 #include "image/PngFile.h"
 
@@ -119,11 +120,16 @@ TEST(BmpFile, LaysOutHeadersPaletteAndBottomUpRows) {
               (Bytes{6, 7, 8, 9, 10, 0, 0, 0, 1, 2, 3, 4, 5, 0, 0, 0, 0}));
 }
 
-TEST(SaveBmp, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
+TEST(AtomicFile, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
     std::string tmpl = (fs::temp_directory_path() / "rastel-bmp-XXXXXX").string();
     const fs::path dir = ::mkdtemp(tmpl.data());
     const mode_t mask = ::umask(022);
     const DibImage image = Decoded({1, 2, 3}, 0, 0, 3, 1);
+    const auto SaveBmp = [&image](const std::string& path, const DibImage&) {
+        AtomicFile file(path);
+        WriteBmp(file, image);
+        return file.Commit();
+    };
     const fs::path fresh = dir / "new.bmp";
     ASSERT_TRUE(SaveBmp(fresh.string(), image).ok());
     struct stat st {};
@@ -172,7 +178,7 @@ TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
                .palette = &image.bmiColors,
                .rows = RecordRows(image),
                .chunkBytes = 4096};
-    ASSERT_TRUE(WritePng(held, job)) << job.failure;
+    ASSERT_TRUE(WritePng(held, job)) << job.failure.reason;
     job.rows = DecodedRows(DecodeLayout::From(image.settings, 0), source);
     ASSERT_TRUE(WritePng(decoded, job));
     EXPECT_EQ(decoded.bytes, held.bytes);
@@ -182,10 +188,10 @@ TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
     job.progress = [](std::int64_t, std::int64_t) { return false; };
     EXPECT_FALSE(WritePng(decoded, job));
     EXPECT_EQ(fills, 1);
-    EXPECT_EQ(job.failure, "");
+    EXPECT_TRUE(job.failure.ok());
     job.width = std::int64_t{1} << 31;
     EXPECT_FALSE(WritePng(held, job));
-    EXPECT_NE(job.failure.find("too large for a PNG file"), std::string::npos);
+    EXPECT_NE(job.failure.reason.find("too large for a PNG file"), std::string::npos);
 }
 
 // The file's pages are read where they lie; a file cut short meanwhile must end the write as a
@@ -198,9 +204,39 @@ TEST(WriteBmpStreamed, ReportsAFileCutShortWhileItIsRead) {
     fs::resize_file(path, 1000);
     MemorySink sink;
     EXPECT_FALSE(WriteBmpStreamed(sink, DecodeLayout{0, 0, 256, 4096, 0}, {}, source));
-    EXPECT_EQ(source.error(), FdSource::kShrank);
+    EXPECT_EQ(source.result().error, FdSource::kShrank);
     ::close(fd);
     fs::remove(path);
+}
+
+// The refusals the viewer and rastel-render share, by path and by open descriptor; their
+// messages are each caller's.
+TEST(CheckInputFile, TellsKindEmptinessAndTheSizeLimit) {
+    const fs::path dir = fs::temp_directory_path() / ("rastel-in-" + std::to_string(::getpid()));
+    fs::create_directory(dir);
+    WriteFile(dir / "empty", {});
+    for (const auto& [name, size] :
+         {std::pair{"last", kFileSizeLimit - 1}, {"over", kFileSizeLimit}}) {
+        WriteFile(dir / name, {});
+        fs::resize_file(dir / name, static_cast<std::uintmax_t>(size));
+    }
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const auto& [path, kind] : {std::pair{dir / "last", InputFile::kFit},
+                                     {dir / "over", InputFile::kTooLarge},
+                                     {dir / "empty", InputFile::kEmpty},
+                                     {dir, InputFile::kFolder},
+                                     {dir / "fifo", InputFile::kNotRegular},
+                                     {fs::path("/dev/zero"), InputFile::kNotRegular},
+                                     {dir / "missing", InputFile::kUnexamined}}) {
+        const InputFile byPath = CheckInputFile(path.string());
+        EXPECT_EQ(byPath.kind, kind) << path;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+        EXPECT_EQ(fd < 0 ? InputFile::kUnexamined : CheckInputFile(fd).kind, kind) << path;
+        ::close(fd);
+    }
+    EXPECT_EQ(CheckInputFile((dir / "last").string()).size, kFileSizeLimit - 1);
+    EXPECT_EQ(CheckInputFile((dir / "missing").string()).failure.error, ENOENT);
+    fs::remove_all(dir);
 }
 
 }  // namespace

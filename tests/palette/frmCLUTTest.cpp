@@ -1,6 +1,6 @@
 #include "palette/frmCLUT.h"
 
-#include "palette/modCLUT.h"
+#include "image/modCLUT.h"
 #include "support/Monkey.h"
 #include "toolkit/Shape.h"
 

@@ -2,8 +2,8 @@
 // check's business, and the monkey keeps every field valid whatever is typed or clicked.
 #include "settings/frmOptMenu.h"
 
+#include "image/modCLUT.h"
 #include "palette/frmCLUT.h"
-#include "palette/modCLUT.h"
 #include "support/Modal.h"
 #include "support/Monkey.h"
 
@@ -218,7 +218,7 @@ class SettingsMonkey : public testing::DialogMonkey {
         };
         const std::int64_t off = fieldRules::kOffsetLimit - 1,
                            width = std::min(fieldRules::kMaxWidth,
-                                            fieldRules::PixelCount(fileSize_, 2));
+                                            modBITMAPinfo::PixelCount(fileSize_, 2));
         return {{field("tbxWIDTH"), 1, width, false, rule(fieldRules::WidthOnLeave)},
                 {field("tbxMagX"), 1, 8, false, rule(fieldRules::MagnificationOnLeave)},
                 {field("tbxMagY"), 1, 8, false, rule(fieldRules::MagnificationOnLeave)},

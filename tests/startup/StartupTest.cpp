@@ -12,6 +12,7 @@
 namespace rastel::modSTARTUP {
 namespace {
 
+using modBITMAPinfo::gRawData;
 using testing::ExpectBox;
 
 class MainTest : public ::testing::Test {

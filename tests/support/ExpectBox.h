@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "toolkit/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 namespace rastel::testing {
 

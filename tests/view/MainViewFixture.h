@@ -11,8 +11,7 @@
 #include <iterator>
 
 #include "image/PaletteBuilder.h"
-#include "palette/modCLUT.h"
-#include "startup/modSTARTUP.h"
+#include "image/modCLUT.h"
 #include "support/ExpectBox.h"
 #include "support/Modal.h"
 #include "support/Widgets.h"
@@ -25,6 +24,7 @@
 namespace rastel::testing {
 
 using modBITMAPinfo::gDib;
+using modBITMAPinfo::gRawData;
 using toolkit::MsgButtons;
 using toolkit::MsgIcon;
 using toolkit::MsgResult;
@@ -54,7 +54,7 @@ class MainViewTest : public ::testing::Test {
     void SetUp() override {
         gDib = {};
         gRawData.clear();
-        modSTARTUP::gCommandLine.clear();
+        gCommandLine.clear();
         modCLUT::gCustomPal = {};
         ASSERT_TRUE(dir.isValid());
         window = std::make_unique<frmMainView>();

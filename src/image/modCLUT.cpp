@@ -1,4 +1,4 @@
-#include "palette/modCLUT.h"
+#include "image/modCLUT.h"
 
 #include <cstdio>
 #include <cstdlib>

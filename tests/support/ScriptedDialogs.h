@@ -28,7 +28,7 @@ class ScriptedDialogs : public Dialogs {
     std::vector<FileRequest> files;
 
   private:
-    Dialogs* previous_;
+    Dialogs* mPrevious = nullptr;
 };
 
 }  // namespace rastel::toolkit

@@ -1,7 +1,7 @@
 // The fields' rules at their literal limits. The field rules fuzz check takes its limits from
 // the code, so these rows are what sees a wrong limit there; the notation of numbers and the
 // rounding are the fuzz check's business.
-#include "settings/FieldRules.h"
+#include "image/FieldRules.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,8 @@ TEST(FieldRules, ANewFileGetsWidth128OrItsSizeAndTheOffsetOff) {
                   std::tuple("/data/a.bin", false, 0, modBITMAPinfo::kDepth16));
     }
     // 64-bit: the largest file at 2 colours.
-    EXPECT_EQ(PixelCount(2130706431, 2), 17045651448);
-    EXPECT_EQ(HeightForWidth(PixelCount(1000, 2), 128), 63);
+    EXPECT_EQ(modBITMAPinfo::PixelCount(2130706431, 2), 17045651448);
+    EXPECT_EQ(modBITMAPinfo::HeightForWidth(modBITMAPinfo::PixelCount(1000, 2), 128), 63);
 }
 
 // What each field does with a text typed into it: "" leaves it, "-" undoes it, a number is taken.

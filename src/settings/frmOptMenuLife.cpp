@@ -1,5 +1,6 @@
-// Leaving the dialog: OK writes the controls back into gDib's settings and palette, Cancel
-// and the window's close box leave them as they were.
+// The dialog's life: its load puts the file's settings into the controls, whose handlers then
+// bring the rest of the dialog in line; OK writes the controls back into gDib's settings and
+// palette, Cancel and the window's close box leave them as they were.
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -8,9 +9,9 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "image/FieldRules.h"
 #include "image/PaletteBuilder.h"
-#include "palette/modCLUT.h"
-#include "settings/FieldRules.h"
+#include "image/modCLUT.h"
 #include "settings/OptMenuQt.h"
 #include "settings/frmOptMenu.h"
 #include "toolkit/Tag.h"
@@ -18,7 +19,9 @@
 namespace rastel {
 
 using modBITMAPinfo::gDib;
+using optMenuQt::Number;
 using optMenuQt::Std;
+using toolkit::SetTag;
 using toolkit::Tag;
 
 namespace {
@@ -30,15 +33,50 @@ std::int64_t FieldValue(const QLineEdit* field) {
 
 }  // namespace
 
+void frmOptMenu::Form_Load() {
+    modBITMAPinfo::ViewSettings& s = gDib.settings;
+    optOKCancel = false;
+    cmbPICARRAY->setCurrentIndex(0);
+    tbxFILENAME->setText(QString::fromStdString(s.gFileName));
+    tbxFILESIZE->setText(Number(s.gFileSize) + " バイト");
+    tbxWIDTH->setText(Number(s.gPicWidth));
+    SetTag(tbxWIDTH, Number(s.gPicWidth));
+    tbxHEIGHT->setText(Number(s.gPicHeight));
+    SetTag(tbxHEIGHT, Number(s.gPicHeight));
+    // The very first opening turns the unset magnifications into 1, before any OK.
+    if (s.gMagX == 0) {
+        s.gMagX = 1;
+    }
+    if (s.gMagY == 0) {
+        s.gMagY = 1;
+    }
+    tbxMagX->setText(Number(s.gMagX));
+    tbxMagY->setText(Number(s.gMagY));
+    SetTag(tbxMagX, Number(s.gMagX));
+    SetTag(tbxMagY, Number(s.gMagY));
+    cbxSynXY->setChecked(s.gSynXY);
+    if (s.gPalColor >= 0 && s.gPalColor < static_cast<int>(optPALCOLOR.size())) {
+        optPALCOLOR[s.gPalColor]->setChecked(true);
+    }
+    if (s.gColBit >= 0 && s.gColBit < static_cast<int>(optCOLBIT.size())) {
+        optCOLBIT[s.gColBit]->setChecked(true);
+    }
+    optWIDHGT[0]->setChecked(s.gEditHeight != 0);
+    optWIDHGT[1]->setChecked(s.gEditHeight == 0);
+    cbxOFFSET->setChecked(s.gUseOffset);
+    tbxOFFa->setText(Number(s.gOffA));
+    SetTag(tbxOFFa, Number(s.gOffA));
+}
+
 void frmOptMenu::cmdOK_Click() {
     // Enter in a field, or OK after a button that skips the checks, can arrive with a field
     // that holds no acceptable number: store nothing and send the user back to it.
-    if (QLineEdit* bad = firstUnacceptableField()) {
+    if (QLineEdit* bad = FirstUnacceptableField()) {
         bad->setFocus();
         bad->selectAll();
         return;
     }
-    const std::int32_t depth = selectedDepth().value_or(modBITMAPinfo::kDepth256);
+    const std::int32_t depth = SelectedDepth().value_or(modBITMAPinfo::kDepth256);
     optOKCancel = true;
     modBITMAPinfo::ViewSettings& s = gDib.settings;
     for (int i = 0; i < static_cast<int>(optPALCOLOR.size()); ++i) {
@@ -70,12 +108,12 @@ void frmOptMenu::cmdOK_Click() {
             s.gArray256 = order;
             break;
     }
-    unload();
+    Unload();
 }
 
 void frmOptMenu::cmdCANCEL_Click() {
     optOKCancel = false;
-    unload();
+    Unload();
 }
 
 void frmOptMenu::Form_QueryUnload(bool& cancel, UnloadMode mode) {
@@ -105,7 +143,7 @@ void frmOptMenu::reject() {
     }
 }
 
-void frmOptMenu::unload() {
+void frmOptMenu::Unload() {
     mUnloadingByCode = true;
     close();
 }

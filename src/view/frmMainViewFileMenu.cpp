@@ -1,5 +1,5 @@
-// The picture leaves the program: as a BMP or PNG file at its own size, or as drawn on the
-// clipboard.
+// ファイル(F): opening a file, writing the picture as a BMP or PNG file at its own size,
+// clearing it, and leaving.
 #include <cerrno>
 #include <optional>
 
@@ -27,18 +27,18 @@ class ExportProgress {
   public:
     ExportProgress(QWidget* owner, std::int64_t total, bool shown) {
         if (shown) {
-            work_.emplace(owner, QStringLiteral("画像を書き出しています..."), total, false);
+            mWork.emplace(owner, QStringLiteral("画像を書き出しています..."), total, false);
         }
     }
     bool Advance(std::int64_t done) {
-        cancelled_ = cancelled_ || (work_ && !work_->Advance(done));
-        return !cancelled_;
+        mCancelled = mCancelled || (mWork && !mWork->Advance(done));
+        return !mCancelled;
     }
-    bool cancelled() const { return cancelled_; }
+    bool cancelled() const { return mCancelled; }
 
   private:
-    std::optional<toolkit::LongWork> work_;
-    bool cancelled_ = false;
+    std::optional<toolkit::LongWork> mWork;
+    bool mCancelled = false;
 };
 
 // Passes bytes on to a file and reports how far it got; Cancel makes the write fail, which
@@ -47,20 +47,20 @@ class ExportProgress {
 class ProgressSink : public ByteSink {
   public:
     ProgressSink(ByteSink& target, ExportProgress& progress)
-        : target_(target), progress_(progress) {}
+        : mTarget(target), mProgress(progress) {}
     bool Write(const void* data, std::size_t n) override {
         const auto* p = static_cast<const std::uint8_t*>(data);
         do {
             const std::size_t step = std::min<std::size_t>(n, kStep);
-            if (!target_.Write(p, step)) {
+            if (!mTarget.Write(p, step)) {
                 return false;
             }
             p += step;
             n -= step;
-            done_ += static_cast<std::int64_t>(step);
-            if (done_ - reported_ >= kStep) {
-                reported_ = done_;
-                if (!progress_.Advance(done_)) {
+            mDone += static_cast<std::int64_t>(step);
+            if (mDone - mReported >= kStep) {
+                mReported = mDone;
+                if (!mProgress.Advance(mDone)) {
                     return false;
                 }
             }
@@ -70,23 +70,23 @@ class ProgressSink : public ByteSink {
 
   private:
     static constexpr std::int64_t kStep = std::int64_t{16} << 20;
-    ByteSink& target_;
-    ExportProgress& progress_;
-    std::int64_t done_ = 0;
-    std::int64_t reported_ = 0;
+    ByteSink& mTarget;
+    ExportProgress& mProgress;
+    std::int64_t mDone = 0;
+    std::int64_t mReported = 0;
 };
 
 // Writes the picture to path: a PNG when the name ends in ".png", a BMP otherwise. A held
 // picture is written from gDib, one shown from the file's bytes is decoded on the way.
 // Nothing is reported when the user cancelled.
-WriteResult Export(const std::string& path, const PictureRows& rows, QWidget* owner) {
+Outcome Export(const std::string& path, const PictureRows& rows, QWidget* owner) {
     const bool held = rows.FromRecord() || rows.Empty();
     const DecodeLayout& layout = rows.Layout();
     SpanSource source(rows.Data());
     AtomicFile file(path);
     bool written = false;
     bool cancelled = false;
-    std::string failure = "the picture could not be decoded";
+    Outcome failure{EIO, "the picture could not be decoded"};
     if (NamesPng(path)) {
         PngJob job{.width = rows.Width(),
                    .height = rows.Height(),
@@ -99,7 +99,7 @@ WriteResult Export(const std::string& path, const PictureRows& rows, QWidget* ow
         };
         written = WritePng(file, job);
         cancelled = progress.cancelled();
-        failure = job.failure.empty() ? failure : job.failure;
+        failure = job.failure.ok() ? failure : job.failure;
     } else {
         const std::int64_t pixelBytes = held ? static_cast<std::int64_t>(gDib.bits.size())
                                              : layout.stride() * layout.height + 1;
@@ -116,7 +116,7 @@ WriteResult Export(const std::string& path, const PictureRows& rows, QWidget* ow
     if (cancelled) {
         return {};
     }
-    return file.result().ok() ? WriteResult{EIO, failure} : file.result();
+    return file.result().ok() ? failure : file.result();
 }
 
 }  // namespace
@@ -152,7 +152,7 @@ void frmMainView::fMnuFILEsave_Click() {
         tooLarge(NamesPng(path) ? QStringLiteral("PNG") : QStringLiteral("BMP"));
         return;
     }
-    const WriteResult result = Export(path, rows, this);
+    const Outcome result = Export(path, rows, this);
     if (!result.ok()) {
         toolkit::MsgBox(this, QStringLiteral("ファイルの書き込みに失敗しました"),
                         QStringLiteral("エラー (%1)").arg(result.error),
@@ -160,15 +160,41 @@ void frmMainView::fMnuFILEsave_Click() {
     }
 }
 
-void frmMainView::fMnuEDITcapture_Click() {
-    const QImage drawn = picPICT->Drawn();
-    if (drawn.isNull()) {
-        toolkit::MsgBox(this,
-                        QStringLiteral("画像が大きすぎるためクリップボードにコピーできません"),
-                        toolkit::kAppTitle, toolkit::MsgIcon::Exclamation);
+void frmMainView::fMnuFILEexit_Click() {
+    close();
+}
+
+void frmMainView::fMnuFILEload_Click() {
+    toolkit::FileRequest request;
+    request.filter = QStringLiteral("すべてのファイル(*.*)|*.*");
+    request.fileName = mDialogFileName;
+    request.fileMustExist = true;
+    const std::optional<QString> chosen = toolkit::CurrentDialogs().File(this, request);
+    if (!chosen) {
         return;
     }
-    toolkit::PutImageOnClipboard(drawn);
+    mDialogFileName = *chosen;
+    if (LoadBinary(*chosen) == kLoadOk) {
+        SetPictureMenus(true);
+    }
+}
+
+void frmMainView::fMnuFILEclose_Click() {
+    if (toolkit::MsgBox(this, QStringLiteral("画像を消去しメモリをクリアします"),
+                        QStringLiteral("確認"), toolkit::MsgIcon::Question,
+                        toolkit::MsgButtons::OkCancel,
+                        toolkit::MsgResult::Cancel) != toolkit::MsgResult::Ok) {
+        return;
+    }
+    modBITMAPinfo::ClearPicture(gDib);
+    fMnuFILEclose->setEnabled(false);
+    picPICT->ClearPicture();
+    picPICT->SetSize(1, 1);
+    picPICT->SetVisible(false);
+    Form_Resize();
+    picPICT->update();
+    SetPictureMenus(false);
+    setWindowTitle(QStringLiteral("Rastel"));
 }
 
 }  // namespace rastel

@@ -14,13 +14,6 @@ constexpr std::int64_t kMinMagnification = 1;
 constexpr std::int64_t kMaxMagnification = 8;
 constexpr std::int64_t kOffsetLimit = 2130706431;  // offsets stay strictly inside +-this
 
-// The pixels a file of fileSize bytes holds at a depth (0 for an unknown depth).
-// 64-bit: a 2 GB file at 2 colours has over 17 billion.
-std::int64_t PixelCount(std::int64_t fileSize, std::int32_t depth);
-
-// The fewest rows of width pixels that hold all pixels (width at least 1).
-std::int64_t HeightForWidth(std::int64_t pixels, std::int64_t width);
-
 // A number field's text as a number, in the usual notation: surrounding spaces, an optional
 // sign, digits with an optional fraction, an optional exponent ("12", " -1.5 ", ".5", "1e2").
 // Anything else, hexadecimal and infinities included, is not a number, nor is a number too

@@ -1,11 +1,11 @@
-#include "toolkit/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 namespace rastel::toolkit {
 
-ScriptedDialogs::ScriptedDialogs() : previous_(SetDialogs(this)) {}
+ScriptedDialogs::ScriptedDialogs() : mPrevious(SetDialogs(this)) {}
 
 ScriptedDialogs::~ScriptedDialogs() {
-    SetDialogs(previous_);
+    SetDialogs(mPrevious);
 }
 
 MsgResult ScriptedDialogs::Message(QWidget*, const MessageRequest& request) {

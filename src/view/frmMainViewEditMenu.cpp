@@ -1,0 +1,36 @@
+// 編集(E): copying the picture as drawn, and the settings dialog for the shown file.
+#include "toolkit/Clipboard.h"
+#include "toolkit/MessageBoxes.h"
+#include "view/PictureBoxes.h"
+#include "view/frmMainView.h"
+
+namespace rastel {
+
+void frmMainView::fMnuEDITcapture_Click() {
+    const QImage drawn = picPICT->Drawn();
+    if (drawn.isNull()) {
+        toolkit::MsgBox(this,
+                        QStringLiteral("画像が大きすぎるためクリップボードにコピーできません"),
+                        toolkit::kAppTitle, toolkit::MsgIcon::Exclamation);
+        return;
+    }
+    toolkit::PutImageOnClipboard(drawn);
+}
+
+void frmMainView::fMnuEDIToption_Click() {
+    modBITMAPinfo::RecordGuard guard(modBITMAPinfo::gDib, modBITMAPinfo::gRawData);
+    if (mRunOptMenu(this)) {
+        Redraw(guard);
+    }
+}
+
+// A refused redraw leaves the guard to put the settings and palette back, so that they keep
+// matching the picture.
+void frmMainView::Redraw(modBITMAPinfo::RecordGuard& guard) {
+    if (RenderPicture()) {
+        guard.Commit();
+        Form_Resize();
+    }
+}
+
+}  // namespace rastel

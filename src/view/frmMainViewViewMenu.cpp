@@ -1,0 +1,48 @@
+// 表示(V): the status bar, going to a byte, and the widths the data suggests.
+#include "image/WidthHints.h"
+#include "toolkit/MessageBoxes.h"
+#include "view/frmGoTo.h"
+#include "view/frmMainView.h"
+#include "view/frmWidthHints.h"
+
+#include <QStatusBar>
+
+namespace rastel {
+
+using modBITMAPinfo::gRawData;
+
+void frmMainView::fMnuVIEWstatus_Click(bool checked) {
+    sbrSTATUS->setVisible(checked);
+}
+
+void frmMainView::fMnuVIEWgoto_Click() {
+    frmGoTo dialog(this, static_cast<std::int64_t>(gRawData.size()), PictureLayout());
+    if (dialog.exec() == QDialog::Accepted) {
+        ScrollToCell(dialog.Target());
+    }
+}
+
+// The picked width is applied as the settings dialog's OK would: the height follows, and
+// everything else stays.
+void frmMainView::fMnuVIEWwidth_Click() {
+    auto& s = modBITMAPinfo::gDib.settings;
+    modBITMAPinfo::SpanSource source(gRawData);
+    const auto widths =
+        modBITMAPinfo::SuggestWidths(source, s.gColBit, modBITMAPinfo::CurrentOrder(s));
+    if (!widths || widths->empty()) {
+        toolkit::MsgBox(this, QStringLiteral("データから幅の候補が見つかりませんでした"),
+                        toolkit::kAppTitle, toolkit::MsgIcon::Information);
+        return;
+    }
+    frmWidthHints dialog(this, *widths, s.gPicWidth);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    modBITMAPinfo::RecordGuard guard(modBITMAPinfo::gDib, gRawData);
+    s.gPicWidth = dialog.Chosen();
+    s.gPicHeight = modBITMAPinfo::HeightForWidth(modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit),
+                                                 s.gPicWidth);
+    Redraw(guard);
+}
+
+}  // namespace rastel
