@@ -31,10 +31,11 @@ constexpr std::int64_t kMinRowBytes = 16;
 constexpr double kNearly = 0.9;
 // Candidates looked at for multiples: far more than are shown.
 constexpr std::size_t kExamined = 256;
-// The element is found from the first kProbe pixels of each block, at its first kCombTeeth
-// multiples: pixels there no farther apart than kComb times those between them, or places
-// in it whose spreads differ kDistinct times.
-constexpr std::size_t kProbe = 4096;
+// The element is found from kProbes runs of kProbe pixels spread over each block, at its
+// first kCombTeeth multiples: pixels there no farther apart than kComb times those between
+// them, or places in it whose spreads differ kDistinct times.
+constexpr std::size_t kProbes = 4;
+constexpr std::size_t kProbe = 1024;
 constexpr std::int64_t kCombTeeth = 8;
 constexpr double kComb = 0.8;
 constexpr double kDistinct = 4;
@@ -208,9 +209,18 @@ double MeanAt(const std::vector<double>& dist, std::int64_t reach, std::int64_t 
     return terms == 0 ? 0 : sum / terms;
 }
 
-// Distances at the short lags the element is found from, straight from the first kProbe
-// pixels of each block: every lag up to kCombTeeth pixels of a byte, and every byte up to
-// kCombTeeth of the longest element. Other lags are left at 0.
+// The runs [first, last) of a block of size pixels that the element is found from.
+template <typename F>
+void ForProbes(std::size_t size, F f) {
+    for (std::size_t j = 0; j < kProbes; ++j) {
+        const std::size_t first = size * j / kProbes;
+        f(first, std::min(size, first + kProbe));
+    }
+}
+
+// Distances at the short lags the element is found from, straight from the probes: every lag up to
+// kCombTeeth pixels of a byte, and every byte up to kCombTeeth of the longest element. Other lags
+// are left at 0.
 std::vector<double> ShortDistances(const std::vector<std::vector<double>>& blocks,
                                    std::int64_t ppb) {
     std::vector<double> dist(static_cast<std::size_t>(kCombTeeth * 16 * ppb) + 1, 0.0);
@@ -221,12 +231,13 @@ std::vector<double> ShortDistances(const std::vector<std::vector<double>>& block
         double sum = 0;
         std::size_t pairs = 0;
         for (const auto& b : blocks) {
-            const std::size_t n = std::min(b.size(), kProbe);
-            for (std::size_t i = 0; i + lag < n; ++i) {
-                const double d = b[i] - b[i + lag];
-                sum += d * d;
-            }
-            pairs += n > lag ? n - lag : 0;
+            ForProbes(b.size(), [&](std::size_t first, std::size_t last) {
+                for (std::size_t i = first; i + lag < last; ++i) {
+                    const double d = b[i] - b[i + lag];
+                    sum += d * d;
+                }
+                pairs += last - first > lag ? last - first - lag : 0;
+            });
         }
         dist[lag] = pairs > 0 ? sum / static_cast<double>(pairs) : 0;
     }
@@ -234,19 +245,21 @@ std::vector<double> ShortDistances(const std::vector<std::vector<double>>& block
 }
 
 // The spread of the pixels at each place in an element of the given pixels, as the file
-// counts them, over the first kProbe pixels of each block.
+// counts them, over the probes.
 std::vector<double> PlaceSpreads(const std::vector<std::vector<double>>& blocks,
                                  const std::vector<Block>& placed, std::int64_t element) {
     const auto e = static_cast<std::size_t>(element);
     std::vector<double> count(e), sum(e), squares(e);
     for (std::size_t k = 0; k < blocks.size(); ++k) {
         const auto first = static_cast<std::size_t>(placed[k].start % element);
-        for (std::size_t i = 0; i < std::min(blocks[k].size(), kProbe); ++i) {
-            const std::size_t p = (first + i) % e;
-            count[p] += 1;
-            sum[p] += blocks[k][i];
-            squares[p] += blocks[k][i] * blocks[k][i];
-        }
+        ForProbes(blocks[k].size(), [&](std::size_t from, std::size_t last) {
+            for (std::size_t i = from; i < last; ++i) {
+                const std::size_t p = (first + i) % e;
+                count[p] += 1;
+                sum[p] += blocks[k][i];
+                squares[p] += blocks[k][i] * blocks[k][i];
+            }
+        });
     }
     for (std::size_t p = 0; p < e; ++p) {
         const double mean = count[p] > 0 ? sum[p] / count[p] : 0;
