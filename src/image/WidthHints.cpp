@@ -482,7 +482,7 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
         }
         const double score = scoreAt(w);
         if (score >= std::max(0.02, 4 * std::sqrt(2 / pairsAt(w)))) {
-            found.push_back({w, score, element.bytes});
+            found.push_back({w, score, element.bytes, element.pixels});
             scoreOf[w] = score;
         }
     }
@@ -496,7 +496,7 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
     // single pixel's lattice is left to the nearness rule below.
     for (WidthCandidate c : found) {
         if (const std::int64_t w = step > 1 ? straighten(c.width) : c.width; w != c.width) {
-            c = {w, scoreAt(w), element.bytes};
+            c = {w, scoreAt(w), element.bytes, element.pixels};
             scoreOf[w] = std::max(scoreOf[w], c.score);
         }
         bool multiple = std::any_of(result.begin(), result.end(),
@@ -530,7 +530,7 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
     }
     // The element itself, after any longer row.
     if (element.bytes > 1 && element.score >= 0.02 && static_cast<int>(result.size()) < count) {
-        result.push_back({step, element.score, element.bytes});
+        result.push_back({step, element.score, element.bytes, element.pixels});
     }
     return result;
 }

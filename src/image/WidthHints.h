@@ -15,8 +15,10 @@ struct WidthCandidate {
     // From 0 to 1: how much closer pixels this far apart are than pixels at distances around
     // it (1: identical).
     double score = 0;
-    // The bytes of the values or pixels the data was found to be made of: 1 when none.
+    // The bytes of the values or pixels the data was found to be made of (1 when none), and
+    // as many pixels of the depth.
     int elementBytes = 1;
+    std::int64_t elementPixels = 1;
 };
 
 // Up to count widths, best first, for the pixels that depth and order make of source. A
