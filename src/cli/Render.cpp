@@ -79,7 +79,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         for (const WidthCandidate& c : *widths) {
             char score[16];
             std::snprintf(score, sizeof score, "%.3f", c.score);
-            listing << c.width << ' ' << score << '\n';
+            listing << c.width << ' ' << score << ' ' << c.elementBytes << '\n';
         }
         return listing.flush() ? 0 : fail("the widths could not be written");
     }

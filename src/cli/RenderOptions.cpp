@@ -40,8 +40,9 @@ std::string RenderUsage() {
            "  -o OUT              where to write: OUT ending in .png writes a PNG, - writes\n"
            "                      the BMP to standard output; default FILE.bmp\n"
            "  --suggest-width     print up to 8 widths at which the data falls into rows, one\n"
-           "                      per line (width in pixels at --depth, then a score from 0\n"
-           "                      to 1), best first; no picture is written\n"
+           "                      per line (width in pixels at --depth, a score from 0 to 1,\n"
+           "                      and the bytes of the values the data is made of, 1 when\n"
+           "                      none was found), best first; no picture is written\n"
            "  --help              show this help\n"
            "\n"
            "The BMP is byte for byte what the viewer's export writes for the same settings.\n";

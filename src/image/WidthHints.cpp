@@ -31,6 +31,20 @@ constexpr std::int64_t kMinRowBytes = 16;
 constexpr double kNearly = 0.9;
 // Candidates looked at for multiples: far more than are shown.
 constexpr std::size_t kExamined = 256;
+// The element is found from kProbes runs of kProbe pixels spread over each block, at its
+// first kCombTeeth multiples: pixels there no farther apart than kComb times those between
+// them, or places in it whose spreads differ kDistinct times.
+constexpr std::size_t kProbes = 4;
+constexpr std::size_t kProbe = 1024;
+constexpr std::int64_t kCombTeeth = 8;
+constexpr double kComb = 0.8;
+constexpr double kDistinct = 4;
+// Places in the element are weighed when one of them is at least kAlike alike from one
+// element to the next; a place of noise keeps kNoiseWeight.
+constexpr double kAlike = 0.5;
+constexpr double kNoiseWeight = 0.05;
+// Widths this many elements either side of a row are looked at for the row seen slanted.
+constexpr std::int64_t kSlant = 3;
 
 using Complex = std::complex<double>;
 
@@ -113,9 +127,10 @@ void Fft(std::vector<Complex>& a, const std::vector<Complex>& turns, bool invers
     }
 }
 
-// dist[w], w = 1 .. maxLag: the mean squared difference of pixels w apart within the
-// blocks. The sums of products of all distances at once come from the transform: two blocks
-// at a time, as the real and imaginary parts of one input.
+// dist[w], w = 1 .. maxLag and on as far as the transform reaches without wrapping round
+// (checks of multiples look there): the mean squared difference of pixels w apart within
+// the blocks. The sums of products of all distances at once come from the transform: two
+// blocks at a time, as the real and imaginary parts of one input.
 std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, std::int64_t maxLag) {
     std::size_t longest = 0;
     for (const auto& b : blocks) {
@@ -148,6 +163,9 @@ std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, st
     }
     Fft(z, turns, true);
 
+    maxLag = std::max<std::int64_t>(maxLag,
+                                    std::min<std::int64_t>(static_cast<std::int64_t>(n - longest),
+                                                           static_cast<std::int64_t>(longest) - 1));
     std::vector<double> dist(static_cast<std::size_t>(maxLag) + 1, 0.0);
     for (const auto& b : blocks) {
         std::vector<double> squares(b.size() + 1, 0.0);  // squares[j]: sum over i < j
@@ -168,6 +186,185 @@ std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, st
         dist[w] = std::max(0.0, (dist[w] - 2 * products) / pairs);
     }
     return dist;
+}
+
+struct Element {
+    std::int64_t pixels = 1;
+    int bytes = 1;
+    double score = 0;
+};
+
+// The mean of dist at the lags up to reach that are multiples of every and none of others;
+// 0 when there is none.
+double MeanAt(const std::vector<double>& dist, std::int64_t reach, std::int64_t every,
+              std::int64_t none) {
+    double sum = 0;
+    int terms = 0;
+    for (std::int64_t lag = every; lag <= reach; lag += every) {
+        if (none == 0 || lag % none != 0) {
+            sum += dist[static_cast<std::size_t>(lag)];
+            ++terms;
+        }
+    }
+    return terms == 0 ? 0 : sum / terms;
+}
+
+// The runs [first, last) of a block of size pixels that the element is found from.
+template <typename F>
+void ForProbes(std::size_t size, F f) {
+    for (std::size_t j = 0; j < kProbes; ++j) {
+        const std::size_t first = size * j / kProbes;
+        f(first, std::min(size, first + kProbe));
+    }
+}
+
+// Distances at the short lags the element is found from, straight from the probes: every lag up to
+// kCombTeeth pixels of a byte, and every byte up to kCombTeeth of the longest element. Other lags
+// are left at 0.
+std::vector<double> ShortDistances(const std::vector<std::vector<double>>& blocks,
+                                   std::int64_t ppb) {
+    std::vector<double> dist(static_cast<std::size_t>(kCombTeeth * 16 * ppb) + 1, 0.0);
+    for (std::size_t lag = 1; lag < dist.size(); ++lag) {
+        if (lag > static_cast<std::size_t>(kCombTeeth * ppb) && lag % ppb != 0) {
+            continue;
+        }
+        double sum = 0;
+        std::size_t pairs = 0;
+        for (const auto& b : blocks) {
+            ForProbes(b.size(), [&](std::size_t first, std::size_t last) {
+                for (std::size_t i = first; i + lag < last; ++i) {
+                    const double d = b[i] - b[i + lag];
+                    sum += d * d;
+                }
+                pairs += last - first > lag ? last - first - lag : 0;
+            });
+        }
+        dist[lag] = pairs > 0 ? sum / static_cast<double>(pairs) : 0;
+    }
+    return dist;
+}
+
+// The spread of the pixels at each place in an element of the given pixels, as the file
+// counts them, over the probes.
+std::vector<double> PlaceSpreads(const std::vector<std::vector<double>>& blocks,
+                                 const std::vector<Block>& placed, std::int64_t element) {
+    const auto e = static_cast<std::size_t>(element);
+    std::vector<double> count(e), sum(e), squares(e);
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        const auto first = static_cast<std::size_t>(placed[k].start % element);
+        ForProbes(blocks[k].size(), [&](std::size_t from, std::size_t last) {
+            for (std::size_t i = from; i < last; ++i) {
+                const std::size_t p = (first + i) % e;
+                count[p] += 1;
+                sum[p] += blocks[k][i];
+                squares[p] += blocks[k][i] * blocks[k][i];
+            }
+        });
+    }
+    for (std::size_t p = 0; p < e; ++p) {
+        const double mean = count[p] > 0 ? sum[p] / count[p] : 0;
+        squares[p] = count[p] > 0 ? std::max(0.0, squares[p] / count[p] - mean * mean) : 0;
+    }
+    return squares;
+}
+
+// The values or pixels the data is made of, from the comb they leave in the distances:
+// pixels a whole number of elements apart are alike at the same place in their elements.
+// An element is taken when pixels at its multiples are clearly closer than those at the
+// multiples of each element it is made of.
+Element FindElement(const std::vector<std::vector<double>>& blocks,
+                    const std::vector<Block>& placed, std::int64_t ppb) {
+    const std::vector<double> dist = ShortDistances(blocks, ppb);
+    struct Size {
+        int bytes;
+        int parts[2];
+    };
+    // Each size with the largest sizes it is made of; 0 for a single pixel.
+    static constexpr Size kSizes[] = {{1, {0, 0}}, {2, {1, 1}}, {3, {1, 1}}, {4, {2, 2}},
+                                      {6, {2, 3}}, {8, {4, 4}}, {16, {8, 8}}};
+    Element found;
+    for (const Size& size : kSizes) {
+        const std::int64_t pixels = size.bytes * ppb;
+        const std::int64_t reach = pixels * kCombTeeth;
+        if (pixels == 1 || reach >= static_cast<std::int64_t>(dist.size())) {
+            continue;
+        }
+        const double on = MeanAt(dist, reach, pixels, 0);
+        // Each part must fall short on its own: pixels at the element's multiples clearly
+        // closer than at the part's, or the places differ in spread where the part would
+        // have them alike (the high and low bytes of samples).
+        const std::vector<double> spread = PlaceSpreads(blocks, placed, pixels);
+        double ratio = 0;
+        bool taken = true;
+        for (const int part : size.parts) {
+            const std::int64_t shift = part == 0 ? 1 : part * ppb;
+            const double off = MeanAt(dist, reach, shift, pixels);
+            const double r = off > 0 ? on / off : 1.0;
+            bool distinct = false;
+            for (std::int64_t p = 0; p < pixels; ++p) {
+                const double a = spread[static_cast<std::size_t>(p)];
+                const double b = spread[static_cast<std::size_t>((p + shift) % pixels)];
+                distinct = distinct || a > kDistinct * b + 1e-9;
+            }
+            ratio = std::max(ratio, r);
+            taken = taken && (r < kComb || distinct);
+        }
+        if (taken) {
+            found = {pixels, size.bytes, std::max(0.0, 1 - ratio)};
+        }
+    }
+    return found;
+}
+
+// Weighs the pixels by their place in the element, as the file counts it: each place's
+// values around their own mean, scaled to the same spread, and by how much alike
+// neighbouring elements are there. The low bytes of samples are mostly noise, which would
+// drown the rows the high bytes show.
+void WeighPlaces(std::vector<std::vector<double>>& blocks, const std::vector<Block>& placed,
+                 std::int64_t element) {
+    const auto e = static_cast<std::size_t>(element);
+    std::vector<double> count(e), sum(e), squares(e), steps(e), weight(e), mean(e);
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        const auto& b = blocks[k];
+        const auto first = static_cast<std::size_t>(placed[k].start % element);
+        for (std::size_t i = 0; i < b.size(); ++i) {
+            const std::size_t place = (first + i) % e;
+            count[place] += 1;
+            sum[place] += b[i];
+            squares[place] += b[i] * b[i];
+            if (i + e < b.size()) {
+                steps[place] += (b[i + e] - b[i]) * (b[i + e] - b[i]);
+            }
+        }
+    }
+    std::vector<double> spread(e), alike(e);
+    double widest = 0;
+    double best = 0;
+    for (std::size_t p = 0; p < e; ++p) {
+        if (count[p] < 2) {
+            return;
+        }
+        mean[p] = sum[p] / count[p];
+        spread[p] = std::max(0.0, squares[p] / count[p] - mean[p] * mean[p]);
+        alike[p] = spread[p] > 0 ? std::max(0.0, 1 - steps[p] / count[p] / (2 * spread[p])) : 0;
+        widest = std::max(widest, spread[p]);
+        best = std::max(best, alike[p]);
+    }
+    // Records are alike at the row, not from one element to the next: left as they are.
+    if (best < kAlike) {
+        return;
+    }
+    for (std::size_t p = 0; p < e; ++p) {
+        weight[p] = std::sqrt((alike[p] + kNoiseWeight) / std::max(spread[p], widest * 1e-3));
+    }
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        const auto first = static_cast<std::size_t>(placed[k].start % element);
+        auto& b = blocks[k];
+        for (std::size_t i = 0; i < b.size(); ++i) {
+            const std::size_t place = (first + i) % e;
+            b[i] = (b[i] - mean[place]) * weight[place];
+        }
+    }
 }
 
 // Whether w is only a multiple of d: pixels w apart are not clearly closer than pixels at
@@ -214,39 +411,78 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
             v -= sum / static_cast<double>(total);
         }
     }
+    const std::int64_t ppb = PixelsPerByte(depth);
+    const Element element = FindElement(blocks, placed, ppb);
+    if (element.pixels > 1) {
+        WeighPlaces(blocks, placed, element.pixels);
+    }
     const std::int64_t longest = placed.empty() ? 0 : placed.front().length;
     const std::int64_t maxLag = std::min({kMaxWidth, longest / 3, total / kMinRows});
     if (maxLag <= kMinWidth) {
         return result;
     }
     const std::vector<double> dist = Distances(blocks, maxLag);
-    std::vector<double> running(dist.size() + 1, 0.0);  // running[w]: sum of dist below w
-    for (std::size_t w = 0; w < dist.size(); ++w) {
-        running[w + 1] = running[w] + dist[w];
+    const std::int64_t reach = static_cast<std::int64_t>(dist.size()) - 1;
+    const std::int64_t step = element.pixels;
+    // aligned[k]: the sum of dist at the multiples of the element below k elements.
+    std::vector<double> aligned(static_cast<std::size_t>(reach / step) + 2, 0.0);
+    for (std::size_t k = 1; k < aligned.size(); ++k) {
+        const std::size_t lag = (k - 1) * static_cast<std::size_t>(step);
+        aligned[k] =
+            aligned[k - 1] + (lag >= 1 && lag <= static_cast<std::size_t>(reach) ? dist[lag] : 0);
     }
-
-    // Candidates: distances closer than both neighbours, scored against the mean distance
-    // from half to one and a half times themselves. Scores within the sample's noise are not
-    // candidates.
-    std::vector<WidthCandidate> found;
-    std::vector<double> scoreOf(dist.size(), 0.0);
-    for (std::int64_t w = kMinWidth; w < maxLag; ++w) {
-        if (dist[w] > dist[w - 1] || dist[w] >= dist[w + 1]) {
-            continue;
-        }
-        const std::int64_t lo = std::max<std::int64_t>(1, w - w / 2);
-        const std::int64_t hi = std::min(maxLag, w + w / 2);
-        const double around = (running[hi + 1] - running[lo]) / static_cast<double>(hi - lo + 1);
-        if (around <= 0) {
-            continue;
-        }
+    auto pairsAt = [&blocks](std::int64_t w) {
         double pairs = 0;
         for (const auto& b : blocks) {
             pairs += std::max<double>(0, static_cast<double>(b.size()) - static_cast<double>(w));
         }
-        const double score = 1 - dist[w] / around;
-        if (score >= std::max(0.02, 4 * std::sqrt(2 / pairs))) {
-            found.push_back({w, score});
+        return pairs;
+    };
+
+    // Candidates: distances closer than those one element either side, scored against the
+    // mean distance at the multiples of the element from half to one and a half times
+    // themselves: pixels at the same place in their elements, as a row's are. Scores within
+    // the sample's noise are not candidates.
+    auto scoreAt = [&](std::int64_t w) {
+        const std::int64_t lo = std::max<std::int64_t>(1, (w - w / 2 + step - 1) / step);
+        const std::int64_t hi = std::min(reach, w + w / 2) / step;
+        const double around =
+            hi < lo ? 0 : (aligned[hi + 1] - aligned[lo]) / static_cast<double>(hi - lo + 1);
+        return around > 0 ? 1 - dist[w] / around : 0.0;
+    };
+    // Slanted content makes a width an element or two off the row look best, but the row
+    // repeats exactly at its multiples where the slant drifts away: of the widths a few
+    // elements either side, the one closest at twice and three times itself.
+    auto straighten = [&](std::int64_t w) {
+        const std::int64_t far = w + kSlant * step;
+        if (2 * far > reach) {
+            return w;
+        }
+        auto drift = [&](std::int64_t v) {
+            double sum = 0;
+            for (std::int64_t m = 2; m <= 3 && m * far <= reach; ++m) {
+                sum += dist[static_cast<std::size_t>(m * v)];
+            }
+            return sum;
+        };
+        std::int64_t best = w;
+        for (std::int64_t v = std::max(w - kSlant * step, step + 1); v <= far && v < maxLag;
+             v += step) {
+            if (drift(v) < drift(best) && scoreAt(v) >= scoreAt(w) / 2) {
+                best = v;
+            }
+        }
+        return best;
+    };
+    std::vector<WidthCandidate> found;
+    std::vector<double> scoreOf(dist.size(), 0.0);
+    for (std::int64_t w = std::max(kMinWidth, step + 1); w < maxLag && w + step <= reach; ++w) {
+        if (dist[w] >= dist[w + step] || (w > step && dist[w] > dist[w - step])) {
+            continue;
+        }
+        const double score = scoreAt(w);
+        if (score >= std::max(0.02, 4 * std::sqrt(2 / pairsAt(w)))) {
+            found.push_back({w, score, element.bytes, element.pixels});
             scoreOf[w] = score;
         }
     }
@@ -256,10 +492,17 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
         found.resize(kExamined);
     }
     // A byte's pixels are a unit of their own at 16 and 2 colours, whether or not the
-    // distances single it out.
-    const std::int64_t ppb = PixelsPerByte(depth);
-    for (const WidthCandidate& c : found) {
-        bool multiple = c.width % ppb == 0 && c.width > ppb && MereMultiple(dist, c.width, ppb);
+    // distances single it out. Rows are straightened in the lattice of an element found; a
+    // single pixel's lattice is left to the nearness rule below.
+    for (WidthCandidate c : found) {
+        if (const std::int64_t w = step > 1 ? straighten(c.width) : c.width; w != c.width) {
+            c = {w, scoreAt(w), element.bytes, element.pixels};
+            scoreOf[w] = std::max(scoreOf[w], c.score);
+        }
+        bool multiple = std::any_of(result.begin(), result.end(),
+                                    [&c](const auto& kept) { return kept.width == c.width; });
+        multiple =
+            multiple || (c.width % ppb == 0 && c.width > ppb && MereMultiple(dist, c.width, ppb));
         for (std::int64_t k = 2; k * k <= c.width && !multiple; ++k) {
             if (c.width % k != 0) {
                 continue;
@@ -284,6 +527,10 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
                 break;
             }
         }
+    }
+    // The element itself, after any longer row.
+    if (element.bytes > 1 && element.score >= 0.02 && static_cast<int>(result.size()) < count) {
+        result.push_back({step, element.score, element.bytes, element.pixels});
     }
     return result;
 }

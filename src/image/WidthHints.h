@@ -15,10 +15,16 @@ struct WidthCandidate {
     // From 0 to 1: how much closer pixels this far apart are than pixels at distances around
     // it (1: identical).
     double score = 0;
+    // The bytes of the values or pixels the data was found to be made of (1 when none), and
+    // as many pixels of the depth.
+    int elementBytes = 1;
+    std::int64_t elementPixels = 1;
 };
 
 // Up to count widths, best first, for the pixels that depth and order make of source. A
-// width that is only a multiple of a better one is left out. Reads a bounded sample spread
+// width that is only a multiple of a better one is left out. When the data is made of
+// values or pixels of several bytes, rows are compared with rows one element longer or
+// shorter, and the element itself comes after any longer row. Reads a bounded sample spread
 // over the source, so the answer costs the same for any size. Nothing when a read failed.
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
                                                          std::int32_t order, int count = 8);

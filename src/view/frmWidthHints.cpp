@@ -24,9 +24,15 @@ frmWidthHints::frmWidthHints(QWidget* owner,
     lstWIDTH->setObjectName(QStringLiteral("lstWIDTH"));
     lblWIDTH->setBuddy(lstWIDTH);
     for (const auto& c : mCandidates) {
-        QString line = QStringLiteral("%1 ピクセル  一致度 %2%")
-                           .arg(c.width, 6)
-                           .arg(static_cast<int>(std::lround(c.score * 100)), 3);
+        QString line = QStringLiteral("%1 ピクセル").arg(c.width, 6);
+        // The row in elements, where the data was found to be made of values of several
+        // bytes and the row holds a whole number of them.
+        if (c.elementBytes > 1 && c.width % c.elementPixels == 0) {
+            line += QStringLiteral(" (%1 バイト × %2)")
+                        .arg(c.elementBytes)
+                        .arg(c.width / c.elementPixels);
+        }
+        line += QStringLiteral("  一致度 %1%").arg(static_cast<int>(std::lround(c.score * 100)), 3);
         if (c.width == currentWidth) {
             line += QStringLiteral("  (今の幅)");
         }

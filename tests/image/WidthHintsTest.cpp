@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <tuple>
 
@@ -54,6 +57,63 @@ TEST(SuggestWidths, PutsTheTrueRowLengthFirst) {
             EXPECT_TRUE(w.width == width || w.width % width != 0) << name << " " << w.width;
             EXPECT_LE(w.score, widths->front().score);
         }
+    }
+}
+
+// Real content, cropped small (widths/make.sh says where each file comes from): the true
+// width must come by the given rank, and carry the element the data is made of.
+TEST(SuggestWidths, FindsTheRowsOfRealData) {
+    struct Case {
+        const char* file;
+        std::int32_t depth;
+        std::int64_t width;
+        std::size_t rank;
+        int bytes;
+    };
+    const Case cases[] = {
+        {"grey-camera-300.raw", kDepth256, 300, 1, 1},
+        {"grey-moon-257.raw", kDepth256, 257, 1, 1},
+        {"grey-coins-384.raw", kDepth256, 384, 1, 1},
+        {"s16le-camera-211.raw", kDepth256, 422, 1, 2},
+        {"s16be-moon-211.raw", kDepth256, 422, 1, 2},
+        {"s16le-coins-212.raw", kDepth256, 424, 1, 2},
+        {"s16be-camera-212.raw", kDepth256, 424, 1, 2},
+        {"s16le-camera-211.raw", kDepth16, 844, 1, 2},
+        {"rgb-coffee-600.raw", kDepth256, 1800, 1, 3},
+        {"rgb-chelsea-151.raw", kDepth256, 453, 1, 3},
+        {"rgb-coffee-600.raw", kDepth16, 3600, 1, 3},
+        {"rgba-coffee-640.raw", kDepth256, 2560, 1, 4},
+        {"rgba-astronaut-150.raw", kDepth256, 600, 1, 4},
+        {"rgba-icon-128.raw", kDepth256, 512, 1, 4},
+        {"bmp24-chelsea-201.bmp", kDepth256, 604, 1, 3},
+        {"bmp8-camera-198.bmp", kDepth256, 200, 1, 0},
+        {"bits-page-384.raw", kDepth2, 384, 1, 0},
+        {"bits-text-448.raw", kDepth2, 448, 1, 1},
+        {"nibbles-camera-250.raw", kDepth16, 250, 1, 1},
+        {"records-magic-376.bin", kDepth256, 376, 1, 0},
+        {"records-magic-376.bin", kDepth2, 376 * 8, 1, 0},
+        {"records-dynsym-24.bin", kDepth256, 24, 1, 0},
+    };
+    const auto dir = std::filesystem::path(__FILE__).parent_path() / "widths";
+    for (const Case& c : cases) {
+        std::ifstream in(dir / c.file, std::ios::binary);
+        const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_FALSE(data.empty()) << c.file;
+        SpanSource source(data);
+        const auto widths = SuggestWidths(source, c.depth, 0);
+        ASSERT_TRUE(widths && !widths->empty()) << c.file;
+        const auto at = std::find_if(widths->begin(), widths->end(),
+                                     [&c](const auto& w) { return w.width == c.width; });
+        ASSERT_LT(static_cast<std::size_t>(at - widths->begin()), c.rank) << c.file;
+        // 0: the data need not show an element of its own (headers, records of mixed fields).
+        if (c.bytes > 0) {
+            EXPECT_EQ(at->elementBytes, c.bytes) << c.file;
+        }
+        if (c.bytes > 1) {
+            EXPECT_EQ(at->elementPixels, c.bytes * PixelsPerByte(c.depth)) << c.file;
+        }
+        // The element itself never comes before the row.
+        EXPECT_GT(widths->front().width, widths->front().elementPixels) << c.file;
     }
 }
 

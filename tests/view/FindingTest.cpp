@@ -1,5 +1,6 @@
 // Finding one's way in the file: the pointer readout, going to a byte, suggested widths.
 #include <QLabel>
+#include <QListWidget>
 #include <QStatusBar>
 
 #include "view/MainViewFixture.h"
@@ -95,6 +96,21 @@ TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly
     expected.gPicHeight = 2000;
     EXPECT_EQ(gDib.settings, expected);
     EXPECT_EQ(Picture()->Width(), 74);
+
+    // 16-bit samples: the row in samples too.
+    OpenThroughMenu(QString::fromStdString(
+        (std::filesystem::path(__FILE__).parent_path() / "../image/widths/s16le-camera-211.raw")
+            .string()));
+    QString first;
+    {
+        WhenModal<QDialog> user([&first](QDialog* dialog) {
+            first = dialog->findChild<QListWidget*>("lstWIDTH")->item(0)->text();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        Action("fMnuVIEWwidth")->trigger();
+    }
+    EXPECT_TRUE(first.startsWith("   422 ピクセル (2 バイト × 211)  一致度 "))
+        << first.toStdString();
 
     // Data without rows: said so, and nothing changes.
     OpenThroughMenu(WriteFile("zeros", std::vector<std::uint8_t>(5000, 0)));
