@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/InputFile.h"
+#include "image/Overview.h"
 #include "image/PixelDecoder.h"
 #include "image/RecordGuard.h"
 #include "image/modBITMAPinfo.h"
@@ -30,6 +31,7 @@ class ScrollBar;
 }  // namespace toolkit
 
 class ImageBox;
+class OverviewStrip;
 class ViewportBox;
 
 // The file the deferred load takes: named on the command line, or dropped on the window.
@@ -107,6 +109,7 @@ class frmMainView : public QMainWindow {
     void fMnuVIEWstatus_Click(bool checked);
     void fMnuVIEWgoto_Click();
     void fMnuVIEWwidth_Click();
+    void fMnuVIEWmap_Click(bool checked);
     void fMnuHELPabout_Click();
 
     // Drops and the deferred load
@@ -128,12 +131,18 @@ class frmMainView : public QMainWindow {
     void picBASE_MouseLeave();
     void picPICT_Change();
 
+    // The overview strip (frmMainViewOverview.cpp)
+    void picMAP_MouseDown(int Y);
+    void picMAP_MouseMove(int Y, bool held);
+    void picMAP_MouseLeave();
+    void ShowMapFrame();
+
     // The road of one file, in order (frmMainViewLoad.cpp)
     LoadResult RefuseUnfitFile(const QString& path, const modBITMAPinfo::InputFile& input);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
-    LoadResult ReadWholeFile(const QString& path, std::int64_t size,
-                             modBITMAPinfo::RawBytes& bytes);
+    LoadResult ReadWholeFile(const QString& path, std::int64_t size, modBITMAPinfo::RawBytes& bytes,
+                             modBITMAPinfo::Overview& overview);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
@@ -159,6 +168,8 @@ class frmMainView : public QMainWindow {
     // Below the client area, so the layout never counts it.
     QStatusBar* sbrSTATUS = nullptr;
     QLabel* lblPOINTER = nullptr;
+    // Right of the client area, so the layout never counts it either.
+    OverviewStrip* picMAP = nullptr;
 
     QMenu* fMnuFILE = nullptr;
     QAction* fMnuFILEload = nullptr;
@@ -176,6 +187,7 @@ class frmMainView : public QMainWindow {
     QAction* fMnuVIEWstatus = nullptr;
     QAction* fMnuVIEWgoto = nullptr;
     QAction* fMnuVIEWwidth = nullptr;
+    QAction* fMnuVIEWmap = nullptr;
     QMenu* fMnuHELP = nullptr;
     QAction* fMnuHELPabout = nullptr;
 

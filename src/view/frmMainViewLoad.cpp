@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <new>
 
@@ -22,6 +23,7 @@
 #include "toolkit/FolderTest.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
+#include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -77,7 +79,9 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadCancelled;
         }
         modBITMAPinfo::RawBytes bytes;
-        if (const LoadResult read = ReadWholeFile(path, input.size, bytes); read != kLoadOk) {
+        modBITMAPinfo::Overview overview;
+        if (const LoadResult read = ReadWholeFile(path, input.size, bytes, overview);
+            read != kLoadOk) {
             return read;
         }
         guard.ReplaceBytes(bytes);
@@ -85,6 +89,7 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadNotDrawn;
         }
         guard.Commit();
+        picMAP->SetOverview(std::move(overview));
     } catch (const std::bad_alloc&) {
         // Anything else that could not get its memory on the way: the guard has put the
         // previous picture's settings and bytes back.
@@ -141,8 +146,11 @@ bool frmMainView::ConfirmSettings() {
 // swapped for something else or cut short since cannot be read; bytes it gained are left
 // out, as the settings were confirmed without them. A large file is read in pieces under a
 // progress dialog whose Cancel gives up the read (kLoadCancelled) without a message.
+// The overview strip's figures are taken from each piece as it arrives, on a second thread
+// while the next piece is read, so the file is walked once and the read does not wait.
 frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
-                                                   modBITMAPinfo::RawBytes& bytes) {
+                                                   modBITMAPinfo::RawBytes& bytes,
+                                                   modBITMAPinfo::Overview& overview) {
     // Non-blocking: a FIFO put in the file's place must not hold up the open.
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     bool ok = fd >= 0;
@@ -168,6 +176,8 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
     }
     bool cancelled = false;
     constexpr std::size_t kPiece = std::size_t{16} << 20;
+    modBITMAPinfo::OverviewBuilder figures(size, modBITMAPinfo::kMaxOverviewBlocks);
+    std::future<void> taking;
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const std::size_t want = std::min(kPiece, bytes.size() - done);
         const std::ptrdiff_t n = mReadFile ? mReadFile(fd, bytes.data() + done, want)
@@ -176,11 +186,22 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
             continue;
         }
         ok = n > 0;  // 0: the file shrank under us
+        if (ok) {
+            if (taking.valid()) {
+                taking.get();
+            }
+            const std::span<const std::uint8_t> piece(bytes.data() + done,
+                                                      static_cast<std::size_t>(n));
+            taking = std::async(std::launch::async, [&figures, piece] { figures.Feed(piece); });
+        }
         done += ok ? static_cast<std::size_t>(n) : 0;
         if (ok && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
             ok = false;
             cancelled = true;
         }
+    }
+    if (taking.valid()) {
+        taking.get();
     }
     progress.reset();
     if (fd >= 0) {
@@ -199,6 +220,7 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
         }
         return kLoadUnreadable;
     }
+    overview = figures.Take();
     return kLoadOk;
 }
 
