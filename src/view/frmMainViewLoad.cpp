@@ -46,6 +46,13 @@ std::string NativePath(const QString& path) {
     return toolkit::EncodeName(path).toStdString();
 }
 
+// Blocks for the overview strip: as fine as the most it keeps, but no smaller than the blocks
+// in which random bytes can be told from the rest.
+std::int64_t MapBlocks(std::int64_t size) {
+    const std::int64_t smallest = modBITMAPinfo::OverviewRules::kRandomMinBlock;
+    return std::min(modBITMAPinfo::kMaxOverviewBlocks, (size + smallest - 1) / smallest);
+}
+
 // The local files of a drag, in order; empty when it carries no file list.
 QStringList DraggedFiles(const QMimeData* data) {
     QStringList files;
@@ -176,7 +183,7 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
     }
     bool cancelled = false;
     constexpr std::size_t kPiece = std::size_t{16} << 20;
-    modBITMAPinfo::OverviewBuilder figures(size, modBITMAPinfo::kMaxOverviewBlocks);
+    modBITMAPinfo::OverviewBuilder figures(size, MapBlocks(size));
     std::future<void> taking;
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const std::size_t want = std::min(kPiece, bytes.size() - done);

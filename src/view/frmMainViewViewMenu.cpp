@@ -7,6 +7,7 @@
 #include "view/frmMainView.h"
 #include "view/frmWidthHints.h"
 
+#include <QLayout>
 #include <QStatusBar>
 
 namespace rastel {
@@ -20,6 +21,7 @@ void frmMainView::fMnuVIEWstatus_Click(bool checked) {
 // The window keeps its size: the client area takes the strip's room, or gives it back.
 void frmMainView::fMnuVIEWmap_Click(bool checked) {
     picMAP->setVisible(checked);
+    centralWidget()->layout()->activate();  // at once, so the layout sees the new client area
 }
 
 void frmMainView::fMnuVIEWgoto_Click() {
