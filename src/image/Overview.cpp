@@ -366,9 +366,6 @@ ByteRange StripRowBytes(std::int64_t size, std::int64_t rows, std::int64_t row) 
 std::int64_t StripRowOf(std::int64_t size, std::int64_t rows, std::int64_t pos) {
     std::int64_t row =
         std::clamp<std::int64_t>(pos * rows / std::max<std::int64_t>(size, 1), 0, rows - 1);
-    while (row > 0 && StripRowBytes(size, rows, row - 1).end > pos) {
-        --row;
-    }
     while (row + 1 < rows && StripRowBytes(size, rows, row).end <= pos) {
         ++row;
     }
