@@ -67,11 +67,10 @@ void OverviewStrip::Clear() {
 }
 
 std::pair<std::int64_t, std::int64_t> OverviewStrip::RowBytes(int Y) const {
-    const std::int64_t size = mOverview.size();
     const std::int64_t rows = std::max(1, height());
-    const std::int64_t y = std::clamp<std::int64_t>(Y, 0, rows - 1);
-    const std::int64_t first = std::min(size - 1, y * size / rows);
-    return {first, std::clamp((y + 1) * size / rows, first + 1, size)};
+    const modBITMAPinfo::ByteRange r = modBITMAPinfo::StripRowBytes(
+        mOverview.size(), rows, std::clamp<std::int64_t>(Y, 0, rows - 1));
+    return {r.begin, r.end};
 }
 
 void OverviewStrip::SetFrame(std::int64_t first, std::int64_t end) {
@@ -82,9 +81,8 @@ void OverviewStrip::SetFrame(std::int64_t first, std::int64_t end) {
     if (size == 0 || rows < 1 || end <= first) {
         mFrameTop = mFrameBottom = -1;
     } else {
-        mFrameTop = static_cast<int>(std::clamp<std::int64_t>(first * rows / size, 0, rows - 1));
-        mFrameBottom = static_cast<int>(
-            std::clamp<std::int64_t>((end * rows + size - 1) / size - 1, mFrameTop, rows - 1));
+        mFrameTop = static_cast<int>(modBITMAPinfo::StripRowOf(size, rows, first));
+        mFrameBottom = static_cast<int>(modBITMAPinfo::StripRowOf(size, rows, end - 1));
     }
     update();
 }
