@@ -20,6 +20,7 @@
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ScrollBar.h"
+#include "view/MapWork.h"
 #include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/modAPIwheel.h"

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "image/InputFile.h"
-#include "image/Overview.h"
 #include "image/PixelDecoder.h"
 #include "image/RecordGuard.h"
 #include "image/modBITMAPinfo.h"
@@ -31,6 +31,7 @@ class ScrollBar;
 }  // namespace toolkit
 
 class ImageBox;
+class MapWork;
 class OverviewStrip;
 class ViewportBox;
 
@@ -136,13 +137,14 @@ class frmMainView : public QMainWindow {
     void picMAP_MouseMove(int Y, bool held);
     void picMAP_MouseLeave();
     void ShowMapFrame();
+    void ShowMapFigures();
 
     // The road of one file, in order (frmMainViewLoad.cpp)
     LoadResult RefuseUnfitFile(const QString& path, const modBITMAPinfo::InputFile& input);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
     LoadResult ReadWholeFile(const QString& path, std::int64_t size, modBITMAPinfo::RawBytes& bytes,
-                             modBITMAPinfo::Overview& overview);
+                             std::unique_ptr<MapWork>& figures);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
@@ -203,6 +205,8 @@ class frmMainView : public QMainWindow {
     // Pixels per step of each scroll bar (see BarUnit).
     std::int64_t mUnitH = 1;
     std::int64_t mUnitV = 1;
+    // The strip's figures for the shown file while they are being taken.
+    std::unique_ptr<MapWork> mMapWork;
     // Where the pointer is in the viewport; nothing while it is elsewhere.
     std::optional<QPoint> mPointer;
 };

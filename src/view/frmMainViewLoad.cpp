@@ -11,7 +11,6 @@
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
-#include <future>
 #include <memory>
 #include <new>
 
@@ -23,6 +22,7 @@
 #include "toolkit/FolderTest.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
+#include "view/MapWork.h"
 #include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
@@ -86,8 +86,8 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadCancelled;
         }
         modBITMAPinfo::RawBytes bytes;
-        modBITMAPinfo::Overview overview;
-        if (const LoadResult read = ReadWholeFile(path, input.size, bytes, overview);
+        std::unique_ptr<MapWork> figures;  // after bytes: stopped before they go
+        if (const LoadResult read = ReadWholeFile(path, input.size, bytes, figures);
             read != kLoadOk) {
             return read;
         }
@@ -96,7 +96,9 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadNotDrawn;
         }
         guard.Commit();
-        picMAP->SetOverview(std::move(overview));
+        mMapWork = std::move(figures);  // the previous file's stops before its bytes go
+        picMAP->Clear();
+        ShowMapFigures();
     } catch (const std::bad_alloc&) {
         // Anything else that could not get its memory on the way: the guard has put the
         // previous picture's settings and bytes back.
@@ -153,11 +155,11 @@ bool frmMainView::ConfirmSettings() {
 // swapped for something else or cut short since cannot be read; bytes it gained are left
 // out, as the settings were confirmed without them. A large file is read in pieces under a
 // progress dialog whose Cancel gives up the read (kLoadCancelled) without a message.
-// The overview strip's figures are taken from each piece as it arrives, on a second thread
-// while the next piece is read, so the file is walked once and the read does not wait.
+// The overview strip's figures are taken from each piece as it arrives, on a thread of their
+// own that goes on once the picture shows, so the file is walked once and nothing waits.
 frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
                                                    modBITMAPinfo::RawBytes& bytes,
-                                                   modBITMAPinfo::Overview& overview) {
+                                                   std::unique_ptr<MapWork>& figures) {
     // Non-blocking: a FIFO put in the file's place must not hold up the open.
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     bool ok = fd >= 0;
@@ -183,8 +185,11 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
     }
     bool cancelled = false;
     constexpr std::size_t kPiece = std::size_t{16} << 20;
-    modBITMAPinfo::OverviewBuilder figures(size, MapBlocks(size));
-    std::future<void> taking;
+    if (ok) {
+        figures = std::make_unique<MapWork>(bytes, MapBlocks(size), [this] {
+            QMetaObject::invokeMethod(this, &frmMainView::ShowMapFigures, Qt::QueuedConnection);
+        });
+    }
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const std::size_t want = std::min(kPiece, bytes.size() - done);
         const std::ptrdiff_t n = mReadFile ? mReadFile(fd, bytes.data() + done, want)
@@ -193,28 +198,21 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
             continue;
         }
         ok = n > 0;  // 0: the file shrank under us
-        if (ok) {
-            if (taking.valid()) {
-                taking.get();
-            }
-            const std::span<const std::uint8_t> piece(bytes.data() + done,
-                                                      static_cast<std::size_t>(n));
-            taking = std::async(std::launch::async, [&figures, piece] { figures.Feed(piece); });
-        }
         done += ok ? static_cast<std::size_t>(n) : 0;
+        if (ok) {
+            figures->Arrived(static_cast<std::int64_t>(done));
+        }
         if (ok && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
             ok = false;
             cancelled = true;
         }
-    }
-    if (taking.valid()) {
-        taking.get();
     }
     progress.reset();
     if (fd >= 0) {
         ::close(fd);
     }
     if (!ok) {
+        figures.reset();
         modBITMAPinfo::RawBytes().swap(bytes);
         if (cancelled) {
             return kLoadCancelled;
@@ -227,7 +225,6 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
         }
         return kLoadUnreadable;
     }
-    overview = figures.Take();
     return kLoadOk;
 }
 

@@ -2,6 +2,7 @@
 // pointer as go-to does, and hovering names the bytes a row stands for.
 #include <QLabel>
 
+#include "view/MapWork.h"
 #include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/PointerReadout.h"
@@ -55,6 +56,14 @@ void frmMainView::picMAP_MouseMove(int Y, bool held) {
     }
     const auto [first, end] = picMAP->RowBytes(Y);
     lblPOINTER->setText(MapReadout(picMAP->Shown(), first, end));
+}
+
+// Called again when the figures are complete; a call for work since replaced finds nothing.
+void frmMainView::ShowMapFigures() {
+    if (mMapWork && mMapWork->Done()) {
+        picMAP->SetOverview(mMapWork->Take());
+        mMapWork.reset();
+    }
 }
 
 void frmMainView::picMAP_MouseLeave() {

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <random>
 
 #include "view/MainViewFixture.h"
@@ -114,9 +115,19 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
         bytes[i] = static_cast<std::uint8_t>(i < 200000 ? "Rastel text\n"[i % 12] : rng());
     }
     look = {.width = 100, .magY = 2};
-    OpenThroughMenu(WriteFile("thirds", bytes));
     auto* strip = window->findChild<OverviewStrip*>("picMAP");
     auto* status = window->findChild<QLabel*>("lblPOINTER");
+    const QString thirds = WriteFile("thirds", bytes);
+    // The figures come on a thread of their own: loads and a clear while it reads the bytes
+    // must stop it before the bytes go.
+    std::vector<std::uint8_t> noise(std::size_t{24} << 20);
+    std::generate(noise.begin(), noise.end(), rng);
+    OpenThroughMenu(WriteFile("noise", noise));
+    dialogs.messageAnswers = {MsgResult::Ok};
+    Action("fMnuFILEclose")->trigger();
+    OpenThroughMenu(WriteFile("noise", noise));
+    OpenThroughMenu(thirds);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return strip->Shown().size() == 300000; }, 20000));
     ASSERT_EQ(strip->height(), 315);
     EXPECT_EQ(strip->FrameRows(), std::pair(0, 16));  // rows 0 to 156 of 3000, bytes 0 to 15699
     GoTo({"150000"});
