@@ -25,7 +25,8 @@ void frmMainView::ShowMapFrame() {
         (picBASE->height() - picPICT->Top() + magY - 1) / magY, top, layout.height);
     auto byteOf = [&](std::int64_t row) {
         const std::int64_t p = layout.position(row, 0);
-        return perByte == 0 ? 0 : std::clamp<std::int64_t>(p / perByte, 0, picMAP->Shown().size());
+        const auto size = static_cast<std::int64_t>(modBITMAPinfo::gRawData.size());
+        return perByte == 0 ? 0 : std::clamp<std::int64_t>(p / perByte, 0, size);
     };
     picMAP->SetFrame(byteOf(top), byteOf(bottom));
 }
