@@ -6,7 +6,9 @@
 # Several programs may be given (an older build, say): they take their turns in the same runs.
 # Usage: first_paint_x11.sh RUNS FILE PROGRAM...
 # Prints per program and case the medians of first paint, of the read and of the run-by-run
-# ratio, and the largest peak resident set of the whole process.
+# ratio, and the largest peak resident set of the whole process; then, for each program after
+# the first, what it adds to the first's first paint as a share of the read (vs_first: the
+# run-by-run medians of (its paint - the first's paint) / read).
 set -euo pipefail
 runs=$1
 file=$(realpath "$2")
@@ -89,3 +91,15 @@ while read -r program; do
     done
   done
 done <"$work/programs"
+
+if [ "$#" -gt 1 ]; then
+  echo "program colours width added_vs_read (medians of (paint - first program's paint) / read)"
+  awk '
+    function median(a, k,   i, j, t) {
+      for (i = 1; i <= k; i++) for (j = i + 1; j <= k; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+      return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2
+    }
+    { key = $2 " " $3 " " $4; if ($1 == 1) base[key] = $5; else { c = $1 " " $2 " " $3; k[c]++; d[c, k[c]] = ($5 - base[key]) / $4 } }
+    END { for (c in k) { for (i = 1; i <= k[c]; i++) a[i] = d[c, i]; printf "%s %.3f\n", c, median(a, k[c]) } }
+  ' "$work/results" | sort -n
+fi

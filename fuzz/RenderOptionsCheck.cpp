@@ -44,6 +44,7 @@ void CheckRenderOptions(Input input) {
     Expect(o.offset > -2130706431 && o.offset < 2130706431, "offset beyond its bound");
     Expect(o.palette >= 0 && o.palette <= 2, "palette");
     Expect(!o.output || !o.output->empty(), "an empty output name");
+    Expect(!o.blocks || (o.overview && *o.blocks >= 1 && *o.blocks <= 65536), "blocks");
 }
 
 }  // namespace rastel::fuzz

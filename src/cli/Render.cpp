@@ -9,6 +9,7 @@
 
 #include "image/BmpFile.h"
 #include "image/InputFile.h"
+#include "image/Overview.h"
 #include "image/PaletteBuilder.h"
 #include "image/PixelDecoder.h"
 #include "image/PngFile.h"
@@ -71,6 +72,21 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     FdSource source(fd.get(), size);
     auto readError = [&]() { return fail(path + ": cannot be read: " + source.result().reason); };
 
+    if (o.overview) {
+        const auto overview = ComputeOverview(source, o.blocks.value_or(256));
+        if (!overview) {
+            return readError();
+        }
+        for (std::int64_t i = 0; i < overview->blockCount(); ++i) {
+            char line[64];
+            std::snprintf(line, sizeof line, "0x%08llx %lld %.2f %s\n",
+                          static_cast<unsigned long long>(overview->BlockStart(i)),
+                          static_cast<long long>(overview->BlockLength(i)),
+                          static_cast<double>(overview->Entropy(i)), ClassWord(overview->Class(i)));
+            listing << line;
+        }
+        return listing.flush() ? 0 : fail("the overview could not be written");
+    }
     if (o.suggestWidth) {
         const auto widths = SuggestWidths(source, o.depth, o.order);
         if (!widths) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "image/FieldRules.h"
+#include "image/Overview.h"
 #include "image/modBITMAPinfo.h"
 
 namespace rastel::cli {
@@ -43,6 +44,11 @@ std::string RenderUsage() {
            "                      per line (width in pixels at --depth, a score from 0 to 1,\n"
            "                      and the bytes of the values the data is made of, 1 when\n"
            "                      none was found), best first; no picture is written\n"
+           "  --overview          print the file in blocks, one per line: offset (hexadecimal),\n"
+           "                      length, entropy in bits per byte and class (zero, uniform,\n"
+           "                      text, random or data); no picture is written\n"
+           "  --blocks N          with --overview: at most N blocks of equal size, 1 to 65536\n"
+           "                      (default 256), never more than the file has bytes\n"
            "  --help              show this help\n"
            "\n"
            "The BMP is byte for byte what the viewer's export writes for the same settings.\n";
@@ -82,6 +88,15 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
             o.help = true;
         } else if (arg == "--suggest-width") {
             o.suggestWidth = true;
+        } else if (arg == "--overview") {
+            o.overview = true;
+        } else if (arg == "--blocks") {
+            if (!value(v) || !ParseInt(v, n))
+                return fail("--blocks needs a whole number");
+            if (n < 1 || n > modBITMAPinfo::kMaxOverviewBlocks)
+                return fail("blocks " + v + " is out of range: 1 to " +
+                            std::to_string(modBITMAPinfo::kMaxOverviewBlocks));
+            o.blocks = n;
         } else if (arg == "--depth") {
             if (!value(v))
                 return fail("--depth needs a value: 256, 16 or 2");
@@ -138,6 +153,9 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     }
     if (o.file.empty()) {
         return fail("no FILE given (see --help)");
+    }
+    if (o.blocks && !o.overview) {
+        return fail("--blocks goes with --overview");
     }
     const std::int32_t orders = modBITMAPinfo::OrderCount(o.depth);
     if (o.order < 0 || o.order >= orders) {

@@ -16,7 +16,9 @@ struct RenderOptions {
     std::int32_t palette = 0;           // palette choice: grey, thermo or binary
     std::optional<std::string> output;  // "-" for standard output
     std::string file;
-    bool suggestWidth = false;  // print the widths the data suggests instead of a picture
+    bool suggestWidth = false;           // print the widths the data suggests instead of a picture
+    bool overview = false;               // print the file's blocks and their classes instead
+    std::optional<std::int64_t> blocks;  // how many blocks at most, for the overview
     bool help = false;
 };
 

@@ -1,5 +1,10 @@
 #include "view/PointerReadout.h"
 
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace rastel {
 
 namespace {
@@ -8,6 +13,9 @@ QString Hex(std::int64_t value, int digits = 0) {
     return QStringLiteral("0x") +
            QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
+
+const char* const kClassNames[modBITMAPinfo::kClassCount] = {"ゼロ", "一様", "テキスト", "ランダム",
+                                                             "データ"};
 
 }  // namespace
 
@@ -39,6 +47,31 @@ QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo:
         default:
             return text + QStringLiteral("  値: %1 (%2)").arg(Hex(value, 2)).arg(value);
     }
+}
+
+QString MapReadout(const modBITMAPinfo::Overview& overview, std::int64_t first, std::int64_t end) {
+    const modBITMAPinfo::ClassMix mix = overview.Mix(first, end);
+    std::vector<std::pair<double, int>> present;  // the largest share first
+    for (int c = 0; c < modBITMAPinfo::kClassCount; ++c) {
+        if (const double share = mix.share[static_cast<std::size_t>(c)]; share > 0) {
+            present.emplace_back(-share, c);
+        }
+    }
+    std::sort(present.begin(), present.end());
+    QStringList kinds;
+    for (const auto& [minus, c] : present) {
+        kinds << QString::fromUtf8(kClassNames[c]) +
+                     (present.size() > 1
+                          ? QStringLiteral(" %1%").arg(std::max(1L, std::lround(-minus * 100)))
+                          : QString());
+    }
+    // What the bytes are comes first: the range is the longest part.
+    return QStringLiteral("種類: %1  エントロピー: %2  位置: %3-%4 (%5-%6)")
+        .arg(kinds.join(QStringLiteral("・")))
+        .arg(mix.entropy, 0, 'f', 2)
+        .arg(Hex(first), Hex(end - 1))
+        .arg(first)
+        .arg(end - 1);
 }
 
 }  // namespace rastel

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "image/Overview.h"
 #include "image/PixelDecoder.h"
 
 namespace rastel {
@@ -13,5 +14,10 @@ namespace rastel {
 // lies outside the file.
 QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
                        std::int64_t x, std::int64_t y);
+
+// Bytes [first, end) of the file as the overview strip shows them: the kinds of bytes there in
+// Japanese, with their shares when there are several, the entropy, and the range
+// (hexadecimal and decimal).
+QString MapReadout(const modBITMAPinfo::Overview& overview, std::int64_t first, std::int64_t end);
 
 }  // namespace rastel

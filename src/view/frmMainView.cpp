@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +20,8 @@
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ScrollBar.h"
+#include "view/MapWork.h"
+#include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/modAPIwheel.h"
 
@@ -59,8 +62,10 @@ frmMainView::frmMainView(QWidget* parent)
     createControls();
     createMenus();
     wireEvents();
-    // The client area the layout measures is 380 x 315; the bars above and below add to it.
-    resize(380, 315 + menuBar()->sizeHint().height() + sbrSTATUS->sizeHint().height());
+    // The client area the layout measures is 380 x 315; the bars above and below and the
+    // strip beside it add to it.
+    resize(380 + OverviewStrip::kWidth,
+           315 + menuBar()->sizeHint().height() + sbrSTATUS->sizeHint().height());
     Form_Load();
 }
 
@@ -71,9 +76,18 @@ frmMainView::~frmMainView() {
 }
 
 void frmMainView::createControls() {
-    mClient = new QWidget(this);
+    // The client area and, right of it, the overview strip, which takes no room from it.
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    setCentralWidget(central);
+    mClient = new QWidget(central);
     mClient->setObjectName(QStringLiteral("mClient"));
-    setCentralWidget(mClient);
+    row->addWidget(mClient, 1);
+    picMAP = new OverviewStrip(central);
+    picMAP->setObjectName(QStringLiteral("picMAP"));
+    row->addWidget(picMAP);
 
     picBASE = new ViewportBox(mClient);
     picBASE->setObjectName(QStringLiteral("picBASE"));
@@ -156,6 +170,9 @@ void frmMainView::createMenus() {
     item(fMnuVIEW, fMnuVIEWgoto, "fMnuVIEWgoto", QStringLiteral("指定位置へ移動(&G)..."),
          QKeySequence(Qt::CTRL | Qt::Key_G));
     item(fMnuVIEW, fMnuVIEWwidth, "fMnuVIEWwidth", QStringLiteral("幅の候補(&W)..."));
+    item(fMnuVIEW, fMnuVIEWmap, "fMnuVIEWmap", QStringLiteral("全体図(&M)"));
+    fMnuVIEWmap->setCheckable(true);
+    fMnuVIEWmap->setChecked(true);
 
     fMnuHELP = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     fMnuHELP->setObjectName(QStringLiteral("fMnuHELP"));
@@ -173,6 +190,7 @@ void frmMainView::wireEvents() {
     connect(fMnuVIEWstatus, &QAction::toggled, this, &frmMainView::fMnuVIEWstatus_Click);
     connect(fMnuVIEWgoto, &QAction::triggered, this, &frmMainView::fMnuVIEWgoto_Click);
     connect(fMnuVIEWwidth, &QAction::triggered, this, &frmMainView::fMnuVIEWwidth_Click);
+    connect(fMnuVIEWmap, &QAction::toggled, this, &frmMainView::fMnuVIEWmap_Click);
     connect(fMnuHELPabout, &QAction::triggered, this, &frmMainView::fMnuHELPabout_Click);
     connect(picBASE, &ViewportBox::KeyDown, this, &frmMainView::picBASE_KeyDown);
     connect(picBASE, &ViewportBox::OLEDragOver, this, &frmMainView::picBASE_OLEDragOver);
@@ -183,6 +201,9 @@ void frmMainView::wireEvents() {
     connect(picPICT, &ImageBox::OLEDragOver, this, &frmMainView::picPICT_OLEDragOver);
     connect(picPICT, &ImageBox::OLEDragDrop, this, &frmMainView::picPICT_OLEDragDrop);
     connect(picPICT, &ImageBox::Click, this, &frmMainView::picPICT_Click);
+    connect(picMAP, &OverviewStrip::MouseDown, this, &frmMainView::picMAP_MouseDown);
+    connect(picMAP, &OverviewStrip::MouseMove, this, &frmMainView::picMAP_MouseMove);
+    connect(picMAP, &OverviewStrip::MouseLeave, this, &frmMainView::picMAP_MouseLeave);
     connect(HscPicBASE, &QScrollBar::valueChanged, this, &frmMainView::HscPicBASE_Change);
     connect(HscPicBASE, &QScrollBar::sliderMoved, this, &frmMainView::HscPicBASE_Scroll);
     connect(VscPicBASE, &QScrollBar::valueChanged, this, &frmMainView::VscPicBASE_Change);
@@ -208,7 +229,7 @@ void frmMainView::SetPictureMenus(bool enabled) {
     fMnuFILEsave->setEnabled(enabled);
     // The whole view menu, and each item too, so that no shortcut reaches past the menu.
     fMnuVIEW->setEnabled(enabled);
-    for (QAction* action : {fMnuVIEWstatus, fMnuVIEWgoto, fMnuVIEWwidth}) {
+    for (QAction* action : {fMnuVIEWstatus, fMnuVIEWgoto, fMnuVIEWwidth, fMnuVIEWmap}) {
         action->setEnabled(enabled);
     }
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,6 +31,8 @@ class ScrollBar;
 }  // namespace toolkit
 
 class ImageBox;
+class MapWork;
+class OverviewStrip;
 class ViewportBox;
 
 // The file the deferred load takes: named on the command line, or dropped on the window.
@@ -107,6 +110,7 @@ class frmMainView : public QMainWindow {
     void fMnuVIEWstatus_Click(bool checked);
     void fMnuVIEWgoto_Click();
     void fMnuVIEWwidth_Click();
+    void fMnuVIEWmap_Click(bool checked);
     void fMnuHELPabout_Click();
 
     // Drops and the deferred load
@@ -128,12 +132,19 @@ class frmMainView : public QMainWindow {
     void picBASE_MouseLeave();
     void picPICT_Change();
 
+    // The overview strip (frmMainViewOverview.cpp)
+    void picMAP_MouseDown(int Y);
+    void picMAP_MouseMove(int Y, bool held);
+    void picMAP_MouseLeave();
+    void ShowMapFrame();
+    void ShowMapFigures();
+
     // The road of one file, in order (frmMainViewLoad.cpp)
     LoadResult RefuseUnfitFile(const QString& path, const modBITMAPinfo::InputFile& input);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
-    LoadResult ReadWholeFile(const QString& path, std::int64_t size,
-                             modBITMAPinfo::RawBytes& bytes);
+    LoadResult ReadWholeFile(const QString& path, std::int64_t size, modBITMAPinfo::RawBytes& bytes,
+                             std::unique_ptr<MapWork>& figures);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
@@ -159,6 +170,8 @@ class frmMainView : public QMainWindow {
     // Below the client area, so the layout never counts it.
     QStatusBar* sbrSTATUS = nullptr;
     QLabel* lblPOINTER = nullptr;
+    // Right of the client area, so the layout never counts it either.
+    OverviewStrip* picMAP = nullptr;
 
     QMenu* fMnuFILE = nullptr;
     QAction* fMnuFILEload = nullptr;
@@ -176,6 +189,7 @@ class frmMainView : public QMainWindow {
     QAction* fMnuVIEWstatus = nullptr;
     QAction* fMnuVIEWgoto = nullptr;
     QAction* fMnuVIEWwidth = nullptr;
+    QAction* fMnuVIEWmap = nullptr;
     QMenu* fMnuHELP = nullptr;
     QAction* fMnuHELPabout = nullptr;
 
@@ -191,6 +205,8 @@ class frmMainView : public QMainWindow {
     // Pixels per step of each scroll bar (see BarUnit).
     std::int64_t mUnitH = 1;
     std::int64_t mUnitV = 1;
+    // The strip's figures for the shown file while they are being taken.
+    std::unique_ptr<MapWork> mMapWork;
     // Where the pointer is in the viewport; nothing while it is elsewhere.
     std::optional<QPoint> mPointer;
 };

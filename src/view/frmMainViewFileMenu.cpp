@@ -9,6 +9,8 @@
 #include "toolkit/FileNames.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
+#include "view/MapWork.h"
+#include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -191,6 +193,8 @@ void frmMainView::fMnuFILEclose_Click() {
     picPICT->ClearPicture();
     picPICT->SetSize(1, 1);
     picPICT->SetVisible(false);
+    mMapWork.reset();
+    picMAP->Clear();
     Form_Resize();
     picPICT->update();
     SetPictureMenus(false);

@@ -164,8 +164,10 @@ void frmMainView::picBASE_MouseLeave() {
     picPICT_Change();
 }
 
-// The readout follows the pointer, and the picture when it moves or changes under it.
+// The readout follows the pointer, and the picture when it moves or changes under it; so does
+// the strip's frame.
 void frmMainView::picPICT_Change() {
+    ShowMapFrame();
     const std::int64_t x = mPointer ? mPointer->x() - picPICT->Left() : -1;
     const std::int64_t y = mPointer ? mPointer->y() - picPICT->Top() : -1;
     if (!picPICT->HasPicture() || !picPICT->Visible() || x < 0 || y < 0 || x >= picPICT->Width() ||

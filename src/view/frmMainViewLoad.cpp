@@ -22,6 +22,8 @@
 #include "toolkit/FolderTest.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
+#include "view/MapWork.h"
+#include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -42,6 +44,13 @@ void FileError(QWidget* owner, const QString& text, int number) {
 
 std::string NativePath(const QString& path) {
     return toolkit::EncodeName(path).toStdString();
+}
+
+// Blocks for the overview strip: as fine as the most it keeps, but no smaller than the blocks
+// in which random bytes can be told from the rest.
+std::int64_t MapBlocks(std::int64_t size) {
+    const std::int64_t smallest = modBITMAPinfo::OverviewRules::kRandomMinBlock;
+    return std::min(modBITMAPinfo::kMaxOverviewBlocks, (size + smallest - 1) / smallest);
 }
 
 // The local files of a drag, in order; empty when it carries no file list.
@@ -77,7 +86,9 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadCancelled;
         }
         modBITMAPinfo::RawBytes bytes;
-        if (const LoadResult read = ReadWholeFile(path, input.size, bytes); read != kLoadOk) {
+        std::unique_ptr<MapWork> figures;  // after bytes: stopped before they go
+        if (const LoadResult read = ReadWholeFile(path, input.size, bytes, figures);
+            read != kLoadOk) {
             return read;
         }
         guard.ReplaceBytes(bytes);
@@ -85,6 +96,9 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadNotDrawn;
         }
         guard.Commit();
+        mMapWork = std::move(figures);  // the previous file's stops before its bytes go
+        picMAP->Clear();
+        ShowMapFigures();
     } catch (const std::bad_alloc&) {
         // Anything else that could not get its memory on the way: the guard has put the
         // previous picture's settings and bytes back.
@@ -141,8 +155,11 @@ bool frmMainView::ConfirmSettings() {
 // swapped for something else or cut short since cannot be read; bytes it gained are left
 // out, as the settings were confirmed without them. A large file is read in pieces under a
 // progress dialog whose Cancel gives up the read (kLoadCancelled) without a message.
+// The overview strip's figures are taken from each piece as it arrives, on a thread of their
+// own that goes on once the picture shows, so the file is walked once and nothing waits.
 frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
-                                                   modBITMAPinfo::RawBytes& bytes) {
+                                                   modBITMAPinfo::RawBytes& bytes,
+                                                   std::unique_ptr<MapWork>& figures) {
     // Non-blocking: a FIFO put in the file's place must not hold up the open.
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     bool ok = fd >= 0;
@@ -168,6 +185,11 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
     }
     bool cancelled = false;
     constexpr std::size_t kPiece = std::size_t{16} << 20;
+    if (ok) {
+        figures = std::make_unique<MapWork>(bytes, MapBlocks(size), [this] {
+            QMetaObject::invokeMethod(this, &frmMainView::ShowMapFigures, Qt::QueuedConnection);
+        });
+    }
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const std::size_t want = std::min(kPiece, bytes.size() - done);
         const std::ptrdiff_t n = mReadFile ? mReadFile(fd, bytes.data() + done, want)
@@ -177,6 +199,9 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
         }
         ok = n > 0;  // 0: the file shrank under us
         done += ok ? static_cast<std::size_t>(n) : 0;
+        if (ok) {
+            figures->Arrived(static_cast<std::int64_t>(done));
+        }
         if (ok && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
             ok = false;
             cancelled = true;
@@ -187,6 +212,7 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
         ::close(fd);
     }
     if (!ok) {
+        figures.reset();
         modBITMAPinfo::RawBytes().swap(bytes);
         if (cancelled) {
             return kLoadCancelled;

@@ -1,10 +1,13 @@
-// 表示(V): the status bar, going to a byte, and the widths the data suggests.
+// 表示(V): the status bar, the overview strip, going to a byte, and the widths the data
+// suggests.
 #include "image/WidthHints.h"
 #include "toolkit/MessageBoxes.h"
+#include "view/OverviewStrip.h"
 #include "view/frmGoTo.h"
 #include "view/frmMainView.h"
 #include "view/frmWidthHints.h"
 
+#include <QLayout>
 #include <QStatusBar>
 
 namespace rastel {
@@ -13,6 +16,12 @@ using modBITMAPinfo::gRawData;
 
 void frmMainView::fMnuVIEWstatus_Click(bool checked) {
     sbrSTATUS->setVisible(checked);
+}
+
+// The window keeps its size: the client area takes the strip's room, or gives it back.
+void frmMainView::fMnuVIEWmap_Click(bool checked) {
+    picMAP->setVisible(checked);
+    centralWidget()->layout()->activate();  // at once, so the layout sees the new client area
 }
 
 void frmMainView::fMnuVIEWgoto_Click() {

@@ -112,7 +112,7 @@ TEST_F(RenderTest, WritesTheViewersExportForEveryDepthOrderAndPalette) {
     EXPECT_EQ(png, QImage::fromData(bmp.data(), static_cast<int>(bmp.size()), "bmp"));
 }
 
-TEST_F(RenderTest, SuggestsWidthsOnePerLineInsteadOfAPicture) {
+TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     Bytes table(37 * 500);  // records of 37 bytes, each with its number first
     for (std::size_t i = 0; i < table.size(); ++i) {
         table[i] = static_cast<std::uint8_t>(i % 37 == 0 ? i / 37 : i % 37 * 5);
@@ -125,6 +125,20 @@ TEST_F(RenderTest, SuggestsWidthsOnePerLineInsteadOfAPicture) {
     EXPECT_FALSE(fs::exists(in + ".bmp"));
     ASSERT_EQ(Run("--help"), 0);
     EXPECT_NE(Out().find("--suggest-width"), std::string::npos);
+
+    Bytes blocks(400, 0);  // zeros, a fill, text, and a last block one byte short
+    blocks.resize(800, 0xFF);
+    for (int i = 0; i < 799; ++i)
+        blocks.push_back("ab"[i % 2]);
+    const std::string b = File("b.bin", blocks);
+    ASSERT_EQ(Run("--overview --blocks=4 '" + b + "'"), 0) << err;
+    EXPECT_EQ(Out(),
+              "0x00000000 400 0.00 zero\n0x00000190 400 0.00 uniform\n"
+              "0x00000320 400 1.00 text\n0x000004b0 399 1.00 text\n");
+    // By default 256 blocks, but never more than the file has bytes.
+    ASSERT_EQ(Run("--overview '" + File("s.bin", Sample(100)) + "'"), 0);
+    const std::string lines = Out();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 100);
 }
 
 // Each refusal is one line on standard error and a failed exit, at once and writing nothing.
@@ -152,6 +166,11 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--offset 2130706431" + f, "offset 2130706431 is out of range"},
         {"--offset=-2130706431" + f, "offset -2130706431 is out of range"},
         {"--palette rainbow" + f, "unknown palette 'rainbow'"},
+        {"--overview --blocks 0" + f, "blocks 0 is out of range: 1 to 65536"},
+        {"--overview --blocks 65537" + f, "blocks 65537 is out of range: 1 to 65536"},
+        {"--overview --blocks=many" + f, "--blocks needs a whole number"},
+        {"--blocks 4" + f, "--blocks goes with --overview"},
+        {"--overview '" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"-o '" + (dir / "no" / "x.bmp").string() + "'" + f, "No such file or directory"},
         {"-o -" + f, "write output: No space left on device", "/dev/full"},
         {"-o '" + (dir / "no" / "x.png").string() + "'" + f, "No such file or directory"},
@@ -165,6 +184,8 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         EXPECT_EQ(err.rfind("rastel-render: ", 0), 0u) << err;
     }
     EXPECT_FALSE(fs::exists(in + ".bmp"));
+    EXPECT_EQ(Run("--overview --blocks 0" + f), 2);  // refused as the command line's fault
+    EXPECT_EQ(Run("--overview --blocks 65536" + f), 0);
     EXPECT_EQ(Run("--depth 2 --width 800 --offset -2130706430" + f), 0);
     EXPECT_EQ(Run("--offset 2130706430" + f), 0);
 }
@@ -176,6 +197,10 @@ TEST_F(RenderTest, MemoryStaysSmallOnTheLargestFile) {
 #endif
     fs::resize_file(File("large.bin", {}), 0x7EFFFFFF);
     EXPECT_EQ(Run("-o - '" + (dir / "large.bin").string() + "'", "/dev/null", "ulimit -v 262144;"),
+              0)
+        << err;
+    EXPECT_EQ(Run("--overview --blocks 65536 '" + (dir / "large.bin").string() + "'", "/dev/null",
+                  "ulimit -v 262144;"),
               0)
         << err;
 }

@@ -52,7 +52,7 @@ TEST_F(MainTest, WithoutAFileTheWindowWaitsEmpty) {
         EXPECT_EQ(window->windowTitle(), caption);
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(window->findChild<toolkit::DeferredTimer*>("timDragDrop")->Enabled());
-        EXPECT_EQ(window->centralWidget()->size(), QSize(380, 315));
+        EXPECT_EQ(window->findChild<QWidget*>("mClient")->size(), QSize(380, 315));
         EXPECT_FALSE(window->findChild<ImageBox*>("picPICT")->Visible());
         for (const char* hidden : {"HscPicBASE", "VscPicBASE"}) {
             EXPECT_TRUE(window->findChild<QWidget*>(hidden)->isHidden()) << hidden;

@@ -3,7 +3,11 @@
 #include <QListWidget>
 #include <QStatusBar>
 
+#include <algorithm>
+#include <random>
+
 #include "view/MainViewFixture.h"
+#include "view/OverviewStrip.h"
 
 namespace rastel::testing {
 namespace {
@@ -117,6 +121,47 @@ TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly
     Action("fMnuVIEWwidth")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "データから幅の候補が見つかりませんでした");
+}
+
+// The strip: zeros, text and random bytes, a third of the file each, top to bottom.
+TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
+    std::vector<std::uint8_t> bytes(300000);
+    std::mt19937 rng(7);
+    for (std::size_t i = 100000; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i < 200000 ? "Rastel text\n"[i % 12] : rng());
+    }
+    look = {.width = 100, .magY = 2};
+    auto* strip = window->findChild<OverviewStrip*>("picMAP");
+    auto* status = window->findChild<QLabel*>("lblPOINTER");
+    const QString thirds = WriteFile("thirds", bytes);
+    // The figures come on a thread of their own: loads and a clear while it reads the bytes
+    // must stop it before the bytes go.
+    std::vector<std::uint8_t> noise(std::size_t{24} << 20);
+    std::generate(noise.begin(), noise.end(), rng);
+    OpenThroughMenu(WriteFile("noise", noise));
+    dialogs.messageAnswers = {MsgResult::Ok};
+    Action("fMnuFILEclose")->trigger();
+    OpenThroughMenu(WriteFile("noise", noise));
+    OpenThroughMenu(thirds);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return strip->Shown().size() == 300000; }, 20000));
+    ASSERT_EQ(strip->height(), 315);
+    EXPECT_EQ(strip->FrameRows(), std::pair(0, 16));  // rows 0 to 156 of 3000, bytes 0 to 15699
+    GoTo({"150000"});
+    EXPECT_EQ(strip->FrameRows().first, 157);
+    for (const auto& [y, kind] : {std::pair{5, "種類: ゼロ  エントロピー: 0.00"},
+                                  {150, "種類: テキスト"},
+                                  {250, "種類: ランダム"}}) {
+        QTest::mouseMove(strip, QPoint(5, y));
+        EXPECT_TRUE(status->text().startsWith(kind)) << status->text().toStdString();
+    }
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(5, 210));  // byte 200000: row 2000
+    EXPECT_EQ(VBar()->value(), 2000 * 2);
+    EXPECT_EQ(strip->FrameRows().first, 210);
+
+    Action("fMnuVIEWmap")->trigger();  // the client area takes the strip's room
+    EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380 + OverviewStrip::kWidth);
+    Action("fMnuVIEWmap")->trigger();
+    EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380);
 }
 
 }  // namespace

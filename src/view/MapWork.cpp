@@ -1,0 +1,73 @@
+#include "view/MapWork.h"
+
+#include <algorithm>
+
+namespace rastel {
+
+namespace {
+
+// Fed a few MiB at a time, so that a stop is heard within milliseconds.
+constexpr std::int64_t kStep = std::int64_t{4} << 20;
+
+}  // namespace
+
+MapWork::MapWork(std::span<const std::uint8_t> bytes, std::int64_t blocks,
+                 std::function<void()> done)
+    : mBytes(bytes),
+      mBuilder(static_cast<std::int64_t>(bytes.size()), blocks),
+      mDone(std::move(done)),
+      mThread([this] { Run(); }) {}
+
+MapWork::~MapWork() {
+    Stop();
+}
+
+void MapWork::Arrived(std::int64_t count) {
+    {
+        const std::lock_guard lock(mMutex);
+        mArrived = std::max(mArrived, count);
+    }
+    mChanged.notify_one();
+}
+
+void MapWork::Stop() {
+    {
+        const std::lock_guard lock(mMutex);
+        mStopping = true;
+    }
+    mChanged.notify_one();
+    if (mThread.joinable()) {
+        mThread.join();
+    }
+}
+
+bool MapWork::Done() const {
+    const std::lock_guard lock(mMutex);
+    return mFinished;
+}
+
+modBITMAPinfo::Overview MapWork::Take() {
+    return mBuilder.Take();
+}
+
+void MapWork::Run() {
+    const auto size = static_cast<std::int64_t>(mBytes.size());
+    std::unique_lock lock(mMutex);
+    while (mBuilder.fed() < size) {
+        mChanged.wait(lock, [this] { return mStopping || mBuilder.fed() < mArrived; });
+        if (mStopping) {
+            return;
+        }
+        const std::int64_t from = mBuilder.fed();
+        const std::int64_t to = std::min(mArrived, from + kStep);
+        lock.unlock();
+        mBuilder.Feed(
+            mBytes.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
+        lock.lock();
+    }
+    mFinished = true;
+    lock.unlock();
+    mDone();
+}
+
+}  // namespace rastel
