@@ -9,8 +9,8 @@ namespace rastel {
 
 namespace {
 
-// Fed a few MiB at a time, so that a stop is heard within milliseconds.
-constexpr std::int64_t kStep = std::int64_t{4} << 20;
+// Fed a MiB at a time, as the read brings them, so that a stop is heard at once.
+constexpr std::int64_t kStep = std::int64_t{1} << 20;
 
 }  // namespace
 

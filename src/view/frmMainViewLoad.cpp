@@ -184,7 +184,10 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
             static_cast<std::int64_t>(bytes.size()), true);
     }
     bool cancelled = false;
-    constexpr std::size_t kPiece = std::size_t{16} << 20;
+    // Pieces small enough that the strip's figures take them while they are still in the
+    // cache; the progress dialog hears of every sixteenth.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    constexpr std::size_t kReported = std::size_t{16} << 20;
     if (ok) {
         figures = std::make_unique<MapWork>(bytes, MapBlocks(size), [this] {
             QMetaObject::invokeMethod(this, &frmMainView::ShowMapFigures, Qt::QueuedConnection);
@@ -202,7 +205,8 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
         if (ok) {
             figures->Arrived(static_cast<std::int64_t>(done));
         }
-        if (ok && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
+        const bool report = done % kReported < static_cast<std::size_t>(n) || done == bytes.size();
+        if (ok && report && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
             ok = false;
             cancelled = true;
         }
