@@ -11,21 +11,6 @@
 namespace rastel::testing {
 namespace {
 
-TEST_F(LoadedTest, TheOptionsCommandRedrawsOnOkOnlyAndUndoesAnImpossiblePicture) {
-    answer = false;
-    look = {.magX = 2};
-    Action("fMnuEDIToption")->trigger();
-    EXPECT_EQ(Picture()->Width(), 128);
-    answer = true;
-    Action("fMnuEDIToption")->trigger();
-    EXPECT_EQ(Picture()->Width(), 256);
-    const State before = Now();
-    look = {.width = 0, .palette = modBITMAPinfo::kPalBinary};
-    Action("fMnuEDIToption")->trigger();
-    ExpectBox(dialogs, {"画像の幅と高さが正しくありません", "rastel", MsgIcon::Exclamation});
-    EXPECT_EQ(Now(), before);
-}
-
 // Shown from the file's bytes, a picture paints and exports as it would held whole, at every
 // depth, in orders whose groups straddle rows or not, magnified, from negative and positive
 // offsets, wherever it is scrolled to.
@@ -118,53 +103,7 @@ TEST_F(MainViewTest, APictureTallerThanAScrollBarCountsReachesItsEnd) {
     EXPECT_GT(-Picture()->Top() + unit, 7992 * 8);
 }
 
-class KeysTest : public MainViewTest {
-  protected:
-    void SetUp() override {
-        MainViewTest::SetUp();
-        look = {.width = 1000, .height = 1000};
-        OpenThroughMenu(WriteFile("big", Pattern(1000000)));
-        ASSERT_FALSE(VBar()->isHidden() || HBar()->isHidden());
-    }
-    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
-                                alt = Qt::AltModifier;
-};
-
-TEST_F(KeysTest, EachModifierSetScrollsByItsStepAndStopsOnTheEnds) {
-    // clang-format off
-    for (const auto& [modifiers, step] : {std::pair{Qt::KeyboardModifiers{}, 1}, {shift, 5},
-                                          {ctrl, 20}, {shift | ctrl, 100}, {alt, 9}, {shift | alt, 225}}) {
-        // clang-format on
-        VBar()->setValue(-2);
-        QTest::keyClick(Viewport(), Qt::Key_Down, modifiers);
-        EXPECT_EQ(VBar()->value(), -2 + step) << step;
-        EXPECT_EQ(Picture()->Top(), 2 - step);
-        QTest::keyClick(Viewport(), Qt::Key_Up, modifiers);
-        EXPECT_EQ(VBar()->value(), -2);
-    }
-    QTest::keyClick(Viewport(), Qt::Key_Up);
-    EXPECT_EQ(VBar()->value(), -2);
-    QTest::keyClick(Viewport(), Qt::Key_Down, ctrl | alt);
-    EXPECT_EQ(VBar()->value(), VBar()->Max());
-    QTest::keyClick(Viewport(), Qt::Key_Right, ctrl);  // the vertical bar's large step
-    EXPECT_EQ(std::pair(HBar()->value(), Picture()->Left()), std::pair(18, std::int64_t{-18}));
-    QTest::keyClick(Viewport(), Qt::Key_Home);
-    EXPECT_EQ(VBar()->value(), -2);
-    QTest::keyClick(Viewport(), Qt::Key_End, shift);
-    EXPECT_EQ(VBar()->value(), VBar()->Max());
-}
-
-// One step per wheel event, whatever its size, wherever it lands; the exit asks first.
-TEST_F(KeysTest, TheWheelStepsAndTheExitAsks) {
-    for (QWidget* target : QList<QWidget*>{Viewport(), VBar(), Picture()}) {
-        for (const auto& [delta, modifiers, move] : {std::tuple{-120, Qt::KeyboardModifiers{}, 1},
-                                                     {-1200, shift | ctrl, 100},
-                                                     {960, shift, -5}}) {
-            VBar()->setValue(200);
-            Wheel(target, delta, modifiers);
-            EXPECT_EQ(VBar()->value(), 200 + move) << target->objectName().toStdString() << delta;
-        }
-    }
+TEST_F(LoadedTest, TheExitAsks) {
     dialogs.messageAnswers = {MsgResult::Cancel, MsgResult::Ok};
     Action("fMnuFILEexit")->trigger();
     ExpectBox(dialogs,
@@ -196,16 +135,30 @@ class WindowMonkey : public MainViewTest, public Monkey {
         }
         const std::string with = " with modifiers " + std::to_string(mods.toInt() >> 25);
         const int move = Pick(14);
-        if (move < 4) {
-            const Qt::Key key = std::array{Qt::Key_Up,    Qt::Key_Down, Qt::Key_Left,
-                                           Qt::Key_Right, Qt::Key_Home, Qt::Key_End}[Pick(6)];
-            QTest::keyClick(Viewport(), key, mods);
-            return "key " + QKeySequence(key).toString().toStdString() + with;
-        }
         if (move < 6) {
+            // A step of 1, 5 with Shift, times the vertical bar's large step 20 with Ctrl, and
+            // tripled and squared with Alt, which the wheel knows nothing of; arrows move shown
+            // bars only, Home and End go to the vertical bar's ends in any case.
+            const bool wheel = move >= 4;
+            const Qt::Key key =
+                std::array{Qt::Key_Up,    Qt::Key_Down, Qt::Key_Left,
+                           Qt::Key_Right, Qt::Key_Home, Qt::Key_End}[Pick(wheel ? 2 : 6)];
+            toolkit::ScrollBar* bar = key == Qt::Key_Left || key == Qt::Key_Right ? HBar() : VBar();
+            const std::int64_t unit = (mods & Qt::ShiftModifier ? 5 : 1) *
+                                      (mods & Qt::ControlModifier ? 20 : 1),
+                               v = bar->value(),
+                               step = mods & Qt::AltModifier && !wheel ? 9 * unit * unit : unit;
+            stepped_ = {bar, key == Qt::Key_Home  ? bar->Min()
+                             : key == Qt::Key_End ? bar->Max()
+                             : bar->isHidden()    ? v
+                             : key == Qt::Key_Up || key == Qt::Key_Left
+                                 ? std::max<std::int64_t>(v - step, bar->Min())
+                                 : std::min<std::int64_t>(v + step, bar->Max())};
             QWidget* over = std::array<QWidget*, 3>{Viewport(), VBar(), Picture()}[Pick(3)];
-            Wheel(over, (Pick(2) ? 120 : -240) * (1 + Pick(3)), mods);
-            return "wheel over " + over->objectName().toStdString() + with;
+            wheel ? Wheel(over, (key == Qt::Key_Up ? 120 : -120) * (1 + Pick(5)), mods)
+                  : QTest::keyClick(Viewport(), key, mods);
+            return (wheel ? "wheel over " + over->objectName().toStdString() + " " : "key ") +
+                   QKeySequence(key).toString().toStdString() + with;
         }
         if (move < 9) {
             QWidget* over = window->findChild<QWidget*>(hovered_[Pick(hovered_.size())]);
@@ -303,6 +256,10 @@ class WindowMonkey : public MainViewTest, public Monkey {
             }
         }
         redrawn_ = false;
+        if (const auto [bar, want] = std::exchange(stepped_, {}); bar && bar->value() != want) {
+            return bar->objectName().toStdString() + " stepped to " + std::to_string(bar->value()) +
+                   ", not " + std::to_string(want);
+        }
         const auto& s = gDib.settings;
         const QRect part(QPoint(std::max<int>(p->Left(), 0), std::max<int>(p->Top(), 0)),
                          QPoint(std::min<std::int64_t>(p->Left() + p->Width(), vp.width()) - 1,
@@ -343,6 +300,7 @@ class WindowMonkey : public MainViewTest, public Monkey {
     bool redrawn_ = false;
     std::optional<int> parked_[2];  // where a bar was when a redraw put the picture back
     std::string said_;
+    std::pair<toolkit::ScrollBar*, std::int64_t> stepped_{};  // where a key or the wheel goes
 };
 
 TEST_F(WindowMonkey, KeepsTheLayoutAndTheReadout) {
