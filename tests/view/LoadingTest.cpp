@@ -234,8 +234,9 @@ TEST_F(LoadedTest, LongWorkTakesNoOtherInputBeforeItsDialogShows) {
             dialogs.messageAnswers = {MsgResult::Ok};
             bool sent = false;
             const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
-                [&](const QString& label, std::int64_t, std::int64_t, bool shown) {
-                    if (label == work && !shown && !sent) {
+                [&](const QString& label, std::int64_t, std::int64_t, bool) {
+                    // The first report, before the dialog shows unless the machine is slow.
+                    if (label == work && !sent) {
                         sent = true;
                         const std::uint8_t* bytes = gRawData.data();
                         EXPECT_FALSE(acts(send));
