@@ -115,7 +115,7 @@ def main():
                     help="a ctest -E pattern: tests left out, to see what else kills each fault")
     ap.add_argument("--who", action="store_true",
                     help="run every test, not up to the first failure, and name those that failed")
-    ap.add_argument("--timeout", type=int, default=300, help="seconds per test")
+    ap.add_argument("--timeout", type=int, default=120, help="seconds per test")
     ap.add_argument("--no-baseline", action="store_true",
                     help="skip the run of the suite on the unchanged copy")
     ap.add_argument("--check", action="store_true", help="only check that every fault applies")

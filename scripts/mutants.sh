@@ -6,6 +6,10 @@
 #   scripts/mutants.sh 3 17         only those entries
 #   scripts/mutants.sh --all-tests  the whole suite for every fault
 #   scripts/mutants.sh --check      only check that each fault's text occurs once
-# RASTEL_JOBS sets the compile and test jobs (default 1). Slow: not part of .ci/run.
+#   scripts/mutants.sh --who --exclude REGEX
+#                                   every test for each fault, naming those that failed, with
+#                                   the tests REGEX matches left out
+# RASTEL_JOBS sets the compile jobs (default 1), RASTEL_TEST_JOBS the test jobs (default the
+# same). Slow: not part of .ci/run.
 set -euo pipefail
 exec nice python3 "$(dirname "$0")/mutants.py" "$@"

@@ -264,11 +264,13 @@ class WindowMonkey : public MainViewTest, public Monkey {
         const QRect part(QPoint(std::max<int>(p->Left(), 0), std::max<int>(p->Top(), 0)),
                          QPoint(std::min<std::int64_t>(p->Left() + p->Width(), vp.width()) - 1,
                                 std::min<std::int64_t>(p->Top() + p->Height(), vp.height()) - 1));
-        if ((p->HasPicture() &&
-             (p->Width() != s.gPicWidth * s.gMagX || p->Height() != s.gPicHeight * s.gMagY)) ||
+        if ((p->HasPicture()
+                 ? p->Width() != s.gPicWidth * s.gMagX || p->Height() != s.gPicHeight * s.gMagY
+                 : p->Visible()) ||
             p->isVisible() != (p->Visible() && part.isValid()) ||
             (p->isVisible() && p->geometry() != part)) {
-            return "the picture's widget does not cover the part of the picture in view";
+            return "the picture's widget does not cover the part of the picture in view, or "
+                   "shows a picture cleared";
         }
         // Where the pointer went out of the viewport, the windowing system of a test may not
         // have said so.
