@@ -38,6 +38,8 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
         QTest::mouseMove(Picture(), QPoint(c.x * 2 + 1, c.y * 3 + 2));
         EXPECT_EQ(status->text(), c.text);
     }
+    QTest::mouseMove(Viewport(), QPoint(Picture()->Left() + Picture()->Width(), 5));
+    EXPECT_TRUE(status->text().isEmpty());  // just right of the picture
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(Viewport(), &leave);
     EXPECT_TRUE(status->text().isEmpty());
