@@ -12,6 +12,7 @@
 
 #include "Check.h"
 #include "image/FieldRules.h"
+#include "image/modBITMAPinfo.h"
 
 namespace rastel::fuzz {
 

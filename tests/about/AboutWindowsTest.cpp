@@ -44,8 +44,8 @@ void ExpectIdentity(QWidget* window) {
     EXPECT_LE(disclaimer->heightForWidth(disclaimer->width()), disclaimer->height());
 }
 
-// Centred on the screen, the splash closes by itself after two seconds, or at once on a click
-// anywhere.
+// Centred on the screen, the splash closes by itself after two seconds (within ten on a busy
+// machine), or at once on a click anywhere.
 TEST(Splash, ShowsTheIdentityForTwoSecondsOrUntilAClick) {
     {
         frmAbout1 splash;
@@ -59,7 +59,7 @@ TEST(Splash, ShowsTheIdentityForTwoSecondsOrUntilAClick) {
             ExpectIdentity(&splash);
         });
         splash.exec();
-        EXPECT_LT(shown.elapsed(), 60000) << "the splash stayed open";
+        EXPECT_LT(shown.elapsed(), 10000) << "the splash stayed far past its two seconds";
         EXPECT_GE(shown.elapsed(), 1500) << "the splash did not stay its two seconds";
     }
     for (const char* name : {"frmAbout1", "picIcon", "lblTitle", "lblVersion", "lblRevision",

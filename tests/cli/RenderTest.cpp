@@ -141,7 +141,8 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 100);
 }
 
-// Each refusal is one line on standard error and a failed exit, at once and writing nothing.
+// Each refusal is one line on standard error, at once and writing nothing, and exits 2 for a
+// command line not understood, 1 for anything else.
 TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     const std::string in = File("r.bin", Sample(100));
     const std::string empty = File("empty.bin", {});
@@ -150,7 +151,9 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     fs::resize_file(File("tall.bin", {}), 300'000'000);  // 2.4 billion pixels at 2 colours
     const std::string f = " '" + in + "'";
     struct Case {
-        std::string args, message, out = "";
+        std::string args, message;
+        int status = 1;
+        std::string out = "";
     };
     const Case cases[] = {
         {"'" + dir.string() + "'", ": is a folder"},
@@ -158,27 +161,28 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"'" + (dir / "large.bin").string() + "'", ": is too large (2130706432 bytes)"},
         {"'" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"'" + (dir / "missing").string() + "'", ": cannot be read: No such file or directory"},
-        {"--frobnicate" + f, "unknown option '--frobnicate'"},
-        {"--depth 3" + f, "unknown depth '3'"},
-        {"--depth 2 --order 2" + f, "order 2 is not one of the orders of 2 colours (0 to 1)"},
+        {"--frobnicate" + f, "unknown option '--frobnicate'", 2},
+        {"--depth 3" + f, "unknown depth '3'", 2},
+        {"--depth 2 --order 2" + f, "order 2 is not one of the orders of 2 colours (0 to 1)", 2},
         {"--width 0" + f, "width 0 is out of range: 1 to 100"},
         {"--depth 2 --width 801" + f, "width 801 is out of range: 1 to 800"},
-        {"--offset 2130706431" + f, "offset 2130706431 is out of range"},
-        {"--offset=-2130706431" + f, "offset -2130706431 is out of range"},
-        {"--palette rainbow" + f, "unknown palette 'rainbow'"},
-        {"--overview --blocks 0" + f, "blocks 0 is out of range: 1 to 65536"},
-        {"--overview --blocks 65537" + f, "blocks 65537 is out of range: 1 to 65536"},
-        {"--overview --blocks=many" + f, "--blocks needs a whole number"},
-        {"--blocks 4" + f, "--blocks goes with --overview"},
+        {"--offset 2130706431" + f, "offset 2130706431 is out of range", 2},
+        {"--offset=-2130706431" + f, "offset -2130706431 is out of range", 2},
+        {"--palette rainbow" + f, "unknown palette 'rainbow'", 2},
+        {"--overview --blocks 0" + f, "blocks 0 is out of range: 1 to 65536", 2},
+        {"--overview --blocks 65537" + f, "blocks 65537 is out of range: 1 to 65536", 2},
+        {"--overview --blocks=many" + f, "--blocks needs a whole number", 2},
+        {"--blocks 4" + f, "--blocks goes with --overview", 2},
         {"--overview '" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"-o '" + (dir / "no" / "x.bmp").string() + "'" + f, "No such file or directory"},
-        {"-o -" + f, "write output: No space left on device", "/dev/full"},
+        {"-o -" + f, "write output: No space left on device", 1, "/dev/full"},
+        {"--depth 16", "no FILE given", 2},
         {"-o '" + (dir / "no" / "x.png").string() + "'" + f, "No such file or directory"},
         {"--depth 2 --width 1 -o x.png '" + (dir / "tall.bin").string() + "'",
          "2400000000 pixels is too large for a PNG file"},
     };
     for (const Case& c : cases) {
-        EXPECT_NE(Run(c.args, c.out), 0) << c.args;
+        EXPECT_EQ(Run(c.args, c.out), c.status) << c.args;
         EXPECT_NE(err.find(c.message), std::string::npos) << c.args << " said: " << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(err.rfind("rastel-render: ", 0), 0u) << err;

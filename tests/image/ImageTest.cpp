@@ -15,7 +15,6 @@
 
 #include "image/BmpFile.h"
 #include "image/ByteSource.h"
-#include "image/InputFile.h"
 #include "image/PixelDecoder.h"
 #include "image/PngFile.h"
 
@@ -207,36 +206,6 @@ TEST(WriteBmpStreamed, ReportsAFileCutShortWhileItIsRead) {
     EXPECT_EQ(source.result().error, FdSource::kShrank);
     ::close(fd);
     fs::remove(path);
-}
-
-// The refusals the viewer and rastel-render share, by path and by open descriptor; their
-// messages are each caller's.
-TEST(CheckInputFile, TellsKindEmptinessAndTheSizeLimit) {
-    const fs::path dir = fs::temp_directory_path() / ("rastel-in-" + std::to_string(::getpid()));
-    fs::create_directory(dir);
-    WriteFile(dir / "empty", {});
-    for (const auto& [name, size] :
-         {std::pair{"last", kFileSizeLimit - 1}, {"over", kFileSizeLimit}}) {
-        WriteFile(dir / name, {});
-        fs::resize_file(dir / name, static_cast<std::uintmax_t>(size));
-    }
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    for (const auto& [path, kind] : {std::pair{dir / "last", InputFile::kFit},
-                                     {dir / "over", InputFile::kTooLarge},
-                                     {dir / "empty", InputFile::kEmpty},
-                                     {dir, InputFile::kFolder},
-                                     {dir / "fifo", InputFile::kNotRegular},
-                                     {fs::path("/dev/zero"), InputFile::kNotRegular},
-                                     {dir / "missing", InputFile::kUnexamined}}) {
-        const InputFile byPath = CheckInputFile(path.string());
-        EXPECT_EQ(byPath.kind, kind) << path;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
-        EXPECT_EQ(fd < 0 ? InputFile::kUnexamined : CheckInputFile(fd).kind, kind) << path;
-        ::close(fd);
-    }
-    EXPECT_EQ(CheckInputFile((dir / "last").string()).size, kFileSizeLimit - 1);
-    EXPECT_EQ(CheckInputFile((dir / "missing").string()).failure.error, ENOENT);
-    fs::remove_all(dir);
 }
 
 }  // namespace

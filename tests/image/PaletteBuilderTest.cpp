@@ -49,7 +49,7 @@ TEST(BuildPalette, EveryChoiceAndDepth) {
         {kPalBinary, kDepth16, 8, kRed}, {kPalBinary, kDepth16, 15, kBlack},
         {kPalBinary, kDepth16, 16, kBlack}, {kPalBinary, kDepth16, 53, {64, 64, 64}},
         {kPalBinary, kDepth2, 54, {192, 192, 192}}, {kPalBinary, kDepth16, 55, kWhite},
-        {kPalBinary, kDepth16, 182, {128, 128, 128}}, {kPalCustom, kDepth256, 200, {157, 55, 200}},
+        {kPalBinary, kDepth16, 182, {128, 128, 128}}, {kPalCustom, kDepth256, 255, {170, 0, 255}},
         {kPalCustom, kDepth16, 15, {90, 240, 15}}, {kPalCustom, kDepth16, 53, {64, 64, 64}},
     };
     // clang-format on

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks one side of the installed tree:
 #   CheckInstall.sh layout PREFIX CMAKE BUILD_DIR APP_ID SIZE...   installs, then looks
-#   CheckInstall.sh ManualHasEveryOption|DesktopEntryIsValid|AppStreamIsValid PREFIX APP_ID
+#   CheckInstall.sh ManualHasEveryOption|DesktopEntryOpensTheFile|DesktopEntryIsValid|
+#                   AppStreamIsValid PREFIX APP_ID
 # Exits 77 (skipped) when the validator it needs is not installed.
 set -euo pipefail
 what=$1 prefix=$2
@@ -40,6 +41,15 @@ case $what in
       grep -qE -- "(^|[^-a-z])$option([^-a-z]|$)" <<<"$page" ||
         { echo "rastel-render(1) does not describe $option"; exit 1; }
     done
+    ;;
+  DesktopEntryOpensTheFile)
+    # "Open with" runs Exec with %f replaced by the chosen file: the viewer, given that file.
+    file="$prefix/a file.bin"
+    read -ra words < <(sed -n 's/^Exec=//p' "$prefix/share/applications/$3.desktop")
+    args=()
+    for word in "${words[@]}"; do args+=("${word//%f/$file}"); done
+    [ -x "$prefix/bin/${args[0]}" ] && [ "${args[0]}" = rastel ] && [ "${#args[@]}" = 2 ] &&
+      [ "${args[1]}" = "$file" ] || { echo "Exec=${words[*]} does not run rastel FILE"; exit 1; }
     ;;
   DesktopEntryIsValid)
     need desktop-file-validate

@@ -68,7 +68,7 @@ TEST_F(PaletteEditor, BarsAndFieldsWriteTheSelectedEntry) {
     EXPECT_EQ(window->windowTitle(), "パレットウインドウ");
     // Sixteen entries to a row; a press selects an entry and names it in the fields.
     const QRect first = c->swatch[0]->geometry();
-    EXPECT_EQ(c->hit[17]->geometry(), first.translated(first.width(), first.height()));
+    EXPECT_EQ(c->hit[255]->geometry(), first.translated(15 * first.width(), 15 * first.height()));
     Press(37);
     EXPECT_EQ(c->frame->geometry(), c->swatch[37]->geometry());
     EXPECT_EQ(c->index->text(), "37");

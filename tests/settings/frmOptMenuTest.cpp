@@ -85,7 +85,10 @@ TEST_F(OptMenu, TheDepthSetsHeightOrdersAndPaletteText) {
         EXPECT_EQ(orders->currentIndex(), selected) << depth;
         EXPECT_EQ(Get<QLabel>("lblMAX")->text(), max) << depth;
     }
+    Click(Get<QRadioButton>("optPALCOLOR", modBITMAPinfo::kPalCustom));
+    EXPECT_TRUE(Get<QPushButton>("cmdPALcustom")->isEnabled());
     Click(Get<QRadioButton>("optPALCOLOR", 2));
+    EXPECT_FALSE(Get<QPushButton>("cmdPALcustom")->isEnabled());
     EXPECT_EQ(Get<QLabel>("lblPALtips")->text(), "解析用:0白､1-7水色､8-E赤､F黒");
     // Index 1 of 16 in the strip, in binary colours.
     EXPECT_EQ(Get<QLabel>("picPALGRAD")->pixmap().toImage().pixel(16, 15), qRgb(0, 255, 255));
@@ -138,7 +141,12 @@ TEST_F(OptMenu, ABadFieldKeepsTheFocusAndOkButNotCancel) {
     QLineEdit* magX = Get("tbxMagX");
     Click(magX);
     Paste(magX, "");
+    QWidgetList took;  // not even for a moment before the field is put back
+    const auto watch = QObject::connect(qApp, &QApplication::focusChanged,
+                                        [&took](QWidget*, QWidget* now) { took << now; });
     QTest::keyClick(magX, Qt::Key_Tab);
+    QObject::disconnect(watch);
+    EXPECT_TRUE(took.isEmpty());
     Click(Get<QRadioButton>("optCOLBIT", 2));
     EXPECT_TRUE(magX->hasFocus());
     EXPECT_FALSE(Get<QRadioButton>("optCOLBIT", 2)->isChecked());

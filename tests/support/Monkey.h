@@ -1,9 +1,9 @@
-// One monkey for both dialogs: a seeded stream of random keys, typed texts, clicks and the
-// dialog's own moves, through the widgets and through the window, with the dialog's rules
-// checked after every event. A closed dialog is opened afresh. A failure names its seed, its
-// event and the dozen events before it; the same seed replays it. The test command runs one
-// seed of 2000 events; RASTEL_MONKEY_SEED, RASTEL_MONKEY_SEEDS and RASTEL_MONKEY_EVENTS ask
-// for other and longer runs.
+// Monkeys: a seeded stream of random events, with the window's rules checked after every
+// event. A failure names its seed, its event and the dozen events before it; the same seed
+// replays it. The test command runs one seed of a fixed number of events; RASTEL_MONKEY_SEED,
+// RASTEL_MONKEY_SEEDS and RASTEL_MONKEY_EVENTS ask for other and longer runs. DialogMonkey
+// plays a dialog with keys, typed texts, clicks and its own moves, through the widgets and
+// through the window, opening it afresh once closed.
 #pragma once
 
 #include <QAbstractButton>
@@ -30,29 +30,28 @@ struct MonkeyField {
     std::function<bool(const std::string&)> mayLeave;
 };
 
-class DialogMonkey {
+class Monkey {
   public:
-    virtual ~DialogMonkey() = default;
+    virtual ~Monkey() = default;
 
-    void Run(std::uint64_t firstSeed) {
+    void Run(std::uint64_t firstSeed, std::uint64_t events = 2000) {
         auto number = [](const char* name, std::uint64_t fallback) {
             bool ok = false;
             const std::uint64_t value = qEnvironmentVariable(name).toULongLong(&ok);
             return ok ? value : fallback;
         };
         const std::uint64_t first = number("RASTEL_MONKEY_SEED", firstSeed);
-        const std::uint64_t events = number("RASTEL_MONKEY_EVENTS", 2000);
+        events = number("RASTEL_MONKEY_EVENTS", events);
         for (std::uint64_t seed = first; seed < first + number("RASTEL_MONKEY_SEEDS", 1); ++seed) {
             rng_.seed(seed);
-            dialog_ = nullptr;
+            Start();
             std::deque<std::string> story;
             for (std::uint64_t n = 0; n < events; ++n) {
-                QLineEdit* stuck = StuckField();
                 story.push_back("\n  " + Act());
                 if (story.size() > 12) {
                     story.pop_front();
                 }
-                if (const std::string fault = Fault(stuck); !fault.empty()) {
+                if (const std::string fault = Fault(); !fault.empty()) {
                     ADD_FAILURE() << fault << "\nseed " << seed << ", event " << n << ", after:"
                                   << std::accumulate(story.begin(), story.end(), std::string());
                     return;
@@ -61,6 +60,23 @@ class DialogMonkey {
         }
     }
 
+  protected:
+    virtual void Start() = 0;         // before each seed
+    virtual std::string Act() = 0;    // plays one event and tells it
+    virtual std::string Fault() = 0;  // the rule the event broke; "" while all hold
+
+    int Pick(std::size_t n) { return static_cast<int>(rng_() % n); }
+    // A point inside w, in the coordinates of its window.
+    QPoint PointIn(const QWidget* w) {
+        return w->mapTo(w->window(),
+                        QPoint(Pick(std::max(1, w->width())), Pick(std::max(1, w->height()))));
+    }
+
+  private:
+    std::mt19937_64 rng_;
+};
+
+class DialogMonkey : public Monkey {
   protected:
     virtual QDialog* Open() = 0;  // a fresh dialog, shown, kept by the monkey until the next
     virtual std::vector<MonkeyField> Fields() const = 0;
@@ -71,16 +87,12 @@ class DialogMonkey {
     std::vector<const char*> controls_;  // object names of the controls clicked
     std::string rightClicked_;           // the one of them also clicked with the right button
 
-    int Pick(std::size_t n) { return static_cast<int>(rng_() % n); }
     QDialog* dialog() const { return dialog_; }
-    // A point inside w, in the coordinates of its window.
-    QPoint PointIn(const QWidget* w) {
-        return w->mapTo(w->window(),
-                        QPoint(Pick(std::max(1, w->width())), Pick(std::max(1, w->height()))));
-    }
 
   private:
-    std::string Act() {
+    void Start() override { dialog_ = nullptr; }
+    std::string Act() override {
+        stuck_ = StuckField();
         if (!dialog_ || !dialog_->isVisible()) {
             dialog_ = Open();
             dialog_->activateWindow();
@@ -148,7 +160,7 @@ class DialogMonkey {
     }
     static std::vector<MonkeyField> NoFields() { return {}; }
 
-    std::string Fault(QLineEdit* stuck) const {
+    std::string Fault() override {
         if (!active_) {
             return "the dialog did not become active";
         }
@@ -163,22 +175,22 @@ class DialogMonkey {
                        "\", accepted \"" + tag.toStdString() + "\"";
             }
         }
-        const std::string held = stuck ? stuck->objectName().toStdString() + " held \"" +
-                                             stuck->text().toStdString() + "\""
-                                       : "";
+        const std::string held = stuck_ ? stuck_->objectName().toStdString() + " held \"" +
+                                              stuck_->text().toStdString() + "\""
+                                        : "";
         QWidget* now = QApplication::focusWidget();
-        if (stuck && dialog_->isVisible() && now && now != stuck &&
+        if (stuck_ && dialog_->isVisible() && now && now != stuck_ &&
             toolkit::CausesValidation(now)) {
             return now->objectName().toStdString() + " took the focus while " + held;
         }
-        if (stuck && !dialog_->isVisible() && dialog_->result() == QDialog::Accepted) {
+        if (stuck_ && !dialog_->isVisible() && dialog_->result() == QDialog::Accepted) {
             return "accepted while " + held;
         }
         return Broken();
     }
 
-    std::mt19937_64 rng_;
     QDialog* dialog_ = nullptr;
+    QLineEdit* stuck_ = nullptr;  // the field that could not be left before the event
     bool active_ = false;
 };
 

@@ -20,12 +20,13 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
         const char* text;
     };
     const Case cases[] = {
-        {1, 1, 10, -3, 5, 0, "X: 5  Y: 0  位置: 0x1 (1)  下位4ビット  値: 0x7 (7)"},
+        {1, 1, 10, -3, 1, 4, "X: 1  Y: 4  位置: 0x13 (19)  下位4ビット  値: 0x5 (5)"},
         {1, 1, 10, -3, 2, 4, "X: 2  Y: 4  位置: 0x13 (19)  上位4ビット  値: 0x8 (8)"},
         {1, 1, 10, -3, 0, 0, "X: 0  Y: 0  ファイルの範囲外 (先頭より前)"},
         {1, 1, 10, -3, 9, 4, "X: 9  Y: 4  ファイルの範囲外 (末尾より後)"},
-        {0, 2, 8, 0, 1, 0, "X: 1  Y: 0  位置: 0x2 (2)  値: 0x0E (14)"},
-        {2, 0, 16, 0, 4, 1, "X: 4  Y: 1  位置: 0x2 (2)  ビット3  値: 1"},
+        {0, 2, 8, 0, 0, 0, "X: 0  Y: 0  位置: 0x3 (3)  値: 0x15 (21)"},
+        {2, 0, 16, 0, 6, 1, "X: 6  Y: 1  位置: 0x2 (2)  ビット1  値: 1"},
+        {0, 0, 8, 0, 4, 2, "X: 4  Y: 2  ファイルの範囲外 (末尾より後)"},  // the first byte past
     };
     const QString path = WriteFile("a", Pattern(20));
     auto* status = window->findChild<QLabel*>("lblPOINTER");
@@ -42,6 +43,8 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
         QTest::mouseMove(Picture(), QPoint(c.x * 2 + 1, c.y * 3 + 2));
         EXPECT_EQ(status->text(), c.text);
     }
+    QTest::mouseMove(Viewport(), QPoint(Picture()->Left() + Picture()->Width(), 5));
+    EXPECT_TRUE(status->text().isEmpty());  // just right of the picture
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(Viewport(), &leave);
     EXPECT_TRUE(status->text().isEmpty());

@@ -1,52 +1,15 @@
 // Where the picture and the scroll bars go, what is painted, how the keys and the wheel move
 // the picture, and how the window closes.
-#include <QWheelEvent>
+#include <QLabel>
 
 #include "image/PixelDecoder.h"
+#include "support/Monkey.h"
 #include "view/MainViewFixture.h"
+#include "view/PointerReadout.h"
 #include "view/modAPIwheel.h"
 
 namespace rastel::testing {
 namespace {
-
-// Each bar's range runs from the margin before the picture to the picture's far edge three
-// margins inside the viewport; the bars are decided in one pass, from the client area of
-// 380 x 315 that the window starts with.
-TEST_F(MainViewTest, BarsAppearForWideAndTallPictures) {
-    for (const auto& [width, height, both] : {std::tuple{1000, 1, false}, {500, 400, true}}) {
-        look = {.width = width, .height = height};
-        OpenThroughMenu(WriteFile("a", Pattern(200000)));
-        ASSERT_FALSE(HBar()->isHidden());
-        ASSERT_EQ(VBar()->isHidden(), !both);
-        const QRect vp = Viewport()->geometry();
-        EXPECT_EQ(vp, QRect(0, 0, 380 - (both ? VBar()->width() : 0), 315 - HBar()->height()));
-        EXPECT_EQ(HBar()->geometry(), QRect(0, vp.height(), vp.width(), HBar()->height()));
-        EXPECT_EQ(std::pair(HBar()->Min(), HBar()->Max()), std::pair(-2, 6 + width - vp.width()));
-        if (both) {
-            EXPECT_EQ(VBar()->geometry(), QRect(vp.width(), 0, VBar()->width(), vp.height()));
-            EXPECT_EQ(VBar()->Max(), 6 + height - vp.height());
-        }
-        HBar()->setValue(HBar()->Max());
-        EXPECT_EQ(Picture()->Left() + Picture()->Width(), vp.width() - 6);
-        HBar()->setValue(-2);
-        EXPECT_EQ(Picture()->Left(), 2);
-    }
-}
-
-TEST_F(LoadedTest, TheOptionsCommandRedrawsOnOkOnlyAndUndoesAnImpossiblePicture) {
-    answer = false;
-    look = {.magX = 2};
-    Action("fMnuEDIToption")->trigger();
-    EXPECT_EQ(Picture()->Width(), 128);
-    answer = true;
-    Action("fMnuEDIToption")->trigger();
-    EXPECT_EQ(Picture()->Width(), 256);
-    const State before = Now();
-    look = {.width = 0, .palette = modBITMAPinfo::kPalBinary};
-    Action("fMnuEDIToption")->trigger();
-    ExpectBox(dialogs, {"画像の幅と高さが正しくありません", "rastel", MsgIcon::Exclamation});
-    EXPECT_EQ(Now(), before);
-}
 
 // Shown from the file's bytes, a picture paints and exports as it would held whole, at every
 // depth, in orders whose groups straddle rows or not, magnified, from negative and positive
@@ -78,18 +41,30 @@ TEST_F(MainViewTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
             window->SetPictureBudget(budget);
             OpenThroughMenu(path);
             ASSERT_EQ(Picture()->Rows().FromRecord(), budget > 1000);
-            for (const auto& [h, v] :
-                 {std::pair{0, 0}, {500, 40}, {HBar()->maximum(), 1000}, {17, VBar()->maximum()}}) {
+            for (const auto& [h, v] : {std::pair{0, 0},
+                                       {500, 40},
+                                       {HBar()->maximum(), 1000},
+                                       {HBar()->maximum(), 1250},
+                                       {17, VBar()->maximum()}}) {
                 HBar()->setValue(h);
                 VBar()->setValue(v);
                 shown[budget == 1000].push_back(Viewport()->grab().toImage());
-                // A pixel in view, worked out from the file's bytes.
-                const std::int64_t p =
-                    (40 - Picture()->Top()) / 2 * width + (30 - Picture()->Left()) / 3 + offset;
-                const auto& e =
-                    gDib.bmiColors[modBITMAPinfo::PixelAt(depth, order, Pattern(50000), p)];
-                EXPECT_EQ(shown[budget == 1000].back().pixel(30, 40),
-                          qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue));
+                // A pixel in view and the last column in view, worked out from the file's bytes.
+                const std::int64_t right = Picture()->Left() + Picture()->Width();
+                for (const std::int64_t x :
+                     {std::int64_t{30}, std::min<std::int64_t>(right, Viewport()->width()) - 1}) {
+                    const std::int64_t p =
+                        (40 - Picture()->Top()) / 2 * width + (x - Picture()->Left()) / 3 + offset;
+                    const auto& e =
+                        gDib.bmiColors[modBITMAPinfo::PixelAt(depth, order, Pattern(50000), p)];
+                    EXPECT_EQ(shown[budget == 1000].back().pixel(static_cast<int>(x), 40),
+                              qRgb(e.rgbRed, e.rgbGreen, e.rgbBlue));
+                }
+                // A scroll step finds the rows it shows already decoded.
+                const std::int64_t decoded = Picture()->Rows().DecodedPixels();
+                QTest::keyClick(Viewport(), Qt::Key_Down, Qt::ControlModifier);
+                Viewport()->grab();
+                EXPECT_EQ(Picture()->Rows().DecodedPixels(), decoded);
             }
             SaveThroughMenu(target);
             exported[budget == 1000] = ReadAll(target);
@@ -128,58 +103,7 @@ TEST_F(MainViewTest, APictureTallerThanAScrollBarCountsReachesItsEnd) {
     EXPECT_GT(-Picture()->Top() + unit, 7992 * 8);
 }
 
-class KeysTest : public MainViewTest {
-  protected:
-    void SetUp() override {
-        MainViewTest::SetUp();
-        look = {.width = 1000, .height = 1000};
-        OpenThroughMenu(WriteFile("big", Pattern(1000000)));
-        ASSERT_FALSE(VBar()->isHidden() || HBar()->isHidden());
-    }
-    void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = {}) {
-        QWheelEvent event(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(),
-                          QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(target, &event);
-    }
-    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
-                                alt = Qt::AltModifier;
-};
-
-TEST_F(KeysTest, EachModifierSetScrollsByItsStepAndStopsOnTheEnds) {
-    // clang-format off
-    for (const auto& [modifiers, step] : {std::pair{Qt::KeyboardModifiers{}, 1}, {shift, 5},
-                                          {ctrl, 20}, {shift | ctrl, 100}, {alt, 9}, {shift | alt, 225}}) {
-        // clang-format on
-        VBar()->setValue(-2);
-        QTest::keyClick(Viewport(), Qt::Key_Down, modifiers);
-        EXPECT_EQ(VBar()->value(), -2 + step) << step;
-        EXPECT_EQ(Picture()->Top(), 2 - step);
-        QTest::keyClick(Viewport(), Qt::Key_Up, modifiers);
-        EXPECT_EQ(VBar()->value(), -2);
-    }
-    QTest::keyClick(Viewport(), Qt::Key_Up);
-    EXPECT_EQ(VBar()->value(), -2);
-    QTest::keyClick(Viewport(), Qt::Key_Down, ctrl | alt);
-    EXPECT_EQ(VBar()->value(), VBar()->Max());
-    QTest::keyClick(Viewport(), Qt::Key_Right, ctrl);  // the vertical bar's large step
-    EXPECT_EQ(std::pair(HBar()->value(), Picture()->Left()), std::pair(18, std::int64_t{-18}));
-    QTest::keyClick(Viewport(), Qt::Key_Home);
-    EXPECT_EQ(VBar()->value(), -2);
-    QTest::keyClick(Viewport(), Qt::Key_End, shift);
-    EXPECT_EQ(VBar()->value(), VBar()->Max());
-}
-
-// One step per wheel event, whatever its size, wherever it lands; the exit asks first.
-TEST_F(KeysTest, TheWheelStepsAndTheExitAsks) {
-    for (QWidget* target : QList<QWidget*>{Viewport(), VBar(), Picture()}) {
-        for (const auto& [delta, modifiers, move] : {std::tuple{-120, Qt::KeyboardModifiers{}, 1},
-                                                     {-1200, shift | ctrl, 100},
-                                                     {960, shift, -5}}) {
-            VBar()->setValue(200);
-            Wheel(target, delta, modifiers);
-            EXPECT_EQ(VBar()->value(), 200 + move) << target->objectName().toStdString() << delta;
-        }
-    }
+TEST_F(LoadedTest, TheExitAsks) {
     dialogs.messageAnswers = {MsgResult::Cancel, MsgResult::Ok};
     Action("fMnuFILEexit")->trigger();
     ExpectBox(dialogs,
@@ -188,6 +112,201 @@ TEST_F(KeysTest, TheWheelStepsAndTheExitAsks) {
     Action("fMnuFILEexit")->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(modAPIwheel::gHookedWnd, nullptr);
+}
+
+// The window played at random with a file open: keys and the wheel with any modifiers,
+// resizes, pointer moves, and the menu commands with their dialogs answered. After each event
+// the bars hold their ranges, the viewport, the bars and the picture lie where the layout puts
+// them, and the readout names the pixel under the pointer, its value the decoder's.
+class WindowMonkey : public MainViewTest, public Monkey {
+  protected:
+    void Start() override {
+        window->resize(400, 380);
+        Command(5);
+        redrawn_ = true;
+        QApplication::processEvents();
+        MoveTo(PointIn(Viewport()));
+    }
+
+    std::string Act() override {
+        Qt::KeyboardModifiers mods;
+        for (const auto m : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+            mods |= Pick(3) == 0 ? m : Qt::NoModifier;
+        }
+        const std::string with = " with modifiers " + std::to_string(mods.toInt() >> 25);
+        const int move = Pick(14);
+        if (move < 6) {
+            // A step of 1, 5 with Shift, times the vertical bar's large step 20 with Ctrl, and
+            // tripled and squared with Alt, which the wheel knows nothing of; arrows move shown
+            // bars only, Home and End go to the vertical bar's ends in any case.
+            const bool wheel = move >= 4;
+            const Qt::Key key =
+                std::array{Qt::Key_Up,    Qt::Key_Down, Qt::Key_Left,
+                           Qt::Key_Right, Qt::Key_Home, Qt::Key_End}[Pick(wheel ? 2 : 6)];
+            toolkit::ScrollBar* bar = key == Qt::Key_Left || key == Qt::Key_Right ? HBar() : VBar();
+            const std::int64_t unit = (mods & Qt::ShiftModifier ? 5 : 1) *
+                                      (mods & Qt::ControlModifier ? 20 : 1),
+                               v = bar->value(),
+                               step = mods & Qt::AltModifier && !wheel ? 9 * unit * unit : unit;
+            stepped_ = {bar, key == Qt::Key_Home  ? bar->Min()
+                             : key == Qt::Key_End ? bar->Max()
+                             : bar->isHidden()    ? v
+                             : key == Qt::Key_Up || key == Qt::Key_Left
+                                 ? std::max<std::int64_t>(v - step, bar->Min())
+                                 : std::min<std::int64_t>(v + step, bar->Max())};
+            QWidget* over = std::array<QWidget*, 3>{Viewport(), VBar(), Picture()}[Pick(3)];
+            wheel ? Wheel(over, (key == Qt::Key_Up ? 120 : -120) * (1 + Pick(5)), mods)
+                  : QTest::keyClick(Viewport(), key, mods);
+            return (wheel ? "wheel over " + over->objectName().toStdString() + " " : "key ") +
+                   QKeySequence(key).toString().toStdString() + with;
+        }
+        if (move < 9) {
+            QWidget* over = window->findChild<QWidget*>(hovered_[Pick(hovered_.size())]);
+            return over->isVisible() ? MoveTo(PointIn(over)) : "no move";
+        }
+        if (move == 9) {
+            window->resize(150 + Pick(600), 150 + Pick(500));
+            QApplication::processEvents();
+        } else {
+            Command(move - 10 + Pick(3) * (move == 13));
+        }
+        // After a resize, a redraw or a modal window that took the pointer away, the windowing
+        // system of a test tells what is under the pointer only with the next move.
+        redrawn_ = true;
+        QTest::mouseMove(window.get(), *pointer_ + QPoint(1, 0));  // a move to the same place
+        QTest::mouseMove(window.get(), *pointer_);                 // would be dropped
+        dialogs.messages.clear();
+        dialogs.fileAnswers.clear();
+        return move == 9 ? "resized to " + std::to_string(window->width()) + " x " +
+                               std::to_string(window->height())
+                         : said_;
+    }
+
+    // A menu command, with its dialog answered, when it is on.
+    void Command(int which) {
+        const char* name = std::array{"fMnuEDIToption", "fMnuVIEWgoto",  "fMnuVIEWwidth",
+                                      "fMnuFILEsave",   "fMnuFILEclose", "fMnuFILEload"}[which];
+        said_ = name;
+        if (!Action(name)->isEnabled()) {
+            said_ += " is off";
+            return;
+        }
+        const int depth = Pick(3), width = 1 + Pick(Pick(2) ? 200 : 3000);
+        const std::int64_t pixels = 3700 * modBITMAPinfo::PixelsPerByte(depth);
+        look = {.width = width,
+                .height = (pixels + width - 1) / width,
+                .offset = Pick(2000) - 1000,
+                .magX = 1 + Pick(8),
+                .magY = 1 + Pick(8),
+                .depth = depth,
+                .order = Pick(3),
+                .palette = Pick(3)};
+        answer = Pick(4) != 0;
+        window->SetPictureBudget(Pick(2) ? 1000 : std::int64_t{1} << 40);
+        dialogs.messageAnswers = {Pick(2) ? MsgResult::Ok : MsgResult::Cancel};
+        dialogs.fileAnswers = {dir.filePath(Pick(2) ? "out.bmp" : "out.png")};
+        if (which == 5) {
+            look = {};
+            answer = true;
+            dialogs.fileAnswers = {WriteFile("a", Pattern(3700))};
+        }
+        QStringList texts{QString::number(Pick(4000))};  // for go-to
+        for (int n = Pick(3); n > 0; --n) {
+            texts.prepend(std::array<QString, 4>{"abc", "-1", "0x1F", "3700"}[Pick(4)]);
+        }
+        if (which == 1) {
+            said_ += " " + texts.join(' ').toStdString();
+            return GoTo(texts);
+        }
+        const Qt::Key key = Pick(2) ? Qt::Key_Return : Qt::Key_Escape;  // for the widths
+        WhenModal<QDialog> user([key](QDialog* d) { QTest::keyClick(d->focusWidget(), key); });
+        Action(name)->trigger();
+    }
+
+    std::string MoveTo(QPoint at) {
+        pointer_ = at;
+        QCursor::setPos(window->mapToGlobal(at));  // where Qt looks after a redraw
+        QTest::mouseMove(window.get(), at);
+        return "pointer to " + std::to_string(at.x()) + ", " + std::to_string(at.y());
+    }
+
+    std::string Fault() override {
+        const QSize client = window->centralWidget()->size();
+        const QRect vp = Viewport()->geometry();
+        const int vThick = VBar()->isHidden() ? 0 : VBar()->width();
+        const int hThick = HBar()->isHidden() ? 0 : HBar()->height();
+        if (vp != QRect(0, 0, client.width() - vThick, client.height() - hThick)) {
+            return "the viewport does not fill the client area beside the bars";
+        }
+        const ImageBox* p = Picture();
+        // A redraw leaves the bars where they were, and the picture at the margin until a bar
+        // moves.
+        for (const auto& [bar, extent, room, at, place, parked] :
+             {std::tuple{HBar(), p->Width(), vp.width(), -p->Left(),
+                         QRect(0, vp.height(), vp.width(), hThick), &parked_[0]},
+              {VBar(), p->Height(), vp.height(), -p->Top(),
+               QRect(vp.width(), 0, vThick, vp.height()), &parked_[1]}}) {
+            const int v = bar->value();
+            *parked = at == v ? std::nullopt : redrawn_ && at == -2 ? std::optional(v) : *parked;
+            if (bar->Min() != -2 || bar->Max() != 6 + extent - room ||
+                (!bar->isHidden() && bar->geometry() != place) || v < std::min(-2, bar->Max()) ||
+                v > std::max(-2, bar->Max()) || (at != v && (at != -2 || *parked != v))) {
+                return bar->objectName().toStdString() + " at " + std::to_string(v) +
+                       " is not where the picture at " + std::to_string(at) + " puts it";
+            }
+        }
+        redrawn_ = false;
+        if (const auto [bar, want] = std::exchange(stepped_, {}); bar && bar->value() != want) {
+            return bar->objectName().toStdString() + " stepped to " + std::to_string(bar->value()) +
+                   ", not " + std::to_string(want);
+        }
+        const auto& s = gDib.settings;
+        const QRect part(QPoint(std::max<int>(p->Left(), 0), std::max<int>(p->Top(), 0)),
+                         QPoint(std::min<std::int64_t>(p->Left() + p->Width(), vp.width()) - 1,
+                                std::min<std::int64_t>(p->Top() + p->Height(), vp.height()) - 1));
+        if ((p->HasPicture()
+                 ? p->Width() != s.gPicWidth * s.gMagX || p->Height() != s.gPicHeight * s.gMagY
+                 : p->Visible()) ||
+            p->isVisible() != (p->Visible() && part.isValid()) ||
+            (p->isVisible() && p->geometry() != part)) {
+            return "the picture's widget does not cover the part of the picture in view, or "
+                   "shows a picture cleared";
+        }
+        // Where the pointer went out of the viewport, the windowing system of a test may not
+        // have said so.
+        const QPoint in = Viewport()->mapFrom(window.get(), *pointer_);
+        const std::int64_t x = in.x() - p->Left(), y = in.y() - p->Top();
+        QString want;
+        if (!Viewport()->rect().contains(in)) {
+            return "";
+        }
+        if (p->HasPicture() && p->Visible() && x >= 0 && y >= 0 && x < p->Width() &&
+            y < p->Height()) {
+            const auto layout = modBITMAPinfo::DecodeLayout::From(s, s.gUseOffset ? s.gOffA : 0);
+            want = PointerReadout(layout, gRawData, x / s.gMagX, y / s.gMagY);
+            const QString value = want.section("値: ", 1).section('(', -1).remove(')');
+            const int pixel = modBITMAPinfo::PixelAt(layout.depth, layout.order, gRawData,
+                                                     layout.position(y / s.gMagY, x / s.gMagX));
+            want += value.isEmpty() || value.toInt() == pixel ? "" : " (not the decoder's)";
+        }
+        const QString text = window->findChild<QLabel*>("lblPOINTER")->text();
+        return text == want ? ""
+                            : "at " + std::to_string(in.x()) + ", " + std::to_string(in.y()) +
+                                  " the readout is \"" + text.toStdString() + "\", not \"" +
+                                  want.toStdString() + "\"";
+    }
+
+    // Where the pointer goes: a widget beside the viewport is one more name.
+    const std::vector<const char*> hovered_ = {"picBASE", "picPICT", "VscPicBASE"};
+    std::optional<QPoint> pointer_;  // in the window
+    bool redrawn_ = false;
+    std::optional<int> parked_[2];  // where a bar was when a redraw put the picture back
+    std::string said_;
+    std::pair<toolkit::ScrollBar*, std::int64_t> stepped_{};  // where a key or the wheel goes
+};
+
+TEST_F(WindowMonkey, KeepsTheLayoutAndTheReadout) {
+    Monkey::Run(20261208, 1000);
 }
 
 }  // namespace

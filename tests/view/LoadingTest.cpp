@@ -35,11 +35,13 @@ TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
     };
     const auto vanish = [&] { QFile::remove(target); };
     const auto becomeFifo = [&] { fifo("target.bin"); };
-    const auto failRead = [&] {
-        window->SetFileReader([](int, void*, std::size_t) -> std::ptrdiff_t {
-            errno = EIO;
-            return -1;
-        });
+    const auto failRead = [&](std::ptrdiff_t result) {  // -1: an error; 0: the file shrank
+        return [=, this] {
+            window->SetFileReader([result](int, void*, std::size_t) -> std::ptrdiff_t {
+                errno = EIO;
+                return result;
+            });
+        };
     };
     const char *kNotAFile = "通常のファイルではないため読み込めません",
                *kUnreadable = "ファイルが読み出せませんでした";
@@ -58,7 +60,8 @@ TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
         {"fifo", [&] { fifo("fifo"); }, {}, 6, kNotAFile},
         {"target.bin", fresh, vanish, 6, kUnreadable},
         {"target.bin", fresh, becomeFifo, 6, kUnreadable},
-        {"target.bin", fresh, failRead, 6, kUnreadable},
+        {"target.bin", fresh, failRead(-1), 6, kUnreadable},
+        {"target.bin", fresh, failRead(0), 6, kUnreadable},
     };
     Action("fMnuFILEload")->trigger();                // cancelled: nothing happens
     EXPECT_EQ(dialogs.files.back().fileName, first);  // the file opened last is proposed
@@ -233,10 +236,9 @@ TEST_F(LoadedTest, LongWorkTakesNoOtherInputBeforeItsDialogShows) {
             dialogs.fileAnswers = {exporting ? target : large, first};
             dialogs.messageAnswers = {MsgResult::Ok};
             bool sent = false;
-            // At the work's first step, its dialog not shown yet unless the machine is so
-            // slow that a moment has passed already.
             const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
                 [&](const QString& label, std::int64_t, std::int64_t, bool) {
+                    // The first report, before the dialog shows unless the machine is slow.
                     if (label == work && !sent) {
                         sent = true;
                         const std::uint8_t* bytes = gRawData.data();

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -124,6 +125,12 @@ class MainViewTest : public ::testing::Test {
     }
     toolkit::ScrollBar* HBar() const { return Bar("HscPicBASE"); }
     toolkit::ScrollBar* VBar() const { return Bar("VscPicBASE"); }
+    // One wheel event over target.
+    void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = {}) {
+        QWheelEvent event(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    }
     // Whether the commands that need a picture are on; they go on and off together.
     bool PictureMenus() const {
         int on = window->findChild<QMenu*>("fMnuVIEW")->menuAction()->isEnabled();
