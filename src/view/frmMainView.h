@@ -138,6 +138,7 @@ class frmMainView : public QMainWindow {
     void picMAP_MouseLeave();
     void ShowMapFrame();
     void ShowMapFigures();
+    void ShowMapReadout();
 
     // The road of one file, in order (frmMainViewLoad.cpp)
     LoadResult RefuseUnfitFile(const QString& path, const modBITMAPinfo::InputFile& input);
@@ -209,6 +210,8 @@ class frmMainView : public QMainWindow {
     std::unique_ptr<MapWork> mMapWork;
     // Where the pointer is in the viewport; nothing while it is elsewhere.
     std::optional<QPoint> mPointer;
+    // The strip row under the pointer, while it is over the strip.
+    std::optional<int> mMapPointer;
 };
 
 }  // namespace rastel

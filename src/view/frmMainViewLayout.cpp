@@ -168,6 +168,10 @@ void frmMainView::picBASE_MouseLeave() {
 // the strip's frame.
 void frmMainView::picPICT_Change() {
     ShowMapFrame();
+    if (mMapPointer) {
+        ShowMapReadout();  // the pointer is over the strip, which the picture does not change
+        return;
+    }
     const std::int64_t x = mPointer ? mPointer->x() - picPICT->Left() : -1;
     const std::int64_t y = mPointer ? mPointer->y() - picPICT->Top() : -1;
     if (!picPICT->HasPicture() || !picPICT->Visible() || x < 0 || y < 0 || x >= picPICT->Width() ||

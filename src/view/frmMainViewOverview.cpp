@@ -48,14 +48,20 @@ void frmMainView::picMAP_MouseDown(int Y) {
 }
 
 void frmMainView::picMAP_MouseMove(int Y, bool held) {
+    mMapPointer = Y;
     if (held) {
         picMAP_MouseDown(Y);
     }
+    ShowMapReadout();
+}
+
+// What the strip row under the pointer stands for; nothing while the strip is empty.
+void frmMainView::ShowMapReadout() {
     if (picMAP->Empty()) {
         lblPOINTER->clear();
         return;
     }
-    const auto [first, end] = picMAP->RowBytes(Y);
+    const auto [first, end] = picMAP->RowBytes(*mMapPointer);
     lblPOINTER->setText(MapReadout(picMAP->Shown(), first, end));
 }
 
@@ -64,10 +70,14 @@ void frmMainView::ShowMapFigures() {
     if (mMapWork && mMapWork->Done()) {
         picMAP->SetOverview(mMapWork->Take());
         mMapWork.reset();
+        if (mMapPointer) {
+            ShowMapReadout();
+        }
     }
 }
 
 void frmMainView::picMAP_MouseLeave() {
+    mMapPointer.reset();
     lblPOINTER->clear();
 }
 

@@ -5,6 +5,7 @@
 #include "image/PixelDecoder.h"
 #include "support/Monkey.h"
 #include "view/MainViewFixture.h"
+#include "view/OverviewStrip.h"
 #include "view/PointerReadout.h"
 #include "view/modAPIwheel.h"
 
@@ -231,7 +232,7 @@ class WindowMonkey : public MainViewTest, public Monkey {
     }
 
     std::string Fault() override {
-        const QSize client = window->centralWidget()->size();
+        const QSize client = window->findChild<QWidget*>("mClient")->size();
         const QRect vp = Viewport()->geometry();
         const int vThick = VBar()->isHidden() ? 0 : VBar()->width();
         const int hThick = HBar()->isHidden() ? 0 : HBar()->height();
@@ -277,10 +278,16 @@ class WindowMonkey : public MainViewTest, public Monkey {
         const QPoint in = Viewport()->mapFrom(window.get(), *pointer_);
         const std::int64_t x = in.x() - p->Left(), y = in.y() - p->Top();
         QString want;
-        if (!Viewport()->rect().contains(in)) {
+        const auto* strip = window->findChild<OverviewStrip*>("picMAP");
+        const QPoint on = strip->mapFrom(window.get(), *pointer_);
+        const bool onStrip = strip->isVisible() && strip->rect().contains(on);
+        if (onStrip && !strip->Empty()) {
+            const auto [first, end] = strip->RowBytes(on.y());
+            want = MapReadout(strip->Shown(), first, end);
+        } else if (!Viewport()->rect().contains(in)) {
             return "";
         }
-        if (p->HasPicture() && p->Visible() && x >= 0 && y >= 0 && x < p->Width() &&
+        if (!onStrip && p->HasPicture() && p->Visible() && x >= 0 && y >= 0 && x < p->Width() &&
             y < p->Height()) {
             const auto layout = modBITMAPinfo::DecodeLayout::From(s, s.gUseOffset ? s.gOffA : 0);
             want = PointerReadout(layout, gRawData, x / s.gMagX, y / s.gMagY);
@@ -297,7 +304,7 @@ class WindowMonkey : public MainViewTest, public Monkey {
     }
 
     // Where the pointer goes: a widget beside the viewport is one more name.
-    const std::vector<const char*> hovered_ = {"picBASE", "picPICT", "VscPicBASE"};
+    const std::vector<const char*> hovered_ = {"picBASE", "picPICT", "VscPicBASE", "picMAP"};
     std::optional<QPoint> pointer_;  // in the window
     bool redrawn_ = false;
     std::optional<int> parked_[2];  // where a bar was when a redraw put the picture back
