@@ -9,6 +9,8 @@
 #include <random>
 #include <tuple>
 
+#include "image/modBITMAPinfo.h"
+
 namespace rastel::modBITMAPinfo {
 namespace {
 
