@@ -372,4 +372,9 @@ std::int64_t StripRowOf(std::int64_t size, std::int64_t rows, std::int64_t pos) 
     return row;
 }
 
+std::int64_t StripBlockCount(std::int64_t size) {
+    const std::int64_t smallest = Rules::kRandomMinBlock;
+    return std::min(kMaxOverviewBlocks, (size + smallest - 1) / smallest);
+}
+
 }  // namespace rastel::modBITMAPinfo

@@ -136,4 +136,8 @@ ByteRange StripRowBytes(std::int64_t size, std::int64_t rows, std::int64_t row);
 // The first row that stands for byte pos.
 std::int64_t StripRowOf(std::int64_t size, std::int64_t rows, std::int64_t pos);
 
+// The viewer's blocks for a file of size bytes: as fine as the most it keeps, but none smaller
+// than the blocks in which random bytes can be told from the rest.
+std::int64_t StripBlockCount(std::int64_t size);
+
 }  // namespace rastel::modBITMAPinfo

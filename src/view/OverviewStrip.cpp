@@ -66,11 +66,10 @@ void OverviewStrip::Clear() {
     SetOverview({});
 }
 
-std::pair<std::int64_t, std::int64_t> OverviewStrip::RowBytes(int Y) const {
+modBITMAPinfo::ByteRange OverviewStrip::RowBytes(int Y) const {
     const std::int64_t rows = std::max(1, height());
-    const modBITMAPinfo::ByteRange r = modBITMAPinfo::StripRowBytes(
-        mOverview.size(), rows, std::clamp<std::int64_t>(Y, 0, rows - 1));
-    return {r.begin, r.end};
+    return modBITMAPinfo::StripRowBytes(mOverview.size(), rows,
+                                        std::clamp<std::int64_t>(Y, 0, rows - 1));
 }
 
 void OverviewStrip::SetFrame(std::int64_t first, std::int64_t end) {

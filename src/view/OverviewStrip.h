@@ -31,8 +31,8 @@ class OverviewStrip : public QWidget {
     // The strip rows the frame covers, first and last; nothing while there is no frame.
     std::pair<int, int> FrameRows() const { return {mFrameTop, mFrameBottom}; }
 
-    // The bytes [first, end) that pixel row Y stands for, and the byte at its top.
-    std::pair<std::int64_t, std::int64_t> RowBytes(int Y) const;
+    // The bytes that pixel row Y stands for.
+    modBITMAPinfo::ByteRange RowBytes(int Y) const;
 
   signals:
     void MouseDown(int Y);

@@ -46,13 +46,6 @@ std::string NativePath(const QString& path) {
     return toolkit::EncodeName(path).toStdString();
 }
 
-// Blocks for the overview strip: as fine as the most it keeps, but no smaller than the blocks
-// in which random bytes can be told from the rest.
-std::int64_t MapBlocks(std::int64_t size) {
-    const std::int64_t smallest = modBITMAPinfo::OverviewRules::kRandomMinBlock;
-    return std::min(modBITMAPinfo::kMaxOverviewBlocks, (size + smallest - 1) / smallest);
-}
-
 // The local files of a drag, in order; empty when it carries no file list.
 QStringList DraggedFiles(const QMimeData* data) {
     QStringList files;
@@ -189,7 +182,7 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     constexpr std::size_t kReported = std::size_t{16} << 20;
     if (ok) {
-        figures = std::make_unique<MapWork>(bytes, MapBlocks(size), [this] {
+        figures = std::make_unique<MapWork>(bytes, modBITMAPinfo::StripBlockCount(size), [this] {
             QMetaObject::invokeMethod(this, &frmMainView::ShowMapFigures, Qt::QueuedConnection);
         });
     }
@@ -201,12 +194,13 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
             continue;
         }
         ok = n > 0;  // 0: the file shrank under us
-        done += ok ? static_cast<std::size_t>(n) : 0;
-        if (ok) {
-            figures->Arrived(static_cast<std::int64_t>(done));
+        if (!ok) {
+            break;
         }
+        done += static_cast<std::size_t>(n);
+        figures->Arrived(static_cast<std::int64_t>(done));
         const bool report = done % kReported < static_cast<std::size_t>(n) || done == bytes.size();
-        if (ok && report && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
+        if (report && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
             ok = false;
             cancelled = true;
         }

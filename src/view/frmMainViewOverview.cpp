@@ -38,7 +38,7 @@ void frmMainView::picMAP_MouseDown(int Y) {
         return;
     }
     const modBITMAPinfo::DecodeLayout layout = PictureLayout();
-    const std::int64_t b = picMAP->RowBytes(Y).first;
+    const std::int64_t b = picMAP->RowBytes(Y).begin;
     if (const auto cell = modBITMAPinfo::CellOf(layout, b)) {
         ScrollToCell(*cell);
     } else {

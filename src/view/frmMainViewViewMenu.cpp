@@ -1,14 +1,14 @@
 // 表示(V): the status bar, the overview strip, going to a byte, and the widths the data
 // suggests.
+#include <QLayout>
+#include <QStatusBar>
+
 #include "image/WidthHints.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/OverviewStrip.h"
 #include "view/frmGoTo.h"
 #include "view/frmMainView.h"
 #include "view/frmWidthHints.h"
-
-#include <QLayout>
-#include <QStatusBar>
 
 namespace rastel {
 
