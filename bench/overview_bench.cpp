@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace rastel::modBITMAPinfo;
+using namespace rastel::core;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 

@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace rastel::modBITMAPinfo;
+using namespace rastel::core;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::int64_t kLargest = 0x7F000000 - 1;

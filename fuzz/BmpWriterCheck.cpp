@@ -13,6 +13,7 @@
 namespace rastel::fuzz {
 
 using namespace modBITMAPinfo;
+using namespace core;
 
 namespace {
 

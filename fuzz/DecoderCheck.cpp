@@ -14,6 +14,7 @@
 namespace rastel::fuzz {
 
 using namespace modBITMAPinfo;
+using namespace core;
 
 namespace {
 

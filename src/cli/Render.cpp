@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "image/BmpFile.h"
+#include "image/FileDescriptor.h"
 #include "image/InputFile.h"
 #include "image/Overview.h"
 #include "image/PaletteBuilder.h"
@@ -17,27 +18,8 @@
 
 namespace rastel::cli {
 
-namespace {
-
 using namespace modBITMAPinfo;
-
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : mFd(fd) {}
-    ~Descriptor() {
-        if (mFd >= 0) {
-            ::close(mFd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return mFd; }
-
-  private:
-    int mFd;
-};
-
-}  // namespace
+using namespace core;
 
 int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     auto fail = [&err](const std::string& message) {
@@ -46,7 +28,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     };
     const std::string& path = o.file;
     // Non-blocking, so that a FIFO with no writer cannot hang us before we can refuse it.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         return fail(path + ": cannot be read: " + std::strerror(errno));
     }
@@ -101,7 +83,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     }
 
     const std::int64_t pixels = modBITMAPinfo::PixelCount(size, o.depth);
-    const std::int64_t width = o.width.value_or(size >= 128 ? 128 : size);
+    const std::int64_t width = o.width.value_or(modBITMAPinfo::DefaultWidth(size));
     if (width < 1 || width > pixels) {
         return fail("width " + std::to_string(width) + " is out of range: 1 to " +
                     std::to_string(pixels) + " for this file at this depth");

@@ -93,9 +93,9 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
         } else if (arg == "--blocks") {
             if (!value(v) || !ParseInt(v, n))
                 return fail("--blocks needs a whole number");
-            if (n < 1 || n > modBITMAPinfo::kMaxOverviewBlocks)
+            if (n < 1 || n > core::kMaxOverviewBlocks)
                 return fail("blocks " + v + " is out of range: 1 to " +
-                            std::to_string(modBITMAPinfo::kMaxOverviewBlocks));
+                            std::to_string(core::kMaxOverviewBlocks));
             o.blocks = n;
         } else if (arg == "--depth") {
             if (!value(v))

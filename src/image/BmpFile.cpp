@@ -5,7 +5,9 @@
 
 #include "image/WindowDecoder.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 namespace {
 
@@ -116,4 +118,4 @@ bool WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette&
     return sink.Write(&extra, 1);
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

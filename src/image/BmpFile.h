@@ -12,27 +12,28 @@
 #include "image/PixelDecoder.h"
 #include "image/modBITMAPinfo.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 constexpr std::uint32_t kBmpPixelOffset = 14 + 40 + 1024;
 using BmpHead = std::array<std::uint8_t, kBmpPixelOffset>;
 
 // Everything before the pixel bytes, for pixel bytes of the given length.
-BmpHead MakeBmpHead(const BITMAPINFOHEADER& header, const Palette& palette,
-                    std::uint64_t pixelBytes);
+BmpHead MakeBmpHead(const modBITMAPinfo::BITMAPINFOHEADER& header,
+                    const modBITMAPinfo::Palette& palette, std::uint64_t pixelBytes);
 
 // The whole file for an image record, exactly as the export writes it.
-std::vector<std::uint8_t> BmpFileBytes(const DibImage& image);
+std::vector<std::uint8_t> BmpFileBytes(const modBITMAPinfo::DibImage& image);
 
 // Writes the record's file to sink; false when the sink failed.
-bool WriteBmp(ByteSink& sink, const DibImage& image);
+bool WriteBmp(ByteSink& sink, const modBITMAPinfo::DibImage& image);
 
 // Writes the same bytes that decoding into a record and saving it would, without holding
 // the pixel array: rows are decoded a few at a time on their way to the sink.
 // The layout must pass CheckBmpGeometry. False when the source or the sink failed.
 // chunkBytes bounds the pixel bytes held at once.
 constexpr std::int64_t kStreamChunkBytes = 256 << 10;
-bool WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette& palette,
-                      ByteSource& source, std::int64_t chunkBytes = kStreamChunkBytes);
+bool WriteBmpStreamed(ByteSink& sink, const modBITMAPinfo::DecodeLayout& layout,
+                      const modBITMAPinfo::Palette& palette, ByteSource& source,
+                      std::int64_t chunkBytes = kStreamChunkBytes);
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -10,7 +10,9 @@
 #include <csignal>
 #include <cstring>
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 namespace {
 
@@ -153,4 +155,4 @@ void FdSource::Fail(int error) {
     }
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -10,7 +10,7 @@
 
 #include "image/Outcome.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 class ByteSource {
   public:
@@ -70,4 +70,4 @@ class FdSource : public ByteSource {
     std::int64_t mUsedTo = 0;
 };
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 namespace {
 
@@ -141,4 +143,4 @@ Outcome AtomicFile::Commit() {
     return mResult;
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

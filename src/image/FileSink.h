@@ -8,7 +8,7 @@
 
 #include "image/Outcome.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 // A write's outcome holds the system's error number of its first failure.
 
@@ -60,4 +60,4 @@ class AtomicFile : public ByteSink {
     Outcome mResult;
 };
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 namespace {
 
@@ -35,4 +37,4 @@ InputFile CheckInputFile(int fd) {
     return Judge(::fstat(fd, &st), st);
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -7,7 +7,7 @@
 
 #include "image/Outcome.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 // Files of this many bytes or more are refused: the picture's size fields would not hold them.
 constexpr std::int64_t kFileSizeLimit = 0x7F000000;
@@ -31,4 +31,4 @@ InputFile CheckInputFile(const std::string& path);
 // The file open at fd.
 InputFile CheckInputFile(int fd);
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

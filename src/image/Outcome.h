@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 struct Outcome {
     int error = 0;  // 0: done; otherwise the system's error number, or a code named by its source
@@ -14,4 +14,4 @@ struct Outcome {
     bool ok() const { return error == 0; }
 };
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 namespace {
 
@@ -377,4 +379,4 @@ std::int64_t StripBlockCount(std::int64_t size) {
     return std::min(kMaxOverviewBlocks, (size + smallest - 1) / smallest);
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

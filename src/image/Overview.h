@@ -10,7 +10,7 @@
 
 #include "image/ByteSource.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 enum class ByteClass : std::uint8_t { Zero, Uniform, Text, Random, Data };
 constexpr int kClassCount = 5;
@@ -76,8 +76,8 @@ class Overview {
     std::vector<ByteClass> mClasses;
 };
 
-// Builds an overview from the file's bytes fed in order, in pieces of any size; the figures
-// do not depend on where the pieces end. Keeps a histogram of the current block only.
+// Builds an overview from the file's bytes fed in order, in pieces of any size; the result does
+// not depend on where the pieces end. Keeps a histogram of the current block only.
 class OverviewBuilder {
   public:
     OverviewBuilder(std::int64_t size, std::int64_t count);
@@ -85,7 +85,8 @@ class OverviewBuilder {
     // The next bytes of the file; bytes beyond its size are ignored.
     void Feed(std::span<const std::uint8_t> bytes);
     std::int64_t fed() const { return mPos; }
-    // Blocks whose figures are final, from the first on; the rest read as data of entropy 0.
+    // Blocks whose entropy and class are final, from the first on; the rest read as data of entropy
+    // 0.
     std::int64_t blocksDone() const { return mBlock; }
     bool done() const { return mPos == mResult.mSize; }
     const Overview& result() const { return mResult; }
@@ -140,4 +141,4 @@ std::int64_t StripRowOf(std::int64_t size, std::int64_t rows, std::int64_t pos);
 // than the blocks in which random bytes can be told from the rest.
 std::int64_t StripBlockCount(std::int64_t size);
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -5,7 +5,9 @@
 #include <new>
 #include <stdexcept>
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 void PictureRows::ShowRecord(const DibImage& image) {
     Clear();
@@ -126,4 +128,4 @@ const std::uint8_t* PictureRows::Row(std::int64_t y, std::int64_t x) const {
     return mCache.data() + (y - mCy0) * (mCx1 - mCx0) + (x - mCx0);
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

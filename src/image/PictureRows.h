@@ -8,7 +8,7 @@
 #include "image/PixelDecoder.h"
 #include "image/modBITMAPinfo.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 class PictureRows {
   public:
@@ -16,17 +16,17 @@ class PictureRows {
     static constexpr std::int64_t kDefaultCacheBytes = std::int64_t{48} << 20;
 
     // Rows straight from a record's pixel array; the record must outlive this use.
-    void ShowRecord(const DibImage& image);
+    void ShowRecord(const modBITMAPinfo::DibImage& image);
     // Rows decoded on demand from data; data must stay alive and unchanged meanwhile.
-    void ShowBytes(const DecodeLayout& layout, ByteSpan data,
+    void ShowBytes(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
                    std::int64_t cacheBytes = kDefaultCacheBytes);
     void Clear();
 
     bool Empty() const { return mMode == Mode::None; }
     bool FromRecord() const { return mMode == Mode::Record; }
     // What ShowBytes was given.
-    const DecodeLayout& Layout() const { return mLayout; }
-    ByteSpan Data() const { return mData; }
+    const modBITMAPinfo::DecodeLayout& Layout() const { return mLayout; }
+    modBITMAPinfo::ByteSpan Data() const { return mData; }
     // The record's size is read when asked, so a record decoded again is shown as it is now.
     std::int64_t Width() const;
     std::int64_t Height() const;
@@ -46,10 +46,10 @@ class PictureRows {
 
     Mode mMode = Mode::None;
 
-    const DibImage* mRecord = nullptr;
+    const modBITMAPinfo::DibImage* mRecord = nullptr;
 
-    DecodeLayout mLayout;
-    ByteSpan mData;
+    modBITMAPinfo::DecodeLayout mLayout;
+    modBITMAPinfo::ByteSpan mData;
     std::int64_t mCacheBytes = kDefaultCacheBytes;
     // The decoded rectangle: columns [mCx0, mCx1) of rows [mCy0, mCy1), row by row.
     std::vector<std::uint8_t> mCache;
@@ -57,4 +57,4 @@ class PictureRows {
     std::int64_t mDecoded = 0;
 };
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

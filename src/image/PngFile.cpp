@@ -15,7 +15,9 @@
 
 #include "image/WindowDecoder.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 namespace {
 
@@ -185,4 +187,4 @@ bool WritePng(ByteSink& sink, PngJob& job) {
     return ok && !out.stopped;
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

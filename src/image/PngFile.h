@@ -9,7 +9,7 @@
 
 #include "image/BmpFile.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 // A file name ending in ".png", in any case: such a name asks for a PNG file.
 bool NamesPng(std::string_view name);
@@ -22,16 +22,17 @@ bool PngCanHold(std::int64_t width, std::int64_t height);
 using RowFill = std::function<bool(std::int64_t y0, std::int64_t y1, std::uint8_t* dst)>;
 
 // The rows of a decoded record (its pixel array holds them bottom-up, padded).
-RowFill RecordRows(const DibImage& image);
+RowFill RecordRows(const modBITMAPinfo::DibImage& image);
 // The rows decoded from source as they are needed; source must outlive the fill.
-RowFill DecodedRows(const DecodeLayout& layout, ByteSource& source);
+RowFill DecodedRows(const modBITMAPinfo::DecodeLayout& layout, ByteSource& source);
 
 struct PngJob {
     std::int64_t width = 0;
     std::int64_t height = 0;
-    const Palette* palette = nullptr;
+    const modBITMAPinfo::Palette* palette = nullptr;
     RowFill rows{};
-    DecodeProgress progress{};  // optional: called with the rows written so far; false stops
+    modBITMAPinfo::DecodeProgress
+        progress{};  // optional: called with the rows written so far; false stops
     std::int64_t chunkBytes = kStreamChunkBytes;  // pixel bytes held at once, at least a row
     Outcome failure{};  // what went wrong when neither the sink nor rows nor progress did
 };
@@ -41,4 +42,4 @@ struct PngJob {
 // then job.failure says so.
 bool WritePng(ByteSink& sink, PngJob& job);
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -7,7 +7,9 @@
 
 #include "image/PixelDecoder.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
+
+using namespace modBITMAPinfo;
 
 namespace {
 
@@ -535,4 +537,4 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
     return result;
 }
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -8,7 +8,7 @@
 
 #include "image/ByteSource.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 
 struct WidthCandidate {
     std::int64_t width = 0;  // in pixels of the depth
@@ -29,4 +29,4 @@ struct WidthCandidate {
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
                                                          std::int32_t order, int count = 8);
 
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

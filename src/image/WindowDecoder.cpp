@@ -17,7 +17,7 @@ bool Unheld(std::int64_t position) {
 
 }  // namespace
 
-WindowDecoder::WindowDecoder(const DecodeLayout& layout, ByteSource& source)
+WindowDecoder::WindowDecoder(const DecodeLayout& layout, core::ByteSource& source)
     : mLayout(layout), mSource(source), mPerByte(PixelsPerByte(layout.depth)) {}
 
 // The bytes read start on a multiple of 4, so the pair and group alignment of every order is

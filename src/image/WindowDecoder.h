@@ -16,7 +16,7 @@ class WindowDecoder {
     // Rows narrower than this are decoded a band at a time.
     static constexpr std::int64_t kNarrow = 1024;
 
-    WindowDecoder(const DecodeLayout& layout, ByteSource& source);
+    WindowDecoder(const DecodeLayout& layout, core::ByteSource& source);
 
     // Rows [y0, y1) of columns [x0, x0 + count), row y at dst + (y - y0) * rowStep.
     // False when the source could not be read.
@@ -25,7 +25,7 @@ class WindowDecoder {
 
   private:
     const DecodeLayout mLayout;
-    ByteSource& mSource;
+    core::ByteSource& mSource;
     const std::int64_t mPerByte;
     std::vector<std::uint8_t> mWindow;
     std::vector<std::uint8_t> mBand;

@@ -33,7 +33,7 @@ std::int32_t OrderCount(std::int32_t depth) {
 void SetForNewFile(ViewSettings& s, const std::string& path, std::int64_t size) {
     s.gFileSize = size;
     s.gFileName = path;
-    s.gPicWidth = size >= 128 ? 128 : size;
+    s.gPicWidth = DefaultWidth(size);
     s.gPicHeight = (size - 1) / s.gPicWidth + 1;
     s.gOffA = 0;
     s.gUseOffset = false;

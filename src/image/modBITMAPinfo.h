@@ -126,6 +126,11 @@ std::int32_t CurrentOrder(const ViewSettings& s);
 // How many orders a depth offers in its list.
 std::int32_t OrderCount(std::int32_t depth);
 
+// The width a newly loaded file is shown at: 128, or the file's size when it is smaller.
+constexpr std::int64_t DefaultWidth(std::int64_t fileSize) {
+    return fileSize >= 128 ? 128 : fileSize;
+}
+
 // The settings a newly loaded file gets; depth, palette, orders and magnifications are kept.
 void SetForNewFile(ViewSettings& s, const std::string& path, std::int64_t size);
 

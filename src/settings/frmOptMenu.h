@@ -45,7 +45,7 @@ class frmOptMenu : public QDialog {
     void createTabOrder();
     void wireEvents();
 
-    // loading the settings into them (frmOptMenuLoad.cpp)
+    // loading the settings into them (frmOptMenuLife.cpp)
     void Form_Load();
 
     // handlers: size, magnification and offset fields (frmOptMenuFields.cpp)
@@ -96,7 +96,7 @@ class frmOptMenu : public QDialog {
     void DrawPaletteStrip();
     void ShowTip(const QString& text);
 
-    // handlers: leaving the dialog (frmOptMenuApply.cpp)
+    // handlers: leaving the dialog (frmOptMenuLife.cpp)
     void Form_QueryUnload(bool& cancel, UnloadMode mode);
     void cmdOK_Click();
     void cmdCANCEL_Click();

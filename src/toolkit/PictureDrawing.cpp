@@ -12,13 +12,13 @@ using modBITMAPinfo::DibImage;
 
 QImage ExpandIndexed(const DibImage& image, int magX, int magY, std::int64_t x0, std::int64_t y0,
                      int width, int height) {
-    modBITMAPinfo::PictureRows rows;
+    core::PictureRows rows;
     rows.ShowRecord(image);
     return ExpandIndexed(rows, image.bmiColors, magX, magY, x0, y0, width, height);
 }
 
-QImage ExpandIndexed(modBITMAPinfo::PictureRows& rows, const modBITMAPinfo::Palette& palette,
-                     int magX, int magY, std::int64_t x0, std::int64_t y0, int width, int height) {
+QImage ExpandIndexed(core::PictureRows& rows, const modBITMAPinfo::Palette& palette, int magX,
+                     int magY, std::int64_t x0, std::int64_t y0, int width, int height) {
     if (width <= 0 || height <= 0) {
         return {};
     }

@@ -19,8 +19,8 @@ QImage ExpandIndexed(const modBITMAPinfo::DibImage& image, int magX, int magY, s
                      std::int64_t y0, int width, int height);
 
 // The same for a picture held either way; only the rows and columns in view are asked for.
-QImage ExpandIndexed(modBITMAPinfo::PictureRows& rows, const modBITMAPinfo::Palette& palette,
-                     int magX, int magY, std::int64_t x0, std::int64_t y0, int width, int height);
+QImage ExpandIndexed(core::PictureRows& rows, const modBITMAPinfo::Palette& palette, int magX,
+                     int magY, std::int64_t x0, std::int64_t y0, int width, int height);
 
 // True when the whole magnified picture fits one image of at most maxBytes pixel bytes.
 bool FitsOneImage(std::int64_t width, std::int64_t height,

@@ -10,8 +10,8 @@ namespace rastel {
 
 namespace {
 
-using modBITMAPinfo::ByteClass;
-using modBITMAPinfo::kClassCount;
+using core::ByteClass;
+using core::kClassCount;
 
 // Dark for nothing, grey for fill, green for text, blue for the rest of the data (paler where
 // its bytes vary less), red for what looks random: the kinds stand apart at a glance.
@@ -34,7 +34,7 @@ QRgb ClassColour(int c, double entropy) {
 
 // The pixels of one row that each class takes: in proportion to its share, and at least one
 // for any class present, so that no region of the file vanishes from the strip.
-std::array<int, kClassCount> Widths(const modBITMAPinfo::ClassMix& mix, int width) {
+std::array<int, kClassCount> Widths(const core::ClassMix& mix, int width) {
     std::array<int, kClassCount> w{};
     int used = 0;
     int widest = 0;
@@ -56,7 +56,7 @@ OverviewStrip::OverviewStrip(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void OverviewStrip::SetOverview(modBITMAPinfo::Overview overview) {
+void OverviewStrip::SetOverview(core::Overview overview) {
     mOverview = std::move(overview);
     DrawClasses();
     SetFrame(mFrameFirst, mFrameEnd);
@@ -66,10 +66,9 @@ void OverviewStrip::Clear() {
     SetOverview({});
 }
 
-modBITMAPinfo::ByteRange OverviewStrip::RowBytes(int Y) const {
+core::ByteRange OverviewStrip::RowBytes(int Y) const {
     const std::int64_t rows = std::max(1, height());
-    return modBITMAPinfo::StripRowBytes(mOverview.size(), rows,
-                                        std::clamp<std::int64_t>(Y, 0, rows - 1));
+    return core::StripRowBytes(mOverview.size(), rows, std::clamp<std::int64_t>(Y, 0, rows - 1));
 }
 
 void OverviewStrip::SetFrame(std::int64_t first, std::int64_t end) {
@@ -80,8 +79,8 @@ void OverviewStrip::SetFrame(std::int64_t first, std::int64_t end) {
     if (size == 0 || rows < 1 || end <= first) {
         mFrameTop = mFrameBottom = -1;
     } else {
-        mFrameTop = static_cast<int>(modBITMAPinfo::StripRowOf(size, rows, first));
-        mFrameBottom = static_cast<int>(modBITMAPinfo::StripRowOf(size, rows, end - 1));
+        mFrameTop = static_cast<int>(core::StripRowOf(size, rows, first));
+        mFrameBottom = static_cast<int>(core::StripRowOf(size, rows, end - 1));
     }
     update();
 }
@@ -94,7 +93,7 @@ void OverviewStrip::DrawClasses() {
     }
     for (int y = 0; y < mClasses.height(); ++y) {
         const auto [first, end] = RowBytes(y);
-        const modBITMAPinfo::ClassMix mix = mOverview.Mix(first, end);
+        const core::ClassMix mix = mOverview.Mix(first, end);
         auto* line = reinterpret_cast<QRgb*>(mClasses.scanLine(y));
         int x = 0;
         const std::array<int, kClassCount> widths = Widths(mix, mClasses.width());

@@ -1,4 +1,4 @@
-// The overview strip picMAP along the main window's right edge: the whole file from its first
+// The overview strip picSTRIP along the main window's right edge: the whole file from its first
 // byte at the top to its last at the bottom, each pixel row an equal share of it, coloured by
 // what its bytes are, with a frame around the rows that the view shows. Its Qt overrides only
 // pass the pointer on as signals for the window's handlers.
@@ -21,9 +21,9 @@ class OverviewStrip : public QWidget {
 
     explicit OverviewStrip(QWidget* parent);
 
-    void SetOverview(modBITMAPinfo::Overview overview);
+    void SetOverview(core::Overview overview);
     void Clear();  // no picture: the strip shows nothing
-    const modBITMAPinfo::Overview& Shown() const { return mOverview; }
+    const core::Overview& Shown() const { return mOverview; }
     bool Empty() const { return mOverview.size() == 0; }
 
     // The bytes [first, end) that the view shows; the frame goes round their rows.
@@ -32,7 +32,7 @@ class OverviewStrip : public QWidget {
     std::pair<int, int> FrameRows() const { return {mFrameTop, mFrameBottom}; }
 
     // The bytes that pixel row Y stands for.
-    modBITMAPinfo::ByteRange RowBytes(int Y) const;
+    core::ByteRange RowBytes(int Y) const;
 
   signals:
     void MouseDown(int Y);
@@ -50,7 +50,7 @@ class OverviewStrip : public QWidget {
   private:
     void DrawClasses();
 
-    modBITMAPinfo::Overview mOverview;
+    core::Overview mOverview;
     QImage mClasses;  // the rows' colours at the strip's size, drawn when either changes
     std::int64_t mFrameFirst = 0;
     std::int64_t mFrameEnd = 0;

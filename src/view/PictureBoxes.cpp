@@ -120,7 +120,7 @@ QImage ImageBox::Drawn() const {
         return {};
     }
     // Rows of its own, so that decoding the whole picture leaves the view's rows be.
-    modBITMAPinfo::PictureRows rows;
+    core::PictureRows rows;
     if (mRows.FromRecord()) {
         rows.ShowRecord(modBITMAPinfo::gDib);
     } else {

@@ -79,7 +79,7 @@ class ImageBox : public DropBox {
     void DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
                       int magX, int magY);
     void ClearPicture();
-    const modBITMAPinfo::PictureRows& Rows() const { return mRows; }
+    const core::PictureRows& Rows() const { return mRows; }
     bool HasPicture() const { return mMagX > 0; }
     int MagX() const { return mMagX; }
     int MagY() const { return mMagY; }
@@ -106,7 +106,7 @@ class ImageBox : public DropBox {
     std::int64_t mWidth = 1;
     std::int64_t mHeight = 1;
     bool mVisible = false;
-    modBITMAPinfo::PictureRows mRows;
+    core::PictureRows mRows;
     int mMagX = 0;  // 0: no picture
     int mMagY = 0;
     bool mPressed = false;

@@ -14,8 +14,8 @@ QString Hex(std::int64_t value, int digits = 0) {
            QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
-const char* const kClassNames[modBITMAPinfo::kClassCount] = {"ゼロ", "一様", "テキスト", "ランダム",
-                                                             "データ"};
+const char* const kClassNames[core::kClassCount] = {"ゼロ", "一様", "テキスト", "ランダム",
+                                                    "データ"};
 
 }  // namespace
 
@@ -49,10 +49,10 @@ QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo:
     }
 }
 
-QString MapReadout(const modBITMAPinfo::Overview& overview, std::int64_t first, std::int64_t end) {
-    const modBITMAPinfo::ClassMix mix = overview.Mix(first, end);
+QString StripReadout(const core::Overview& overview, std::int64_t first, std::int64_t end) {
+    const core::ClassMix mix = overview.Mix(first, end);
     std::vector<std::pair<double, int>> present;  // the largest share first
-    for (int c = 0; c < modBITMAPinfo::kClassCount; ++c) {
+    for (int c = 0; c < core::kClassCount; ++c) {
         if (const double share = mix.share[static_cast<std::size_t>(c)]; share > 0) {
             present.emplace_back(-share, c);
         }

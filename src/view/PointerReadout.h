@@ -18,6 +18,6 @@ QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo:
 // Bytes [first, end) of the file as the overview strip shows them: the kinds of bytes there in
 // Japanese, with their shares when there are several, the entropy, and the range
 // (hexadecimal and decimal).
-QString MapReadout(const modBITMAPinfo::Overview& overview, std::int64_t first, std::int64_t end);
+QString StripReadout(const core::Overview& overview, std::int64_t first, std::int64_t end);
 
 }  // namespace rastel

@@ -20,8 +20,8 @@
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ScrollBar.h"
-#include "view/MapWork.h"
 #include "view/OverviewStrip.h"
+#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/modAPIwheel.h"
 
@@ -38,7 +38,7 @@ constexpr int kBarThickness = 17;
 std::int64_t DefaultPictureBudget() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    const std::int64_t hold = modBITMAPinfo::PictureRows::kDefaultCacheBytes;
+    const std::int64_t hold = core::PictureRows::kDefaultCacheBytes;
     if (pages <= 0 || pageSize <= 0) {
         return hold;
     }
@@ -85,9 +85,9 @@ void frmMainView::createControls() {
     mClient = new QWidget(central);
     mClient->setObjectName(QStringLiteral("mClient"));
     row->addWidget(mClient, 1);
-    picMAP = new OverviewStrip(central);
-    picMAP->setObjectName(QStringLiteral("picMAP"));
-    row->addWidget(picMAP);
+    picSTRIP = new OverviewStrip(central);
+    picSTRIP->setObjectName(QStringLiteral("picSTRIP"));
+    row->addWidget(picSTRIP);
 
     picBASE = new ViewportBox(mClient);
     picBASE->setObjectName(QStringLiteral("picBASE"));
@@ -170,9 +170,9 @@ void frmMainView::createMenus() {
     item(fMnuVIEW, fMnuVIEWgoto, "fMnuVIEWgoto", QStringLiteral("指定位置へ移動(&G)..."),
          QKeySequence(Qt::CTRL | Qt::Key_G));
     item(fMnuVIEW, fMnuVIEWwidth, "fMnuVIEWwidth", QStringLiteral("幅の候補(&W)..."));
-    item(fMnuVIEW, fMnuVIEWmap, "fMnuVIEWmap", QStringLiteral("全体図(&M)"));
-    fMnuVIEWmap->setCheckable(true);
-    fMnuVIEWmap->setChecked(true);
+    item(fMnuVIEW, fMnuVIEWstrip, "fMnuVIEWstrip", QStringLiteral("全体図(&M)"));
+    fMnuVIEWstrip->setCheckable(true);
+    fMnuVIEWstrip->setChecked(true);
 
     fMnuHELP = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     fMnuHELP->setObjectName(QStringLiteral("fMnuHELP"));
@@ -190,7 +190,7 @@ void frmMainView::wireEvents() {
     connect(fMnuVIEWstatus, &QAction::toggled, this, &frmMainView::fMnuVIEWstatus_Click);
     connect(fMnuVIEWgoto, &QAction::triggered, this, &frmMainView::fMnuVIEWgoto_Click);
     connect(fMnuVIEWwidth, &QAction::triggered, this, &frmMainView::fMnuVIEWwidth_Click);
-    connect(fMnuVIEWmap, &QAction::toggled, this, &frmMainView::fMnuVIEWmap_Click);
+    connect(fMnuVIEWstrip, &QAction::toggled, this, &frmMainView::fMnuVIEWstrip_Click);
     connect(fMnuHELPabout, &QAction::triggered, this, &frmMainView::fMnuHELPabout_Click);
     connect(picBASE, &ViewportBox::KeyDown, this, &frmMainView::picBASE_KeyDown);
     connect(picBASE, &ViewportBox::OLEDragOver, this, &frmMainView::picBASE_OLEDragOver);
@@ -201,9 +201,9 @@ void frmMainView::wireEvents() {
     connect(picPICT, &ImageBox::OLEDragOver, this, &frmMainView::picPICT_OLEDragOver);
     connect(picPICT, &ImageBox::OLEDragDrop, this, &frmMainView::picPICT_OLEDragDrop);
     connect(picPICT, &ImageBox::Click, this, &frmMainView::picPICT_Click);
-    connect(picMAP, &OverviewStrip::MouseDown, this, &frmMainView::picMAP_MouseDown);
-    connect(picMAP, &OverviewStrip::MouseMove, this, &frmMainView::picMAP_MouseMove);
-    connect(picMAP, &OverviewStrip::MouseLeave, this, &frmMainView::picMAP_MouseLeave);
+    connect(picSTRIP, &OverviewStrip::MouseDown, this, &frmMainView::picSTRIP_MouseDown);
+    connect(picSTRIP, &OverviewStrip::MouseMove, this, &frmMainView::picSTRIP_MouseMove);
+    connect(picSTRIP, &OverviewStrip::MouseLeave, this, &frmMainView::picSTRIP_MouseLeave);
     connect(HscPicBASE, &QScrollBar::valueChanged, this, &frmMainView::HscPicBASE_Change);
     connect(HscPicBASE, &QScrollBar::sliderMoved, this, &frmMainView::HscPicBASE_Scroll);
     connect(VscPicBASE, &QScrollBar::valueChanged, this, &frmMainView::VscPicBASE_Change);
@@ -229,7 +229,7 @@ void frmMainView::SetPictureMenus(bool enabled) {
     fMnuFILEsave->setEnabled(enabled);
     // The whole view menu, and each item too, so that no shortcut reaches past the menu.
     fMnuVIEW->setEnabled(enabled);
-    for (QAction* action : {fMnuVIEWstatus, fMnuVIEWgoto, fMnuVIEWwidth, fMnuVIEWmap}) {
+    for (QAction* action : {fMnuVIEWstatus, fMnuVIEWgoto, fMnuVIEWwidth, fMnuVIEWstrip}) {
         action->setEnabled(enabled);
     }
 }

@@ -31,7 +31,7 @@ class ScrollBar;
 }  // namespace toolkit
 
 class ImageBox;
-class MapWork;
+class OverviewWork;
 class OverviewStrip;
 class ViewportBox;
 
@@ -110,7 +110,7 @@ class frmMainView : public QMainWindow {
     void fMnuVIEWstatus_Click(bool checked);
     void fMnuVIEWgoto_Click();
     void fMnuVIEWwidth_Click();
-    void fMnuVIEWmap_Click(bool checked);
+    void fMnuVIEWstrip_Click(bool checked);
     void fMnuHELPabout_Click();
 
     // Drops and the deferred load
@@ -132,20 +132,20 @@ class frmMainView : public QMainWindow {
     void picBASE_MouseLeave();
     void picPICT_Change();
 
-    // The overview strip (frmMainViewOverview.cpp)
-    void picMAP_MouseDown(int Y);
-    void picMAP_MouseMove(int Y, bool held);
-    void picMAP_MouseLeave();
-    void ShowMapFrame();
-    void ShowMapFigures();
-    void ShowMapReadout();
+    // The overview strip (frmMainViewStrip.cpp)
+    void picSTRIP_MouseDown(int Y);
+    void picSTRIP_MouseMove(int Y, bool held);
+    void picSTRIP_MouseLeave();
+    void ShowStripFrame();
+    void ShowStripOverview();
+    void ShowStripReadout();
 
     // The road of one file, in order (frmMainViewLoad.cpp)
-    LoadResult RefuseUnfitFile(const QString& path, const modBITMAPinfo::InputFile& input);
+    LoadResult RefuseUnfitFile(const QString& path, const core::InputFile& input);
     void SetSettingsForFile(const QString& path, std::int64_t size);
     bool ConfirmSettings();
     LoadResult ReadWholeFile(const QString& path, std::int64_t size, modBITMAPinfo::RawBytes& bytes,
-                             std::unique_ptr<MapWork>& figures);
+                             std::unique_ptr<OverviewWork>& figures);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
@@ -172,7 +172,7 @@ class frmMainView : public QMainWindow {
     QStatusBar* sbrSTATUS = nullptr;
     QLabel* lblPOINTER = nullptr;
     // Right of the client area, so the layout never counts it either.
-    OverviewStrip* picMAP = nullptr;
+    OverviewStrip* picSTRIP = nullptr;
 
     QMenu* fMnuFILE = nullptr;
     QAction* fMnuFILEload = nullptr;
@@ -190,7 +190,7 @@ class frmMainView : public QMainWindow {
     QAction* fMnuVIEWstatus = nullptr;
     QAction* fMnuVIEWgoto = nullptr;
     QAction* fMnuVIEWwidth = nullptr;
-    QAction* fMnuVIEWmap = nullptr;
+    QAction* fMnuVIEWstrip = nullptr;
     QMenu* fMnuHELP = nullptr;
     QAction* fMnuHELPabout = nullptr;
 
@@ -206,12 +206,12 @@ class frmMainView : public QMainWindow {
     // Pixels per step of each scroll bar (see BarUnit).
     std::int64_t mUnitH = 1;
     std::int64_t mUnitV = 1;
-    // The strip's figures for the shown file while they are being taken.
-    std::unique_ptr<MapWork> mMapWork;
+    // The shown file's overview while it is being taken.
+    std::unique_ptr<OverviewWork> mOverviewWork;
     // Where the pointer is in the viewport; nothing while it is elsewhere.
     std::optional<QPoint> mPointer;
     // The strip row under the pointer, while it is over the strip.
-    std::optional<int> mMapPointer;
+    std::optional<int> mStripPointer;
 };
 
 }  // namespace rastel

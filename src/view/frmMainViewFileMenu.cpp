@@ -9,8 +9,8 @@
 #include "toolkit/FileNames.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
-#include "view/MapWork.h"
 #include "view/OverviewStrip.h"
+#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -19,6 +19,7 @@ namespace rastel {
 namespace {
 
 using namespace modBITMAPinfo;
+using namespace core;
 
 // A held picture this large is written as a BMP under the progress dialog, as one shown from
 // the file's bytes always is.
@@ -193,8 +194,8 @@ void frmMainView::fMnuFILEclose_Click() {
     picPICT->ClearPicture();
     picPICT->SetSize(1, 1);
     picPICT->SetVisible(false);
-    mMapWork.reset();
-    picMAP->Clear();
+    mOverviewWork.reset();
+    picSTRIP->Clear();
     Form_Resize();
     picPICT->update();
     SetPictureMenus(false);

@@ -167,9 +167,9 @@ void frmMainView::picBASE_MouseLeave() {
 // The readout follows the pointer, and the picture when it moves or changes under it; so does
 // the strip's frame.
 void frmMainView::picPICT_Change() {
-    ShowMapFrame();
-    if (mMapPointer) {
-        ShowMapReadout();  // the pointer is over the strip, which the picture does not change
+    ShowStripFrame();
+    if (mStripPointer) {
+        ShowStripReadout();  // the pointer is over the strip, which the picture does not change
         return;
     }
     const std::int64_t x = mPointer ? mPointer->x() - picPICT->Left() : -1;

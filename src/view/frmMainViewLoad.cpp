@@ -22,8 +22,8 @@
 #include "toolkit/FolderTest.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
-#include "view/MapWork.h"
 #include "view/OverviewStrip.h"
+#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -31,10 +31,10 @@ namespace rastel {
 
 namespace {
 
+using core::InputFile;
 using modBITMAPinfo::DecodeStatus;
 using modBITMAPinfo::gDib;
 using modBITMAPinfo::gRawData;
-using modBITMAPinfo::InputFile;
 using toolkit::MsgIcon;
 
 void FileError(QWidget* owner, const QString& text, int number) {
@@ -68,7 +68,7 @@ QStringList DraggedFiles(const QMimeData* data) {
 }  // namespace
 
 frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
-    const InputFile input = modBITMAPinfo::CheckInputFile(NativePath(path));
+    const InputFile input = core::CheckInputFile(NativePath(path));
     if (input.kind != InputFile::kFit) {
         return RefuseUnfitFile(path, input);
     }
@@ -79,7 +79,7 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadCancelled;
         }
         modBITMAPinfo::RawBytes bytes;
-        std::unique_ptr<MapWork> figures;  // after bytes: stopped before they go
+        std::unique_ptr<OverviewWork> figures;  // after bytes: stopped before they go
         if (const LoadResult read = ReadWholeFile(path, input.size, bytes, figures);
             read != kLoadOk) {
             return read;
@@ -89,9 +89,9 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadNotDrawn;
         }
         guard.Commit();
-        mMapWork = std::move(figures);  // the previous file's stops before its bytes go
-        picMAP->Clear();
-        ShowMapFigures();
+        mOverviewWork = std::move(figures);  // the previous file's stops before its bytes go
+        picSTRIP->Clear();
+        ShowStripOverview();
     } catch (const std::bad_alloc&) {
         // Anything else that could not get its memory on the way: the guard has put the
         // previous picture's settings and bytes back.
@@ -152,7 +152,7 @@ bool frmMainView::ConfirmSettings() {
 // own that goes on once the picture shows, so the file is walked once and nothing waits.
 frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
                                                    modBITMAPinfo::RawBytes& bytes,
-                                                   std::unique_ptr<MapWork>& figures) {
+                                                   std::unique_ptr<OverviewWork>& figures) {
     // Non-blocking: a FIFO put in the file's place must not hold up the open.
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     bool ok = fd >= 0;
@@ -182,8 +182,8 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     constexpr std::size_t kReported = std::size_t{16} << 20;
     if (ok) {
-        figures = std::make_unique<MapWork>(bytes, modBITMAPinfo::StripBlockCount(size), [this] {
-            QMetaObject::invokeMethod(this, &frmMainView::ShowMapFigures, Qt::QueuedConnection);
+        figures = std::make_unique<OverviewWork>(bytes, core::StripBlockCount(size), [this] {
+            QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview, Qt::QueuedConnection);
         });
     }
     for (std::size_t done = 0; ok && done < bytes.size();) {

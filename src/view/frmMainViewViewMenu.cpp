@@ -19,8 +19,8 @@ void frmMainView::fMnuVIEWstatus_Click(bool checked) {
 }
 
 // The window keeps its size: the client area takes the strip's room, or gives it back.
-void frmMainView::fMnuVIEWmap_Click(bool checked) {
-    picMAP->setVisible(checked);
+void frmMainView::fMnuVIEWstrip_Click(bool checked) {
+    picSTRIP->setVisible(checked);
     centralWidget()->layout()->activate();  // at once, so the layout sees the new client area
 }
 
@@ -35,9 +35,8 @@ void frmMainView::fMnuVIEWgoto_Click() {
 // everything else stays.
 void frmMainView::fMnuVIEWwidth_Click() {
     auto& s = modBITMAPinfo::gDib.settings;
-    modBITMAPinfo::SpanSource source(gRawData);
-    const auto widths =
-        modBITMAPinfo::SuggestWidths(source, s.gColBit, modBITMAPinfo::CurrentOrder(s));
+    core::SpanSource source(gRawData);
+    const auto widths = core::SuggestWidths(source, s.gColBit, modBITMAPinfo::CurrentOrder(s));
     if (!widths || widths->empty()) {
         toolkit::MsgBox(this, QStringLiteral("データから幅の候補が見つかりませんでした"),
                         toolkit::kAppTitle, toolkit::MsgIcon::Information);

@@ -10,8 +10,7 @@
 
 namespace rastel {
 
-frmWidthHints::frmWidthHints(QWidget* owner,
-                             const std::vector<modBITMAPinfo::WidthCandidate>& candidates,
+frmWidthHints::frmWidthHints(QWidget* owner, const std::vector<core::WidthCandidate>& candidates,
                              std::int64_t currentWidth)
     : QDialog(owner, toolkit::kFixedDialog), mCandidates(candidates) {
     setObjectName(QStringLiteral("frmWidthHints"));

@@ -19,7 +19,7 @@ class frmWidthHints : public QDialog {
 
   public:
     // candidates must not be empty; currentWidth is marked in the list.
-    frmWidthHints(QWidget* owner, const std::vector<modBITMAPinfo::WidthCandidate>& candidates,
+    frmWidthHints(QWidget* owner, const std::vector<core::WidthCandidate>& candidates,
                   std::int64_t currentWidth);
 
     // Once accepted: the width picked.
@@ -37,7 +37,7 @@ class frmWidthHints : public QDialog {
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCANCEL = nullptr;
 
-    std::vector<modBITMAPinfo::WidthCandidate> mCandidates;
+    std::vector<core::WidthCandidate> mCandidates;
     std::int64_t mChosen = 0;
 };
 

@@ -18,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace modBITMAPinfo;
+using namespace core;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Read(const fs::path& path) {

@@ -21,6 +21,8 @@
 namespace rastel::modBITMAPinfo {
 namespace {
 
+using namespace core;
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 

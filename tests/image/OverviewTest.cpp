@@ -9,7 +9,7 @@
 
 #include "image/Overview.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -160,4 +160,4 @@ TEST(Overview, SizesBlocksAndStripRows) {
 }
 
 }  // namespace
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

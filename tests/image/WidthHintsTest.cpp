@@ -11,8 +11,10 @@
 
 #include "image/modBITMAPinfo.h"
 
-namespace rastel::modBITMAPinfo {
+namespace rastel::core {
 namespace {
+
+using namespace modBITMAPinfo;
 
 // A smooth picture of w columns: each value follows those above and to its left.
 std::vector<int> Smooth(int w, int h, int levels) {
@@ -120,4 +122,4 @@ TEST(SuggestWidths, FindsTheRowsOfRealData) {
 }
 
 }  // namespace
-}  // namespace rastel::modBITMAPinfo
+}  // namespace rastel::core

@@ -30,7 +30,7 @@ TEST_F(MainViewTest, ExportWritesThePictureAtItsOwnSizeBesideTheSource) {
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(gDib.bmiHeader.biWidth, 5);  // not magnified
     const auto bmp = ReadAll(source + ".bmp");
-    EXPECT_EQ(bmp, modBITMAPinfo::BmpFileBytes(gDib));
+    EXPECT_EQ(bmp, core::BmpFileBytes(gDib));
     // A name ending in ".png", in any case, gets the same pixels and palette as a PNG.
     SaveThroughMenu(dir.filePath("out.PNG"));
     const QImage png(dir.filePath("out.PNG"), "png");
@@ -61,12 +61,12 @@ TEST_F(LoadedTest, AFailedExportSaysSoAndKeepsTheFileThatWasThere) {
             window->SetPictureBudget(budget);
             OpenThroughMenu(first);
             int steps = 0;
-            modBITMAPinfo::SetWriteFaults([&](const char* step) {
+            core::SetWriteFaults([&](const char* step) {
                 return std::string(step) == c.step && ++steps == c.nth ? c.error : 0;
             });
             const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
             SaveThroughMenu(c.target);
-            modBITMAPinfo::SetWriteFaults(nullptr);
+            core::SetWriteFaults(nullptr);
             ExpectBox(dialogs, {"ファイルの書き込みに失敗しました",
                                 QStringLiteral("エラー (%1)").arg(c.error), MsgIcon::Critical});
             EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);

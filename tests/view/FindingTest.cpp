@@ -134,10 +134,10 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
         bytes[i] = static_cast<std::uint8_t>(i < 200000 ? "Rastel text\n"[i % 12] : rng());
     }
     look = {.width = 100, .magY = 2};
-    auto* strip = window->findChild<OverviewStrip*>("picMAP");
+    auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
     auto* status = window->findChild<QLabel*>("lblPOINTER");
     const QString thirds = WriteFile("thirds", bytes);
-    // The figures come on a thread of their own: loads and a clear while it reads the bytes
+    // The overview comes on a thread of its own: loads and a clear while it reads the bytes
     // must stop it before the bytes go.
     std::vector<std::uint8_t> noise(std::size_t{24} << 20);
     std::generate(noise.begin(), noise.end(), rng);
@@ -161,9 +161,9 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
     EXPECT_EQ(VBar()->value(), 2000 * 2);
     EXPECT_EQ(strip->FrameRows().first, 210);
 
-    Action("fMnuVIEWmap")->trigger();  // the client area takes the strip's room
+    Action("fMnuVIEWstrip")->trigger();  // the client area takes the strip's room
     EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380 + OverviewStrip::kWidth);
-    Action("fMnuVIEWmap")->trigger();
+    Action("fMnuVIEWstrip")->trigger();
     EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380);
 }
 

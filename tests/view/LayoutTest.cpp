@@ -278,12 +278,12 @@ class WindowMonkey : public MainViewTest, public Monkey {
         const QPoint in = Viewport()->mapFrom(window.get(), *pointer_);
         const std::int64_t x = in.x() - p->Left(), y = in.y() - p->Top();
         QString want;
-        const auto* strip = window->findChild<OverviewStrip*>("picMAP");
+        const auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
         const QPoint on = strip->mapFrom(window.get(), *pointer_);
         const bool onStrip = strip->isVisible() && strip->rect().contains(on);
         if (onStrip && !strip->Empty()) {
             const auto [first, end] = strip->RowBytes(on.y());
-            want = MapReadout(strip->Shown(), first, end);
+            want = StripReadout(strip->Shown(), first, end);
         } else if (!Viewport()->rect().contains(in)) {
             return "";
         }
@@ -304,7 +304,7 @@ class WindowMonkey : public MainViewTest, public Monkey {
     }
 
     // Where the pointer goes: a widget beside the viewport is one more name.
-    const std::vector<const char*> hovered_ = {"picBASE", "picPICT", "VscPicBASE", "picMAP"};
+    const std::vector<const char*> hovered_ = {"picBASE", "picPICT", "VscPicBASE", "picSTRIP"};
     std::optional<QPoint> pointer_;  // in the window
     bool redrawn_ = false;
     std::optional<int> parked_[2];  // where a bar was when a redraw put the picture back

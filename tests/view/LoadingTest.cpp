@@ -258,7 +258,7 @@ TEST_F(LoadedTest, LongWorkTakesNoOtherInputBeforeItsDialogShows) {
             dialogs.fileAnswers.clear();
             dialogs.messageAnswers.clear();
         }
-        EXPECT_EQ(QFileInfo(target).size(), modBITMAPinfo::kBmpPixelOffset + size + 1);
+        EXPECT_EQ(QFileInfo(target).size(), core::kBmpPixelOffset + size + 1);
     }
 }
 

@@ -2,8 +2,8 @@
 // pointer as go-to does, and hovering names the bytes a row stands for.
 #include <QLabel>
 
-#include "view/MapWork.h"
 #include "view/OverviewStrip.h"
+#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/PointerReadout.h"
 #include "view/frmMainView.h"
@@ -12,9 +12,9 @@ namespace rastel {
 
 // The bytes of the picture rows that the viewport shows, whole rows even where the view shows
 // part of them.
-void frmMainView::ShowMapFrame() {
+void frmMainView::ShowStripFrame() {
     if (!picPICT->HasPicture() || !picPICT->Visible()) {
-        picMAP->SetFrame(0, 0);
+        picSTRIP->SetFrame(0, 0);
         return;
     }
     const modBITMAPinfo::DecodeLayout layout = PictureLayout();
@@ -28,17 +28,17 @@ void frmMainView::ShowMapFrame() {
         const auto size = static_cast<std::int64_t>(modBITMAPinfo::gRawData.size());
         return perByte == 0 ? 0 : std::clamp<std::int64_t>(p / perByte, 0, size);
     };
-    picMAP->SetFrame(byteOf(top), byteOf(bottom));
+    picSTRIP->SetFrame(byteOf(top), byteOf(bottom));
 }
 
 // The byte at the row's top goes to the viewport's top-left, as far as the bars allow; bytes
 // the picture does not show take the view to the end they lie beyond.
-void frmMainView::picMAP_MouseDown(int Y) {
-    if (picMAP->Empty() || !picPICT->HasPicture()) {
+void frmMainView::picSTRIP_MouseDown(int Y) {
+    if (picSTRIP->Empty() || !picPICT->HasPicture()) {
         return;
     }
     const modBITMAPinfo::DecodeLayout layout = PictureLayout();
-    const std::int64_t b = picMAP->RowBytes(Y).begin;
+    const std::int64_t b = picSTRIP->RowBytes(Y).begin;
     if (const auto cell = modBITMAPinfo::CellOf(layout, b)) {
         ScrollToCell(*cell);
     } else {
@@ -47,37 +47,37 @@ void frmMainView::picMAP_MouseDown(int Y) {
     }
 }
 
-void frmMainView::picMAP_MouseMove(int Y, bool held) {
-    mMapPointer = Y;
+void frmMainView::picSTRIP_MouseMove(int Y, bool held) {
+    mStripPointer = Y;
     if (held) {
-        picMAP_MouseDown(Y);
+        picSTRIP_MouseDown(Y);
     }
-    ShowMapReadout();
+    ShowStripReadout();
 }
 
 // What the strip row under the pointer stands for; nothing while the strip is empty.
-void frmMainView::ShowMapReadout() {
-    if (picMAP->Empty()) {
+void frmMainView::ShowStripReadout() {
+    if (picSTRIP->Empty()) {
         lblPOINTER->clear();
         return;
     }
-    const auto [first, end] = picMAP->RowBytes(*mMapPointer);
-    lblPOINTER->setText(MapReadout(picMAP->Shown(), first, end));
+    const auto [first, end] = picSTRIP->RowBytes(*mStripPointer);
+    lblPOINTER->setText(StripReadout(picSTRIP->Shown(), first, end));
 }
 
-// Called again when the figures are complete; a call for work since replaced finds nothing.
-void frmMainView::ShowMapFigures() {
-    if (mMapWork && mMapWork->Done()) {
-        picMAP->SetOverview(mMapWork->Take());
-        mMapWork.reset();
-        if (mMapPointer) {
-            ShowMapReadout();
+// Called again when the overview is complete; a call for work since replaced finds nothing.
+void frmMainView::ShowStripOverview() {
+    if (mOverviewWork && mOverviewWork->Done()) {
+        picSTRIP->SetOverview(mOverviewWork->Take());
+        mOverviewWork.reset();
+        if (mStripPointer) {
+            ShowStripReadout();
         }
     }
 }
 
-void frmMainView::picMAP_MouseLeave() {
-    mMapPointer.reset();
+void frmMainView::picSTRIP_MouseLeave() {
+    mStripPointer.reset();
     lblPOINTER->clear();
 }
 

@@ -15,13 +15,14 @@
 
 namespace rastel {
 
-class MapWork {
+class OverviewWork {
   public:
     // done runs on the work's thread once the figures are complete; it must only post.
-    MapWork(std::span<const std::uint8_t> bytes, std::int64_t blocks, std::function<void()> done);
-    ~MapWork();
-    MapWork(const MapWork&) = delete;
-    MapWork& operator=(const MapWork&) = delete;
+    OverviewWork(std::span<const std::uint8_t> bytes, std::int64_t blocks,
+                 std::function<void()> done);
+    ~OverviewWork();
+    OverviewWork(const OverviewWork&) = delete;
+    OverviewWork& operator=(const OverviewWork&) = delete;
 
     // The first count bytes have arrived.
     void Arrived(std::int64_t count);
@@ -29,13 +30,13 @@ class MapWork {
 
     bool Done() const;
     // Once Done: the figures, taken out.
-    modBITMAPinfo::Overview Take();
+    core::Overview Take();
 
   private:
     void Run();
 
     std::span<const std::uint8_t> mBytes;
-    modBITMAPinfo::OverviewBuilder mBuilder;
+    core::OverviewBuilder mBuilder;
     std::function<void()> mDone;
     mutable std::mutex mMutex;
     std::condition_variable mChanged;

@@ -1,4 +1,4 @@
-#include "view/MapWork.h"
+#include "view/OverviewWork.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -14,18 +14,18 @@ constexpr std::int64_t kStep = std::int64_t{1} << 20;
 
 }  // namespace
 
-MapWork::MapWork(std::span<const std::uint8_t> bytes, std::int64_t blocks,
-                 std::function<void()> done)
+OverviewWork::OverviewWork(std::span<const std::uint8_t> bytes, std::int64_t blocks,
+                           std::function<void()> done)
     : mBytes(bytes),
       mBuilder(static_cast<std::int64_t>(bytes.size()), blocks),
       mDone(std::move(done)),
       mThread([this] { Run(); }) {}
 
-MapWork::~MapWork() {
+OverviewWork::~OverviewWork() {
     Stop();
 }
 
-void MapWork::Arrived(std::int64_t count) {
+void OverviewWork::Arrived(std::int64_t count) {
     {
         const std::lock_guard lock(mMutex);
         mArrived = std::max(mArrived, count);
@@ -33,7 +33,7 @@ void MapWork::Arrived(std::int64_t count) {
     mChanged.notify_one();
 }
 
-void MapWork::Stop() {
+void OverviewWork::Stop() {
     {
         const std::lock_guard lock(mMutex);
         mStopping = true;
@@ -44,16 +44,16 @@ void MapWork::Stop() {
     }
 }
 
-bool MapWork::Done() const {
+bool OverviewWork::Done() const {
     const std::lock_guard lock(mMutex);
     return mFinished;
 }
 
-modBITMAPinfo::Overview MapWork::Take() {
+core::Overview OverviewWork::Take() {
     return mBuilder.Take();
 }
 
-void MapWork::Run() {
+void OverviewWork::Run() {
     // Behind the window's own work: on a busy machine the picture comes first, on an idle
     // core this makes no difference.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
