@@ -15,15 +15,10 @@ struct Lead {
 };
 
 constexpr Lead LeadOf(std::uint8_t c) {
-    return {c < 0xE0   ? 2
-            : c < 0xF0 ? 3
-                       : 4,
-            static_cast<std::uint8_t>(c == 0xE0   ? 0xA0
-                                      : c == 0xF0 ? 0x90
-                                                  : 0x80),
-            static_cast<std::uint8_t>(c == 0xED   ? 0x9F
-                                      : c == 0xF4 ? 0x8F
-                                                  : 0xBF)};
+    const int length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    const std::uint8_t low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const std::uint8_t high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    return {length, low, high};
 }
 
 }  // namespace
