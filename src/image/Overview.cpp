@@ -6,8 +6,6 @@
 
 namespace rastel::core {
 
-using namespace modBITMAPinfo;
-
 namespace {
 
 using Rules = OverviewRules;
@@ -165,11 +163,7 @@ void OverviewBuilder::StartBlock() {
     mUniform = true;
     mRun = 0;
     mMaybeText = true;
-    mBadHigh = 0;
-    mNeed = mPending = 0;
-    mLow = 0x80;
-    mHigh = 0xBF;
-    mOrphans = 3;
+    mUtf8.Start();
 }
 
 // While the block is one value repeated, only how long it is is kept; the first other byte
@@ -190,11 +184,11 @@ void OverviewBuilder::Segment(const std::uint8_t* p, std::int64_t n) {
         n -= same;
     }
     Count(p, n);
-    if (mMaybeText && NeverText() > mBlockLength / Rules::kNonTextDivisor) {
+    if (mMaybeText && NeverText() > NonTextAllowed()) {
         mMaybeText = false;  // most binary data: no need to follow its UTF-8
     }
     if (mMaybeText) {
-        Scan(p, n);
+        mMaybeText = mUtf8.Scan(p, n, NonTextAllowed());
     }
 }
 
@@ -207,12 +201,17 @@ std::int64_t OverviewBuilder::NeverText() const {
     return n;
 }
 
+std::int64_t OverviewBuilder::NonTextAllowed() const {
+    return mBlockLength / Rules::kNonTextDivisor;
+}
+
 void OverviewBuilder::CountRun(std::int64_t n) {
     mCounts[0][mFirst] += static_cast<std::uint32_t>(n);
     std::array<std::uint8_t, 4096> fill;
     fill.fill(mFirst);
     for (std::int64_t done = 0; done < n && mMaybeText; done += std::ssize(fill)) {
-        Scan(fill.data(), std::min<std::int64_t>(std::ssize(fill), n - done));
+        mMaybeText = mUtf8.Scan(fill.data(), std::min<std::int64_t>(std::ssize(fill), n - done),
+                                NonTextAllowed());
     }
 }
 
@@ -236,78 +235,6 @@ void OverviewBuilder::Count(const std::uint8_t* p, std::int64_t n) {
     }
 }
 
-// Follows UTF-8 sequences through bytes from 0x80 on and counts those outside valid ones;
-// bytes below 0x80 are judged from the histogram. A block may start inside a sequence that
-// began before it and end inside one it cannot finish: those bytes count as text. Stops once
-// the block can no longer be text.
-void OverviewBuilder::Scan(const std::uint8_t* p, std::int64_t n) {
-    const std::int64_t allowed = mBlockLength / Rules::kNonTextDivisor;
-    std::int64_t i = 0;
-    while (i < n) {
-        if (mNeed == 0) {
-            const std::int64_t from = i;
-            for (std::uint64_t w; i + 8 <= n; i += 8) {
-                std::memcpy(&w, p + i, 8);
-                if ((w & 0x8080808080808080ULL) != 0) {
-                    break;
-                }
-            }
-            mOrphans = i > from ? 0 : mOrphans;
-            if (i == n) {
-                break;
-            }
-        }
-        const std::uint8_t c = p[i];
-        if (mNeed == 0 && c >= 0xC2 && c <= 0xF4 && i + 4 <= n) {  // a whole sequence at once
-            const int length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-            const std::uint8_t low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-            const std::uint8_t high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-            if (p[i + 1] >= low && p[i + 1] <= high && (length < 3 || (p[i + 2] & 0xC0) == 0x80) &&
-                (length < 4 || (p[i + 3] & 0xC0) == 0x80)) {
-                i += length;
-                mOrphans = 0;
-                continue;
-            }
-        }
-        ++i;
-        if (mNeed > 0) {
-            if (c >= mLow && c <= mHigh) {
-                mLow = 0x80;
-                mHigh = 0xBF;
-                --mNeed;
-                mPending = mNeed == 0 ? 0 : mPending + 1;
-                continue;
-            }
-            mBadHigh += mPending;  // the sequence broke off: none of it is text
-            mNeed = mPending = 0;
-            mLow = 0x80;
-            mHigh = 0xBF;
-        }
-        if (c < 0x80) {
-            mOrphans = 0;
-            continue;
-        }
-        if (c < 0xC0 && mOrphans > 0) {
-            --mOrphans;
-            continue;
-        }
-        mOrphans = 0;
-        if (c < 0xC2 || c > 0xF4) {
-            ++mBadHigh;
-        } else {
-            mNeed = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-            mPending = 1;
-            // No overlong forms, no surrogates, nothing beyond U+10FFFF.
-            mLow = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-            mHigh = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-        }
-        if (mBadHigh > allowed) {
-            mMaybeText = false;
-            return;
-        }
-    }
-}
-
 void OverviewBuilder::EndBlock() {
     const std::int64_t n = mBlockLength;
     const auto index = static_cast<std::size_t>(mBlock);
@@ -326,7 +253,7 @@ void OverviewBuilder::EndBlock() {
         const double entropy = std::log2(static_cast<double>(n)) - sum / static_cast<double>(n);
         const double floor = mRandomFloor[mBlock + 1 == mResult.blockCount() ? 1 : 0];
         ByteClass kind = ByteClass::Data;
-        if (mMaybeText && (controls + mBadHigh) * Rules::kNonTextDivisor <= n) {
+        if (mMaybeText && (controls + mUtf8.invalid()) * Rules::kNonTextDivisor <= n) {
             kind = ByteClass::Text;
         } else if (n >= Rules::kRandomMinBlock && entropy >= floor) {
             kind = ByteClass::Random;
@@ -357,21 +284,6 @@ std::optional<Overview> ComputeOverview(ByteSource& source, std::int64_t count) 
         }
     }
     return builder.Take();
-}
-
-ByteRange StripRowBytes(std::int64_t size, std::int64_t rows, std::int64_t row) {
-    const std::int64_t begin = std::min(row * size / rows, std::max<std::int64_t>(size - 1, 0));
-    const std::int64_t end = std::max((row + 1) * size / rows, begin + 1);
-    return {begin, std::min(end, size)};
-}
-
-std::int64_t StripRowOf(std::int64_t size, std::int64_t rows, std::int64_t pos) {
-    std::int64_t row =
-        std::clamp<std::int64_t>(pos * rows / std::max<std::int64_t>(size, 1), 0, rows - 1);
-    while (row + 1 < rows && StripRowBytes(size, rows, row).end <= pos) {
-        ++row;
-    }
-    return row;
 }
 
 std::int64_t StripBlockCount(std::int64_t size) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/ByteSource.h"
+#include "image/Utf8Scanner.h"
 
 namespace rastel::core {
 
@@ -95,9 +96,10 @@ class OverviewBuilder {
   private:
     void Segment(const std::uint8_t* p, std::int64_t n);
     void Count(const std::uint8_t* p, std::int64_t n);
-    void Scan(const std::uint8_t* p, std::int64_t n);
     void CountRun(std::int64_t n);
     std::int64_t NeverText() const;
+    // The bytes of the current block that may be other than text while it still is text.
+    std::int64_t NonTextAllowed() const;
     void EndBlock();
     void StartBlock();
 
@@ -115,27 +117,13 @@ class OverviewBuilder {
     std::uint8_t mFirst = 0;
     std::int64_t mRun = 0;  // bytes equal to mFirst not yet counted
     bool mMaybeText = true;
-    std::int64_t mBadHigh = 0;               // bytes from 0x80 on outside valid UTF-8 sequences
-    std::uint8_t mNeed = 0;                  // continuation bytes the sequence now open still needs
-    std::uint8_t mPending = 0;               // its bytes so far
-    std::uint8_t mLow = 0x80, mHigh = 0xBF;  // the range its next byte must be in
-    std::uint8_t mOrphans = 3;  // continuation bytes the block may start with: a sequence's end
+    Utf8Scanner mUtf8;
 };
 
 // The overview of bytes held in memory, or of a source read in pieces; nothing when a read
 // failed.
 Overview ComputeOverview(std::span<const std::uint8_t> data, std::int64_t count);
 std::optional<Overview> ComputeOverview(ByteSource& source, std::int64_t count);
-
-// The bytes that row row of a strip of rows rows stands for, over a file of size bytes: an
-// equal share each, at least one byte.
-struct ByteRange {
-    std::int64_t begin = 0;
-    std::int64_t end = 0;
-};
-ByteRange StripRowBytes(std::int64_t size, std::int64_t rows, std::int64_t row);
-// The first row that stands for byte pos.
-std::int64_t StripRowOf(std::int64_t size, std::int64_t rows, std::int64_t pos);
 
 // The viewer's blocks for a file of size bytes: as fine as the most it keeps, but none smaller
 // than the blocks in which random bytes can be told from the rest.

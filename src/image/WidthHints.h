@@ -29,4 +29,11 @@ struct WidthCandidate {
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
                                                          std::int32_t order, int count = 8);
 
+// The same for the pixels of bytes [begin, end) of source alone, a region of the file: places
+// in elements and rows still count from the file's start, and the sample starts at the first
+// multiple of 32 pixels from begin on, so that the orders' groups of bytes stay whole.
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
+                                                         std::int64_t end, std::int32_t depth,
+                                                         std::int32_t order, int count = 8);
+
 }  // namespace rastel::core

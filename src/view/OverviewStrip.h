@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "image/Overview.h"
+#include "image/StripRows.h"
 
 namespace rastel {
 

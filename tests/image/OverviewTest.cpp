@@ -8,6 +8,7 @@
 #include <string>
 
 #include "image/Overview.h"
+#include "image/StripRows.h"
 
 namespace rastel::core {
 namespace {

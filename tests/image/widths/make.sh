@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Rebuilds the width corpus from Debian packages (run as root on Debian 12, with ImageMagick):
 # photographs from python3-skimage, an icon from adwaita-icon-theme, the magic table of
-# libmagic-mgc and the dynamic symbols of libqt6core6. Each file is a small crop.
+# libmagic-mgc, the dynamic symbols of libqt6core6 and dpkg's compressed changelog. Each file
+# is a small crop.
 set -euo pipefail
 out=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
@@ -48,3 +49,5 @@ PY
 dd if=/usr/share/misc/magic.mgc of="$out/records-magic-376.bin" bs=376 skip=400 count=90 status=none
 objcopy -O binary --only-section=.dynsym /usr/lib/x86_64-linux-gnu/libQt6Core.so.6 dynsym
 dd if=dynsym of="$out/records-dynsym-24.bin" bs=24 skip=2000 count=1200 status=none
+# Compressed bytes, which have no rows: 4 KiB from inside a gzip stream.
+dd if=/usr/share/doc/dpkg/changelog.gz of="$out/gzip-dpkg-changelog.bin" bs=1024 skip=4 count=4 status=none

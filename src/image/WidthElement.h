@@ -1,0 +1,28 @@
+// The values or pixels a file's data is made of (16-bit samples, RGB pixels), found in the
+// sample of the width suggestions, and the sample folded by each pixel's place in them.
+#pragma once
+
+#include <cstdint>
+
+#include "image/WidthSampling.h"
+
+namespace rastel::core::widths {
+
+struct Element {
+    std::int64_t pixels = 1;  // of the depth
+    int bytes = 1;
+    double score = 0;  // from 0 to 1: how much closer pixels at its multiples are
+};
+
+// The element the sample is made of, from the comb it leaves in the distances: pixels a
+// whole number of elements apart are alike at the same place in their elements. A single
+// pixel when no element of several bytes stands out; ppb: pixels of the depth in a byte.
+Element FindElement(const Sample& sample, std::int64_t ppb);
+
+// Folds the sample by place in the element, as the file counts it: each place's values
+// around their own mean, scaled to the same spread, and by how much alike neighbouring
+// elements are there. The low bytes of samples are mostly noise, which would drown the rows
+// the high bytes show. Records alike only from one row to the next are left as they are.
+void WeighPlaces(Sample& sample, std::int64_t element);
+
+}  // namespace rastel::core::widths

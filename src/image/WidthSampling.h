@@ -1,0 +1,56 @@
+// The sample the width suggestions are drawn from, and how much its pixels differ at each
+// distance. A window of the file is sampled the same way as the whole of it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "image/ByteSource.h"
+
+namespace rastel::core::widths {
+
+// The sample: up to kBlocks blocks of kBlock pixels, spread evenly over the window. Widths stay
+// below kMaxWidth, so that a block and a width fit a transform of kTransform points, and
+// are seen at least kMinRows times in the sample and kMinBlockRows times in each block.
+constexpr std::int64_t kTransform = std::int64_t{1} << 16;
+constexpr std::int64_t kBlock = 3 * kTransform / 4;
+constexpr std::int64_t kMaxWidth = kTransform - kBlock - 1;
+constexpr int kBlocks = 16;
+constexpr std::int64_t kMinRows = 16;
+constexpr std::int64_t kMinBlockRows = 3;
+// Block starts keep the orders' groups of 4 bytes whole (4 bytes hold 32 pixels at most).
+constexpr std::int64_t kAlign = 32;
+
+// Pixels [start, start + length) of the depth, counted from the file's first.
+struct Block {
+    std::int64_t start;
+    std::int64_t length;
+};
+
+struct Sample {
+    std::vector<Block> placed;
+    // The pixels of each block, less the mean of all: differences do not change when every
+    // pixel moves by the mean, and the transform keeps its precision better around 0.
+    std::vector<std::vector<double>> blocks;
+    std::int64_t total = 0;  // pixels in all blocks
+};
+
+// The sample of the pixels that depth and order make of bytes [begin, end) of source, from
+// the first pixel at a multiple of kAlign on, so that places in elements and rows count
+// from the file's start. Nothing when a read failed.
+std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::int64_t end,
+                                 std::int32_t depth, std::int32_t order);
+
+// The widths the sample holds often enough to be judged: below this.
+std::int64_t MaxLag(const Sample& sample);
+
+// The pairs of pixels w apart within the blocks.
+double PairsAt(const std::vector<std::vector<double>>& blocks, std::int64_t w);
+
+// dist[w], w = 1 .. maxLag and on as far as the transform reaches without wrapping round
+// (checks of multiples look there): the mean squared difference of pixels w apart within
+// the blocks.
+std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, std::int64_t maxLag);
+
+}  // namespace rastel::core::widths
