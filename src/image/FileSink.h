@@ -12,9 +12,9 @@
 namespace rastel::core {
 
 // A seam for the faults no test machine produces on demand (a full disk, a read-only one, no
-// memory for a writer's buffers): asked before each step of writing a file ("create", "write",
-// "memory"), it returns 0 to let the step go on or the error number the step fails with.
-// Empty, as it is outside tests: no faults.
+// memory for the PNG writer's rows): asked before each step of writing a file ("create",
+// "write", "memory"), it returns 0 to let the step go on, or the error number the step fails
+// with (for "memory" any number: there is none). Empty, as it is outside tests: no faults.
 using WriteFaults = std::function<int(const char* step)>;
 void SetWriteFaults(WriteFaults faults);
 // What the seam says of a step: 0, or the error number it fails with.
