@@ -1,13 +1,15 @@
 // The BMP writer: the streamed file must be byte for byte the file of the decoded record,
-// whatever the chunk size, and a failing sink or source must be reported, never hidden; the
-// streamed PNG likewise the record's PNG.
+// whatever the chunk size, and a failing sink or source must be reported with its reason,
+// never hidden; the streamed PNG likewise the record's PNG.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "Check.h"
 #include "DecoderInput.h"
 #include "image/BmpFile.h"
+#include "image/PictureFile.h"
 #include "image/PngFile.h"
 
 namespace rastel::fuzz {
@@ -19,26 +21,22 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Collects what is written; fails every write from the failAt-th byte on when asked to.
+// Collects what is written; fails the write that would pass the failAt-th byte, when asked to.
 class MemorySink : public ByteSink {
   public:
     explicit MemorySink(std::uint64_t failAt = UINT64_MAX) : failAt_(failAt) {}
-    bool Write(const void* data, std::size_t n) override {
-        writesAfterFailure_ += failed_;
-        if (failed_ || bytes.size() + n > failAt_) {
-            failed_ = true;
-            return false;
+    Bytes bytes;
+
+  private:
+    Outcome Put(const void* data, std::size_t n) override {
+        if (bytes.size() + n > failAt_) {
+            return {ENOSPC, "full"};
         }
         const auto* p = static_cast<const std::uint8_t*>(data);
         bytes.insert(bytes.end(), p, p + n);
-        return true;
+        return {};
     }
-    Bytes bytes;
-    int writesAfterFailure_ = 0;
-
-  private:
     std::uint64_t failAt_;
-    bool failed_ = false;
 };
 
 // Refuses the failAt-th loan of bytes and every one after it.
@@ -49,7 +47,7 @@ class FlakySource : public SpanSource {
               const Use& use) override {
         Expect(pos >= 0 && pos + static_cast<std::int64_t>(n) <= size(),
                "a read outside the source");
-        return reads++ < failAt_ && SpanSource::Lend(pos, n, buffer, use);
+        return reads++ < failAt_ ? SpanSource::Lend(pos, n, buffer, use) : Failed({EIO, "flaky"});
     }
     int reads = 0;
 
@@ -89,7 +87,8 @@ void CheckBmpWriter(Input input) {
         // Only the streamed writer takes an unknown depth: it must not fail on it.
         SpanSource source(data);
         MemorySink sink;
-        Expect(WriteBmpStreamed(sink, l, palette, source, chunk), "an unknown depth failed");
+        Expect(WriteBmpStreamed(sink, l, palette, source, {}, chunk).ok(),
+               "an unknown depth failed");
         Expect(sink.bytes.size() ==
                    static_cast<std::size_t>(kBmpPixelOffset + l.stride() * l.height + 1),
                "an unknown depth's file size");
@@ -109,9 +108,13 @@ void CheckBmpWriter(Input input) {
     for (const std::int64_t chunkBytes : {chunk, kStreamChunkBytes}) {
         SpanSource source(data);
         MemorySink sink;
-        Expect(WriteBmpStreamed(sink, l, palette, source, chunkBytes), "a streamed write failed");
+        Expect(WriteBmpStreamed(sink, l, palette, source, {}, chunkBytes).ok(),
+               "a streamed write failed");
         Expect(sink.bytes == file, "the streamed file differs from the record's");
     }
+    MemorySink held;
+    Expect(WritePicture(held, FileFormat::kBmp, Picture::Held(image)).ok() && held.bytes == file,
+           "the record written differs from its file");
 
     // The PNG of rows decoded on their way is the PNG of the record's rows.
     SpanSource pngSource(data);
@@ -121,24 +124,24 @@ void CheckBmpWriter(Input input) {
                .palette = &palette,
                .rows = DecodedRows(l, pngSource),
                .chunkBytes = chunk};
-    Expect(WritePng(png, job), "a streamed PNG failed");
+    Expect(WritePng(png, job).ok(), "a streamed PNG failed");
     job.rows = RecordRows(image);
-    Expect(WritePng(pngOfRecord, job) && png.bytes == pngOfRecord.bytes,
+    Expect(WritePng(pngOfRecord, job).ok() && png.bytes == pngOfRecord.bytes,
            "the streamed PNG differs from the record's");
     MemorySink failingPng(sinkFailAt % png.bytes.size());
-    Expect(!WritePng(failingPng, job) && failingPng.writesAfterFailure_ == 0,
-           "a failed PNG write reported ok, or went on writing");
+    Expect(WritePng(failingPng, job).error == ENOSPC, "a failed PNG write said otherwise");
 
     MemorySink failing(sinkFailAt % file.size());
     SpanSource source(data);
-    Expect(!WriteBmpStreamed(failing, l, palette, source, chunk), "a failed write reported ok");
-    Expect(failing.writesAfterFailure_ == 0, "kept writing after the sink failed");
+    Expect(WriteBmpStreamed(failing, l, palette, source, {}, chunk).error == ENOSPC,
+           "a failed write said otherwise");
 
     FlakySource flaky(data, sourceFailAt);
     MemorySink sink;
-    const bool written = WriteBmpStreamed(sink, l, palette, flaky, chunk);
-    Expect(written == (flaky.reads <= sourceFailAt), "a failed read was not reported");
-    Expect(!written || sink.bytes == file, "a file written from a flaky source differs");
+    const Outcome written = WriteBmpStreamed(sink, l, palette, flaky, {}, chunk);
+    Expect(written.ok() ? flaky.reads <= sourceFailAt : written.why == Outcome::Why::kUnreadable,
+           "a failed read was not reported as one");
+    Expect(!written.ok() || sink.bytes == file, "a file written from a flaky source differs");
 }
 
 }  // namespace rastel::fuzz

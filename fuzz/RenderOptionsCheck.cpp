@@ -1,5 +1,5 @@
 // rastel-render's command line: any arguments (the input split at zero bytes) are either
-// refused with a message or give options inside their ranges.
+// refused with a message or give options inside their ranges, none of them left unread.
 #include <string>
 #include <vector>
 
@@ -45,6 +45,11 @@ void CheckRenderOptions(Input input) {
     Expect(o.palette >= 0 && o.palette <= 2, "palette");
     Expect(!o.output || !o.output->empty(), "an empty output name");
     Expect(!o.blocks || (o.overview && *o.blocks >= 1 && *o.blocks <= 65536), "blocks");
+    // What only a picture uses, seen where it differs from no option given.
+    const bool picture = o.width || o.output || o.offset != 0 || o.palette != 0;
+    Expect(!o.suggestWidth || !picture, "a picture's option with --suggest-width");
+    Expect(!o.overview || (!o.suggestWidth && !picture && o.depth == 0 && o.order == 0),
+           "an option --overview does not read");
 }
 
 }  // namespace rastel::fuzz

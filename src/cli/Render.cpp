@@ -7,13 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "image/BmpFile.h"
 #include "image/FileDescriptor.h"
 #include "image/InputFile.h"
 #include "image/Overview.h"
 #include "image/PaletteBuilder.h"
+#include "image/PictureFile.h"
 #include "image/PixelDecoder.h"
-#include "image/PngFile.h"
 #include "image/WidthHints.h"
 
 namespace rastel::cli {
@@ -90,42 +89,26 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     }
     const std::int64_t height = modBITMAPinfo::HeightForWidth(pixels, width);
     const std::string out = o.output.value_or(path + ".bmp");
-    const bool png = out != "-" && NamesPng(out);
-    const std::string dims = std::to_string(width) + " x " + std::to_string(height);
-    if (png && !PngCanHold(width, height)) {
-        return fail("a picture of " + dims +
-                    " pixels is too large for a PNG file: at most 2147483647 each way");
-    }
-    if (!png && CheckBmpGeometry(width, height) != DecodeStatus::Ok) {
-        return fail("a picture of " + dims +
-                    " pixels is too large for a BMP file: choose a larger width");
-    }
     const DecodeLayout layout{o.depth, o.order, width, height, o.offset};
     DibImage colours;  // a fresh palette, as the viewer has at start
     BuildPalette(colours, o.palette, o.depth, colours.bmiColors);
+    const Picture picture = Picture::Streamed(layout, colours.bmiColors, source);
 
-    if (out == "-") {
-        FdSink sink(STDOUT_FILENO);
-        if (!WriteBmpStreamed(sink, layout, colours.bmiColors, source)) {
-            return !source.result().ok() ? readError() : fail(sink.result().reason);
-        }
-        return 0;
+    FdSink standardOutput(STDOUT_FILENO);
+    const Outcome written = out == "-" ? WritePicture(standardOutput, FileFormat::kBmp, picture)
+                                       : WritePicture(out, picture);
+    switch (written.why) {
+        case Outcome::Why::kDone:
+            return 0;
+        case Outcome::Why::kUnreadable:
+            return fail(path + ": cannot be read: " + written.reason);
+        case Outcome::Why::kTooLarge:
+            return fail(written.reason + (FormatOf(out) == FileFormat::kPng
+                                              ? ": at most 2147483647 each way"
+                                              : ": choose a larger width"));
+        default:  // whatever else stopped it: the file is not there, and that is a failure
+            return fail(written.reason);
     }
-    AtomicFile file(out);
-    PngJob job{.width = width,
-               .height = height,
-               .palette = &colours.bmiColors,
-               .rows = DecodedRows(layout, source)};
-    const bool written =
-        png ? WritePng(file, job) : WriteBmpStreamed(file, layout, colours.bmiColors, source);
-    if (!written && !source.result().ok()) {
-        return readError();
-    }
-    if (!written && file.result().ok() && !job.failure.ok()) {
-        return fail(job.failure.reason);
-    }
-    const Outcome result = file.Commit();
-    return result.ok() ? 0 : fail(result.reason);
 }
 
 }  // namespace rastel::cli

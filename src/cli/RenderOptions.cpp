@@ -1,7 +1,9 @@
 #include "cli/RenderOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <vector>
 
 #include "image/FieldRules.h"
 #include "image/Overview.h"
@@ -11,11 +13,45 @@ namespace rastel::cli {
 
 namespace {
 
-bool ParseInt(const std::string& text, std::int64_t& value) {
+enum class Number { kWhole, kNotWhole, kTooLarge };
+
+// A whole number, or a whole number too large to hold, or anything else.
+Number ParseInt(const std::string& text, std::int64_t& value) {
     const char* begin = text.data();
     const char* end = begin + text.size();
     const auto [ptr, ec] = std::from_chars(begin, end, value);
-    return ec == std::errc() && ptr == end && !text.empty();
+    if (ptr != end || text.empty()) {
+        return Number::kNotWhole;
+    }
+    return ec == std::errc::result_out_of_range ? Number::kTooLarge
+           : ec == std::errc()                  ? Number::kWhole
+                                                : Number::kNotWhole;
+}
+
+// What the listings use of the options: --overview nothing but its blocks, --suggest-width the
+// depth and order. Each picture option given with them would go unread.
+struct Listing {
+    const char* option;
+    std::vector<const char*> unread;
+};
+const Listing kListings[] = {
+    {"--overview",
+     {"--suggest-width", "--depth", "--order", "--width", "--offset", "--palette", "-o"}},
+    {"--suggest-width", {"--width", "--offset", "--palette", "-o"}},
+};
+
+// The first option given that a listing given leaves unread, with that listing.
+std::string Clash(const std::vector<std::string>& given) {
+    for (const std::string& option : given) {
+        for (const Listing& listing : kListings) {
+            if (std::find(given.begin(), given.end(), listing.option) != given.end() &&
+                std::find(listing.unread.begin(), listing.unread.end(), option) !=
+                    listing.unread.end()) {
+                return option + " does not go with " + listing.option;
+            }
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -43,10 +79,12 @@ std::string RenderUsage() {
            "  --suggest-width     print up to 8 widths at which the data falls into rows, one\n"
            "                      per line (width in pixels at --depth, a score from 0 to 1,\n"
            "                      and the bytes of the values the data is made of, 1 when\n"
-           "                      none was found), best first; no picture is written\n"
+           "                      none was found), best first; no picture is written, so\n"
+           "                      it takes no --width, --offset, --palette or -o\n"
            "  --overview          print the file in blocks, one per line: offset (hexadecimal),\n"
            "                      length, entropy in bits per byte and class (zero, uniform,\n"
-           "                      text, random or data); no picture is written\n"
+           "                      text, random or data); no picture is written, and of the\n"
+           "                      other options it takes only --blocks\n"
            "  --blocks N          with --overview: at most N blocks of equal size, 1 to 65536\n"
            "                      (default 256), never more than the file has bytes\n"
            "  --help              show this help\n"
@@ -62,6 +100,7 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
         result.error = std::move(message);
         return result;
     };
+    std::vector<std::string> given;  // the options, in the order given
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         std::optional<std::string> inlineValue;
@@ -84,6 +123,10 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
         };
         std::string v;
         std::int64_t n = 0;
+        auto number = [&]() { return value(v) ? ParseInt(v, n) : Number::kNotWhole; };
+        if (arg.size() > 1 && arg[0] == '-') {
+            given.push_back(arg);
+        }
         if (arg == "--help" || arg == "-h") {
             o.help = true;
         } else if (arg == "--suggest-width") {
@@ -91,9 +134,10 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
         } else if (arg == "--overview") {
             o.overview = true;
         } else if (arg == "--blocks") {
-            if (!value(v) || !ParseInt(v, n))
+            const Number read = number();
+            if (read == Number::kNotWhole)
                 return fail("--blocks needs a whole number");
-            if (n < 1 || n > core::kMaxOverviewBlocks)
+            if (read == Number::kTooLarge || n < 1 || n > core::kMaxOverviewBlocks)
                 return fail("blocks " + v + " is out of range: 1 to " +
                             std::to_string(core::kMaxOverviewBlocks));
             o.blocks = n;
@@ -109,18 +153,26 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
             else
                 return fail("unknown depth '" + v + "': use 256, 16 or 2");
         } else if (arg == "--order") {
-            if (!value(v) || !ParseInt(v, n))
+            const Number read = number();
+            if (read == Number::kNotWhole)
                 return fail("--order needs a whole number");
-            o.order = n < 0 || n > 9 ? -1 : static_cast<std::int32_t>(n);
+            // Too large or not, a number outside 0 to 9 is no order of any depth.
+            o.order =
+                read == Number::kTooLarge || n < 0 || n > 9 ? -1 : static_cast<std::int32_t>(n);
             orderText = v;
         } else if (arg == "--width") {
-            if (!value(v) || !ParseInt(v, n))
+            const Number read = number();
+            if (read == Number::kNotWhole)
                 return fail("--width needs a whole number");
+            if (read == Number::kTooLarge)
+                return fail("width " + v + " is out of range: 1 to the file's pixel count");
             o.width = n;
         } else if (arg == "--offset") {
-            if (!value(v) || !ParseInt(v, n))
+            const Number read = number();
+            if (read == Number::kNotWhole)
                 return fail("--offset needs a whole number");
-            if (n <= -fieldRules::kOffsetLimit || n >= fieldRules::kOffsetLimit) {
+            if (read == Number::kTooLarge || n <= -fieldRules::kOffsetLimit ||
+                n >= fieldRules::kOffsetLimit) {
                 return fail("offset " + v + " is out of range: its absolute value must be below " +
                             std::to_string(fieldRules::kOffsetLimit));
             }
@@ -156,6 +208,9 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     }
     if (o.blocks && !o.overview) {
         return fail("--blocks goes with --overview");
+    }
+    if (const std::string clash = Clash(given); !clash.empty()) {
+        return fail(clash);
     }
     const std::int32_t orders = modBITMAPinfo::OrderCount(o.depth);
     if (o.order < 0 || o.order >= orders) {

@@ -67,33 +67,60 @@ std::vector<std::uint8_t> BmpFileBytes(const DibImage& image) {
     return file;
 }
 
-bool WriteBmp(ByteSink& sink, const DibImage& image) {
+Outcome WriteBmp(ByteSink& sink, const DibImage& image, const WriteProgress& progress) {
+    // A record goes out in steps this large, so that a large one shows its progress.
+    constexpr std::size_t kStep = std::size_t{16} << 20;
     const BmpHead head = MakeBmpHead(image.bmiHeader, image.bmiColors, image.bits.size());
-    return sink.Write(head.data(), head.size()) && sink.Write(image.bits.data(), image.bits.size());
+    if (!sink.Write(head.data(), head.size())) {
+        return sink.result();
+    }
+    const std::int64_t height = image.bmiHeader.biHeight;
+    const auto stride =
+        static_cast<std::size_t>(std::max<std::int64_t>(1, RowStride(image.bmiHeader.biWidth)));
+    for (std::size_t at = 0; at < image.bits.size(); at += kStep) {
+        if (!sink.Write(image.bits.data() + at, std::min(kStep, image.bits.size() - at))) {
+            return sink.result();
+        }
+        const auto rows = static_cast<std::int64_t>((at + kStep) / stride);
+        if (progress && !progress(std::min(rows, height), height)) {
+            return Outcome::Cancelled();
+        }
+    }
+    return {};
 }
 
-bool WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette& palette,
-                      ByteSource& source, std::int64_t chunkBytes) {
+Outcome WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette& palette,
+                         ByteSource& source, const WriteProgress& progress,
+                         std::int64_t chunkBytes) {
     BITMAPINFOHEADER header;
     FillHeader(header, layout.width, layout.height);
     const BmpHead head = MakeBmpHead(header, palette, std::uint64_t{header.biSizeImage} + 1);
     if (!sink.Write(head.data(), head.size())) {
-        return false;
+        return sink.result();
     }
     WindowDecoder decoder(layout, source);
+    // Rows [y, height) are out: the file holds the bottom row first.
+    const auto wrote = [&](std::int64_t y) {
+        return !progress || progress(layout.height - y, layout.height);
+    };
     const std::int64_t stride = layout.stride();
     if (stride <= chunkBytes) {
         const std::int64_t rowsPerChunk = chunkBytes / stride;
         // Zeroed once: decoding writes only the width's pixels, so the padding stays 0.
         std::vector<std::uint8_t> chunk(
             static_cast<std::size_t>(std::min(rowsPerChunk, layout.height) * stride));
-        for (std::int64_t top = layout.height; top > 0;) {  // the file holds the bottom row first
+        for (std::int64_t top = layout.height; top > 0;) {
             const std::int64_t rows = std::min(rowsPerChunk, top);
             const std::int64_t y0 = top - rows;
             if (!decoder.Decode(y0, top, 0, layout.width, chunk.data() + (rows - 1) * stride,
-                                -static_cast<std::ptrdiff_t>(stride)) ||
-                !sink.Write(chunk.data(), static_cast<std::size_t>(rows * stride))) {
-                return false;
+                                -static_cast<std::ptrdiff_t>(stride))) {
+                return Outcome::Unreadable(source.result());
+            }
+            if (!sink.Write(chunk.data(), static_cast<std::size_t>(rows * stride))) {
+                return sink.result();
+            }
+            if (!wrote(y0)) {
+                return Outcome::Cancelled();
             }
             top = y0;
         }
@@ -104,18 +131,23 @@ bool WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palette&
         for (std::int64_t y = layout.height - 1; y >= 0; --y) {
             for (std::int64_t x = 0; x < layout.width; x += chunkBytes) {
                 const std::int64_t n = std::min(chunkBytes, layout.width - x);
-                if (!decoder.Decode(y, y + 1, x, n, piece.data(), 0) ||
-                    !sink.Write(piece.data(), static_cast<std::size_t>(n))) {
-                    return false;
+                if (!decoder.Decode(y, y + 1, x, n, piece.data(), 0)) {
+                    return Outcome::Unreadable(source.result());
+                }
+                if (!sink.Write(piece.data(), static_cast<std::size_t>(n))) {
+                    return sink.result();
                 }
             }
             if (!sink.Write(padding, static_cast<std::size_t>(stride - layout.width))) {
-                return false;
+                return sink.result();
+            }
+            if (!wrote(y)) {
+                return Outcome::Cancelled();
             }
         }
     }
     const std::uint8_t extra = 0;
-    return sink.Write(&extra, 1);
+    return sink.Write(&extra, 1) ? Outcome{} : sink.result();
 }
 
 }  // namespace rastel::core

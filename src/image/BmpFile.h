@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,16 +25,21 @@ BmpHead MakeBmpHead(const modBITMAPinfo::BITMAPINFOHEADER& header,
 // The whole file for an image record, exactly as the export writes it.
 std::vector<std::uint8_t> BmpFileBytes(const modBITMAPinfo::DibImage& image);
 
-// Writes the record's file to sink; false when the sink failed.
-bool WriteBmp(ByteSink& sink, const modBITMAPinfo::DibImage& image);
+// Called as the rows of a picture go out, with how many have; false stops the write.
+using WriteProgress = std::function<bool(std::int64_t rowsDone, std::int64_t rows)>;
+
+// Writes the record's file to sink: done, cancelled, or the sink's failure.
+Outcome WriteBmp(ByteSink& sink, const modBITMAPinfo::DibImage& image,
+                 const WriteProgress& progress = {});
 
 // Writes the same bytes that decoding into a record and saving it would, without holding
 // the pixel array: rows are decoded a few at a time on their way to the sink.
-// The layout must pass CheckBmpGeometry. False when the source or the sink failed.
-// chunkBytes bounds the pixel bytes held at once.
+// The layout must pass CheckBmpGeometry. Done, cancelled, or the source's or the sink's
+// failure. chunkBytes bounds the pixel bytes held at once.
 constexpr std::int64_t kStreamChunkBytes = 256 << 10;
-bool WriteBmpStreamed(ByteSink& sink, const modBITMAPinfo::DecodeLayout& layout,
-                      const modBITMAPinfo::Palette& palette, ByteSource& source,
-                      std::int64_t chunkBytes = kStreamChunkBytes);
+Outcome WriteBmpStreamed(ByteSink& sink, const modBITMAPinfo::DecodeLayout& layout,
+                         const modBITMAPinfo::Palette& palette, ByteSource& source,
+                         const WriteProgress& progress = {},
+                         std::int64_t chunkBytes = kStreamChunkBytes);
 
 }  // namespace rastel::core

@@ -18,6 +18,11 @@ bool Inside(std::int64_t pos, std::size_t n, std::int64_t size) {
     return pos >= 0 && pos <= size && n <= static_cast<std::uint64_t>(size - pos);
 }
 
+// A caller's mistake, never the file's: the readers ask only for bytes inside the size.
+Outcome Outside() {
+    return {EINVAL, "a read outside the file's size"};
+}
+
 // Where a use of mapped bytes that faulted jumps back to; set only while one runs.
 sigjmp_buf* gFaultJump = nullptr;
 struct sigaction gPreviousBusAction {};
@@ -32,6 +37,13 @@ void OnBusError(int signal) {
 
 }  // namespace
 
+bool ByteSource::Failed(Outcome failure) {
+    if (mResult.ok()) {
+        mResult = std::move(failure);
+    }
+    return false;
+}
+
 bool ByteSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
                       const Use& use) {
     buffer.resize(n);
@@ -44,7 +56,7 @@ bool ByteSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>
 
 bool SpanSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
     if (!Inside(pos, n, size())) {
-        return false;
+        return Failed(Outside());
     }
     if (n > 0) {
         std::memcpy(out, mData.data() + pos, n);
@@ -54,7 +66,7 @@ bool SpanSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
 
 bool SpanSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>&, const Use& use) {
     if (!Inside(pos, n, size())) {
-        return false;
+        return Failed(Outside());
     }
     use(mData.subspan(static_cast<std::size_t>(pos), n));
     return true;
@@ -106,7 +118,7 @@ bool FdSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& 
         return ByteSource::Lend(pos, n, buffer, use);
     }
     if (!Inside(pos, n, mSize)) {
-        return false;
+        return Failed(Outside());
     }
     // Nothing with a destructor may live inside use: a fault jumps past it.
     sigjmp_buf jump;
@@ -131,7 +143,7 @@ void FdSource::Release(std::int64_t pos, std::size_t n) {
     const std::int64_t end = pos + static_cast<std::int64_t>(n);
     mUsedFrom = mUsedFrom < mUsedTo ? std::min(mUsedFrom, pos) : pos;
     mUsedTo = std::max(mUsedTo, end);
-    if (mUsedTo - mUsedFrom < kGathered && mResult.ok()) {
+    if (mUsedTo - mUsedFrom < kGathered && result().ok()) {
         return;
     }
     const auto page = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
@@ -148,9 +160,7 @@ void FdSource::Faulted() {
 }
 
 void FdSource::Fail(int error) {
-    if (mResult.ok()) {
-        mResult = {error, error == kShrank ? "it shrank while it was read" : std::strerror(error)};
-    }
+    Failed({error, error == kShrank ? "it shrank while it was read" : std::strerror(error)});
 }
 
 }  // namespace rastel::core

@@ -24,6 +24,15 @@ class ByteSource {
     // otherwise read into buffer first. False when they could not all be had.
     virtual bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
                       const Use& use);
+    // Done, or why the first read that failed did.
+    const Outcome& result() const { return mResult; }
+
+  protected:
+    // Keeps the first failure; false, for the read that failed to return.
+    bool Failed(Outcome failure);
+
+  private:
+    Outcome mResult;
 };
 
 class SpanSource : public ByteSource {
@@ -53,8 +62,7 @@ class FdSource : public ByteSource {
     bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
     bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
               const Use& use) override;
-    // Done, or the first failed read: the system's error number, or kShrank.
-    const Outcome& result() const { return mResult; }
+    // A failed read's error is the system's error number, or this:
     static constexpr int kShrank = -1;  // the file ended before the size it had when opened
 
   private:
@@ -64,7 +72,6 @@ class FdSource : public ByteSource {
 
     int mFd;
     std::int64_t mSize;
-    Outcome mResult;
     const std::uint8_t* mMap = nullptr;
     std::int64_t mUsedFrom = 0;  // lent pages not yet given back: [mUsedFrom, mUsedTo)
     std::int64_t mUsedTo = 0;

@@ -15,9 +15,8 @@ WriteFaults gFaults;
 
 // Whether the step may go on; if not, errno tells why.
 bool Allowed(const char* step) {
-    const int error = gFaults ? gFaults(step) : 0;
-    errno = error;
-    return error == 0;
+    errno = WriteFault(step);
+    return errno == 0;
 }
 
 bool WriteAll(int fd, const void* data, std::size_t n) {
@@ -61,15 +60,12 @@ void SetWriteFaults(WriteFaults faults) {
     gFaults = std::move(faults);
 }
 
-bool FdSink::Write(const void* data, std::size_t n) {
-    if (!mResult.ok()) {
-        return false;
-    }
-    if (!WriteAll(mFd, data, n)) {
-        mResult = Failure("write", "output");
-        return false;
-    }
-    return true;
+int WriteFault(const char* step) {
+    return gFaults ? gFaults(step) : 0;
+}
+
+Outcome FdSink::Put(const void* data, std::size_t n) {
+    return WriteAll(mFd, data, n) ? Outcome{} : Failure("write", "output");
 }
 
 AtomicFile::AtomicFile(std::string target) : mTarget(std::move(target)) {
@@ -79,7 +75,7 @@ AtomicFile::AtomicFile(std::string target) : mTarget(std::move(target)) {
     mTemp = dir + "." + base + ".XXXXXX";
     mFd = Allowed("create") ? ::mkstemp(mTemp.data()) : -1;
     if (mFd < 0) {
-        mResult = Failure("create", mTarget);
+        Failed(Failure("create", mTarget));
         mTemp.clear();
     }
 }
@@ -88,11 +84,10 @@ AtomicFile::~AtomicFile() {
     Discard();
 }
 
-void AtomicFile::Fail(const char* what) {
-    if (mResult.ok()) {
-        mResult = Failure(what, mTarget);
-    }
+Outcome AtomicFile::Abandon(const char* what) {
+    Outcome failure = Failure(what, mTarget);
     Discard();
+    return failure;
 }
 
 void AtomicFile::Discard() {
@@ -106,39 +101,32 @@ void AtomicFile::Discard() {
     }
 }
 
-bool AtomicFile::Write(const void* data, std::size_t n) {
-    if (!mResult.ok()) {
-        return false;
-    }
-    if (!WriteAll(mFd, data, n)) {
-        Fail("write");
-        return false;
-    }
-    return true;
+Outcome AtomicFile::Put(const void* data, std::size_t n) {
+    return WriteAll(mFd, data, n) ? Outcome{} : Abandon("write");
 }
 
 Outcome AtomicFile::Commit() {
-    if (!mResult.ok()) {
-        return mResult;
+    if (!result().ok()) {
+        return result();
     }
     // No fsync: a picture is cheap to make again, and syncing gigabytes would cost more than
     // writing them. Errors of the write itself are all caught above or by close.
     if (::fchmod(mFd, ModeFor(mTarget)) != 0) {
-        Fail("write");
-        return mResult;
+        Failed(Abandon("write"));
+        return result();
     }
     const int fd = mFd;
     mFd = -1;
     if (::close(fd) != 0) {
-        Fail("write");
-        return mResult;
+        Failed(Abandon("write"));
+        return result();
     }
     if (::rename(mTemp.c_str(), mTarget.c_str()) != 0) {
-        Fail("replace");
-        return mResult;
+        Failed(Abandon("replace"));
+        return result();
     }
     mTemp.clear();
-    return mResult;
+    return result();
 }
 
 }  // namespace rastel::core

@@ -29,16 +29,12 @@ constexpr std::size_t kIdatBytes = std::size_t{1} << 17;
 // What libpng's callbacks reach. Plain data only: libpng leaves its calls by longjmp.
 struct Output {
     ByteSink* sink;
-    bool stopped = false;
     char failure[160] = {};
 };
 
 void PutBytes(png_structp png, png_bytep data, std::size_t n) {
-    auto* out = static_cast<Output*>(png_get_io_ptr(png));
     // A failed sink stops the caller after this row; libpng itself cannot be told.
-    if (!out->stopped && !out->sink->Write(data, n)) {
-        out->stopped = true;
-    }
+    static_cast<Output*>(png_get_io_ptr(png))->sink->Write(data, n);
 }
 
 void Flush(png_structp) {}
@@ -106,41 +102,42 @@ bool PngCanHold(std::int64_t width, std::int64_t height) {
 }
 
 RowFill RecordRows(const DibImage& image) {
-    return [&image](std::int64_t y0, std::int64_t y1, std::uint8_t* dst) {
+    return [&image](std::int64_t y0, std::int64_t y1, std::uint8_t* dst) -> Outcome {
         const std::int64_t width = image.bmiHeader.biWidth;
         const std::int64_t height = image.bmiHeader.biHeight;
         const std::int64_t stride = RowStride(width);
         if (static_cast<std::int64_t>(image.bits.size()) < stride * height) {
-            return false;
+            return Outcome::Unreadable({EINVAL, "the picture's pixels do not fill its rows"});
         }
         for (std::int64_t y = y0; y < y1; ++y, dst += width) {
             std::memcpy(dst, image.bits.data() + (height - 1 - y) * stride,
                         static_cast<std::size_t>(width));
         }
-        return true;
+        return {};
     };
 }
 
 RowFill DecodedRows(const DecodeLayout& layout, ByteSource& source) {
     auto decoder = std::make_shared<WindowDecoder>(layout, source);
-    return [decoder, width = layout.width](std::int64_t y0, std::int64_t y1, std::uint8_t* dst) {
+    return [decoder, &source, width = layout.width](std::int64_t y0, std::int64_t y1,
+                                                    std::uint8_t* dst) -> Outcome {
         // A row wider than a chunk is decoded in pieces: only a chunk of the file is read at once.
         const std::int64_t piece = std::min(width, kStreamChunkBytes);
         for (std::int64_t x = 0; x < width; x += piece) {
             if (!decoder->Decode(y0, y1, x, std::min(piece, width - x), dst + x,
                                  static_cast<std::ptrdiff_t>(width))) {
-                return false;
+                return Outcome::Unreadable(source.result());
             }
         }
-        return true;
+        return {};
     };
 }
 
-bool WritePng(ByteSink& sink, PngJob& job) {
+Outcome WritePng(ByteSink& sink, const PngJob& job) {
     if (!PngCanHold(job.width, job.height)) {
-        job.failure = {EIO, "a picture of " + std::to_string(job.width) + " x " +
-                                std::to_string(job.height) + " pixels is too large for a PNG file"};
-        return false;
+        return Outcome::TooLarge("a picture of " + std::to_string(job.width) + " x " +
+                                 std::to_string(job.height) +
+                                 " pixels is too large for a PNG file");
     }
     Output out{&sink};
     PngWriter w;
@@ -150,15 +147,14 @@ bool WritePng(ByteSink& sink, PngJob& job) {
     const std::int64_t rowsAtOnce =
         std::clamp<std::int64_t>(job.chunkBytes / job.width, 1, job.height);
     std::vector<std::uint8_t> rows;
-    bool haveMemory = w.info != nullptr;
+    bool haveMemory = w.info != nullptr && WriteFault("memory") == 0;
     try {
-        rows.resize(static_cast<std::size_t>(rowsAtOnce * job.width));
+        rows.resize(haveMemory ? static_cast<std::size_t>(rowsAtOnce * job.width) : 0);
     } catch (const std::bad_alloc&) {
         haveMemory = false;
     }
     if (!haveMemory) {
-        job.failure = {EIO, "not enough memory for the PNG writer"};
-        return false;
+        return Outcome::OutOfMemory("not enough memory for the PNG writer");
     }
     png_set_write_fn(w.png, &out, PutBytes, Flush);
     std::array<png_color, kPaletteSize> colours{};
@@ -168,23 +164,23 @@ bool WritePng(ByteSink& sink, PngJob& job) {
     }
     bool ok = WriteHead(w.png, w.info, static_cast<std::uint32_t>(job.width),
                         static_cast<std::uint32_t>(job.height), colours.data());
-    for (std::int64_t y0 = 0; ok && !out.stopped && y0 < job.height; y0 += rowsAtOnce) {
+    for (std::int64_t y0 = 0; ok && sink.result().ok() && y0 < job.height; y0 += rowsAtOnce) {
         const std::int64_t y1 = std::min(job.height, y0 + rowsAtOnce);
-        if (!job.rows(y0, y1, rows.data())) {
-            return false;
+        if (Outcome filled = job.rows(y0, y1, rows.data()); !filled.ok()) {
+            return filled;
         }
-        for (std::int64_t y = y0; ok && !out.stopped && y < y1; ++y) {
+        for (std::int64_t y = y0; ok && sink.result().ok() && y < y1; ++y) {
             ok = WriteRow(w.png, rows.data() + (y - y0) * job.width);
         }
-        if (ok && !out.stopped && job.progress && !job.progress(y1, job.height)) {
-            return false;
+        if (ok && sink.result().ok() && job.progress && !job.progress(y1, job.height)) {
+            return Outcome::Cancelled();
         }
     }
-    ok = ok && !out.stopped && WriteEnd(w.png);
-    if (!ok && !out.stopped) {
-        job.failure = {EIO, out.failure};
+    ok = ok && sink.result().ok() && WriteEnd(w.png);
+    if (!sink.result().ok()) {
+        return sink.result();
     }
-    return ok && !out.stopped;
+    return ok ? Outcome{} : Outcome{EIO, out.failure};  // libpng's own failure: it gives no number
 }
 
 }  // namespace rastel::core

@@ -18,8 +18,8 @@ bool NamesPng(std::string_view name);
 bool PngCanHold(std::int64_t width, std::int64_t height);
 
 // Fills rows [y0, y1) of the picture, row 0 at the top, row y at dst + (y - y0) * width;
-// false when they could not be had.
-using RowFill = std::function<bool(std::int64_t y0, std::int64_t y1, std::uint8_t* dst)>;
+// done, or why they could not be had.
+using RowFill = std::function<Outcome(std::int64_t y0, std::int64_t y1, std::uint8_t* dst)>;
 
 // The rows of a decoded record (its pixel array holds them bottom-up, padded).
 RowFill RecordRows(const modBITMAPinfo::DibImage& image);
@@ -31,15 +31,12 @@ struct PngJob {
     std::int64_t height = 0;
     const modBITMAPinfo::Palette* palette = nullptr;
     RowFill rows{};
-    modBITMAPinfo::DecodeProgress
-        progress{};  // optional: called with the rows written so far; false stops
+    WriteProgress progress{};                     // optional
     std::int64_t chunkBytes = kStreamChunkBytes;  // pixel bytes held at once, at least a row
-    Outcome failure{};  // what went wrong when neither the sink nor rows nor progress did
 };
 
-// Writes the file to sink. False when the sink, the rows or the progress callback stopped it
-// (each knows why), or when the picture is beyond PNG, the memory ran out or libpng failed:
-// then job.failure says so.
-bool WritePng(ByteSink& sink, PngJob& job);
+// Writes the file to sink: done, cancelled, the rows' or the sink's failure, too large for a
+// PNG file, out of memory, or libpng's own failure.
+Outcome WritePng(ByteSink& sink, const PngJob& job);
 
 }  // namespace rastel::core

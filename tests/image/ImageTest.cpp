@@ -157,16 +157,18 @@ TEST(AtomicFile, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
 
 class MemorySink : public ByteSink {
   public:
-    bool Write(const void* data, std::size_t n) override {
+    Bytes bytes;
+
+  private:
+    Outcome Put(const void* data, std::size_t n) override {
         const auto* p = static_cast<const std::uint8_t*>(data);
         bytes.insert(bytes.end(), p, p + n);
-        return true;
+        return {};
     }
-    Bytes bytes;
 };
 
 // Rows past libpng's default width limit and wider than a chunk; a cancel stops the write
-// before more rows are asked for.
+// before more rows are asked for. Pictures too large for the format are the renderer's test.
 TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
     Bytes data(2'000'002);
     for (std::size_t i = 0; i < data.size(); ++i)
@@ -179,20 +181,19 @@ TEST(WritePng, TakesAnyWidthAndStopsWhenTold) {
                .palette = &image.bmiColors,
                .rows = RecordRows(image),
                .chunkBytes = 4096};
-    ASSERT_TRUE(WritePng(held, job)) << job.failure.reason;
+    ASSERT_TRUE(WritePng(held, job).ok());
     job.rows = DecodedRows(DecodeLayout::From(image.settings, 0), source);
-    ASSERT_TRUE(WritePng(decoded, job));
+    ASSERT_TRUE(WritePng(decoded, job).ok());
     EXPECT_EQ(decoded.bytes, held.bytes);
 
     int fills = 0;
-    job.rows = [&fills](std::int64_t, std::int64_t, std::uint8_t*) { return ++fills > 0; };
+    job.rows = [&fills](std::int64_t, std::int64_t, std::uint8_t*) {
+        ++fills;
+        return Outcome{};
+    };
     job.progress = [](std::int64_t, std::int64_t) { return false; };
-    EXPECT_FALSE(WritePng(decoded, job));
+    EXPECT_EQ(WritePng(decoded, job).why, Outcome::Why::kCancelled);
     EXPECT_EQ(fills, 1);
-    EXPECT_TRUE(job.failure.ok());
-    job.width = std::int64_t{1} << 31;
-    EXPECT_FALSE(WritePng(held, job));
-    EXPECT_NE(job.failure.reason.find("too large for a PNG file"), std::string::npos);
 }
 
 // The file's pages are read where they lie; a file cut short meanwhile must end the write as a
@@ -204,8 +205,9 @@ TEST(WriteBmpStreamed, ReportsAFileCutShortWhileItIsRead) {
     FdSource source(fd, 1 << 20);
     fs::resize_file(path, 1000);
     MemorySink sink;
-    EXPECT_FALSE(WriteBmpStreamed(sink, DecodeLayout{0, 0, 256, 4096, 0}, {}, source));
-    EXPECT_EQ(source.result().error, FdSource::kShrank);
+    const Outcome written = WriteBmpStreamed(sink, DecodeLayout{0, 0, 256, 4096, 0}, {}, source);
+    EXPECT_EQ(std::pair(written.why, written.error),
+              std::pair(Outcome::Why::kUnreadable, FdSource::kShrank));
     ::close(fd);
     fs::remove(path);
 }

@@ -40,8 +40,9 @@ TEST_F(MainViewTest, ExportWritesThePictureAtItsOwnSizeBesideTheSource) {
     ::unlink((name + ".bmp").constData());
 }
 
-// A write that fails says so with the system's number and leaves the file that was there, and
-// nothing else, behind: for a picture held whole and for one streamed from the file's bytes.
+// A write that fails says so with the system's number for its reason and leaves the file that
+// was there, and nothing else, behind: for a picture held whole and for one streamed from the
+// file's bytes. Cancelling says nothing: see the loading test.
 TEST_F(LoadedTest, AFailedExportSaysSoAndKeepsTheFileThatWasThere) {
     QDir(dir.path()).mkdir("folder.bmp");
     const QString old = WriteFile("old.bmp", std::vector<std::uint8_t>(4000, 0xEE));
@@ -55,7 +56,8 @@ TEST_F(LoadedTest, AFailedExportSaysSoAndKeepsTheFileThatWasThere) {
     for (const Case& c : {Case{"missing folder", dir.filePath("missing/out.bmp"), ENOENT, "", 0},
                           {"target is a folder", dir.filePath("folder.bmp"), EISDIR, "", 0},
                           {"full disk", old, ENOSPC, "write", 2},
-                          {"read-only disk", old, EROFS, "create", 1}}) {
+                          {"read-only disk", old, EROFS, "create", 1},
+                          {"no memory", dir.filePath("out.png"), ENOMEM, "memory", 1}}) {
         for (const std::int64_t budget : {std::int64_t{1} << 40, std::int64_t{100}}) {
             SCOPED_TRACE(std::string(c.what) + (budget == 100 ? ", streamed" : ", held"));
             window->SetPictureBudget(budget);
