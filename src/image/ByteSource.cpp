@@ -12,8 +12,6 @@
 
 namespace rastel::core {
 
-using namespace modBITMAPinfo;
-
 namespace {
 
 bool Inside(std::int64_t pos, std::size_t n, std::int64_t size) {

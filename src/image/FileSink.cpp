@@ -9,8 +9,6 @@
 
 namespace rastel::core {
 
-using namespace modBITMAPinfo;
-
 namespace {
 
 WriteFaults gFaults;

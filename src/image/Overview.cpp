@@ -6,8 +6,6 @@
 
 namespace rastel::core {
 
-using namespace modBITMAPinfo;
-
 namespace {
 
 using Rules = OverviewRules;
