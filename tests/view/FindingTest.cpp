@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <condition_variable>
 #include <random>
 
 #include "view/MainViewFixture.h"
@@ -136,15 +137,29 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
     look = {.width = 100, .magY = 2};
     auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
     auto* status = window->findChild<QLabel*>("lblPOINTER");
-    const QString thirds = WriteFile("thirds", bytes);
-    // The overview comes on a thread of its own: loads and a clear while it reads the bytes
-    // must stop it before the bytes go.
-    std::vector<std::uint8_t> noise(std::size_t{24} << 20);
-    std::generate(noise.begin(), noise.end(), rng);
-    OpenThroughMenu(WriteFile("noise", noise));
+    const QString thirds = WriteFile("thirds", bytes), large = WriteFile("large", Pattern(3 << 20));
+    // The overview comes on a thread of its own, here held after a whole first piece until it
+    // is stopped, so that a clear and a load come while it reads. The thirds are one piece.
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    int held = 0;
+    window->SetOverviewStep([&](std::int64_t fed, std::stop_token stop) {
+        std::unique_lock lock(mutex);
+        held += fed == core::OverviewWork::kPiece;
+        changed.notify_all();
+        changed.wait(lock, stop, [&] { return fed != core::OverviewWork::kPiece; });
+    });
+    const auto openHeld = [&](int times) {
+        OpenThroughMenu(large);
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::minutes(1), [&] { return held == times; }));
+    };
+    openHeld(1);
+    const std::weak_ptr<const modBITMAPinfo::RawBytes> largeBytes = gRawData.shared();
     dialogs.messageAnswers = {MsgResult::Ok};
     Action("fMnuFILEclose")->trigger();
-    OpenThroughMenu(WriteFile("noise", noise));
+    EXPECT_TRUE(largeBytes.expired());  // freed with the picture
+    openHeld(2);
     OpenThroughMenu(thirds);
     ASSERT_TRUE(QTest::qWaitFor([&] { return strip->Shown().size() == 300000; }, 20000));
     ASSERT_EQ(strip->height(), 315);
@@ -157,7 +172,7 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
         QTest::mouseMove(strip, QPoint(5, y));
         EXPECT_TRUE(status->text().startsWith(kind)) << status->text().toStdString();
     }
-    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(5, 210));  // byte 200000: row 2000
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(5, 210));  // byte 200000: row 2000
     EXPECT_EQ(VBar()->value(), 2000 * 2);
     EXPECT_EQ(strip->FrameRows().first, 210);
 
