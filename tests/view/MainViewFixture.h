@@ -59,10 +59,9 @@ class MainViewTest : public ::testing::Test {
         modCLUT::gCustomPal = {};
         ASSERT_TRUE(dir.isValid());
         window = std::make_unique<frmMainView>();
-        window->SetOptionsDialog([this](QWidget*, const modBITMAPinfo::ViewChoice& start) {
+        window->SetOptionsDialog([this](QWidget*, modBITMAPinfo::ViewChoice chosen) {
             ++dialogRuns;
-            seen = start.settings;
-            modBITMAPinfo::ViewChoice chosen = start;
+            seen = chosen.settings;
             auto& s = chosen.settings;
             s.gMagX = look.magX.value_or(std::max(1, s.gMagX));
             s.gMagY = look.magY.value_or(std::max(1, s.gMagY));
@@ -161,8 +160,7 @@ class MainViewTest : public ::testing::Test {
     // What the user sees and what the program holds, to compare before and after.
     struct State {
         modBITMAPinfo::ViewSettings settings;
-        std::vector<std::uint8_t> bits;
-        std::vector<std::uint8_t> raw;
+        std::vector<std::uint8_t> bits, raw;
         std::vector<modBITMAPinfo::RGBQUAD> palette;
         QString caption;
         bool menus;
