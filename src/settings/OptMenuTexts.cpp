@@ -5,7 +5,6 @@
 namespace rastel::optMenuTexts {
 
 using namespace modBITMAPinfo;
-using namespace core;
 
 std::vector<std::string_view> OrderItems(std::int32_t depth) {
     switch (depth) {
