@@ -14,7 +14,7 @@ namespace {
 using modBITMAPinfo::RawBytes;
 constexpr std::int64_t kPiece = OverviewWork::kPiece;
 
-// A work on a copy of bytes, and what its thread reports: the bytes taken at each step and
+// A work on a copy of bytes, and what its thread reports: its steps, the bytes taken so far and
 // whether it finished. At step holdAt it is held until stopped.
 struct Probe {
     Probe(const RawBytes& bytes, std::int64_t holdAt = -1)
@@ -23,11 +23,11 @@ struct Probe {
               std::make_shared<const RawBytes>(bytes), StripBlockCount(std::ssize(bytes)),
               [this] { Report(0, {}); },
               [this](std::int64_t fed, std::stop_token stop) { Report(fed, stop); })) {}
-    void Report(std::int64_t fed, std::stop_token stop) {
+    void Report(std::int64_t bytes, std::stop_token stop) {
         std::unique_lock lock(mutex);
-        fed > 0 ? steps.push_back(fed) : void(++done);
+        bytes > 0 ? (fed = bytes, ++steps) : ++done;
         changed.notify_all();
-        changed.wait(lock, stop, [&] { return fed == 0 || std::ssize(steps) != holdAt; });
+        changed.wait(lock, stop, [&] { return bytes == 0 || steps != holdAt; });
     }
     // False after a minute: a work that hangs fails the test rather than stalling the suite.
     bool Until(const std::function<bool()>& condition) {
@@ -37,8 +37,8 @@ struct Probe {
 
     std::mutex mutex;
     std::condition_variable_any changed;
-    std::vector<std::int64_t> steps;
-    int done = 0;
+    int steps = 0, done = 0;
+    std::int64_t fed = 0;
     const std::int64_t holdAt;
     std::unique_ptr<OverviewWork> work;  // last: it reports to all of the above
 };
@@ -66,8 +66,10 @@ TEST(OverviewWork, TakesTheOneShotOverviewOnceWhateverThePieces) {
         SCOPED_TRACE(piece);
         const RawBytes bytes = Thirds(size);
         Probe probe(bytes);
+        // Each piece once the work has taken the one before, so that it waits to hear of it.
         for (std::int64_t arrived = piece; arrived < size + piece; arrived += piece) {
             probe.work->Arrived(std::min(arrived, size));
+            ASSERT_TRUE(probe.Until([&] { return probe.fed == std::min(arrived, size); }));
         }
         ASSERT_TRUE(probe.Until([&] { return probe.done == 1; }));
         const std::optional<Overview> taken = probe.work->Take();
@@ -77,7 +79,6 @@ TEST(OverviewWork, TakesTheOneShotOverviewOnceWhateverThePieces) {
         for (std::int64_t i = 0; i < once.blockCount(); ++i) {
             ASSERT_TRUE(taken->Entropy(i) == once.Entropy(i) && taken->Class(i) == once.Class(i));
         }
-        EXPECT_EQ(probe.steps.back(), size);
     }
 }
 
@@ -91,9 +92,8 @@ TEST(OverviewWork, StopsAtEveryStepForGood) {
             SCOPED_TRACE(step * 3 + way);
             Probe probe(bytes, way > 0 ? step : -1);
             probe.work->Arrived(way > 0 ? size : std::min(step * kPiece, size));
-            ASSERT_TRUE(probe.Until([&] {
-                return std::ssize(probe.steps) == step && (way > 0 || step < 5 || probe.done);
-            }));
+            ASSERT_TRUE(probe.Until(
+                [&] { return probe.steps == step && (way > 0 || step < 5 || probe.done); }));
             if (way < 2) {
                 EXPECT_EQ(probe.work->Take().has_value(), way == 0 && step == 5);
                 probe.work->Stop();
@@ -101,7 +101,7 @@ TEST(OverviewWork, StopsAtEveryStepForGood) {
                 probe.work->Arrived(size);
             }
             probe.work.reset();
-            EXPECT_EQ(std::ssize(probe.steps), step);
+            EXPECT_EQ(probe.steps, step);
             EXPECT_EQ(probe.done, step == 5);  // held at its last step, it has all it needs
         }
     }

@@ -140,9 +140,9 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
     // stopped, so that the clear comes while it reads: it stops, and lets go of the file's bytes.
     window->SetOverviewStep([](std::int64_t fed, std::stop_token stop) {
         std::mutex mutex;
-        std::condition_variable_any unheld;
         std::unique_lock lock(mutex);
-        unheld.wait(lock, stop, [fed] { return fed != core::OverviewWork::kPiece; });
+        std::condition_variable_any().wait(lock, stop,
+                                           [fed] { return fed != core::OverviewWork::kPiece; });
     });
     OpenThroughMenu(WriteFile("large", Pattern(3 << 20)));
     const std::weak_ptr<const modBITMAPinfo::RawBytes> largeBytes = gRawData.shared();
