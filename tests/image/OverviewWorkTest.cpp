@@ -60,7 +60,6 @@ TEST(OverviewWork, TakesTheOneShotOverviewOnceWhateverThePieces) {
     const std::int64_t large = 3 * kPiece + 1001;
     for (const auto& [size, piece] : {std::pair<std::int64_t, std::int64_t>{5000, 1},
                                       {100003, 4093},
-                                      {large, kPiece - 1},
                                       {large, kPiece + 1},
                                       {large, large}}) {
         SCOPED_TRACE(piece);

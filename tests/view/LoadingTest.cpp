@@ -121,6 +121,7 @@ TEST_F(LoadedTest, CancellingALongReadDecodeOrExportChangesNothing) {
         });
     const QString reading = "ファイルを読み込んでいます...", decoding = "画像を作成しています...";
     window->SetPictureBudget(std::int64_t{1} << 40);  // held whole, so decoded whole
+    look.palette = modBITMAPinfo::kPalThermo;         // which a cancelled decode must take back
     const State before = Now();
     for (const QString& step : {reading, decoding}) {
         cancel = step;
