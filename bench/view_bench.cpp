@@ -93,16 +93,17 @@ void ResetPeak() {
 struct Viewer {
     Viewer(const fs::path& file, int depth, std::int64_t width, int mag) {
         window = std::make_unique<frmMainView>();
-        window->SetOptionsDialog([=](QWidget*) {
-            auto& s = modBITMAPinfo::gDib.settings;
+        window->SetOptionsDialog([=](QWidget*, const modBITMAPinfo::ViewChoice& start) {
+            modBITMAPinfo::ViewChoice chosen = start;
+            auto& s = chosen.settings;
             const std::int64_t pixels = s.gFileSize * modBITMAPinfo::PixelsPerByte(depth);
             s.gColBit = depth;
             s.gPicWidth = std::min(width, pixels);
             s.gPicHeight = (pixels + s.gPicWidth - 1) / s.gPicWidth;
             s.gMagX = s.gMagY = mag;
-            modBITMAPinfo::BuildPalette(modBITMAPinfo::gDib, modBITMAPinfo::kPalRainbow, depth,
+            modBITMAPinfo::BuildPalette(chosen.palette, modBITMAPinfo::kPalRainbow, depth,
                                         modCLUT::gCustomPal.colors);
-            return true;
+            return std::optional(chosen);
         });
         window->resize(1920 + 17, 1080 + 17 + 30);
         window->show();
@@ -120,7 +121,7 @@ struct Viewer {
     }
     ~Viewer() {
         window.reset();
-        decltype(gRawData)().swap(gRawData);
+        gRawData = {};
         modBITMAPinfo::gDib = {};
     }
     void Paint() { viewport->render(&frame); }

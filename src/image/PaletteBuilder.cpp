@@ -122,7 +122,10 @@ void QuestionMark(Palette& pal) {
 }  // namespace
 
 void BuildPalette(DibImage& image, std::int32_t choice, std::int32_t depth, const Palette& custom) {
-    Palette& pal = image.bmiColors;
+    BuildPalette(image.bmiColors, choice, depth, custom);
+}
+
+void BuildPalette(Palette& pal, std::int32_t choice, std::int32_t depth, const Palette& custom) {
     switch (choice) {
         case kPalGrey:
             Grey(pal, depth);

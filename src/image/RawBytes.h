@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,27 @@ using RawBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>
 
 inline bool operator==(const RawBytes& a, const std::vector<std::uint8_t>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// A file's bytes once read, held by whoever reads them (the window, the strip's worker): they
+// go when the last holder lets go, so no reader depends on the order in which others finish.
+class SharedBytes {
+  public:
+    SharedBytes() = default;
+    explicit SharedBytes(std::shared_ptr<const RawBytes> bytes) : mBytes(std::move(bytes)) {}
+
+    const std::uint8_t* data() const { return mBytes ? mBytes->data() : nullptr; }
+    std::size_t size() const { return mBytes ? mBytes->size() : 0; }
+    bool empty() const { return size() == 0; }
+    operator std::span<const std::uint8_t>() const { return {data(), size()}; }
+    const std::shared_ptr<const RawBytes>& shared() const { return mBytes; }
+
+  private:
+    std::shared_ptr<const RawBytes> mBytes;
+};
+
+inline bool operator==(const SharedBytes& a, const std::vector<std::uint8_t>& b) {
+    return std::equal(a.data(), a.data() + a.size(), b.begin(), b.end());
 }
 
 }  // namespace rastel::modBITMAPinfo

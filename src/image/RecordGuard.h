@@ -1,11 +1,11 @@
-// An undo for the shown file: keeps a record's settings and palette, and the file's bytes once
-// something else takes their place, and puts them all back when it goes unless the change it
-// guards was committed. A load, the settings dialog and a new width take one each, so that
-// however they end, the settings and the bytes on screen keep matching the picture.
+// A redraw on trial: puts new settings, a palette and a file's bytes into the record at once,
+// and what they replaced back when the guard goes, unless the redraw was kept. However a
+// redraw ends short of that, the settings and bytes keep matching the picture on screen.
 #pragma once
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "image/RawBytes.h"
 #include "image/modBITMAPinfo.h"
@@ -14,39 +14,33 @@ namespace rastel::modBITMAPinfo {
 
 class RecordGuard {
   public:
-    RecordGuard(DibImage& image, RawBytes& bytes)
-        : mImage(image), mBytes(bytes), mSettings(image.settings) {
-        std::copy(std::begin(image.bmiColors), std::end(image.bmiColors), std::begin(mPalette));
+    RecordGuard(DibImage& image, SharedBytes& bytes, const ViewChoice& next, SharedBytes nextBytes)
+        : mImage(image),
+          mBytes(bytes),
+          mBefore(ChoiceOf(image)),
+          mBytesBefore(std::exchange(bytes, std::move(nextBytes))) {
+        image.settings = next.settings;
+        std::copy(std::begin(next.palette), std::end(next.palette), std::begin(image.bmiColors));
     }
     ~RecordGuard() {
-        if (mCommitted) {
-            return;
-        }
-        mImage.settings = mSettings;
-        std::copy(std::begin(mPalette), std::end(mPalette), std::begin(mImage.bmiColors));
-        if (mReplaced) {
-            mBytes.swap(mOldBytes);
+        if (!mKept) {
+            mImage.settings = mBefore.settings;
+            std::copy(std::begin(mBefore.palette), std::end(mBefore.palette),
+                      std::begin(mImage.bmiColors));
+            mBytes = std::move(mBytesBefore);
         }
     }
     RecordGuard(const RecordGuard&) = delete;
     RecordGuard& operator=(const RecordGuard&) = delete;
 
-    // newBytes take the guarded bytes' place; the old ones wait here until the commit.
-    void ReplaceBytes(RawBytes& newBytes) {
-        mOldBytes.swap(newBytes);
-        mBytes.swap(mOldBytes);
-        mReplaced = true;
-    }
-    void Commit() { mCommitted = true; }
+    void Keep() { mKept = true; }
 
   private:
     DibImage& mImage;
-    RawBytes& mBytes;
-    ViewSettings mSettings;
-    Palette mPalette = {};
-    RawBytes mOldBytes;
-    bool mReplaced = false;
-    bool mCommitted = false;
+    SharedBytes& mBytes;
+    ViewChoice mBefore;
+    SharedBytes mBytesBefore;
+    bool mKept = false;
 };
 
 }  // namespace rastel::modBITMAPinfo

@@ -1,9 +1,19 @@
 #include "image/modBITMAPinfo.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace rastel::modBITMAPinfo {
 
 DibImage gDib;
-RawBytes gRawData;
+SharedBytes gRawData;
+
+ViewChoice ChoiceOf(const DibImage& image) {
+    ViewChoice choice;
+    choice.settings = image.settings;
+    std::copy(std::begin(image.bmiColors), std::end(image.bmiColors), std::begin(choice.palette));
+    return choice;
+}
 
 std::int32_t CurrentOrder(const ViewSettings& s) {
     switch (s.gColBit) {

@@ -87,8 +87,18 @@ struct DibImage {
 
 extern DibImage gDib;
 
-// The loaded file's bytes, replaced only by a read that got all of them.
-extern RawBytes gRawData;
+// The shown file's bytes, replaced only by a read that got all of them; none once the picture
+// is cleared.
+extern SharedBytes gRawData;
+
+// What a picture is drawn with: the settings dialog takes these and returns the ones chosen.
+struct ViewChoice {
+    ViewSettings settings;
+    Palette palette = {};
+};
+
+// The settings and palette that image holds.
+ViewChoice ChoiceOf(const DibImage& image);
 
 // Bytes per stored row: the width rounded up to a multiple of 4.
 constexpr std::int64_t RowStride(std::int64_t width) {

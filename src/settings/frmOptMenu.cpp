@@ -58,9 +58,10 @@ void OnSelected(QRadioButton* option, QObject* context, Handler handler) {
 
 }  // namespace
 
-frmOptMenu::frmOptMenu(QWidget* owner)
+frmOptMenu::frmOptMenu(QWidget* owner, const modBITMAPinfo::ViewChoice& start)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      mChoice(start) {
     createControls();
     createTabOrder();
     wireEvents();

@@ -1,5 +1,6 @@
 // The settings dialog: how the loaded file becomes a picture (depth, order, palette, width,
-// magnification, offset). It edits its own controls and writes gDib's settings only on OK.
+// magnification, offset). It takes the settings and palette to start from, edits its own
+// controls, and on OK hands back the ones chosen; it writes nothing else.
 #pragma once
 
 #include <QDialog>
@@ -22,18 +23,21 @@ namespace rastel {
 class frmOptMenu : public QDialog {
     Q_OBJECT
   public:
-    // Builds the controls and runs the load sequence; the dialog is not shown yet.
-    explicit frmOptMenu(QWidget* owner = nullptr);
+    // Builds the controls and runs the load sequence from start; the dialog is not shown yet.
+    frmOptMenu(QWidget* owner, const modBITMAPinfo::ViewChoice& start);
 
     // True only when the dialog was closed with OK; read by the caller after it has closed.
     bool optOKCancel = false;
+    // What it started from (magnifications of 0 made 1), and once OK was pressed, the choice.
+    const modBITMAPinfo::ViewChoice& Choice() const { return mChoice; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
   private:
-    friend bool RunOptMenu(QWidget* owner);
+    friend std::optional<modBITMAPinfo::ViewChoice> RunOptMenu(
+        QWidget* owner, const modBITMAPinfo::ViewChoice& start);
 
     enum class UnloadMode { ControlMenu, Code };
 
@@ -141,12 +145,14 @@ class frmOptMenu : public QDialog {
     QPushButton* cmdSETdef = nullptr;
     QLabel* lblALLtips = nullptr;
 
+    modBITMAPinfo::ViewChoice mChoice;
     modBITMAPinfo::DibImage mPaletteStrip;
     bool mUnloadingByCode = false;
 };
 
-// Runs the dialog as both callers do: a fresh instance, Cancel enabled, modal over owner.
-// True when OK was pressed; gDib's settings and palette then hold the edits.
-bool RunOptMenu(QWidget* owner);
+// Runs the dialog as its callers do: a fresh instance from start, Cancel enabled, modal over
+// owner. The settings and palette chosen with OK; nothing on Cancel or the close box.
+std::optional<modBITMAPinfo::ViewChoice> RunOptMenu(QWidget* owner,
+                                                    const modBITMAPinfo::ViewChoice& start);
 
 }  // namespace rastel

@@ -13,7 +13,6 @@
 
 namespace rastel {
 
-using modBITMAPinfo::gDib;
 using optMenuQt::Number;
 using optMenuQt::Qs;
 using optMenuQt::Std;
@@ -153,7 +152,7 @@ std::optional<std::int64_t> frmOptMenu::CurrentPixelCount() const {
     if (!depth) {
         return std::nullopt;
     }
-    return modBITMAPinfo::PixelCount(gDib.settings.gFileSize, *depth);
+    return modBITMAPinfo::PixelCount(mChoice.settings.gFileSize, *depth);
 }
 
 void frmOptMenu::PutBackSize() {

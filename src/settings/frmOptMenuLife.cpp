@@ -1,6 +1,6 @@
-// The dialog's life: its load puts the file's settings into the controls, whose handlers then
-// bring the rest of the dialog in line; OK writes the controls back into gDib's settings and
-// palette, Cancel and the window's close box leave them as they were.
+// The dialog's life: its load puts the settings it was given into the controls, whose handlers
+// then bring the rest of the dialog in line; OK makes the controls its choice of settings and
+// palette, Cancel and the window's close box choose nothing.
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,7 +18,6 @@
 
 namespace rastel {
 
-using modBITMAPinfo::gDib;
 using optMenuQt::Number;
 using optMenuQt::Std;
 using toolkit::SetTag;
@@ -34,7 +33,7 @@ std::int64_t FieldValue(const QLineEdit* field) {
 }  // namespace
 
 void frmOptMenu::Form_Load() {
-    modBITMAPinfo::ViewSettings& s = gDib.settings;
+    modBITMAPinfo::ViewSettings& s = mChoice.settings;
     optOKCancel = false;
     cmbPICARRAY->setCurrentIndex(0);
     tbxFILENAME->setText(QString::fromStdString(s.gFileName));
@@ -43,7 +42,8 @@ void frmOptMenu::Form_Load() {
     SetTag(tbxWIDTH, Number(s.gPicWidth));
     tbxHEIGHT->setText(Number(s.gPicHeight));
     SetTag(tbxHEIGHT, Number(s.gPicHeight));
-    // The very first opening turns the unset magnifications into 1, before any OK.
+    // The very first opening turns the unset magnifications into 1, before any OK: in the
+    // dialog's own copy, which Cancel drops.
     if (s.gMagX == 0) {
         s.gMagX = 1;
     }
@@ -78,10 +78,10 @@ void frmOptMenu::cmdOK_Click() {
     }
     const std::int32_t depth = SelectedDepth().value_or(modBITMAPinfo::kDepth256);
     optOKCancel = true;
-    modBITMAPinfo::ViewSettings& s = gDib.settings;
+    modBITMAPinfo::ViewSettings& s = mChoice.settings;
     for (int i = 0; i < static_cast<int>(optPALCOLOR.size()); ++i) {
         if (optPALCOLOR[i]->isChecked()) {
-            modBITMAPinfo::BuildPalette(gDib, i, depth, modCLUT::gCustomPal.colors);
+            modBITMAPinfo::BuildPalette(mChoice.palette, i, depth, modCLUT::gCustomPal.colors);
             s.gPalColor = i;
         }
     }
@@ -148,11 +148,15 @@ void frmOptMenu::Unload() {
     close();
 }
 
-bool RunOptMenu(QWidget* owner) {
-    frmOptMenu dialog(owner);
+std::optional<modBITMAPinfo::ViewChoice> RunOptMenu(QWidget* owner,
+                                                    const modBITMAPinfo::ViewChoice& start) {
+    frmOptMenu dialog(owner, start);
     dialog.cmdCANCEL->setEnabled(true);
     dialog.exec();
-    return dialog.optOKCancel;
+    if (!dialog.optOKCancel) {
+        return std::nullopt;
+    }
+    return dialog.mChoice;
 }
 
 }  // namespace rastel

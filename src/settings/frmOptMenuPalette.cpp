@@ -18,7 +18,6 @@
 
 namespace rastel {
 
-using modBITMAPinfo::gDib;
 using optMenuQt::Qs;
 
 namespace {
@@ -41,7 +40,7 @@ void frmOptMenu::optCOLBIT_Click(int index) {
         cmbPICARRAY->addItem(Qs(item));
     }
     cmbPICARRAY->setEnabled(true);
-    const modBITMAPinfo::ViewSettings& s = gDib.settings;
+    const modBITMAPinfo::ViewSettings& s = mChoice.settings;
     const std::int32_t stored = index == modBITMAPinfo::kDepth16  ? s.gArray16
                                 : index == modBITMAPinfo::kDepth2 ? s.gArray2
                                                                   : s.gArray256;

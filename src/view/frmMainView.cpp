@@ -21,7 +21,6 @@
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/ScrollBar.h"
 #include "view/OverviewStrip.h"
-#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/modAPIwheel.h"
 
@@ -211,7 +210,7 @@ void frmMainView::wireEvents() {
     connect(timDragDrop, &toolkit::DeferredTimer::Timer, this, &frmMainView::timDragDrop_Timer);
 }
 
-void frmMainView::SetOptionsDialog(std::function<bool(QWidget*)> dialog) {
+void frmMainView::SetOptionsDialog(OptionsDialog dialog) {
     mRunOptMenu = std::move(dialog);
 }
 

@@ -11,9 +11,10 @@
 #include <optional>
 #include <vector>
 
+#include "image/FileDescriptor.h"
 #include "image/InputFile.h"
+#include "image/OverviewWork.h"
 #include "image/PixelDecoder.h"
-#include "image/RecordGuard.h"
 #include "image/modBITMAPinfo.h"
 
 class QAction;
@@ -31,7 +32,6 @@ class ScrollBar;
 }  // namespace toolkit
 
 class ImageBox;
-class OverviewWork;
 class OverviewStrip;
 class ViewportBox;
 
@@ -64,17 +64,22 @@ class frmMainView : public QMainWindow {
     explicit frmMainView(QWidget* parent = nullptr);
     ~frmMainView() override;
 
-    // Reads the file at path and shows it after the settings dialog; shows its own messages.
-    // However it ends short of kLoadOk, the settings, palette, bytes and picture stay as they
-    // were.
+    // Reads the file at path and shows it after the settings dialog, with the caption and the
+    // picture's commands; shows its own messages. However it ends short of kLoadOk, the
+    // settings, palette, bytes and picture stay as they were.
     LoadResult LoadBinary(const QString& path);
 
     // KeyCode is a Qt::Key, Shift the modifier set (1 Shift, 2 Ctrl, 4 Alt). The wheel hook
     // turns each wheel turn into a call of its own.
     void picBASE_KeyDown(int KeyCode, int Shift);
 
-    // The settings dialog (true: OK); tests put their own in.
-    void SetOptionsDialog(std::function<bool(QWidget*)> dialog);
+    // The settings dialog: from the settings and palette given, the ones chosen with OK, or
+    // nothing. Tests put their own in.
+    using OptionsDialog = std::function<std::optional<modBITMAPinfo::ViewChoice>(
+        QWidget* owner, const modBITMAPinfo::ViewChoice& start)>;
+    void SetOptionsDialog(OptionsDialog dialog);
+    // Called on the thread that takes each file's overview after each piece, for tests.
+    void SetOverviewStep(core::OverviewWork::Step step) { mOverviewStep = std::move(step); }
     // Pictures whose pixel array would take this many bytes or more are decoded only where
     // they are shown: the row cache's size (or a quarter of a small machine's memory) unless
     // a test sets its own.
@@ -142,16 +147,18 @@ class frmMainView : public QMainWindow {
 
     // The road of one file, in order (frmMainViewLoad.cpp)
     LoadResult RefuseUnfitFile(const QString& path, const core::InputFile& input);
-    void SetSettingsForFile(const QString& path, std::int64_t size);
-    bool ConfirmSettings();
-    LoadResult ReadWholeFile(const QString& path, std::int64_t size, modBITMAPinfo::RawBytes& bytes,
-                             std::unique_ptr<OverviewWork>& figures);
+    modBITMAPinfo::ViewSettings SettingsForFile(const std::string& name, std::int64_t size);
+    std::optional<modBITMAPinfo::ViewChoice> ConfirmSettings(
+        const modBITMAPinfo::ViewSettings& settings);
+    LoadResult ReadWholeFile(const core::FileDescriptor& file, std::int64_t size,
+                             std::shared_ptr<modBITMAPinfo::RawBytes>& bytes,
+                             std::unique_ptr<core::OverviewWork>& overview);
+    bool Redraw(const modBITMAPinfo::ViewChoice& choice, modBITMAPinfo::SharedBytes bytes);
     bool RenderPicture();
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
     void ShowPicture();
     void ShowCaption();
 
-    void Redraw(modBITMAPinfo::RecordGuard& guard);
     void ReportNotDrawn(modBITMAPinfo::DecodeStatus status);
     void ReportNoMemory();
     void SetPictureMenus(bool enabled);
@@ -198,7 +205,7 @@ class frmMainView : public QMainWindow {
     QString mDialogFileName;
 
     std::int16_t mMargin = 0;
-    std::function<bool(QWidget*)> mRunOptMenu;
+    OptionsDialog mRunOptMenu;
     std::function<void(QWidget*)> mShowAbout;
     std::int64_t mPictureBudget;
     FileReader mReadFile;
@@ -207,7 +214,8 @@ class frmMainView : public QMainWindow {
     std::int64_t mUnitH = 1;
     std::int64_t mUnitV = 1;
     // The shown file's overview while it is being taken.
-    std::unique_ptr<OverviewWork> mOverviewWork;
+    std::unique_ptr<core::OverviewWork> mOverviewWork;
+    core::OverviewWork::Step mOverviewStep;
     // Where the pointer is in the viewport; nothing while it is elsewhere.
     std::optional<QPoint> mPointer;
     // The strip row under the pointer, while it is over the strip.

@@ -18,17 +18,8 @@ void frmMainView::fMnuEDITcapture_Click() {
 }
 
 void frmMainView::fMnuEDIToption_Click() {
-    modBITMAPinfo::RecordGuard guard(modBITMAPinfo::gDib, modBITMAPinfo::gRawData);
-    if (mRunOptMenu(this)) {
-        Redraw(guard);
-    }
-}
-
-// A refused redraw leaves the guard to put the settings and palette back, so that they keep
-// matching the picture.
-void frmMainView::Redraw(modBITMAPinfo::RecordGuard& guard) {
-    if (RenderPicture()) {
-        guard.Commit();
+    const auto chosen = mRunOptMenu(this, modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib));
+    if (chosen && Redraw(*chosen, modBITMAPinfo::gRawData)) {
         Form_Resize();
     }
 }

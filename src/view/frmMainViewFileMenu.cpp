@@ -9,7 +9,6 @@
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/OverviewStrip.h"
-#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -98,9 +97,7 @@ void frmMainView::fMnuFILEload_Click() {
         return;
     }
     mDialogFileName = *chosen;
-    if (LoadBinary(*chosen) == kLoadOk) {
-        SetPictureMenus(true);
-    }
+    LoadBinary(*chosen);
 }
 
 void frmMainView::fMnuFILEclose_Click() {
@@ -115,7 +112,9 @@ void frmMainView::fMnuFILEclose_Click() {
     picPICT->ClearPicture();
     picPICT->SetSize(1, 1);
     picPICT->SetVisible(false);
+    // The file's bytes go too: nothing can use them once the picture is gone.
     mOverviewWork.reset();
+    gRawData = {};
     picSTRIP->Clear();
     Form_Resize();
     picPICT->update();

@@ -2,7 +2,6 @@
 // order they run, and the ways a path gets here besides the open dialog (a drop, and the
 // deferred load that the command line uses too).
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDragMoveEvent>
@@ -14,7 +13,10 @@
 #include <memory>
 #include <new>
 
+#include "image/FileDescriptor.h"
+#include "image/OverviewWork.h"
 #include "image/PixelDecoder.h"
+#include "image/RecordGuard.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/DoEvents.h"
 #include "toolkit/ErrorReport.h"
@@ -23,7 +25,6 @@
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/OverviewStrip.h"
-#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
 
@@ -35,6 +36,10 @@ using core::InputFile;
 using modBITMAPinfo::DecodeStatus;
 using modBITMAPinfo::gDib;
 using modBITMAPinfo::gRawData;
+using modBITMAPinfo::RawBytes;
+using modBITMAPinfo::SharedBytes;
+using modBITMAPinfo::ViewChoice;
+using modBITMAPinfo::ViewSettings;
 using toolkit::MsgIcon;
 
 void FileError(QWidget* owner, const QString& text, int number) {
@@ -68,38 +73,42 @@ QStringList DraggedFiles(const QMimeData* data) {
 }  // namespace
 
 frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
-    const InputFile input = core::CheckInputFile(NativePath(path));
+    const std::string name = NativePath(path);  // the name's own bytes, whatever their encoding
+    // Opened once, and judged by what is open: the file checked is the file read. Non-blocking,
+    // so that a FIFO cannot hold up the open. A file that cannot be opened is judged by its
+    // name: one that is missing is reported as such; one that is there but may not be read is
+    // refused by the read, after the settings dialog, as a read that fails.
+    const core::FileDescriptor file(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const InputFile input =
+        file.valid() ? core::CheckInputFile(file.get()) : core::CheckInputFile(name);
     if (input.kind != InputFile::kFit) {
         return RefuseUnfitFile(path, input);
     }
     try {
-        modBITMAPinfo::RecordGuard guard(gDib, gRawData);
-        SetSettingsForFile(path, input.size);
-        if (!ConfirmSettings()) {
+        const std::optional<ViewChoice> chosen = ConfirmSettings(SettingsForFile(name, input.size));
+        if (!chosen) {
             return kLoadCancelled;
         }
-        modBITMAPinfo::RawBytes bytes;
-        std::unique_ptr<OverviewWork> figures;  // after bytes: stopped before they go
-        if (const LoadResult read = ReadWholeFile(path, input.size, bytes, figures);
+        std::shared_ptr<RawBytes> bytes;
+        std::unique_ptr<core::OverviewWork> overview;
+        if (const LoadResult read = ReadWholeFile(file, input.size, bytes, overview);
             read != kLoadOk) {
             return read;
         }
-        guard.ReplaceBytes(bytes);
-        if (!RenderPicture()) {
+        if (!Redraw(*chosen, SharedBytes(std::move(bytes)))) {
             return kLoadNotDrawn;
         }
-        guard.Commit();
-        mOverviewWork = std::move(figures);  // the previous file's stops before its bytes go
+        mOverviewWork = std::move(overview);
         picSTRIP->Clear();
         ShowStripOverview();
     } catch (const std::bad_alloc&) {
-        // Anything else that could not get its memory on the way: the guard has put the
-        // previous picture's settings and bytes back.
+        // Anything else that could not get its memory on the way: nothing has changed.
         ReportNoMemory();
         return kLoadUnreadable;
     }
     ShowPicture();
     ShowCaption();
+    SetPictureMenus(true);
     return kLoadOk;
 }
 
@@ -132,64 +141,68 @@ frmMainView::LoadResult frmMainView::RefuseUnfitFile(const QString& path, const 
     return kLoadUnexamined;
 }
 
-void frmMainView::SetSettingsForFile(const QString& path, std::int64_t size) {
-    auto& s = gDib.settings;
-    s.gFileName = NativePath(path);  // the name's own bytes, whatever their encoding
+// The settings a new file gets, from the shown file's.
+ViewSettings frmMainView::SettingsForFile(const std::string& name, std::int64_t size) {
     toolkit::DoEvents();
-    modBITMAPinfo::SetForNewFile(s, s.gFileName, size);
+    ViewSettings s = gDib.settings;
+    modBITMAPinfo::SetForNewFile(s, name, size);
+    return s;
 }
 
-bool frmMainView::ConfirmSettings() {
-    return mRunOptMenu(this);
+std::optional<ViewChoice> frmMainView::ConfirmSettings(const ViewSettings& settings) {
+    ViewChoice start = modBITMAPinfo::ChoiceOf(gDib);
+    start.settings = settings;
+    return mRunOptMenu(this, start);
 }
 
-// All of the file or nothing: the bytes go to a new buffer that only replaces gRawData
-// once every byte has arrived. The file is read as it was when its size was taken: a file
-// swapped for something else or cut short since cannot be read; bytes it gained are left
-// out, as the settings were confirmed without them. A large file is read in pieces under a
-// progress dialog whose Cancel gives up the read (kLoadCancelled) without a message.
-// The overview strip's figures are taken from each piece as it arrives, on a thread of their
-// own that goes on once the picture shows, so the file is walked once and nothing waits.
-frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int64_t size,
-                                                   modBITMAPinfo::RawBytes& bytes,
-                                                   std::unique_ptr<OverviewWork>& figures) {
-    // Non-blocking: a FIFO put in the file's place must not hold up the open.
-    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    bool ok = fd >= 0;
-    struct stat st {};
-    ok = ok && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= size;
+// All of the file or nothing: the bytes go to a new buffer that only replaces gRawData once
+// every byte has arrived. The file is read as it was when its size was taken: a file cut short
+// since cannot be read; bytes it gained are left out, as the settings were confirmed without
+// them. A large file is read in pieces under a progress dialog whose Cancel gives up the read
+// (kLoadCancelled) without a message.
+// The strip's overview is taken from each piece as it arrives, on a thread of its own
+// that goes on once the picture shows, so the file is walked once and nothing waits.
+frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& file,
+                                                   std::int64_t size,
+                                                   std::shared_ptr<RawBytes>& bytes,
+                                                   std::unique_ptr<core::OverviewWork>& overview) {
+    bool ok = file.valid();
     bool noMemory = false;
     if (ok) {
         try {
             if (size >= mMemoryLimit) {
                 throw std::bad_alloc();
             }
-            bytes.resize(static_cast<std::size_t>(size));
+            bytes = std::make_shared<RawBytes>(static_cast<std::size_t>(size));
         } catch (const std::bad_alloc&) {
             ok = false;
             noMemory = true;
         }
     }
     std::unique_ptr<toolkit::LongWork> progress;
-    if (ok && static_cast<std::int64_t>(bytes.size()) > kReadProgressBytes) {
+    if (ok && size > kReadProgressBytes) {
         progress = std::make_unique<toolkit::LongWork>(
-            this, QStringLiteral("ファイルを読み込んでいます..."),
-            static_cast<std::int64_t>(bytes.size()), true);
+            this, QStringLiteral("ファイルを読み込んでいます..."), size, true);
     }
     bool cancelled = false;
-    // Pieces small enough that the strip's figures take them while they are still in the
+    // Pieces small enough that the strip's overview takes them while they are still in the
     // cache; the progress dialog hears of every sixteenth.
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    constexpr std::size_t kPiece = core::OverviewWork::kPiece;
     constexpr std::size_t kReported = std::size_t{16} << 20;
     if (ok) {
-        figures = std::make_unique<OverviewWork>(bytes, core::StripBlockCount(size), [this] {
-            QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview, Qt::QueuedConnection);
-        });
+        overview = std::make_unique<core::OverviewWork>(
+            bytes, core::StripBlockCount(size),
+            [this] {
+                QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview,
+                                          Qt::QueuedConnection);
+            },
+            mOverviewStep);
     }
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const std::size_t want = std::min(kPiece, bytes.size() - done);
-        const std::ptrdiff_t n = mReadFile ? mReadFile(fd, bytes.data() + done, want)
-                                           : ::read(fd, bytes.data() + done, want);
+    for (std::size_t done = 0; ok && done < bytes->size();) {
+        const std::size_t want = std::min(kPiece, bytes->size() - done);
+        std::uint8_t* to = bytes->data() + done;
+        const std::ptrdiff_t n =
+            mReadFile ? mReadFile(file.get(), to, want) : ::read(file.get(), to, want);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -198,20 +211,17 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
             break;
         }
         done += static_cast<std::size_t>(n);
-        figures->Arrived(static_cast<std::int64_t>(done));
-        const bool report = done % kReported < static_cast<std::size_t>(n) || done == bytes.size();
+        overview->Arrived(static_cast<std::int64_t>(done));
+        const bool report = done % kReported < static_cast<std::size_t>(n) || done == bytes->size();
         if (report && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
             ok = false;
             cancelled = true;
         }
     }
     progress.reset();
-    if (fd >= 0) {
-        ::close(fd);
-    }
     if (!ok) {
-        figures.reset();
-        modBITMAPinfo::RawBytes().swap(bytes);
+        overview.reset();
+        bytes.reset();
         if (cancelled) {
             return kLoadCancelled;
         }
@@ -224,6 +234,18 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const QString& path, std::int
         return kLoadUnreadable;
     }
     return kLoadOk;
+}
+
+// Draws the picture choice gives of bytes in place of the shown one: the record holds them
+// once it is drawn. False when it cannot be drawn or its decode was cancelled; the settings,
+// palette, bytes and picture are then as they were.
+bool frmMainView::Redraw(const ViewChoice& choice, SharedBytes bytes) {
+    modBITMAPinfo::RecordGuard guard(gDib, gRawData, choice, std::move(bytes));
+    if (!RenderPicture()) {
+        return false;
+    }
+    guard.Keep();
+    return true;
 }
 
 // Decodes gDib from gRawData and puts the picture into the image box at its magnified size.
@@ -340,10 +362,7 @@ void frmMainView::picPICT_OLEDragDrop(QDropEvent* event) {
 }
 
 void frmMainView::timDragDrop_Timer() {
-    if (LoadBinary(gCommandLine) == kLoadOk) {
-        SetPictureMenus(true);
-        ShowCaption();
-    }
+    LoadBinary(gCommandLine);
     timDragDrop->SetEnabled(false);
 }
 

@@ -3,7 +3,6 @@
 #include <QLabel>
 
 #include "view/OverviewStrip.h"
-#include "view/OverviewWork.h"
 #include "view/PictureBoxes.h"
 #include "view/PointerReadout.h"
 #include "view/frmMainView.h"
@@ -67,8 +66,9 @@ void frmMainView::ShowStripReadout() {
 
 // Called again when the overview is complete; a call for work since replaced finds nothing.
 void frmMainView::ShowStripOverview() {
-    if (mOverviewWork && mOverviewWork->Done()) {
-        picSTRIP->SetOverview(mOverviewWork->Take());
+    if (std::optional<core::Overview> overview =
+            mOverviewWork ? mOverviewWork->Take() : std::nullopt) {
+        picSTRIP->SetOverview(std::move(*overview));
         mOverviewWork.reset();
         if (mStripPointer) {
             ShowStripReadout();

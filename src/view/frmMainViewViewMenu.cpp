@@ -34,7 +34,7 @@ void frmMainView::fMnuVIEWgoto_Click() {
 // The picked width is applied as the settings dialog's OK would: the height follows, and
 // everything else stays.
 void frmMainView::fMnuVIEWwidth_Click() {
-    auto& s = modBITMAPinfo::gDib.settings;
+    const auto& s = modBITMAPinfo::gDib.settings;
     core::SpanSource source(gRawData);
     const auto widths = core::SuggestWidths(source, s.gColBit, modBITMAPinfo::CurrentOrder(s));
     if (!widths || widths->empty()) {
@@ -46,11 +46,13 @@ void frmMainView::fMnuVIEWwidth_Click() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    modBITMAPinfo::RecordGuard guard(modBITMAPinfo::gDib, gRawData);
-    s.gPicWidth = dialog.Chosen();
-    s.gPicHeight = modBITMAPinfo::HeightForWidth(modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit),
-                                                 s.gPicWidth);
-    Redraw(guard);
+    modBITMAPinfo::ViewChoice next = modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib);
+    next.settings.gPicWidth = dialog.Chosen();
+    next.settings.gPicHeight = modBITMAPinfo::HeightForWidth(
+        modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit), next.settings.gPicWidth);
+    if (Redraw(next, gRawData)) {
+        Form_Resize();
+    }
 }
 
 }  // namespace rastel

@@ -10,6 +10,8 @@
 namespace rastel::fieldRules {
 namespace {
 
+// The height a new file gets counts bytes, whatever the depth: the settings dialog works it
+// out again from the depth's pixels as it opens, which is the height a picture is drawn at.
 TEST(FieldRules, ANewFileGetsWidth128OrItsSizeAndTheOffsetOff) {
     for (const auto& [size, width, height] :
          {std::tuple{127, 127, 1}, {128, 128, 1}, {129, 128, 2}}) {

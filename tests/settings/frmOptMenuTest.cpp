@@ -10,13 +10,15 @@
 namespace rastel {
 namespace {
 
-using modBITMAPinfo::gDib;
 using modBITMAPinfo::RGBQUAD;
 
+// What the dialog opens with.
+modBITMAPinfo::ViewChoice start;
+
 void Reset(std::int64_t fileSize) {
-    gDib = {};
+    start = {};
     modCLUT::gCustomPal = {};
-    modBITMAPinfo::SetForNewFile(gDib.settings, "/data/dump.bin", fileSize);
+    modBITMAPinfo::SetForNewFile(start.settings, "/data/dump.bin", fileSize);
 }
 
 // Replaces the whole text at once, as a paste does: one change for the whole new text.
@@ -28,20 +30,21 @@ void Paste(QLineEdit* field, const QString& text) {
 class OptMenu : public testing::WindowTest<frmOptMenu> {
   protected:
     void SetUp() override { Reset(1000); }
+    void Open() { WindowTest::Open(nullptr, start); }
     QString Text(const char* name) { return Get(name)->text(); }
 };
 
 // The dialog opens with the file's settings; each field, through its widget, takes a text
 // (rounded down), undoes one out of range, and steps from the last value taken when empty.
 TEST_F(OptMenu, OpensWithTheFileAndEachFieldTakesUndoesAndSteps) {
-    gDib.settings.gColBit = modBITMAPinfo::kDepth16;
-    gDib.settings.gUseOffset = true;
+    start.settings.gColBit = modBITMAPinfo::kDepth16;
+    start.settings.gUseOffset = true;
     Open();
     EXPECT_EQ(window->windowTitle(), "描写色とサイズ");
     EXPECT_EQ(Text("tbxFILENAME"), "/data/dump.bin");
     EXPECT_EQ(Text("tbxFILESIZE"), "1000 バイト");
     EXPECT_EQ(Text("tbxHEIGHT"), "16");  // 2000 pixels at 16 colours, 128 to a row
-    EXPECT_EQ(gDib.settings.gMagY, 1);   // the first opening turns 0 into 1
+    EXPECT_EQ(Text("tbxMagY"), "1");     // the first opening turns 0 into 1
     struct Case {
         const char *field, *typed, *taken, *refused;
         Qt::Key key;
@@ -74,7 +77,7 @@ TEST_F(OptMenu, OpensWithTheFileAndEachFieldTakesUndoesAndSteps) {
 // text are the depth's.
 TEST_F(OptMenu, TheDepthSetsHeightOrdersAndPaletteText) {
     Reset(100);
-    gDib.settings.gArray2 = 1;
+    start.settings.gArray2 = 1;
     Open();
     auto* orders = Get<QComboBox>("cmbPICARRAY");
     for (const auto& [depth, height, count, selected, max] :
@@ -95,7 +98,7 @@ TEST_F(OptMenu, TheDepthSetsHeightOrdersAndPaletteText) {
 }
 
 TEST_F(OptMenu, MagnificationsAreMadeEqualOnLeavingAndOnChecking) {
-    gDib.settings.gSynXY = true;
+    start.settings.gSynXY = true;
     Open();
     QLineEdit *magX = Get("tbxMagX"), *magY = Get("tbxMagY");
     Click(magX);
@@ -114,7 +117,7 @@ TEST_F(OptMenu, MagnificationsAreMadeEqualOnLeavingAndOnChecking) {
 }
 
 TEST_F(OptMenu, OkStoresTheEditsAndThePalette) {
-    gDib.settings.gArray2 = 1;
+    start.settings.gArray2 = 1;
     Open();
     Click(Get<QRadioButton>("optCOLBIT", 1));
     Get<QComboBox>("cmbPICARRAY")->setCurrentIndex(2);
@@ -126,17 +129,16 @@ TEST_F(OptMenu, OkStoresTheEditsAndThePalette) {
     Paste(Get("tbxOFFa"), "-7");
     Click(Get<QPushButton>("cmdOK"));
     EXPECT_FALSE(window->isVisible());
-    const modBITMAPinfo::ViewSettings& s = gDib.settings;
+    const modBITMAPinfo::ViewSettings& s = window->Choice().settings;
     EXPECT_EQ(std::tuple(s.gColBit, s.gArray16, s.gArray2, s.gPalColor), std::tuple(1, 2, 1, 2));
     EXPECT_EQ(std::tuple(s.gPicWidth, s.gPicHeight, s.gOffA), std::tuple(100, 20, -7));
     EXPECT_EQ(std::tuple(s.gMagX, s.gMagY, s.gUseOffset), std::tuple(3, 4, true));
-    EXPECT_EQ(gDib.bmiColors[8], (RGBQUAD{0, 0, 255, 0}));  // the 16-colour binary palette
+    EXPECT_EQ(window->Choice().palette[8], (RGBQUAD{0, 0, 255, 0}));  // 16-colour binary
 }
 
 // OK, Enter, a click and Tab stay in a field without a number; Cancel always goes.
 TEST_F(OptMenu, ABadFieldKeepsTheFocusAndOkButNotCancel) {
     Open();
-    const modBITMAPinfo::ViewSettings before = gDib.settings;
     Click(Get<QRadioButton>("optPALCOLOR", 6));
     QLineEdit* magX = Get("tbxMagX");
     Click(magX);
@@ -157,10 +159,9 @@ TEST_F(OptMenu, ABadFieldKeepsTheFocusAndOkButNotCancel) {
     EXPECT_TRUE(window->isVisible());
     Click(Get<QPushButton>("cmdCANCEL"));
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(gDib.settings, before);
 }
 
-// As its callers run it, modal over an owner: Cancel, Esc and the close box keep nothing.
+// As its callers run it, modal over an owner: Cancel, Esc and the close box choose nothing.
 TEST_F(OptMenu, CancelEscAndTheCloseBoxChangeNothing) {
     const std::function<void(frmOptMenu*)> ways[] = {
         [](frmOptMenu* d) {
@@ -170,17 +171,10 @@ TEST_F(OptMenu, CancelEscAndTheCloseBoxChangeNothing) {
         [](frmOptMenu* d) { d->close(); },
     };
     for (const auto& way : ways) {
-        Reset(1000);
-        modBITMAPinfo::ViewSettings expected = gDib.settings;
-        expected.gMagX = expected.gMagY = 1;  // the opening itself sets these
         QWidget owner;
         owner.show();
-        testing::WhenModal<frmOptMenu> user([&](frmOptMenu* d) {
-            Paste(d->findChild<QLineEdit*>("tbxWIDTH"), "10");
-            way(d);
-        });
-        EXPECT_FALSE(RunOptMenu(&owner)) << &way - ways;
-        EXPECT_EQ(gDib.settings, expected) << &way - ways;
+        testing::WhenModal<frmOptMenu> user(way);
+        EXPECT_FALSE(RunOptMenu(&owner, start)) << &way - ways;
     }
 }
 
@@ -212,9 +206,9 @@ class SettingsMonkey : public testing::DialogMonkey {
         static const std::int64_t kSizes[] = {1, 3, 127, 1000, 65537, 0x7EFFFFFF};
         if (!window_ || Pick(2) == 0) {
             fileSize_ = kSizes[Pick(std::size(kSizes))];
-            modBITMAPinfo::SetForNewFile(gDib.settings, "/data/monkey.bin", fileSize_);
+            modBITMAPinfo::SetForNewFile(start.settings, "/data/monkey.bin", fileSize_);
         }
-        window_ = std::make_unique<frmOptMenu>();
+        window_ = std::make_unique<frmOptMenu>(nullptr, start);
         window_->show();
         return window_.get();
     }

@@ -19,7 +19,7 @@ class MainTest : public ::testing::Test {
   protected:
     void SetUp() override {
         modBITMAPinfo::gDib = {};
-        gRawData.clear();
+        gRawData = {};
         gCommandLine.clear();
     }
     std::unique_ptr<frmMainView> Run(const QStringList& arguments) {

@@ -26,8 +26,9 @@ namespace rastel::testing {
 template <class W>
 class WindowTest : public ::testing::Test {
   protected:
-    void Open() {
-        window = std::make_unique<W>();
+    template <class... Args>
+    void Open(Args&&... args) {
+        window = std::make_unique<W>(std::forward<Args>(args)...);
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <condition_variable>
 #include <random>
 
 #include "view/MainViewFixture.h"
@@ -55,7 +56,6 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
 
 TEST_F(MainViewTest, GoingToAByteScrollsItsFirstPixelToTheCorner) {
     look = {.width = 700,
-            .height = 858,
             .offset = 7,
             .magX = 2,
             .magY = 3,
@@ -136,16 +136,20 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
     look = {.width = 100, .magY = 2};
     auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
     auto* status = window->findChild<QLabel*>("lblPOINTER");
-    const QString thirds = WriteFile("thirds", bytes);
-    // The overview comes on a thread of its own: loads and a clear while it reads the bytes
-    // must stop it before the bytes go.
-    std::vector<std::uint8_t> noise(std::size_t{24} << 20);
-    std::generate(noise.begin(), noise.end(), rng);
-    OpenThroughMenu(WriteFile("noise", noise));
+    // The overview comes on a thread of its own, held here after a whole first piece until it is
+    // stopped, so that the clear comes while it reads: it stops, and lets go of the file's bytes.
+    window->SetOverviewStep([](std::int64_t fed, std::stop_token stop) {
+        std::mutex mutex;
+        std::unique_lock lock(mutex);
+        std::condition_variable_any().wait(lock, stop,
+                                           [fed] { return fed != core::OverviewWork::kPiece; });
+    });
+    OpenThroughMenu(WriteFile("large", Pattern(3 << 20)));
+    const std::weak_ptr<const modBITMAPinfo::RawBytes> largeBytes = gRawData.shared();
     dialogs.messageAnswers = {MsgResult::Ok};
     Action("fMnuFILEclose")->trigger();
-    OpenThroughMenu(WriteFile("noise", noise));
-    OpenThroughMenu(thirds);
+    EXPECT_TRUE(largeBytes.expired());
+    OpenThroughMenu(WriteFile("thirds", bytes));  // one piece
     ASSERT_TRUE(QTest::qWaitFor([&] { return strip->Shown().size() == 300000; }, 20000));
     ASSERT_EQ(strip->height(), 315);
     EXPECT_EQ(strip->FrameRows(), std::pair(0, 16));  // rows 0 to 156 of 3000, bytes 0 to 15699
@@ -157,7 +161,7 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
         QTest::mouseMove(strip, QPoint(5, y));
         EXPECT_TRUE(status->text().startsWith(kind)) << status->text().toStdString();
     }
-    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(5, 210));  // byte 200000: row 2000
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(5, 210));  // byte 200000: row 2000
     EXPECT_EQ(VBar()->value(), 2000 * 2);
     EXPECT_EQ(strip->FrameRows().first, 210);
 

@@ -1,6 +1,6 @@
 // A fresh main window for each test, with the globals reset, the message boxes and file
-// dialogs answered by a script, and the settings dialog replaced by an editable answer; and
-// the same with a file already open.
+// dialogs answered by a script, and the settings dialog replaced by an editable answer that
+// works out the height as the dialog does; and the same with a file already open.
 #pragma once
 
 #include <QAction>
@@ -54,20 +54,21 @@ class MainViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         gDib = {};
-        gRawData.clear();
+        gRawData = {};
         gCommandLine.clear();
         modCLUT::gCustomPal = {};
         ASSERT_TRUE(dir.isValid());
         window = std::make_unique<frmMainView>();
-        window->SetOptionsDialog([this](QWidget*) {
+        window->SetOptionsDialog([this](QWidget*, modBITMAPinfo::ViewChoice chosen) {
             ++dialogRuns;
-            seen = gDib.settings;
-            auto& s = gDib.settings;
+            seen = chosen.settings;
+            auto& s = chosen.settings;
             s.gMagX = look.magX.value_or(std::max(1, s.gMagX));
             s.gMagY = look.magY.value_or(std::max(1, s.gMagY));
             s.gPicWidth = look.width.value_or(s.gPicWidth);
-            s.gPicHeight = look.height.value_or(s.gPicHeight);
             s.gColBit = look.depth.value_or(s.gColBit);
+            s.gPicHeight = look.height.value_or(modBITMAPinfo::HeightForWidth(
+                modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit), s.gPicWidth));
             s.gPalColor = look.palette.value_or(s.gPalColor);
             if (look.order) {
                 s.gArray256 = s.gArray16 = s.gArray2 = *look.order;
@@ -79,11 +80,9 @@ class MainViewTest : public ::testing::Test {
             if (edit) {
                 edit();
             }
-            if (answer) {
-                modBITMAPinfo::BuildPalette(gDib, s.gPalColor, s.gColBit,
-                                            modCLUT::gCustomPal.colors);
-            }
-            return answer;
+            modBITMAPinfo::BuildPalette(chosen.palette, s.gPalColor, s.gColBit,
+                                        modCLUT::gCustomPal.colors);
+            return answer ? std::optional(chosen) : std::nullopt;
         });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -161,8 +160,7 @@ class MainViewTest : public ::testing::Test {
     // What the user sees and what the program holds, to compare before and after.
     struct State {
         modBITMAPinfo::ViewSettings settings;
-        std::vector<std::uint8_t> bits;
-        modBITMAPinfo::RawBytes raw;
+        std::vector<std::uint8_t> bits, raw;
         std::vector<modBITMAPinfo::RGBQUAD> palette;
         QString caption;
         bool menus;
@@ -172,7 +170,7 @@ class MainViewTest : public ::testing::Test {
     State Now() const {
         return {gDib.settings,
                 gDib.bits,
-                gRawData,
+                {gRawData.data(), gRawData.data() + gRawData.size()},
                 {std::begin(gDib.bmiColors), std::end(gDib.bmiColors)},
                 window->windowTitle(),
                 PictureMenus(),
