@@ -7,8 +7,6 @@
 
 namespace rastel::core {
 
-using namespace modBITMAPinfo;
-
 namespace {
 
 InputFile Judge(int statResult, const struct stat& st) {

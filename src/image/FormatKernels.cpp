@@ -1,0 +1,145 @@
+#include "image/FormatKernels.h"
+
+#include <array>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define RASTEL_SHUFFLE 1
+#endif
+
+namespace rastel::core::formatKernels {
+
+namespace {
+
+using Bytes = const std::uint8_t*;
+
+void Put32(std::uint8_t* out, std::uint32_t v) {
+    std::memcpy(out, &v, 4);
+}
+
+// Byte i of the number a format's pixel makes, counted from the pixel's first byte.
+int ByteIndex(const PixelFormat& f, BitField field) {
+    return f.bigEndian ? f.bytes - 1 - field.shift / 8 : field.shift / 8;
+}
+
+std::uint32_t Number16(const PixelFormat& f, Bytes p) {
+    return f.bigEndian ? std::uint32_t{p[0]} << 8 | p[1] : p[0] | std::uint32_t{p[1]} << 8;
+}
+
+// Formats whose channels are whole bytes: each output byte is an input byte or a constant.
+// Where the processor shuffles bytes, four pixels a step through a mask built from the table.
+struct ByteLayout {
+    int bytes;
+    int blue, green, red, alpha;  // byte of the pixel; alpha -1 when opaque
+};
+
+ByteLayout BytesOf(const PixelFormat& f) {
+    const bool alpha = f.fields[3].bits != 0;
+    return {f.bytes, ByteIndex(f, f.fields[2]), ByteIndex(f, f.fields[1]),
+            ByteIndex(f, f.fields[0]), alpha ? ByteIndex(f, f.fields[3]) : -1};
+}
+
+#ifdef RASTEL_SHUFFLE
+__attribute__((target("ssse3"))) std::int64_t ShuffleBytes(const ByteLayout& l, Bytes in,
+                                                           std::int64_t count, std::uint8_t* out) {
+    alignas(16) std::array<std::int8_t, 16> mask{};
+    for (int k = 0; k < 4; ++k) {
+        const int from = k * l.bytes;
+        mask[4 * k] = static_cast<std::int8_t>(from + l.blue);
+        mask[4 * k + 1] = static_cast<std::int8_t>(from + l.green);
+        mask[4 * k + 2] = static_cast<std::int8_t>(from + l.red);
+        mask[4 * k + 3] = static_cast<std::int8_t>(l.alpha < 0 ? -128 : from + l.alpha);
+    }
+    const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(mask.data()));
+    const __m128i opaque = _mm_set1_epi32(l.alpha < 0 ? static_cast<int>(0xFF000000u) : 0);
+    if (count * l.bytes < 16) {
+        return 0;
+    }
+    // Each step loads 16 bytes: the steps stop where that would read past the pixels.
+    const std::int64_t step = 4 * l.bytes;
+    const std::int64_t steps = (count * l.bytes - 16) / step + 1;
+    for (std::int64_t s = 0; s < steps; ++s) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + s * step));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * s),
+                         _mm_or_si128(_mm_shuffle_epi8(v, shuffle), opaque));
+    }
+    return 4 * steps;
+}
+
+const bool kCanShuffle = __builtin_cpu_supports("ssse3");
+#endif
+
+void DecodeBytes(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_t* out) {
+    const ByteLayout l = BytesOf(f);
+    std::int64_t i = 0;
+#ifdef RASTEL_SHUFFLE
+    if (kCanShuffle) {
+        i = ShuffleBytes(l, in, count, out);
+    }
+#endif
+    for (; i < count; ++i) {
+        const Bytes p = in + i * l.bytes;
+        const std::uint32_t a = l.alpha < 0 ? 0xFF : p[l.alpha];
+        Put32(out + 4 * i,
+              a << 24 | std::uint32_t{p[l.red]} << 16 | std::uint32_t{p[l.green]} << 8 | p[l.blue]);
+    }
+}
+
+void DecodePacked16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_t* out) {
+    const BitField r = f.fields[0], g = f.fields[1], b = f.fields[2];
+    for (std::int64_t i = 0; i < count; ++i) {
+        const std::uint32_t v = Number16(f, in + 2 * i);
+        Put32(out + 4 * i, 0xFF000000u | Widen(r.Of(v), r.bits) << 16 |
+                               Widen(g.Of(v), g.bits) << 8 | Widen(b.Of(v), b.bits));
+    }
+}
+
+void DecodeGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_t* out) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i));
+        std::memcpy(out + 2 * i, &v, 2);
+    }
+}
+
+void DecodeYuv(const PixelFormat& f, Bytes pair, int phase, std::int64_t count, std::uint8_t* out) {
+    const int y0 = f.fields[0].shift / 8;
+    const int u = f.fields[1].shift / 8;
+    const int v = f.fields[2].shift / 8;
+    std::int64_t i = 0;
+    for (; i < count; pair += 4) {
+        const Chroma c(pair[u], pair[v]);
+        for (int half = phase; half < 2 && i < count; ++half, ++i) {
+            Put32(out + 4 * i, c.Colour(pair[2 * half + y0]));
+        }
+        phase = 0;
+    }
+}
+
+}  // namespace
+
+void Decode(const PixelFormat& f, Bytes in, int phase, std::int64_t count, std::uint8_t* out) {
+    switch (f.family) {
+        case FormatFamily::Gray16:
+            return DecodeGray16(f, in, count, out);
+        case FormatFamily::Yuv422:
+            return DecodeYuv(f, in, phase, count, out);
+        default:
+            return f.bytes == 2 ? DecodePacked16(f, in, count, out)
+                                : DecodeBytes(f, in, count, out);
+    }
+}
+
+void AddGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint16_t& lo,
+               std::uint16_t& hi) {
+    std::uint16_t l = lo, h = hi;
+    for (std::int64_t i = 0; i < count; ++i) {
+        const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i));
+        l = std::min(l, v);
+        h = std::max(h, v);
+    }
+    lo = l;
+    hi = h;
+}
+
+}  // namespace rastel::core::formatKernels
