@@ -12,7 +12,6 @@
 
 namespace rastel::core {
 
-using namespace modBITMAPinfo;
 
 namespace {
 

@@ -2,10 +2,15 @@
 
 #include <array>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define RASTEL_SHUFFLE 1
+#endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 namespace rastel::core::formatKernels {
@@ -86,33 +91,74 @@ void DecodeBytes(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_
     }
 }
 
+// Every pair of bytes' colour, worked out once per format from its fields: a lookup a pixel,
+// indexed by the two bytes as this machine loads them, so byte order costs nothing.
+const std::uint32_t* ColoursOf(const PixelFormat& f) {
+    static std::array<std::vector<std::uint32_t>, kFormats.size()> tables;
+    static std::array<std::once_flag, kFormats.size()> built;
+    const auto i = static_cast<std::size_t>(&f - kFormats.data());
+    std::call_once(built[i], [&] {
+        const BitField r = f.fields[0], g = f.fields[1], b = f.fields[2];
+        tables[i].resize(65536);
+        for (std::uint32_t raw = 0; raw < 65536; ++raw) {
+            const auto bytes = static_cast<std::uint16_t>(raw);
+            std::uint8_t p[2];
+            std::memcpy(p, &bytes, 2);
+            const std::uint32_t v = Number16(f, p);
+            tables[i][raw] = 0xFF000000u | Widen(r.Of(v), r.bits) << 16 |
+                             Widen(g.Of(v), g.bits) << 8 | Widen(b.Of(v), b.bits);
+        }
+    });
+    return tables[i].data();
+}
+
 void DecodePacked16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_t* out) {
-    const BitField r = f.fields[0], g = f.fields[1], b = f.fields[2];
+    const std::uint32_t* colours = ColoursOf(f);
     for (std::int64_t i = 0; i < count; ++i) {
-        const std::uint32_t v = Number16(f, in + 2 * i);
-        Put32(out + 4 * i, 0xFF000000u | Widen(r.Of(v), r.bits) << 16 |
-                               Widen(g.Of(v), g.bits) << 8 | Widen(b.Of(v), b.bits));
+        std::uint16_t raw;
+        std::memcpy(&raw, in + 2 * i, 2);
+        Put32(out + 4 * i, colours[raw]);
     }
 }
 
+#if defined(__SSE2__)
+// Eight 16-bit numbers, swapped into this machine's order when stored big-endian.
+__m128i Load16(Bytes p, bool big) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return big ? _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)) : v;
+}
+#endif
+
 void DecodeGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_t* out) {
-    for (std::int64_t i = 0; i < count; ++i) {
+    std::int64_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= count; i += 8) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), Load16(in + 2 * i, f.bigEndian));
+    }
+#endif
+    for (; i < count; ++i) {
         const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i));
         std::memcpy(out + 2 * i, &v, 2);
     }
 }
 
 void DecodeYuv(const PixelFormat& f, Bytes pair, int phase, std::int64_t count, std::uint8_t* out) {
-    const int y0 = f.fields[0].shift / 8;
+    const int y = f.fields[0].shift / 8;
     const int u = f.fields[1].shift / 8;
     const int v = f.fields[2].shift / 8;
     std::int64_t i = 0;
-    for (; i < count; pair += 4) {
+    if (phase == 1 && count > 0) {
+        Put32(out, Chroma(pair[u], pair[v]).Colour(pair[2 + y]));
+        pair += 4;
+        i = 1;
+    }
+    for (; i + 2 <= count; i += 2, pair += 4) {
         const Chroma c(pair[u], pair[v]);
-        for (int half = phase; half < 2 && i < count; ++half, ++i) {
-            Put32(out + 4 * i, c.Colour(pair[2 * half + y0]));
-        }
-        phase = 0;
+        Put32(out + 4 * i, c.Colour(pair[y]));
+        Put32(out + 4 * i + 4, c.Colour(pair[2 + y]));
+    }
+    if (i < count) {
+        Put32(out + 4 * i, Chroma(pair[u], pair[v]).Colour(pair[y]));
     }
 }
 
@@ -133,7 +179,26 @@ void Decode(const PixelFormat& f, Bytes in, int phase, std::int64_t count, std::
 void AddGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint16_t& lo,
                std::uint16_t& hi) {
     std::uint16_t l = lo, h = hi;
-    for (std::int64_t i = 0; i < count; ++i) {
+    std::int64_t i = 0;
+#if defined(__SSE2__)
+    if (count >= 8) {
+        // Unsigned order through signed compares: the top bit flipped on the way in and out.
+        const __m128i flip = _mm_set1_epi16(-0x8000);
+        __m128i vl = _mm_set1_epi16(static_cast<std::int16_t>(l ^ 0x8000));
+        __m128i vh = _mm_set1_epi16(static_cast<std::int16_t>(h ^ 0x8000));
+        for (; i + 8 <= count; i += 8) {
+            const __m128i v = _mm_xor_si128(Load16(in + 2 * i, f.bigEndian), flip);
+            vl = _mm_min_epi16(vl, v);
+            vh = _mm_max_epi16(vh, v);
+        }
+        std::array<std::uint16_t, 8> ls, hs;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(ls.data()), _mm_xor_si128(vl, flip));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(hs.data()), _mm_xor_si128(vh, flip));
+        l = *std::min_element(ls.begin(), ls.end());
+        h = *std::max_element(hs.begin(), hs.end());
+    }
+#endif
+    for (; i < count; ++i) {
         const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i));
         l = std::min(l, v);
         h = std::max(h, v);
