@@ -90,6 +90,7 @@ constexpr std::uint32_t Widen(std::uint32_t v, int bits) {
 constexpr std::int64_t kMaxStride = kFileSizeLimit - 1;
 
 struct FormatLayout {
+    // An entry of the table, never a copy: the decoders keep lookups per entry.
     const PixelFormat* format = &kFormats[0];
     std::int64_t width = 1;   // pixels of the format
     std::int64_t height = 1;  // rows
