@@ -72,7 +72,8 @@ __attribute__((target("ssse3"))) std::int64_t ShuffleBytes(const ByteLayout& l, 
     return 4 * steps;
 }
 
-const bool kCanShuffle = __builtin_cpu_supports("ssse3");
+// Set before main: the processor's features are looked up first, whatever runs before us.
+const bool kCanShuffle = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
 #endif
 
 void DecodeBytes(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_t* out) {
@@ -199,7 +200,7 @@ __attribute__((target("sse4.1"))) std::int64_t YuvSteps(int y, int u, int v, Byt
     return i;
 }
 
-const bool kCanYuvSteps = __builtin_cpu_supports("sse4.1");
+const bool kCanYuvSteps = (__builtin_cpu_init(), __builtin_cpu_supports("sse4.1"));
 #endif
 
 void DecodeYuv(const PixelFormat& f, Bytes pair, int phase, std::int64_t count, std::uint8_t* out) {
