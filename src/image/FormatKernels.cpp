@@ -149,7 +149,7 @@ void DecodeGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8
 // holds the levels to 0..255 as the plain rule does.
 __attribute__((target("sse4.1"))) std::int64_t YuvSteps(int y, int u, int v, Bytes pair,
                                                         std::int64_t count, std::uint8_t* out) {
-    auto gather = [pair](int half, auto byteOf) {
+    auto gather = [](int half, auto byteOf) {
         alignas(16) std::array<std::int8_t, 16> mask;
         mask.fill(-128);
         for (int k = 0; k < 4; ++k) {
