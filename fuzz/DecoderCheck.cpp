@@ -1,13 +1,18 @@
 // The decoder against its plain per-pixel rule, with every setting taken from the input:
 // depth and order (unknown ones too), a small picture, and any offset; and the rows of the
-// picture decoded on demand against the whole decode.
+// picture decoded on demand against the whole decode. A first byte with its top bit set picks
+// a direct format instead: its fast decoders against its plain rule, with the layout taken from
+// the input.
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <vector>
 
 #include "Check.h"
 #include "DecoderInput.h"
+#include "image/FieldRules.h"
+#include "image/FormatWindowDecoder.h"
 #include "image/PictureRows.h"
 #include "image/PixelDecoder.h"
 
@@ -86,9 +91,94 @@ void CheckInverse(const DecodeLayout& l, ByteSpan data, const DibImage& image, s
            "a byte's cell does not show its first pixel");
 }
 
+// What the readout says of a pixel: its first byte, and its pair's, the only bytes it reads.
+void CheckOwnBytes(const FormatLayout& l, ByteSpan data, std::int64_t x, std::int64_t y) {
+    const FormatPixel p = FormatPixelAt(l, data, x, y);
+    Expect(p.byte == l.byteOf(y, x), "a pixel's first byte is not where the layout puts it");
+    const bool yuv = l.format->family == FormatFamily::Yuv422;
+    const Int128 run = static_cast<Int128>(p.pair) - l.offset;
+    Expect(!yuv || p.byte == std::numeric_limits<std::int64_t>::min() ||
+               p.byte == std::numeric_limits<std::int64_t>::max() ||
+               (p.pair <= p.byte && p.byte - p.pair < 4 && run % 4 == 0),
+           "a YUV pixel's pair does not hold it, or starts off the picture's pairs");
+    std::vector<std::uint8_t> others(data.begin(), data.end());
+    for (std::int64_t i = 0; i < static_cast<std::int64_t>(others.size()); ++i) {
+        const Int128 fromByte = static_cast<Int128>(i) - p.byte;
+        const Int128 fromPair = static_cast<Int128>(i) - p.pair;
+        const bool own = fromByte >= 0 && fromByte < l.format->bytes;
+        const bool pair = yuv && fromPair >= 0 && fromPair < 4;
+        others[static_cast<std::size_t>(i)] ^= own || pair ? 0 : 0xFF;
+    }
+    Expect(FormatPixelAt(l, others, x, y).value == p.value, "a pixel reads bytes it does not name");
+    Expect(l.format->family != FormatFamily::Opaque || p.value >> 24 == 0xFF,
+           "an opaque format gave a colour that is not");
+}
+
+// A layout the rules accept shows the whole file and nothing past a row more.
+void CheckLayoutRules(const FormatLayout& l, std::int64_t size) {
+    const PixelFormat& f = *l.format;
+    if (CheckFormatLayout(f, size, l.width, l.offset, l.stride) != LayoutProblem::None) {
+        return;
+    }
+    const std::int64_t rowBytes = l.stride != 0 ? l.stride : l.width * f.bytes;
+    Expect(size >= f.bytes && l.width * f.bytes <= rowBytes && rowBytes <= kMaxStride &&
+               l.width <= FormatPixelCount(f, size) && l.offset < fieldRules::kOffsetLimit &&
+               l.offset > -fieldRules::kOffsetLimit,
+           "the layout rules accepted a layout beyond their limits");
+    const std::int64_t height = FormatHeight(f, size, l.width, l.stride);
+    Expect(height >= 1 && (height - 1) * rowBytes < size && height * rowBytes >= size,
+           "the rows do not cover the file exactly");
+}
+
+void CheckFormatDecoder(Input input) {
+    InputReader in(input);
+    const FormatLayout l = ReadFormatInput(in);
+    const std::int64_t x0 = in.range(0, l.width - 1);
+    const std::int64_t y0 = in.range(0, l.height - 1);
+    const std::int64_t y1 = in.range(y0 + 1, l.height);
+    const std::int64_t probe = in.u32() % (l.width * l.height);
+    const ByteSpan data = in.rest();
+    const std::int64_t unit = DecodedBytes(*l.format);
+    const std::int64_t count = l.width - x0;
+    const std::int64_t rowStep = count * unit;
+
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(l.height * rowStep + 1), 0xA5);
+    DecodeFormatRows(l, data, 0, l.height, x0, count, rows.data(), rowStep);
+    Range16 range;
+    for (std::int64_t y = 0; y < l.height; ++y) {
+        for (std::int64_t x = 0; x < l.width; ++x) {
+            const std::uint32_t want = FormatPixelAt(l, data, x, y).value;
+            range.Add(static_cast<std::uint16_t>(want));
+            // The decoded unit is the value's low bytes, as this little-endian machine has them.
+            Expect(x < x0 || std::memcmp(rows.data() + y * rowStep + (x - x0) * unit, &want,
+                                         static_cast<std::size_t>(unit)) == 0,
+                   "a pixel in a direct format differs from the plain rule");
+        }
+    }
+    Expect(rows.back() == 0xA5, "the rows wrote past their end");
+    const bool gray = l.format->family == FormatFamily::Gray16;
+    Expect(!gray || Gray16Range(l, data, 0, l.height) == range, "the gray16 range differs");
+
+    // A band read through a window of the file, as the streamed writers read it.
+    SpanSource source(data);
+    FormatWindowDecoder window(l, source);
+    std::vector<std::uint8_t> band(static_cast<std::size_t>((y1 - y0) * rowStep));
+    Expect(window.Decode(y0, y1, x0, count, band.data(), rowStep) &&
+               std::equal(band.begin(), band.end(), rows.begin() + y0 * rowStep),
+           "rows decoded through a window differ");
+    Expect(!gray || window.Range(0, l.height) == range, "the gray16 range of a window differs");
+
+    CheckOwnBytes(l, data, probe % l.width, probe / l.width);
+    CheckLayoutRules(l, static_cast<std::int64_t>(data.size()));
+}
+
 }  // namespace
 
 void CheckDecoder(Input input) {
+    if (!input.empty() && input[0] >= 0x80) {
+        CheckFormatDecoder(input.subspan(1));
+        return;
+    }
     InputReader in(input);
     const DecoderInput settings = ReadDecoderInput(in);
     const std::int64_t runStart = in.i64();

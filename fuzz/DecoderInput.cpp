@@ -6,6 +6,23 @@ namespace rastel::fuzz {
 
 using namespace modBITMAPinfo;
 
+namespace {
+
+std::int64_t ReadOffset(InputReader& in) {
+    switch (in.u8() % 4) {
+        case 0:
+            return 0;
+        case 1:
+            return static_cast<std::int16_t>(in.u16());
+        case 2:
+            return static_cast<std::int32_t>(in.u32());
+        default:
+            return in.i64();
+    }
+}
+
+}  // namespace
+
 DecoderInput ReadDecoderInput(InputReader& in) {
     static constexpr std::int32_t kDepths[] = {kDepth256, kDepth16, kDepth2, kDepth256,
                                                kDepth16,  kDepth2,  -1,      3};
@@ -15,20 +32,7 @@ DecoderInput ReadDecoderInput(InputReader& in) {
     const std::int32_t order = o < 224 ? o % 3 : o - 240;
     const std::int64_t width = in.range(1, 1024);
     const std::int64_t height = in.range(1, std::max<std::int64_t>(1, 16384 / width));
-    std::int64_t offset = 0;
-    switch (in.u8() % 4) {
-        case 0:
-            break;
-        case 1:
-            offset = static_cast<std::int16_t>(in.u16());
-            break;
-        case 2:
-            offset = static_cast<std::int32_t>(in.u32());
-            break;
-        default:
-            offset = in.i64();
-            break;
-    }
+    const std::int64_t offset = ReadOffset(in);
     DecoderInput result;
     ViewSettings& s = result.view;
     s.gColBit = depth;
@@ -39,6 +43,29 @@ DecoderInput ReadDecoderInput(InputReader& in) {
     s.gOffA = offset;
     result.layout = DecodeLayout::From(s, offset);
     return result;
+}
+
+core::FormatLayout ReadFormatInput(InputReader& in) {
+    core::FormatLayout l;
+    l.format = &core::kFormats[in.u8() % core::kFormats.size()];
+    l.width = in.range(1, 1024);
+    l.height = in.range(1, std::max<std::int64_t>(1, 16384 / l.width));
+    l.offset = ReadOffset(in);
+    const std::int64_t row = l.width * l.format->bytes;
+    switch (in.u8() % 4) {
+        case 0:
+            break;
+        case 1:
+            l.stride = row + in.u8();
+            break;
+        case 2:
+            l.stride = in.range(1, core::kMaxStride);
+            break;
+        default:
+            l.stride = in.u16();  // rows may overlap: the decoders must agree all the same
+            break;
+    }
+    return l;
 }
 
 }  // namespace rastel::fuzz

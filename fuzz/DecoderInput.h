@@ -3,6 +3,7 @@
 
 #include "Check.h"
 #include "image/PixelDecoder.h"
+#include "image/PixelFormat.h"
 
 namespace rastel::fuzz {
 
@@ -14,5 +15,9 @@ struct DecoderInput {
 // Depth and order include unknown values; the picture stays small (at most 16384 pixels);
 // the offset is small, 32-bit or any 64-bit value.
 DecoderInput ReadDecoderInput(InputReader& in);
+
+// A picture in a direct format: any of the table, a small picture (at most 16384 pixels), an
+// offset in bytes as above, and rows packed, padded, overlapping or up to the longest stride.
+core::FormatLayout ReadFormatInput(InputReader& in);
 
 }  // namespace rastel::fuzz
