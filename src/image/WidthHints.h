@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/ByteSource.h"
+#include "image/PixelFormat.h"
 
 namespace rastel::core {
 
@@ -19,6 +20,9 @@ struct WidthCandidate {
     // as many pixels of the depth.
     int elementBytes = 1;
     std::int64_t elementPixels = 1;
+    // The direct format this line shows the rows in, width counted in its pixels; none: the
+    // pixels of the depth the suggestions were asked for.
+    const PixelFormat* format = nullptr;
 };
 
 // Up to count widths, best first, for the pixels that depth and order make of source. A

@@ -71,7 +71,12 @@ struct ViewSettings {
     std::int32_t gMagY = 0;
     bool gSynXY = false;
     bool gUseOffset = false;
-    std::int64_t gOffA = 0;
+    std::int64_t gOffA = 0;  // pixels of the depth; bytes when a direct format is chosen
+    // How the bytes hold pixels: 0, palette indices at gColBit; otherwise item gFormat of the
+    // table of direct formats (core::ChosenFormat), whose colours need no palette.
+    std::int32_t gFormat = 0;
+    std::int64_t gStride =
+        0;  // bytes from one row's start to the next in a direct format; 0: packed
 
     bool operator==(const ViewSettings&) const = default;
 };
