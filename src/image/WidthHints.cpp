@@ -220,6 +220,25 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
     return SuggestWidths(source, 0, source.size(), depth, order, count);
 }
 
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
+                                                         const PixelFormat& format, int count) {
+    // The rows of bytes, kept where they hold whole pixels of the format.
+    auto rows = SuggestWidths(source, modBITMAPinfo::kDepth256, 0, count);
+    if (!rows) {
+        return rows;
+    }
+    std::vector<WidthCandidate> kept;
+    for (WidthCandidate c : *rows) {
+        if (c.width % format.bytes == 0) {
+            c.width /= format.bytes;
+            c.elementPixels = std::max<std::int64_t>(1, c.elementBytes / format.bytes);
+            c.format = &format;
+            kept.push_back(c);
+        }
+    }
+    return kept;
+}
+
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
                                                          std::int64_t end, std::int32_t depth,
                                                          std::int32_t order, int count) {

@@ -40,4 +40,9 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
                                                          std::int64_t end, std::int32_t depth,
                                                          std::int32_t order, int count = 8);
 
+// Widths in pixels of a direct format, each line naming it: rows whose byte length is a
+// whole number of its pixels.
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
+                                                         const PixelFormat& format, int count = 8);
+
 }  // namespace rastel::core
