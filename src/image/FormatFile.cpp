@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/FormatDisplay.h"
+#include "image/FormatKernels.h"
 #include "image/FormatWindowDecoder.h"
 
 namespace rastel::core {
@@ -28,16 +29,46 @@ std::uint16_t ValueAt(const std::uint8_t* decoded, std::int64_t i) {
     return v;
 }
 
+// How a format whose channels are whole bytes goes into a file's pixels: outBytes a pixel,
+// byte c the pixel's byte from[c].
+struct BytePick {
+    int outBytes;
+    std::array<std::int8_t, 4> from;
+};
+
+// The file's pixels in the order given, red 0, green 1, blue 2, alpha 3: picked from the file's
+// bytes where its format allows, else nothing.
+std::optional<BytePick> PickFor(const PixelFormat& format, std::array<int, 4> order, int outBytes) {
+    const auto channels = formatKernels::ChannelBytes(format);
+    if (!channels) {
+        return std::nullopt;
+    }
+    BytePick pick{outBytes, {}};
+    for (int c = 0; c < outBytes; ++c) {
+        pick.from[static_cast<std::size_t>(c)] = (*channels)[static_cast<std::size_t>(order[c])];
+    }
+    return pick;
+}
+
+enum class Picked { kDone, kDecode, kUnreadable };
+
 // Rows decoded a band at a time, a band's decoded pixels within a chunk; a row wider than a
-// chunk is decoded in pieces, one row to a band.
+// chunk is decoded in pieces, one row to a band. A format whose channels are whole bytes skips
+// the decode where a band's bytes all lie inside the file: they are picked straight from it.
 class Bands {
   public:
-    Bands(const FormatLayout& layout, ByteSource& source, std::int64_t chunkBytes)
-        : mWidth(layout.width), mDecoder(layout, source), mUnit(DecodedBytes(*layout.format)) {
-        mPiece = std::clamp<std::int64_t>(chunkBytes / mUnit, 1, mWidth);
+    Bands(const FormatLayout& layout, ByteSource& source, std::int64_t chunkBytes,
+          std::optional<BytePick> pick)
+        : mLayout(layout),
+          mSource(source),
+          mDecoder(layout, source),
+          mUnit(DecodedBytes(*layout.format)),
+          mPick(pick) {
+        const std::int64_t width = layout.width;
+        mPiece = std::clamp<std::int64_t>(chunkBytes / mUnit, 1, width);
         const std::int64_t fit =
-            std::min(chunkBytes / (mWidth * mUnit), 1 + kBandSpan / layout.rowBytes());
-        mRows = mPiece < mWidth ? 1 : std::clamp<std::int64_t>(fit, 1, layout.height);
+            std::min(chunkBytes / (width * mUnit), 1 + kBandSpan / layout.rowBytes());
+        mRows = mPiece < width ? 1 : std::clamp<std::int64_t>(fit, 1, layout.height);
         mDecoded.resize(static_cast<std::size_t>(mRows * mPiece * mUnit));
     }
 
@@ -49,8 +80,9 @@ class Bands {
     // put(y, x, decoded, count). False when the source failed or put did.
     template <class Put>
     bool Decode(std::int64_t y0, std::int64_t y1, const Put& put) {
-        for (std::int64_t x = 0; x < mWidth; x += mPiece) {
-            const std::int64_t n = std::min(mPiece, mWidth - x);
+        const std::int64_t width = mLayout.width;
+        for (std::int64_t x = 0; x < width; x += mPiece) {
+            const std::int64_t n = std::min(mPiece, width - x);
             if (!mDecoder.Decode(y0, y1, x, n, mDecoded.data(), n * mUnit)) {
                 return false;
             }
@@ -63,17 +95,53 @@ class Bands {
         return true;
     }
 
+    // Whole rows [y0, y1), at most rows() of them, picked into out, row y at
+    // out + (y - y0) * step; or kDecode when they cannot be.
+    Picked Pick(std::int64_t y0, std::int64_t y1, std::uint8_t* out, std::ptrdiff_t step) {
+        const FormatLayout& l = mLayout;
+        const std::int64_t first = l.byteOf(y0, 0);
+        const std::int64_t end = l.byteOf(y1 - 1, l.width - 1) + l.format->bytes;
+        if (!mPick || mPiece < l.width || first < 0 || end > mSource.size()) {
+            return Picked::kDecode;
+        }
+        const bool read = mSource.Lend(
+            first, static_cast<std::size_t>(end - first), mBuffer, [&](ByteSpan bytes) {
+                for (std::int64_t y = y0; y < y1; ++y) {
+                    formatKernels::PickBytes(bytes.data() + (l.byteOf(y, 0) - first),
+                                             l.format->bytes, mPick->from, mPick->outBytes, l.width,
+                                             out + (y - y0) * step);
+                }
+            });
+        return read ? Picked::kDone : Picked::kUnreadable;
+    }
+
+    // Gray16Range of rows [y0, y1); a row in pieces is decoded, so that only a piece of it is
+    // read at once. Nothing when the source failed.
     std::optional<Range16> Range(std::int64_t y0, std::int64_t y1) {
-        return mDecoder.Range(y0, y1);
+        if (mPiece == mLayout.width) {
+            return mDecoder.Range(y0, y1);
+        }
+        Range16 range;
+        const bool read =
+            Decode(y0, y1, [&](std::int64_t, std::int64_t, const std::uint8_t* px, std::int64_t n) {
+                for (std::int64_t i = 0; i < n; ++i) {
+                    range.Add(ValueAt(px, i));
+                }
+                return true;
+            });
+        return read ? std::optional(range) : std::nullopt;
     }
 
   private:
-    std::int64_t mWidth;
+    const FormatLayout mLayout;
+    ByteSource& mSource;
     FormatWindowDecoder mDecoder;
     std::int64_t mUnit;
+    std::optional<BytePick> mPick;
     std::int64_t mPiece = 1;
     std::int64_t mRows = 1;
     std::vector<std::uint8_t> mDecoded;
+    std::vector<std::uint8_t> mBuffer;
 };
 
 // The smallest and largest gray16 value of the picture, reporting each band as half a row
@@ -180,7 +248,7 @@ Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& s
                        std::int64_t chunkBytes) {
     const int bits = FormatBmpBits(*layout.format);
     const std::int64_t width = layout.width, height = layout.height;
-    Bands bands(layout, source, chunkBytes);
+    Bands bands(layout, source, chunkBytes, PickFor(*layout.format, {2, 1, 0, 3}, bits / 8));
     const bool measure = bits == 8 && !grey;
     if (measure) {
         grey = MeasureGrey(bands, height, progress);
@@ -210,18 +278,22 @@ Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& s
         static_cast<std::size_t>(whole ? bands.rows() * stride : bands.piece() * pixelBytes));
     for (std::int64_t top = height; top > 0;) {
         const std::int64_t y0 = std::max<std::int64_t>(0, top - bands.rows());
-        const bool decoded = bands.Decode(
-            y0, top, [&](std::int64_t y, std::int64_t x, const std::uint8_t* px, std::int64_t n) {
-                if (whole) {
-                    ToBmp(bits, px, n, scale.get(), out.data() + (top - 1 - y) * stride);
-                    return true;
-                }
-                ToBmp(bits, px, n, scale.get(), out.data());
-                return sink.Write(out.data(), static_cast<std::size_t>(n * pixelBytes)) &&
-                       (x + n < width ||
-                        sink.Write(padding, static_cast<std::size_t>(stride - width * pixelBytes)));
-            });
-        if (!decoded) {
+        const Picked picked = bands.Pick(y0, top, out.data() + (top - 1 - y0) * stride, -stride);
+        const bool decoded =
+            picked == Picked::kDone ||
+            bands.Decode(
+                y0, top,
+                [&](std::int64_t y, std::int64_t x, const std::uint8_t* px, std::int64_t n) {
+                    if (whole) {
+                        ToBmp(bits, px, n, scale.get(), out.data() + (top - 1 - y) * stride);
+                        return true;
+                    }
+                    ToBmp(bits, px, n, scale.get(), out.data());
+                    return sink.Write(out.data(), static_cast<std::size_t>(n * pixelBytes)) &&
+                           (x + n < width || sink.Write(padding, static_cast<std::size_t>(
+                                                                     stride - width * pixelBytes)));
+                });
+        if (!decoded || picked == Picked::kUnreadable) {
             return sink.result().ok() ? Outcome::Unreadable(source.result()) : sink.result();
         }
         if (whole && !sink.Write(out.data(), static_cast<std::size_t>((top - y0) * stride))) {
@@ -236,19 +308,22 @@ Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& s
 }
 
 RowFill FormatPngRows(const FormatLayout& layout, ByteSource& source, std::int64_t chunkBytes) {
-    auto bands = std::make_shared<Bands>(layout, source, chunkBytes);
     const PngPixels pixels = FormatPngPixels(*layout.format);
+    auto bands = std::make_shared<Bands>(
+        layout, source, chunkBytes,
+        PickFor(*layout.format, {0, 1, 2, 3}, static_cast<int>(PngPixelBytes(pixels))));
     return [bands, pixels, &source, width = layout.width](std::int64_t y0, std::int64_t y1,
                                                           std::uint8_t* dst) -> Outcome {
-        const std::int64_t pixelBytes = PngPixelBytes(pixels);
+        const std::int64_t rowBytes = width * PngPixelBytes(pixels);
+        auto put = [&](std::int64_t y, std::int64_t x, const std::uint8_t* px, std::int64_t n) {
+            ToPng(pixels, px, n, dst + (y - y0) * rowBytes + x * PngPixelBytes(pixels));
+            return true;
+        };
         for (std::int64_t top = y0; top < y1; top += bands->rows()) {
             const std::int64_t bottom = std::min(y1, top + bands->rows());
-            if (!bands->Decode(
-                    top, bottom,
-                    [&](std::int64_t y, std::int64_t x, const std::uint8_t* px, std::int64_t n) {
-                        ToPng(pixels, px, n, dst + (y - y0) * width * pixelBytes + x * pixelBytes);
-                        return true;
-                    })) {
+            const Picked picked = bands->Pick(top, bottom, dst + (top - y0) * rowBytes, rowBytes);
+            if (picked == Picked::kUnreadable ||
+                (picked == Picked::kDecode && !bands->Decode(top, bottom, put))) {
                 return Outcome::Unreadable(source.result());
             }
         }
