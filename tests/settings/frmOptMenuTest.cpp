@@ -180,6 +180,12 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
     const modBITMAPinfo::ViewSettings& s = window->Choice().settings;
     EXPECT_EQ(std::tuple(s.gFormat, s.gStride, s.gPicWidth, s.gPicHeight, s.gColBit),
               std::tuple(5, 512, 128, 2, 1));
+    // The next opening starts from them.
+    start = window->Choice();
+    Open();
+    EXPECT_EQ(
+        std::tuple(Get<QComboBox>("cmbFORMAT")->currentIndex(), Text("tbxSTRIDE"), groupsOn()),
+        std::tuple(5, "512", std::tuple(false, false, false, false)));
 
     // A file shorter than one pixel of the format cannot be shown in it.
     Reset(2);
