@@ -97,6 +97,12 @@ TEST_F(MainViewTest, GoingToAByteScrollsItsFirstPixelToTheCorner) {
     GoTo({"0x1235"});
     QTest::mouseMove(Picture(), QPoint(1, 1));
     EXPECT_TRUE(window->findChild<QLabel*>("lblPOINTER")->text().contains("位置: 0x1233 (4659)"));
+    // The offset switched off and kept: the byte a row further on is a pixel's first now.
+    look.useOffset = false;
+    Action("fMnuEDIToption")->trigger();
+    GoTo({"6762"});
+    QTest::mouseMove(Picture(), QPoint(1, 1));
+    EXPECT_TRUE(window->findChild<QLabel*>("lblPOINTER")->text().contains("位置: 0x1A6A (6762)"));
 }
 
 TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly) {

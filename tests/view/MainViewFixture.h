@@ -48,6 +48,7 @@ inline std::vector<std::uint8_t> Pattern(std::size_t n) {
 struct Look {
     std::optional<std::int64_t> width{}, height{}, offset{}, stride{};
     std::optional<int> magX{}, magY{}, depth{}, order{}, palette{}, format{};
+    std::optional<bool> useOffset{};  // else on exactly when an offset is given
 };
 
 class MainViewTest : public ::testing::Test {
@@ -82,6 +83,7 @@ class MainViewTest : public ::testing::Test {
                 s.gUseOffset = true;
                 s.gOffA = *look.offset;
             }
+            s.gUseOffset = look.useOffset.value_or(s.gUseOffset);
             if (edit) {
                 edit();
             }
