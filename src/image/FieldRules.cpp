@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "image/PixelFormat.h"
+
 namespace rastel::fieldRules {
 
 namespace {
@@ -167,6 +169,17 @@ Edit OffsetEdit(std::string_view text) {
     // Rounding down can carry a negative value just inside the limit onto it.
     if (!value || !(std::abs(*value) < kOffsetLimit) ||
         !(std::abs(std::floor(*value)) < kOffsetLimit)) {
+        return {Edit::kPutBack};
+    }
+    return {Edit::kAccept, WholePart(*value)};
+}
+
+Edit StrideEdit(std::string_view text) {
+    if (text.empty()) {
+        return {Edit::kLeave};
+    }
+    const std::optional<double> value = ParseNumber(text);
+    if (!value || !(*value >= 0) || std::floor(*value) > static_cast<double>(core::kMaxStride)) {
         return {Edit::kPutBack};
     }
     return {Edit::kAccept, WholePart(*value)};

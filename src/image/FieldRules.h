@@ -47,12 +47,18 @@ struct Edit {
 Edit WidthEdit(std::string_view text, std::optional<std::int64_t> pixels);
 Edit MagnificationEdit(std::string_view text);
 Edit OffsetEdit(std::string_view text);
+// A row stride in bytes: from 0 (rows packed) up to core::kMaxStride. Whether it holds a whole
+// row is the layout's rule (core::CheckStride), checked when the field is left.
+Edit StrideEdit(std::string_view text);
 
 // Leaving a field: the value to write back, or nothing when the field must keep the focus.
 // A width field is only checked for being a number: its range was enforced while typing.
 std::optional<std::int64_t> WidthOnLeave(std::string_view text);
 std::optional<std::int64_t> MagnificationOnLeave(std::string_view text);
 std::optional<std::int64_t> OffsetOnLeave(std::string_view text);
+inline std::optional<std::int64_t> StrideOnLeave(std::string_view text) {
+    return WidthOnLeave(text);
+}
 
 // A byte offset into a file of fileSize bytes: a number as the fields write them (its whole
 // part counts), or hexadecimal digits after "0x", surrounding spaces allowed either way.

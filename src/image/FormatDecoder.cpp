@@ -120,6 +120,19 @@ FormatPixel FormatPixelAt(const FormatLayout& l, ByteSpan data, std::int64_t x, 
     return px;
 }
 
+std::optional<modBITMAPinfo::Cell> FormatCellOf(const FormatLayout& l, std::int64_t b) {
+    // b is a byte of the file and the offset inside the field's limits: no overflow.
+    if (b < l.offset) {
+        return std::nullopt;
+    }
+    const std::int64_t from = b - l.offset;
+    const std::int64_t y = from / l.rowBytes();
+    if (y >= l.height) {
+        return std::nullopt;
+    }
+    return modBITMAPinfo::Cell{std::min(from % l.rowBytes() / l.format->bytes, l.width - 1), y};
+}
+
 void DecodeFormatRows(const FormatLayout& l, ByteSpan data, std::int64_t y0, std::int64_t y1,
                       std::int64_t x0, std::int64_t count, std::uint8_t* dst,
                       std::ptrdiff_t rowStep) {

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <optional>
+
+#include "image/PixelDecoder.h"
 #include "image/PixelFormat.h"
 
 namespace rastel::core {
@@ -36,6 +39,11 @@ struct FormatPixel {
 // Pixel (x, y) of the layout over data. Any byte it needs outside data reads as 0.
 FormatPixel FormatPixelAt(const FormatLayout& layout, ByteSpan data, std::int64_t x,
                           std::int64_t y);
+
+// The inverse, for go-to and the overview strip: the cell whose pixel holds byte b (for a byte
+// a stride skips after a row's pixels, that row's last cell); nothing when b lies before the
+// picture's first byte or below its last row.
+std::optional<modBITMAPinfo::Cell> FormatCellOf(const FormatLayout& layout, std::int64_t b);
 
 // Columns [x0, x0 + count) of rows [y0, y1) into dst, DecodedBytes each, row y starting at
 // dst + (y - y0) * rowStep bytes (negative for a bottom-up buffer). Only those pixels are

@@ -25,4 +25,24 @@ void GreyScale::Row(const std::uint16_t* values, std::int64_t count, std::uint8_
     }
 }
 
+void GreyMeter::Arrived(ByteSpan data, std::int64_t arrived) {
+    const FormatLayout& l = mLayout;
+    // Rows whose last pixel ends at or before `arrived`; rows reaching past the file's end
+    // wait for Done.
+    const std::int64_t last = arrived - l.offset - l.width * l.format->bytes;
+    const std::int64_t ready = last < 0 ? 0 : std::min(l.height, last / l.rowBytes() + 1);
+    if (ready > mRows) {
+        mRange.Add(Gray16Range(l, data, mRows, ready));
+        mRows = ready;
+    }
+}
+
+Range16 GreyMeter::Done(ByteSpan data) {
+    if (mRows < mLayout.height) {
+        mRange.Add(Gray16Range(mLayout, data, mRows, mLayout.height));
+        mRows = mLayout.height;
+    }
+    return mRange;
+}
+
 }  // namespace rastel::core

@@ -26,6 +26,22 @@ class GreyScale {
     std::vector<std::uint8_t> mLevels;
 };
 
+// The gray16 range of a picture taken while its file is read, a band of rows at a time as the
+// bytes they need arrive: the read is then the only pass over them.
+class GreyMeter {
+  public:
+    explicit GreyMeter(const FormatLayout& layout) : mLayout(layout) {}
+    // data is the whole file's buffer, of which the first `arrived` bytes are in.
+    void Arrived(ByteSpan data, std::int64_t arrived);
+    // Once every byte is in: the rows left, and the range of the whole picture.
+    Range16 Done(ByteSpan data);
+
+  private:
+    const FormatLayout mLayout;
+    std::int64_t mRows = 0;  // rows measured so far
+    Range16 mRange;
+};
+
 // The checkerboard under colours with alpha: squares of 8 screen pixels, two light greys.
 inline constexpr int kCheckerSquare = 8;
 inline constexpr std::uint8_t kCheckerLight = 0xFF;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "image/PixelFormat.h"
+
 namespace rastel::modBITMAPinfo {
 
 DibImage gDib;
@@ -47,6 +49,13 @@ void SetForNewFile(ViewSettings& s, const std::string& path, std::int64_t size) 
     s.gPicHeight = (size - 1) / s.gPicWidth + 1;
     s.gOffA = 0;
     s.gUseOffset = false;
+    // A stride belongs to the file it was set for; a format is kept, as the depth is, with the
+    // width in its pixels.
+    s.gStride = 0;
+    if (const core::PixelFormat* format = core::ChosenFormat(s.gFormat)) {
+        s.gPicWidth = std::min(s.gPicWidth, core::FormatPixelCount(*format, size));
+        s.gPicHeight = core::FormatHeight(*format, size, s.gPicWidth, 0);
+    }
 }
 
 void ClearPicture(DibImage& image) {

@@ -146,7 +146,8 @@ constexpr std::int64_t DefaultWidth(std::int64_t fileSize) {
     return fileSize >= 128 ? 128 : fileSize;
 }
 
-// The settings a newly loaded file gets; depth, palette, orders and magnifications are kept.
+// The settings a newly loaded file gets; depth, format, palette, orders and magnifications are
+// kept.
 void SetForNewFile(ViewSettings& s, const std::string& path, std::int64_t size);
 
 // Closing the picture: one zero byte of pixels and no file name; everything else stays.

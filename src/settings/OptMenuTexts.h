@@ -28,5 +28,15 @@ inline constexpr std::string_view kDefaultTip = "画像生成の設定です(こ
 inline constexpr std::string_view kSynXYTip = "引き伸ばしの縦横倍率を一致させます";
 inline constexpr std::string_view kOKTip = "この設定で画像を生成します";
 inline constexpr std::string_view kCancelTip = "設定を破棄して表示ウインドウに戻ります";
+inline constexpr std::string_view kFormatTip =
+    "バイトをそのまま色として読む形式です。単位・配列・パレットはパレット番号で使います";
+inline constexpr std::string_view kStrideTip =
+    "行の先頭から次の行の先頭までのバイト数です。余りは飛ばします";
+// Why a format or a field is refused.
+inline constexpr std::string_view kFormatTooLargeTip =
+    "ファイルが1ピクセル分より短いため、この形式は選べません";
+inline constexpr std::string_view kStrideTooSmallTip =
+    "行のバイト数が1行分(幅×1ピクセルのバイト数)より少なくなっています";
+inline constexpr std::string_view kWidthTooLargeTip = "幅がこの形式のピクセル数を超えています";
 
 }  // namespace rastel::optMenuTexts

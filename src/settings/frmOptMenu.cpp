@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "settings/OptMenuQt.h"
+#include "settings/OptMenuTexts.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/EventTap.h"
 #include "toolkit/Fonts.h"
@@ -72,7 +74,8 @@ void frmOptMenu::createControls() {
     setObjectName("frmOptMenu");
     setWindowTitle("描写色とサイズ");
     setFont(toolkit::MsGothic(9));
-    setFixedSize(Px(6195), Px(6240));
+    // The format's frame makes a column of its own right of the others.
+    setFixedSize(Px(9975), Px(6240));
 
     lblNOP[1] = MakeLabel(this, "ファイル名:", QRect(16, 4, 120, 14));
     tbxFILENAME = MakeField(this, "tbxFILENAME", "", QRect(16, 19, 385, 16));
@@ -91,6 +94,7 @@ void frmOptMenu::createControls() {
     createSizeFrames();
     createDepthAndOffsetFrames();
     createPaletteFrame();
+    createFormatFrame();
 
     cmdOK = new QPushButton("OK", this);
     cmdOK->setObjectName("cmdOK");
@@ -121,7 +125,7 @@ void frmOptMenu::createControls() {
         fraMENU[i]->setAttribute(Qt::WA_NoMousePropagation);
     }
     for (QWidget* w : {static_cast<QWidget*>(cbxSynXY), static_cast<QWidget*>(cmdOK),
-                       static_cast<QWidget*>(cmdCANCEL)}) {
+                       static_cast<QWidget*>(cmdCANCEL), static_cast<QWidget*>(fraFORMAT)}) {
         w->setMouseTracking(true);
         w->setAttribute(Qt::WA_NoMousePropagation);
     }
@@ -263,12 +267,33 @@ void frmOptMenu::createPaletteFrame() {
     lblPALtips->setObjectName("lblPALtips");
 }
 
+void frmOptMenu::createFormatFrame() {
+    fraFORMAT = new QGroupBox("ピクセルの形式(&F)", this);
+    fraFORMAT->setObjectName("fraFORMAT");
+    fraFORMAT->setGeometry(Twips(6120, 840, 3675, 1485));
+    cmbFORMAT = new QComboBox(fraFORMAT);
+    cmbFORMAT->setObjectName("cmbFORMAT");
+    cmbFORMAT->setGeometry(8, 18, 229, 20);
+    for (std::int32_t i = 0; i < optMenuTexts::FormatItemCount(); ++i) {
+        cmbFORMAT->addItem(optMenuQt::Qs(optMenuTexts::FormatItem(i)));
+    }
+    lblNOP[11] = MakeLabel(fraFORMAT, "行のバイト数", QRect(8, 49, 90, 14));
+    tbxSTRIDE = MakeField(fraFORMAT, "tbxSTRIDE", "0", QRect(100, 46, 92, 20));
+    lblNOP[11]->setBuddy(tbxSTRIDE);
+    lblNOP[12] = MakeLabel(fraFORMAT, "※0 は行の間を詰めます", QRect(8, 72, 229, 14));
+    // Only a direct format has rows of bytes; the palette indices have none.
+    lblNOP[11]->setEnabled(false);
+    tbxSTRIDE->setEnabled(false);
+}
+
 void frmOptMenu::createTabOrder() {
+    // The format's controls come last, so that the palette indices' order is kept as it was.
     QWidget* chain[] = {tbxWIDTH,       tbxMagX,        cbxSynXY,       tbxMagY,
                         optCOLBIT[0],   optCOLBIT[1],   optCOLBIT[2],   cmbPICARRAY,
                         optPALCOLOR[0], optPALCOLOR[1], optPALCOLOR[2], optPALCOLOR[3],
                         optPALCOLOR[4], optPALCOLOR[5], optPALCOLOR[6], cmdPALcustom,
-                        cbxOFFSET,      tbxOFFa,        cmdOK,          cmdCANCEL};
+                        cbxOFFSET,      tbxOFFa,        cmdOK,          cmdCANCEL,
+                        cmbFORMAT,      tbxSTRIDE};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i) {
         QWidget::setTabOrder(chain[i], chain[i + 1]);
     }
@@ -328,6 +353,14 @@ void frmOptMenu::wireEvents() {
         connect(Events(fraMENU[i]), &toolkit::EventTap::mouseMove, this,
                 [this, i] { fraMENU_MouseMove(i); });
     }
+    connect(cmbFORMAT, &QComboBox::currentIndexChanged, this, &frmOptMenu::cmbFORMAT_Click);
+    connect(Events(cmbFORMAT), &toolkit::EventTap::gotFocus, this, &frmOptMenu::cmbFORMAT_GotFocus);
+    connect(tbxSTRIDE, &QLineEdit::textChanged, this, &frmOptMenu::tbxSTRIDE_Change);
+    connect(Events(tbxSTRIDE), &toolkit::EventTap::keyDown, this, &frmOptMenu::tbxSTRIDE_KeyDown);
+    connect(Events(tbxSTRIDE), &toolkit::EventTap::validate, this, &frmOptMenu::tbxSTRIDE_Validate);
+    connect(Events(tbxSTRIDE), &toolkit::EventTap::gotFocus, this, &frmOptMenu::tbxSTRIDE_GotFocus);
+    connect(Events(fraFORMAT), &toolkit::EventTap::mouseMove, this,
+            &frmOptMenu::fraFORMAT_MouseMove);
 }
 
 }  // namespace rastel

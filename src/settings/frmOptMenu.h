@@ -1,6 +1,6 @@
-// The settings dialog: how the loaded file becomes a picture (depth, order, palette, width,
-// magnification, offset). It takes the settings and palette to start from, edits its own
-// controls, and on OK hands back the ones chosen; it writes nothing else.
+// The settings dialog: how the loaded file becomes a picture (depth, order, palette or a direct
+// pixel format, width, magnification, offset, row stride). It takes the settings and palette to
+// start from, edits its own controls, and on OK hands back the ones chosen; it writes nothing else.
 #pragma once
 
 #include <QDialog>
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "image/PixelFormat.h"
 #include "image/modBITMAPinfo.h"
 
 class QCheckBox;
@@ -46,6 +47,7 @@ class frmOptMenu : public QDialog {
     void createSizeFrames();
     void createDepthAndOffsetFrames();
     void createPaletteFrame();
+    void createFormatFrame();
     void createTabOrder();
     void wireEvents();
 
@@ -76,11 +78,12 @@ class frmOptMenu : public QDialog {
     void cbxOFFSET_Click();
     void cbxOFFSET_GotFocus();
     std::optional<std::int64_t> CurrentPixelCount() const;
+    std::int64_t HeightFor(std::int64_t width, std::int64_t pixels) const;
     void PutBackSize();
     void MagnificationChange(QLineEdit* field);
     void MagnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel);
     void StepField(QLineEdit* field, int key);
-    QLineEdit* FirstUnacceptableField() const;
+    QLineEdit* FirstUnacceptableField();
 
     // handlers: depth, order, palette and tips (frmOptMenuPalette.cpp)
     void optCOLBIT_Click(int index);
@@ -100,6 +103,18 @@ class frmOptMenu : public QDialog {
     void DrawPaletteStrip();
     void ShowTip(const QString& text);
 
+    // handlers: the pixel format and the row stride (frmOptMenuFormat.cpp)
+    void cmbFORMAT_Click();
+    void cmbFORMAT_GotFocus();
+    void tbxSTRIDE_Change();
+    void tbxSTRIDE_KeyDown(int key);
+    void tbxSTRIDE_Validate(bool* cancel);
+    void tbxSTRIDE_GotFocus();
+    void fraFORMAT_MouseMove();
+    const core::PixelFormat* SelectedFormat() const { return core::ChosenFormat(mFormatShown); }
+    std::int64_t AcceptedStride() const;
+    bool StrideHoldsARow(std::int64_t stride) const;
+
     // handlers: leaving the dialog (frmOptMenuLife.cpp)
     void Form_QueryUnload(bool& cancel, UnloadMode mode);
     void cmdOK_Click();
@@ -107,7 +122,7 @@ class frmOptMenu : public QDialog {
     void Unload();
 
     // Top of the window.
-    std::array<QLabel*, 11> lblNOP{};  // 2 and 3 do not exist
+    std::array<QLabel*, 13> lblNOP{};  // 2 and 3 do not exist
     QLineEdit* tbxFILENAME = nullptr;
     QLineEdit* tbxFILESIZE = nullptr;
 
@@ -140,6 +155,11 @@ class frmOptMenu : public QDialog {
     QPushButton* cmdLIBedit = nullptr;
     QComboBox* cmbCLUT = nullptr;
 
+    // Pixel format and row stride.
+    QGroupBox* fraFORMAT = nullptr;
+    QComboBox* cmbFORMAT = nullptr;
+    QLineEdit* tbxSTRIDE = nullptr;
+
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCANCEL = nullptr;
     QPushButton* cmdSETdef = nullptr;
@@ -148,6 +168,7 @@ class frmOptMenu : public QDialog {
     modBITMAPinfo::ViewChoice mChoice;
     modBITMAPinfo::DibImage mPaletteStrip;
     bool mUnloadingByCode = false;
+    std::int32_t mFormatShown = 0;  // the list item last accepted
 };
 
 // Runs the dialog as its callers do: a fresh instance from start, Cancel enabled, modal over

@@ -45,7 +45,7 @@ void frmOptMenu::tbxWIDTH_Change() {
     if (!pixels) {
         return;
     }
-    tbxHEIGHT->setText(Number(modBITMAPinfo::HeightForWidth(*pixels, edit.value)));
+    tbxHEIGHT->setText(Number(HeightFor(edit.value, *pixels)));
     SetTag(tbxWIDTH, tbxWIDTH->text());
     SetTag(tbxHEIGHT, tbxHEIGHT->text());
 }
@@ -148,11 +148,21 @@ void frmOptMenu::cbxOFFSET_GotFocus() {
 }
 
 std::optional<std::int64_t> frmOptMenu::CurrentPixelCount() const {
+    if (const core::PixelFormat* format = SelectedFormat()) {
+        return core::FormatPixelCount(*format, mChoice.settings.gFileSize);
+    }
     const std::optional<std::int32_t> depth = SelectedDepth();
     if (!depth) {
         return std::nullopt;
     }
     return modBITMAPinfo::PixelCount(mChoice.settings.gFileSize, *depth);
+}
+
+std::int64_t frmOptMenu::HeightFor(std::int64_t width, std::int64_t pixels) const {
+    if (const core::PixelFormat* format = SelectedFormat()) {
+        return core::FormatHeight(*format, mChoice.settings.gFileSize, width, AcceptedStride());
+    }
+    return modBITMAPinfo::HeightForWidth(pixels, width);
 }
 
 void frmOptMenu::PutBackSize() {
@@ -191,7 +201,7 @@ void frmOptMenu::StepField(QLineEdit* field, int key) {
         QString::fromStdString(fieldRules::StepText(Std(field->text()), Std(Tag(field)), delta)));
 }
 
-QLineEdit* frmOptMenu::FirstUnacceptableField() const {
+QLineEdit* frmOptMenu::FirstUnacceptableField() {
     using fieldRules::Edit;
     // The width is checked against the 32-bit bound only: a width kept from a depth with more
     // pixels per byte is legitimately above the current pixel count.
@@ -208,6 +218,24 @@ QLineEdit* frmOptMenu::FirstUnacceptableField() const {
     if (tbxOFFa->isEnabled() &&
         fieldRules::OffsetEdit(Std(tbxOFFa->text())).kind != Edit::kAccept) {
         return tbxOFFa;
+    }
+    // A direct format has no pixels past its own to show: the width must stay within them, and
+    // its rows within the stride.
+    const core::PixelFormat* format = SelectedFormat();
+    if (format == nullptr) {
+        return nullptr;
+    }
+    if (fieldRules::WidthEdit(Std(tbxWIDTH->text()), CurrentPixelCount()).kind != Edit::kAccept) {
+        ShowTip(Qs(optMenuTexts::kWidthTooLargeTip));
+        return tbxWIDTH;
+    }
+    const Edit stride = fieldRules::StrideEdit(Std(tbxSTRIDE->text()));
+    if (stride.kind != Edit::kAccept) {
+        return tbxSTRIDE;
+    }
+    if (!StrideHoldsARow(stride.value)) {
+        ShowTip(Qs(optMenuTexts::kStrideTooSmallTip));
+        return tbxSTRIDE;
     }
     return nullptr;
 }

@@ -66,6 +66,9 @@ void frmOptMenu::Form_Load() {
     cbxOFFSET->setChecked(s.gUseOffset);
     tbxOFFa->setText(Number(s.gOffA));
     SetTag(tbxOFFa, Number(s.gOffA));
+    SetTag(tbxSTRIDE, Number(s.gStride));
+    tbxSTRIDE->setText(Number(s.gStride));
+    cmbFORMAT->setCurrentIndex(s.gFormat > 0 && s.gFormat < cmbFORMAT->count() ? s.gFormat : 0);
 }
 
 void frmOptMenu::cmdOK_Click() {
@@ -96,6 +99,11 @@ void frmOptMenu::cmdOK_Click() {
     s.gOffA = fieldRules::OffsetEdit(Std(tbxOFFa->text())).kind == fieldRules::Edit::kAccept
                   ? FieldValue(tbxOFFa)
                   : fieldRules::WholePart(fieldRules::ParseNumber(Std(Tag(tbxOFFa))).value_or(0));
+    s.gFormat = mFormatShown;
+    // As for the offset: a disabled field's last good value.
+    s.gStride = fieldRules::StrideEdit(Std(tbxSTRIDE->text())).kind == fieldRules::Edit::kAccept
+                    ? FieldValue(tbxSTRIDE)
+                    : AcceptedStride();
     const std::int32_t order = std::max(cmbPICARRAY->currentIndex(), 0);
     switch (depth) {
         case modBITMAPinfo::kDepth16:

@@ -14,10 +14,10 @@ QImage ExpandIndexed(const DibImage& image, int magX, int magY, std::int64_t x0,
                      int width, int height) {
     core::PictureRows rows;
     rows.ShowRecord(image);
-    return ExpandIndexed(rows, image.bmiColors, magX, magY, x0, y0, width, height);
+    return ExpandPicture(rows, image.bmiColors, magX, magY, x0, y0, width, height);
 }
 
-QImage ExpandIndexed(core::PictureRows& rows, const modBITMAPinfo::Palette& palette, int magX,
+QImage ExpandPicture(core::PictureRows& rows, const modBITMAPinfo::Palette& palette, int magX,
                      int magY, std::int64_t x0, std::int64_t y0, int width, int height) {
     if (width <= 0 || height <= 0) {
         return {};
@@ -53,6 +53,8 @@ QImage ExpandIndexed(core::PictureRows& rows, const modBITMAPinfo::Palette& pale
         const std::int64_t px = (x0 + c) >= 0 ? (x0 + c) / magX : -1;
         column[c] = px >= px0 && px < px1 ? static_cast<std::int32_t>(px - px0) : -1;
     }
+    const bool direct = rows.FromFormat();
+    const bool checker = direct && rows.Format().format->family == core::FormatFamily::Alpha;
     std::int64_t lastRow = -1;
     for (int r = 0; r < height; ++r) {
         const std::int64_t py = (y0 + r) >= 0 ? (y0 + r) / magY : -1;
@@ -60,15 +62,31 @@ QImage ExpandIndexed(core::PictureRows& rows, const modBITMAPinfo::Palette& pale
             continue;
         }
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(r));
-        if (py == lastRow) {
-            // The next screen row of the same block: a copy of the one above.
+        // The next screen row of the same block, over the same row of checkerboard squares:
+        // a copy of the one above.
+        if (py == lastRow &&
+            (!checker || (y0 + r) / core::kCheckerSquare == (y0 + r - 1) / core::kCheckerSquare)) {
             std::memcpy(line, out.constScanLine(r - 1), static_cast<std::size_t>(width) * 4);
             continue;
         }
         const std::uint8_t* src = rows.Row(py, px0);
-        for (int c = 0; c < width; ++c) {
-            if (column[c] >= 0) {
-                line[c] = colours[src[column[c]]];
+        if (!direct) {
+            for (int c = 0; c < width; ++c) {
+                if (column[c] >= 0) {
+                    line[c] = colours[src[column[c]]];
+                }
+            }
+        } else {
+            for (int c = 0; c < width; ++c) {
+                if (column[c] < 0) {
+                    continue;
+                }
+                std::uint32_t argb;
+                std::memcpy(&argb, src + 4 * column[c], 4);
+                const std::uint32_t a = argb >> 24;
+                line[c] = !checker || a == 255 ? argb
+                          : a == 0 ? 0xFF000000u | 0x010101u * core::CheckerTone(x0 + c, y0 + r)
+                                   : core::OverGrey(argb, core::CheckerTone(x0 + c, y0 + r));
             }
         }
         lastRow = py;

@@ -1,6 +1,6 @@
-// Drawing an 8-bit bottom-up indexed bitmap with its palette, each picture pixel a block of
-// magX x magY screen pixels. Only the asked-for part is expanded, so the cost follows the
-// size of the window, not of the picture.
+// Drawing an 8-bit bottom-up indexed bitmap with its palette, or a picture in a direct format,
+// each picture pixel a block of magX x magY screen pixels. Only the asked-for part is
+// expanded, so the cost follows the size of the window, not of the picture.
 #pragma once
 
 #include <QImage>
@@ -18,8 +18,11 @@ namespace rastel::toolkit {
 QImage ExpandIndexed(const modBITMAPinfo::DibImage& image, int magX, int magY, std::int64_t x0,
                      std::int64_t y0, int width, int height);
 
-// The same for a picture held either way; only the rows and columns in view are asked for.
-QImage ExpandIndexed(core::PictureRows& rows, const modBITMAPinfo::Palette& palette, int magX,
+// The same for a picture held any way rows holds one; only the rows and columns in view are
+// asked for. Palette indices take the palette's colours; colours of a direct format show as
+// they are, those with alpha over the checkerboard, whose squares count screen pixels from the
+// magnified picture's corner.
+QImage ExpandPicture(core::PictureRows& rows, const modBITMAPinfo::Palette& palette, int magX,
                      int magY, std::int64_t x0, std::int64_t y0, int width, int height);
 
 // True when the whole magnified picture fits one image of at most maxBytes pixel bytes.

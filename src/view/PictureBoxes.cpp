@@ -107,6 +107,15 @@ void ImageBox::DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAP
     emit Change();
 }
 
+void ImageBox::DrawFormat(const core::FormatLayout& layout, core::ByteSpan data, core::Range16 grey,
+                          int magX, int magY) {
+    mRows.ShowFormat(layout, data, grey);
+    mMagX = magX;
+    mMagY = magY;
+    update();
+    emit Change();
+}
+
 void ImageBox::ClearPicture() {
     mRows.Clear();
     mMagX = 0;
@@ -123,10 +132,12 @@ QImage ImageBox::Drawn() const {
     core::PictureRows rows;
     if (mRows.FromRecord()) {
         rows.ShowRecord(modBITMAPinfo::gDib);
+    } else if (mRows.FromFormat()) {
+        rows.ShowFormat(mRows.Format(), mRows.Data(), mRows.GreyRange());
     } else {
         rows.ShowBytes(mRows.Layout(), mRows.Data());
     }
-    return toolkit::ExpandIndexed(rows, modBITMAPinfo::gDib.bmiColors, mMagX, mMagY, 0, 0,
+    return toolkit::ExpandPicture(rows, modBITMAPinfo::gDib.bmiColors, mMagX, mMagY, 0, 0,
                                   static_cast<int>(mWidth), static_cast<int>(mHeight));
 }
 
@@ -163,7 +174,7 @@ void ImageBox::paintEvent(QPaintEvent* event) {
     const std::int64_t x0 = x() - mLeft;
     const std::int64_t y0 = y() - mTop;
     painter.drawImage(r.topLeft(),
-                      toolkit::ExpandIndexed(mRows, modBITMAPinfo::gDib.bmiColors, mMagX, mMagY,
+                      toolkit::ExpandPicture(mRows, modBITMAPinfo::gDib.bmiColors, mMagX, mMagY,
                                              x0 + r.x(), y0 + r.y(), r.width(), r.height()));
 }
 

@@ -55,7 +55,8 @@ class ViewportBox : public DropBox {
 // The image box is a rectangle of the viewport that may be far larger than any widget, so it
 // keeps its place and size as 64-bit numbers and the widget covers only the part in view.
 // It paints that part from gDib, or from the file's bytes decoded around the view when the
-// picture is too large to hold, at the magnifications of the last drawing.
+// picture is too large to hold or is in a direct format, at the magnifications of the last
+// drawing.
 class ImageBox : public DropBox {
     Q_OBJECT
 
@@ -78,12 +79,16 @@ class ImageBox : public DropBox {
     // must stay as it is until the next drawing or clearing.
     void DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
                       int magX, int magY);
+    // The same for a picture in a direct format, gray16 spread over grey's range.
+    void DrawFormat(const core::FormatLayout& layout, core::ByteSpan data, core::Range16 grey,
+                    int magX, int magY);
     void ClearPicture();
     const core::PictureRows& Rows() const { return mRows; }
     bool HasPicture() const { return mMagX > 0; }
     int MagX() const { return mMagX; }
     int MagY() const { return mMagY; }
-    // The whole picture as drawn; null when it cannot be held as one image.
+    // The whole picture as drawn (checkerboard and greys included); null when it cannot be
+    // held as one image.
     QImage Drawn() const;
 
     // Fits the widget to the part of the rectangle inside the viewport.

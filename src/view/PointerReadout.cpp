@@ -49,6 +49,37 @@ QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo:
     }
 }
 
+QString PointerReadout(const core::FormatLayout& layout, core::ByteSpan data, std::int64_t x,
+                       std::int64_t y) {
+    const QString text = QStringLiteral("X: %1  Y: %2").arg(x).arg(y);
+    const core::FormatPixel pixel = core::FormatPixelAt(layout, data, x, y);
+    if (pixel.byte < 0) {
+        return text + QStringLiteral("  ファイルの範囲外 (先頭より前)");
+    }
+    if (pixel.byte >= static_cast<std::int64_t>(data.size())) {
+        return text + QStringLiteral("  ファイルの範囲外 (末尾より後)");
+    }
+    const auto& c = pixel.channels;
+    QString channels;
+    switch (layout.format->family) {
+        case core::FormatFamily::Gray16:
+            channels = QStringLiteral("値 %1").arg(c[0]);
+            break;
+        case core::FormatFamily::Yuv422:
+            channels = QStringLiteral("Y %1 U %2 V %3").arg(c[0]).arg(c[1]).arg(c[2]);
+            break;
+        case core::FormatFamily::Alpha:
+            channels =
+                QStringLiteral("R %1 G %2 B %3 A %4").arg(c[0]).arg(c[1]).arg(c[2]).arg(c[3]);
+            break;
+        case core::FormatFamily::Opaque:
+            channels = QStringLiteral("R %1 G %2 B %3").arg(c[0]).arg(c[1]).arg(c[2]);
+            break;
+    }
+    return text + QStringLiteral("  位置: %1 (%2)  ").arg(Hex(pixel.byte)).arg(pixel.byte) +
+           channels;
+}
+
 QString StripReadout(const core::Overview& overview, std::int64_t first, std::int64_t end) {
     const core::ClassMix mix = overview.Mix(first, end);
     std::vector<std::pair<double, int>> present;  // the largest share first

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "image/FormatDecoder.h"
 #include "image/Overview.h"
 #include "image/PixelDecoder.h"
 
@@ -14,6 +15,12 @@ namespace rastel {
 // lies outside the file.
 QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
                        std::int64_t x, std::int64_t y);
+
+// The same in a direct format: the pixel's first byte and its channels as stored, "R 200 G 31
+// B 7" with "A 128" after them where the format has alpha, "値 4095" for gray16, "Y 81 U 90
+// V 240" for YUV.
+QString PointerReadout(const core::FormatLayout& layout, core::ByteSpan data, std::int64_t x,
+                       std::int64_t y);
 
 // Bytes [first, end) of the file as the overview strip shows them: the kinds of bytes there in
 // Japanese, with their shares when there are several, the entropy, and the range

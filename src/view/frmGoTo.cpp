@@ -22,8 +22,8 @@ QString BothWays(std::int64_t value) {
 
 }  // namespace
 
-frmGoTo::frmGoTo(QWidget* owner, std::int64_t fileSize, const modBITMAPinfo::DecodeLayout& layout)
-    : QDialog(owner, toolkit::kFixedDialog), mFileSize(fileSize), mLayout(layout) {
+frmGoTo::frmGoTo(QWidget* owner, std::int64_t fileSize, CellFinder cellOf)
+    : QDialog(owner, toolkit::kFixedDialog), mFileSize(fileSize), mCellOf(std::move(cellOf)) {
     setObjectName(QStringLiteral("frmGoTo"));
     setWindowTitle(kTitle);
     setFont(toolkit::DialogFont());
@@ -65,7 +65,7 @@ void frmGoTo::cmdOK_Click() {
         return;
     }
     // Before the offset's start, or past the last row: the byte is in the file but not shown.
-    const std::optional<modBITMAPinfo::Cell> cell = modBITMAPinfo::CellOf(mLayout, typed.value);
+    const std::optional<modBITMAPinfo::Cell> cell = mCellOf(typed.value);
     if (!cell) {
         Refuse(QStringLiteral("バイト位置 %1 は今の画像に含まれていません")
                    .arg(BothWays(typed.value)));

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 #include "image/PixelDecoder.h"
 
@@ -16,10 +18,13 @@ class frmGoTo : public QDialog {
     Q_OBJECT
 
   public:
-    // fileSize bytes, shown as layout lays them out.
-    frmGoTo(QWidget* owner, std::int64_t fileSize, const modBITMAPinfo::DecodeLayout& layout);
+    // The cell of the picture that shows a byte, or nothing where the picture does not show it.
+    using CellFinder = std::function<std::optional<modBITMAPinfo::Cell>(std::int64_t byte)>;
 
-    // Once accepted: the byte, and the cell of the picture that shows its first pixel.
+    // fileSize bytes, shown where cellOf says.
+    frmGoTo(QWidget* owner, std::int64_t fileSize, CellFinder cellOf);
+
+    // Once accepted: the cell of the picture that shows the byte typed.
     modBITMAPinfo::Cell Target() const { return mTarget; }
 
   private:  // handlers
@@ -36,7 +41,7 @@ class frmGoTo : public QDialog {
     QPushButton* cmdCANCEL = nullptr;
 
     std::int64_t mFileSize;
-    modBITMAPinfo::DecodeLayout mLayout;
+    CellFinder mCellOf;
     modBITMAPinfo::Cell mTarget;
 };
 

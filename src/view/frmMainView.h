@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/FileDescriptor.h"
+#include "image/FormatDisplay.h"
 #include "image/InputFile.h"
 #include "image/OverviewWork.h"
 #include "image/PixelDecoder.h"
@@ -152,10 +153,14 @@ class frmMainView : public QMainWindow {
         const modBITMAPinfo::ViewSettings& settings);
     LoadResult ReadWholeFile(const core::FileDescriptor& file, std::int64_t size,
                              std::shared_ptr<modBITMAPinfo::RawBytes>& bytes,
-                             std::unique_ptr<core::OverviewWork>& overview);
-    bool Redraw(const modBITMAPinfo::ViewChoice& choice, modBITMAPinfo::SharedBytes bytes);
-    bool RenderPicture();
+                             std::unique_ptr<core::OverviewWork>& overview, core::GreyMeter* grey);
+    // grey: a gray16 picture's range when the read has measured it.
+    bool Redraw(const modBITMAPinfo::ViewChoice& choice, modBITMAPinfo::SharedBytes bytes,
+                std::optional<core::Range16> grey = std::nullopt);
+    bool RenderPicture(std::optional<core::Range16> grey = std::nullopt);
     modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
+    bool RenderFormat(const core::FormatLayout& layout, std::optional<core::Range16> grey);
+    std::optional<core::Range16> MeasureGrey(const core::FormatLayout& layout);
     void ShowPicture();
     void ShowCaption();
 
@@ -163,6 +168,16 @@ class frmMainView : public QMainWindow {
     void ReportNoMemory();
     void SetPictureMenus(bool enabled);
     static modBITMAPinfo::DecodeLayout PictureLayout();
+    // The layout of settings in a direct format; nothing when they show palette indices.
+    static std::optional<core::FormatLayout> FormatLayoutOf(const modBITMAPinfo::ViewSettings& s);
+    static std::optional<core::FormatLayout> PictureFormat() {
+        return FormatLayoutOf(modBITMAPinfo::gDib.settings);
+    }
+    static bool Drawable(const core::FormatLayout& layout, std::int64_t fileSize);
+    // The shown picture's cell that holds byte b, or nothing where it does not show b; and
+    // whether b then lies before its start rather than past its end.
+    static std::optional<modBITMAPinfo::Cell> CellOfByte(std::int64_t b);
+    static bool BeforePicture(std::int64_t b);
     void ScrollToCell(const modBITMAPinfo::Cell& cell);
     int ScaleWidth() const;
     int ScaleHeight() const;

@@ -179,8 +179,11 @@ void frmMainView::picPICT_Change() {
         lblPOINTER->clear();
         return;
     }
-    lblPOINTER->setText(PointerReadout(PictureLayout(), modBITMAPinfo::gRawData,
-                                       x / picPICT->MagX(), y / picPICT->MagY()));
+    const std::int64_t px = x / picPICT->MagX();
+    const std::int64_t py = y / picPICT->MagY();
+    const std::optional<core::FormatLayout> format = PictureFormat();
+    lblPOINTER->setText(format ? PointerReadout(*format, modBITMAPinfo::gRawData, px, py)
+                               : PointerReadout(PictureLayout(), modBITMAPinfo::gRawData, px, py));
 }
 
 }  // namespace rastel

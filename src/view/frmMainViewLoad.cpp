@@ -91,11 +91,23 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
         }
         std::shared_ptr<RawBytes> bytes;
         std::unique_ptr<core::OverviewWork> overview;
-        if (const LoadResult read = ReadWholeFile(file, input.size, bytes, overview);
+        // A gray16 picture's range is taken as its bytes arrive.
+        const std::optional<core::FormatLayout> format = FormatLayoutOf(chosen->settings);
+        std::optional<core::GreyMeter> meter;
+        if (format && format->format->family == core::FormatFamily::Gray16 &&
+            Drawable(*format, input.size)) {
+            meter.emplace(*format);
+        }
+        if (const LoadResult read =
+                ReadWholeFile(file, input.size, bytes, overview, meter ? &*meter : nullptr);
             read != kLoadOk) {
             return read;
         }
-        if (!Redraw(*chosen, SharedBytes(std::move(bytes)))) {
+        std::optional<core::Range16> grey;
+        if (meter) {
+            grey = meter->Done(*bytes);
+        }
+        if (!Redraw(*chosen, SharedBytes(std::move(bytes)), grey)) {
             return kLoadNotDrawn;
         }
         mOverviewWork = std::move(overview);
@@ -161,11 +173,13 @@ std::optional<ViewChoice> frmMainView::ConfirmSettings(const ViewSettings& setti
 // them. A large file is read in pieces under a progress dialog whose Cancel gives up the read
 // (kLoadCancelled) without a message.
 // The strip's overview is taken from each piece as it arrives, on a thread of its own
-// that goes on once the picture shows, so the file is walked once and nothing waits.
+// that goes on once the picture shows, so the file is walked once and nothing waits; so is
+// the range of a gray16 picture, here, while the piece is still in the cache.
 frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& file,
                                                    std::int64_t size,
                                                    std::shared_ptr<RawBytes>& bytes,
-                                                   std::unique_ptr<core::OverviewWork>& overview) {
+                                                   std::unique_ptr<core::OverviewWork>& overview,
+                                                   core::GreyMeter* grey) {
     bool ok = file.valid();
     bool noMemory = false;
     if (ok) {
@@ -212,6 +226,9 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& f
         }
         done += static_cast<std::size_t>(n);
         overview->Arrived(static_cast<std::int64_t>(done));
+        if (grey != nullptr) {
+            grey->Arrived(*bytes, static_cast<std::int64_t>(done));
+        }
         const bool report = done % kReported < static_cast<std::size_t>(n) || done == bytes->size();
         if (report && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
             ok = false;
@@ -239,9 +256,10 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& f
 // Draws the picture choice gives of bytes in place of the shown one: the record holds them
 // once it is drawn. False when it cannot be drawn or its decode was cancelled; the settings,
 // palette, bytes and picture are then as they were.
-bool frmMainView::Redraw(const ViewChoice& choice, SharedBytes bytes) {
+bool frmMainView::Redraw(const ViewChoice& choice, SharedBytes bytes,
+                         std::optional<core::Range16> grey) {
     modBITMAPinfo::RecordGuard guard(gDib, gRawData, choice, std::move(bytes));
-    if (!RenderPicture()) {
+    if (!RenderPicture(grey)) {
         return false;
     }
     guard.Keep();
@@ -253,8 +271,11 @@ bool frmMainView::Redraw(const ViewChoice& choice, SharedBytes bytes) {
 // whole: the image box decodes the rows it shows from gRawData, and gDib gives up its pixels.
 // False when the decode was cancelled or the settings give no picture; gDib and the image box
 // then keep the previous picture.
-bool frmMainView::RenderPicture() {
+bool frmMainView::RenderPicture(std::optional<core::Range16> grey) {
     const auto& s = gDib.settings;
+    if (const std::optional<core::FormatLayout> format = FormatLayoutOf(s)) {
+        return RenderFormat(*format, grey);
+    }
     const std::int64_t offset = s.gUseOffset ? s.gOffA : 0;
     const modBITMAPinfo::DecodeLayout layout = modBITMAPinfo::DecodeLayout::From(s, offset);
     if (modBITMAPinfo::PixelsPerByte(s.gColBit) != 0 && (layout.width < 1 || layout.height < 1)) {
@@ -305,6 +326,55 @@ DecodeStatus frmMainView::DecodeWhole(std::int64_t offset) {
                                        [&progress](std::int64_t done, std::int64_t) {
                                            return !progress || progress->Advance(done);
                                        });
+}
+
+// A picture in a direct format is never held whole (a 1 GiB file in RGB is 358 million
+// pixels): the image box decodes its colours where they are shown, from gRawData. Gray16
+// needs the range of its values first, from the read or taken here.
+bool frmMainView::RenderFormat(const core::FormatLayout& layout,
+                               std::optional<core::Range16> grey) {
+    if (!Drawable(layout, static_cast<std::int64_t>(gRawData.size()))) {
+        ReportNotDrawn(DecodeStatus::BadSize);
+        return false;
+    }
+    if (!grey && layout.format->family == core::FormatFamily::Gray16) {
+        grey = MeasureGrey(layout);
+        if (!grey) {
+            return false;
+        }
+    }
+    std::vector<std::uint8_t>().swap(gDib.bits);
+    if (modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height) == DecodeStatus::Ok) {
+        modBITMAPinfo::FillHeader(gDib.bmiHeader, layout.width, layout.height);
+    }
+    const int magX = std::max(1, gDib.settings.gMagX);
+    const int magY = std::max(1, gDib.settings.gMagY);
+    picPICT->SetLeft(mMargin);
+    picPICT->SetTop(mMargin);
+    picPICT->SetSize(layout.width * magX, layout.height * magY);
+    picPICT->DrawFormat(layout, gRawData, grey.value_or(core::Range16{}), magX, magY);
+    return true;
+}
+
+// A gray16 picture's smallest and largest value, a band of rows at a time, under the progress
+// of a long decode; nothing when it was cancelled.
+std::optional<core::Range16> frmMainView::MeasureGrey(const core::FormatLayout& layout) {
+    const std::int64_t rowBytes = layout.width * layout.format->bytes;
+    std::unique_ptr<toolkit::LongWork> progress;
+    if (rowBytes * layout.height > kDecodeProgressBytes) {
+        progress = std::make_unique<toolkit::LongWork>(
+            this, QStringLiteral("画像を作成しています..."), layout.height, false);
+    }
+    const std::int64_t band = std::max<std::int64_t>(1, (std::int64_t{4} << 20) / rowBytes);
+    core::Range16 range;
+    for (std::int64_t y = 0; y < layout.height; y += band) {
+        const std::int64_t end = std::min(layout.height, y + band);
+        range.Add(core::Gray16Range(layout, gRawData, y, end));
+        if (progress && !progress->Advance(end)) {
+            return std::nullopt;
+        }
+    }
+    return range;
 }
 
 void frmMainView::ShowPicture() {

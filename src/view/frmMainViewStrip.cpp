@@ -16,15 +16,20 @@ void frmMainView::ShowStripFrame() {
         picSTRIP->SetFrame(0, 0);
         return;
     }
+    const std::int64_t height = modBITMAPinfo::gDib.settings.gPicHeight;
+    const std::int64_t magY = std::max(1, picPICT->MagY());
+    const std::int64_t top = std::clamp<std::int64_t>(-picPICT->Top() / magY, 0, height);
+    const std::int64_t bottom = std::clamp<std::int64_t>(
+        (picBASE->height() - picPICT->Top() + magY - 1) / magY, top, height);
+    const std::optional<core::FormatLayout> format = PictureFormat();
     const modBITMAPinfo::DecodeLayout layout = PictureLayout();
     const std::int64_t perByte = modBITMAPinfo::PixelsPerByte(layout.depth);
-    const std::int64_t magY = std::max(1, picPICT->MagY());
-    const std::int64_t top = std::clamp<std::int64_t>(-picPICT->Top() / magY, 0, layout.height);
-    const std::int64_t bottom = std::clamp<std::int64_t>(
-        (picBASE->height() - picPICT->Top() + magY - 1) / magY, top, layout.height);
     auto byteOf = [&](std::int64_t row) {
-        const std::int64_t p = layout.position(row, 0);
         const auto size = static_cast<std::int64_t>(modBITMAPinfo::gRawData.size());
+        if (format) {
+            return std::clamp<std::int64_t>(format->byteOf(row, 0), 0, size);
+        }
+        const std::int64_t p = layout.position(row, 0);
         return perByte == 0 ? 0 : std::clamp<std::int64_t>(p / perByte, 0, size);
     };
     picSTRIP->SetFrame(byteOf(top), byteOf(bottom));
@@ -36,13 +41,11 @@ void frmMainView::picSTRIP_MouseDown(int Y) {
     if (picSTRIP->Empty() || !picPICT->HasPicture()) {
         return;
     }
-    const modBITMAPinfo::DecodeLayout layout = PictureLayout();
     const std::int64_t b = picSTRIP->RowBytes(Y).begin;
-    if (const auto cell = modBITMAPinfo::CellOf(layout, b)) {
+    if (const auto cell = CellOfByte(b)) {
         ScrollToCell(*cell);
     } else {
-        const auto p = modBITMAPinfo::FirstPositionOf(layout.depth, layout.order, b);
-        ScrollToCell({0, p && *p >= layout.offset ? layout.height - 1 : 0});
+        ScrollToCell({0, BeforePicture(b) ? 0 : modBITMAPinfo::gDib.settings.gPicHeight - 1});
     }
 }
 

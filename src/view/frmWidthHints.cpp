@@ -5,13 +5,14 @@
 #include <QPushButton>
 #include <cmath>
 
+#include "settings/OptMenuTexts.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/SmallDialog.h"
 
 namespace rastel {
 
 frmWidthHints::frmWidthHints(QWidget* owner, const std::vector<core::WidthCandidate>& candidates,
-                             std::int64_t currentWidth)
+                             std::int64_t currentWidth, const core::PixelFormat* currentFormat)
     : QDialog(owner, toolkit::kFixedDialog), mCandidates(candidates) {
     setObjectName(QStringLiteral("frmWidthHints"));
     setWindowTitle(QStringLiteral("幅の候補"));
@@ -31,8 +32,14 @@ frmWidthHints::frmWidthHints(QWidget* owner, const std::vector<core::WidthCandid
                         .arg(c.elementBytes)
                         .arg(c.width / c.elementPixels);
         }
+        // A line in a direct format names it as the settings dialog's list does.
+        if (c.format != nullptr) {
+            const std::string_view name = optMenuTexts::FormatItem(core::ChoiceOf(*c.format));
+            line += QStringLiteral("  ") +
+                    QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        }
         line += QStringLiteral("  一致度 %1%").arg(static_cast<int>(std::lround(c.score * 100)), 3);
-        if (c.width == currentWidth) {
+        if (c.width == currentWidth && c.format == currentFormat) {
             line += QStringLiteral("  (今の幅)");
         }
         lstWIDTH->addItem(line);
@@ -60,7 +67,7 @@ void frmWidthHints::cmdOK_Click() {
     if (row < 0 || row >= static_cast<int>(mCandidates.size())) {
         return;
     }
-    mChosen = mCandidates[static_cast<std::size_t>(row)].width;
+    mChosen = mCandidates[static_cast<std::size_t>(row)];
     accept();
 }
 

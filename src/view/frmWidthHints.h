@@ -18,12 +18,13 @@ class frmWidthHints : public QDialog {
     Q_OBJECT
 
   public:
-    // candidates must not be empty; currentWidth is marked in the list.
+    // candidates must not be empty; the line of the current width and format (none: palette
+    // indices) is marked.
     frmWidthHints(QWidget* owner, const std::vector<core::WidthCandidate>& candidates,
-                  std::int64_t currentWidth);
+                  std::int64_t currentWidth, const core::PixelFormat* currentFormat);
 
-    // Once accepted: the width picked.
-    std::int64_t Chosen() const { return mChosen; }
+    // Once accepted: the line picked.
+    const core::WidthCandidate& Chosen() const { return mChosen; }
 
   private:  // handlers
     void cmdOK_Click();
@@ -38,7 +39,7 @@ class frmWidthHints : public QDialog {
     QPushButton* cmdCANCEL = nullptr;
 
     std::vector<core::WidthCandidate> mCandidates;
-    std::int64_t mChosen = 0;
+    core::WidthCandidate mChosen;
 };
 
 }  // namespace rastel
