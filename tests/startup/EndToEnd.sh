@@ -90,7 +90,8 @@ keys alt+x ctrl+a 3 alt+y ctrl+a 3 Return
 grab "\$main" "$work/window3.png" "$work/expected3.png"
 INNER
 chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 800x600x24" "$work/session.sh"
+# -a alone starts every search at display 99: two servers starting at once may both take it.
+xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 800x600x24" "$work/session.sh"
 
 # Where the picture sits in the window depends on the menu bar; search for it.
 status=0
