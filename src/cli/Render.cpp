@@ -12,6 +12,7 @@
 #include "image/Overview.h"
 #include "image/PaletteBuilder.h"
 #include "image/PictureFile.h"
+#include "image/PictureScan.h"
 #include "image/PixelDecoder.h"
 #include "image/WidthHints.h"
 
@@ -67,6 +68,23 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
             listing << line;
         }
         return listing.flush() ? 0 : fail("the overview could not be written");
+    }
+    if (o.findPictures) {
+        const auto regions = FindPictures(source);
+        if (!regions) {
+            return readError();
+        }
+        for (const PictureRegion& r : *regions) {
+            char offset[24];
+            char score[16];
+            std::snprintf(offset, sizeof offset, "0x%08llx",
+                          static_cast<unsigned long long>(r.start));
+            std::snprintf(score, sizeof score, "%.3f", r.score);
+            listing << offset << ' ' << r.length << ' ' << r.rowBytes << ' ' << r.elementBytes
+                    << ' ' << (r.format != nullptr ? r.format->name : "-") << ' ' << r.width << ' '
+                    << score << '\n';
+        }
+        return listing.flush() ? 0 : fail("the pictures could not be written");
     }
     if (o.suggestWidth) {
         const auto widths = SuggestWidths(source, o.depth, o.order);

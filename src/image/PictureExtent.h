@@ -31,10 +31,15 @@ class Peek {
     std::vector<std::uint8_t> mBuffer;
 };
 
-// Rows of `bytes` bytes, each a whole number of elements of `element` bytes.
+// Rows of `bytes` bytes, each a whole number of elements of `element` bytes (at most 16).
+// Only the places of an element in `places` (bit p: place p, as the file counts places) are
+// compared: the low bytes of 16-bit samples are noise that would hide the rows.
 struct RowShape {
     std::int64_t bytes;
     std::int64_t element;
+    std::uint32_t places = ~std::uint32_t{0};
+
+    bool Uses(std::int64_t pos) const { return (places >> (pos % element) & 1) != 0; }
 };
 
 struct Extent {

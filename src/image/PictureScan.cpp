@@ -14,9 +14,10 @@ namespace rastel::core {
 namespace pictures {
 namespace {
 
-// Smooth cells at most this many cells apart share a window: a flat or grainy cell of a
-// picture does not cut it in two.
-constexpr std::int64_t kJoin = 1;
+// Smooth cells at most this many cells apart share a window. None: a window of two pictures
+// suggests rows of neither, while a picture cut in two by a flat cell is followed past the
+// cut by its rows.
+constexpr std::int64_t kJoin = 0;
 // Windows looked at for rows: at most kWindows plus one per kBytesPerWindow of the file, those
 // with the most smooth cells first, so that a file of many small tables costs about what
 // reading it does.
@@ -34,6 +35,7 @@ constexpr std::int64_t kMinBytes = 2048;
 // Neighbouring values of a picture are alike, in one place of its elements at least; records
 // alike only from one row to the next are a table.
 constexpr double kPictureAlike = 0.5;
+constexpr double kPlaceShare = 0.5;
 // Cells of a window whose class is looked at: a window most of them text or random bytes is
 // no picture.
 constexpr int kClassCells = 8;
@@ -52,14 +54,13 @@ bool Lighter(const Window& a, const Window& b) {
 
 using Queue = std::priority_queue<Window, std::vector<Window>, decltype(&Lighter)>;
 
-// The runs of smooth cells inside bytes [from, to), each widened by a cell either side.
+// The runs of smooth cells inside bytes [from, to).
 void AddWindows(const SmoothCells& cells, std::int64_t from, std::int64_t to, Queue& queue) {
     Window run;
     std::int64_t lastSmooth = -kJoin - 2;
     const auto close = [&] {
         if (run.weight > 0) {
-            queue.push(
-                {std::max(from, run.begin - kCell), std::min(to, run.end + kCell), run.weight});
+            queue.push({std::max(from, run.begin), std::min(to, run.end), run.weight});
         }
     };
     for (std::int64_t c = std::max<std::int64_t>(0, from / kCell);
@@ -95,6 +96,18 @@ bool NeverPicture(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed
     return 2 * never > kClassCells;
 }
 
+// The places of the element that are alike from one element to the next, as channels of a
+// picture are, unlike the noisy low bytes of samples: those at least kPlaceShare as alike as
+// the most alike place.
+std::uint32_t AlikePlaces(const widths::Rows& rows) {
+    const double most = *std::max_element(rows.alike.begin(), rows.alike.end());
+    std::uint32_t places = 0;
+    for (std::size_t p = 0; p < rows.alike.size() && p < 32; ++p) {
+        places |= rows.alike[p] >= kPlaceShare * most ? std::uint32_t{1} << p : 0;
+    }
+    return places;
+}
+
 // The picture whose rows a line of the width suggestions gives, around the first place in the
 // window where they are alike; nothing when they are nowhere, or the region is too small or
 // a table.
@@ -105,7 +118,8 @@ std::optional<PictureRegion> Follow(Peek& peek, const widths::Rows& rows,
         *std::max_element(rows.alike.begin(), rows.alike.end()) < kPictureAlike) {
         return std::nullopt;
     }
-    const auto x = FindExtent(peek, {rowBytes, rows.element.bytes}, w.begin, w.end, failed);
+    const auto x =
+        FindExtent(peek, {rowBytes, rows.element.bytes, AlikePlaces(rows)}, w.begin, w.end, failed);
     if (!x || x->end - x->begin < std::max(kMinBytes, kMinRows * rowBytes)) {
         return std::nullopt;
     }
@@ -132,7 +146,11 @@ std::optional<PictureRegion> Examine(ByteSource& source, Peek& peek, const Windo
     if (NeverPicture(peek, w.begin, w.end, failed) || failed) {
         return std::nullopt;
     }
-    const auto rows = widths::FindRows(source, w.begin, w.end, modBITMAPinfo::kDepth256, 0, kLines);
+    // The rows are sought in the run's inner cells: its first and last may hold bytes of
+    // something else, and a few of those drown a picture's rows in the suggestions' sample.
+    const std::int64_t trim = w.end - w.begin >= 3 * kCell ? kCell : 0;
+    const auto rows =
+        widths::FindRows(source, w.begin + trim, w.end - trim, modBITMAPinfo::kDepth256, 0, kLines);
     failed = !rows;
     for (int i = 0; rows && i < std::min<int>(kTried, std::ssize(rows->widths)); ++i) {
         auto region = Follow(peek, *rows, rows->widths[static_cast<std::size_t>(i)], w, failed);

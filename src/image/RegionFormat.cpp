@@ -26,13 +26,16 @@ std::pair<std::int64_t, std::int64_t> Middle(std::int64_t begin, std::int64_t en
     return {from, from + n};
 }
 
-bool LooksLike565(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed) {
+// Whether the low five bits of the bytes at `low` (0 or 1, as the file counts places) are a
+// channel of a picture, the blue of rgb565, rather than the noise of a 16-bit grey's low bits.
+bool LooksLike565(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t low,
+                  bool& failed) {
     const auto [from, to] = Middle(begin, end);
     const std::int64_t pixels = (to - from) / 2;
     double near = 0;
     double far = 0;
     failed = !peek(from, to, [&](const std::uint8_t* b) {
-        const auto blue = [b](std::int64_t j) { return b[2 * j] & 31; };
+        const auto blue = [b, low](std::int64_t j) { return b[2 * j + low] & 31; };
         for (std::int64_t j = 1; j < pixels; ++j) {
             near += std::abs(blue(j) - blue(j - 1));
         }
@@ -45,6 +48,26 @@ bool LooksLike565(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed
         }
     });
     return far > 0 && pixels > 1 && near / static_cast<double>(pixels - 1) < kBlueAlike * far;
+}
+
+// Whether the low byte of a 16-bit value follows its high byte (at `high`, 0 or 1 as the file
+// counts places): paired with the wrong neighbour, the values jump by about 256 wherever the
+// high byte steps, paired right they change smoothly there.
+bool HighFirst(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t high, bool& failed) {
+    const auto [from, to] = Middle(begin, end);
+    const std::int64_t pixels = (to - from) / 2;
+    std::int64_t after = 0;   // steps of the values with the low byte after the high one
+    std::int64_t before = 0;  // and before it
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        const auto value = [b, high](std::int64_t j, std::int64_t side) {
+            return b[2 * j + high] << 8 | b[2 * j + high + side];
+        };
+        for (std::int64_t j = 2; j + 1 < pixels; ++j) {
+            after += std::abs(value(j, 1) - value(j - 1, 1));
+            before += std::abs(value(j, -1) - value(j - 1, -1));
+        }
+    });
+    return after < before;
 }
 
 // The place of four, as the file counts, whose bytes are most often 0 or 255; -1 for none.
@@ -85,12 +108,16 @@ FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t beg
     switch (rows.element.bytes) {
         case 3:
             return {FindFormat("rgb24"), -1};
-        case 2:
-            if (rows.alike.size() == 2 && rows.alike[0] > rows.alike[1]) {
-                return {FindFormat("gray16be"), 0};
+        case 2: {
+            // The high byte of a 16-bit value or of rgb565 (red) is the one more alike.
+            const std::int64_t high = rows.alike.size() == 2 && rows.alike[1] > rows.alike[0];
+            if (LooksLike565(peek, begin, end, 1 - high, failed)) {
+                return {FindFormat("rgb565le"), 1 - high};
             }
-            return {FindFormat(LooksLike565(peek, begin, end, failed) ? "rgb565le" : "gray16le"),
-                    0};
+            return HighFirst(peek, begin, end, high, failed)
+                       ? FormatChoice{FindFormat("gray16be"), high}
+                       : FormatChoice{FindFormat("gray16le"), 1 - high};
+        }
         case 4: {
             bool constant = false;
             const std::int64_t alpha = AlphaPlace(peek, begin, end, constant, failed);
