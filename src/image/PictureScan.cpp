@@ -114,7 +114,8 @@ std::uint32_t AlikePlaces(const widths::Rows& rows) {
 std::optional<PictureRegion> Follow(Peek& peek, const widths::Rows& rows,
                                     const WidthCandidate& line, const Window& w, bool& failed) {
     const std::int64_t rowBytes = line.width;
-    if (rowBytes < kMinRowBytes || rowBytes <= line.elementPixels || rows.alike.empty() ||
+    if (rowBytes < kMinRowBytes || rowBytes <= line.elementPixels ||
+        rowBytes % rows.element.bytes != 0 || rows.alike.empty() ||
         *std::max_element(rows.alike.begin(), rows.alike.end()) < kPictureAlike) {
         return std::nullopt;
     }
