@@ -16,7 +16,7 @@ constexpr std::int64_t kCell = 4096;
 
 // Whether the n bytes at p (at most kCell, p at a multiple of 16 in the file) are smooth: for
 // an element of 1, 2, 3 or 4 bytes and a place in it whose bytes vary, neighbouring elements
-// differ there by at most kSmooth of what elements far apart do.
+// differ there by at most kSmooth of what elements far apart do, over its first few hundred bytes.
 bool SmoothCell(const std::uint8_t* p, std::int64_t n);
 
 // Fed the file's bytes in order, in pieces of any size; keeps a byte a cell.

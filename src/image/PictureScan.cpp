@@ -39,8 +39,9 @@ constexpr double kPlaceShare = 0.5;
 // Cells of a window whose class is looked at: a window most of them text or random bytes is
 // no picture.
 constexpr int kClassCells = 8;
-// The first pass's share of the progress reported.
+// The first pass's share of the progress reported, and the least step reported.
 constexpr double kFirstShare = 0.5;
+constexpr double kProgressStep = 0.01;
 
 struct Window {
     std::int64_t begin = 0;
@@ -238,19 +239,23 @@ std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
 
 std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
                                                        const ScanControl& control) {
-    constexpr std::int64_t kPiece = std::int64_t{16} << 20;
+    // Read, not lent: the first pass looks at a few short runs of each page, which mapped
+    // pages give slower than a read that copies every byte into a buffer the cache holds.
+    constexpr std::int64_t kPiece = std::int64_t{1} << 20;
     pictures::SmoothCells cells(source.size());
-    std::vector<std::uint8_t> buffer;
+    double shown = 0;
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(kPiece, source.size())));
     for (std::int64_t pos = 0; pos < source.size(); pos += kPiece) {
         const auto n = static_cast<std::size_t>(std::min(kPiece, source.size() - pos));
-        if (control.stop.stop_requested() ||
-            !source.Lend(pos, n, buffer,
-                         [&cells](std::span<const std::uint8_t> s) { cells.Feed(s); })) {
+        if (control.stop.stop_requested() || !source.Read(pos, n, buffer.data())) {
             return std::nullopt;
         }
-        if (control.progress) {
-            control.progress(pictures::kFirstShare * static_cast<double>(cells.fed()) /
-                             static_cast<double>(source.size()));
+        cells.Feed({buffer.data(), n});
+        const double done = pictures::kFirstShare * static_cast<double>(cells.fed()) /
+                            static_cast<double>(source.size());
+        if (control.progress && done >= shown + pictures::kProgressStep) {
+            shown = done;
+            control.progress(done);
         }
     }
     return pictures::Search(source, cells, control);

@@ -30,7 +30,9 @@ std::pair<std::int64_t, std::int64_t> Middle(std::int64_t begin, std::int64_t en
 // channel of a picture, the blue of rgb565, rather than the noise of a 16-bit grey's low bits.
 bool LooksLike565(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t low,
                   bool& failed) {
-    const auto [from, to] = Middle(begin, end);
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;
+    const std::int64_t to = last;
     const std::int64_t pixels = (to - from) / 2;
     double near = 0;
     double far = 0;
@@ -54,7 +56,9 @@ bool LooksLike565(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t
 // counts places): paired with the wrong neighbour, the values jump by about 256 wherever the
 // high byte steps, paired right they change smoothly there.
 bool HighFirst(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t high, bool& failed) {
-    const auto [from, to] = Middle(begin, end);
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;
+    const std::int64_t to = last;
     const std::int64_t pixels = (to - from) / 2;
     std::int64_t after = 0;   // steps of the values with the low byte after the high one
     std::int64_t before = 0;  // and before it
@@ -74,7 +78,9 @@ bool HighFirst(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t hi
 // constant: that place holds one value, as padding does.
 std::int64_t AlphaPlace(Peek& peek, std::int64_t begin, std::int64_t end, bool& constant,
                         bool& failed) {
-    const auto [from, to] = Middle(begin, end);
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;
+    const std::int64_t to = last;
     std::int64_t extremes[4] = {};
     std::int64_t count[4] = {};
     int lowest[4] = {255, 255, 255, 255};
