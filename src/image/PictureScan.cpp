@@ -210,7 +210,12 @@ std::optional<std::vector<PictureRegion>> Search(ByteSource& source, const Smoot
         if (failed) {
             return std::nullopt;
         }
-        if (r) {
+        // Rows are followed beyond their window, so they may reach a region found before:
+        // the same picture seen at another row length, which is left out.
+        const auto overlaps = [&r](const PictureRegion& o) {
+            return o.start < r->start + r->length && r->start < o.start + o.length;
+        };
+        if (r && std::none_of(found.begin(), found.end(), overlaps)) {
             found.push_back(*r);
             AddWindows(cells, w.begin, std::max(w.begin, r->start), queue);
             AddWindows(cells, std::min(w.end, r->start + r->length), w.end, queue);
