@@ -51,6 +51,12 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
         auto found = FindPictures(source);
         ASSERT_TRUE(found) << c.file;
         ASSERT_EQ(found->size(), c.pictures.size()) << c.file;
+        // The same from a first pass fed in pieces that cut its cells, as a reader's are.
+        pictures::SmoothCells cells(std::ssize(data));
+        for (std::size_t at = 0; at < data.size(); at += 1000) {
+            cells.Feed(std::span(data).subspan(at, std::min<std::size_t>(1000, data.size() - at)));
+        }
+        EXPECT_EQ(FindPictures(source, cells)->size(), found->size()) << c.file;
         EXPECT_TRUE(std::is_sorted(found->begin(), found->end(),
                                    [](const auto& a, const auto& b) { return a.score > b.score; }));
         std::sort(found->begin(), found->end(),
