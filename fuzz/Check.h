@@ -59,6 +59,7 @@ void CheckDecoder(Input input);
 void CheckBmpWriter(Input input);
 void CheckFieldRules(Input input);
 void CheckRenderOptions(Input input);
+void CheckPictureScan(Input input);
 // Only where Qt is at hand (RASTEL_FUZZ_COMMAND_LINE).
 void CheckCommandLine(Input input);
 

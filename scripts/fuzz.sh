@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for a bounded time on a copy of its corpus:
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET]...
-# Targets: decoder bmp_writer field_rules render_options command_line (all by default); 25 seconds each,
+# Targets: decoder bmp_writer field_rules render_options command_line pictures (all by default); 25 seconds each,
 # one target per core at a time.
 # Inputs found new are left in the copy, so runs never grow fuzz/corpus; crashes are written to
 # build-fuzz/crashes/ and make the script fail.
@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-25}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(decoder bmp_writer field_rules render_options command_line)
+[ ${#targets[@]} -gt 0 ] || targets=(decoder bmp_writer field_rules render_options command_line pictures)
 
 nice -n 10 scripts/build.sh build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DRASTEL_FUZZ=ON
 mkdir -p build-fuzz/crashes

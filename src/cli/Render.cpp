@@ -13,6 +13,7 @@
 #include "image/Overview.h"
 #include "image/PaletteBuilder.h"
 #include "image/PictureFile.h"
+#include "image/PictureScan.h"
 #include "image/PixelDecoder.h"
 #include "image/WidthHints.h"
 
@@ -69,6 +70,23 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         }
         return listing.flush() ? 0 : fail("the overview could not be written");
     }
+    if (o.findPictures) {
+        const auto regions = FindPictures(source);
+        if (!regions) {
+            return readError();
+        }
+        for (const PictureRegion& r : *regions) {
+            char offset[24];
+            char score[16];
+            std::snprintf(offset, sizeof offset, "0x%08llx",
+                          static_cast<unsigned long long>(r.start));
+            std::snprintf(score, sizeof score, "%.3f", r.score);
+            listing << offset << ' ' << r.length << ' ' << r.rowBytes << ' ' << r.elementBytes
+                    << ' ' << (r.format != nullptr ? r.format->name : "-") << ' ' << r.width << ' '
+                    << score << '\n';
+        }
+        return listing.flush() ? 0 : fail("the pictures could not be written");
+    }
     if (o.suggestWidth) {
         const auto widths = o.format != nullptr ? SuggestWidths(source, *o.format)
                                                 : SuggestWidths(source, o.depth, o.order);
@@ -78,7 +96,8 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         for (const WidthCandidate& c : *widths) {
             char score[16];
             std::snprintf(score, sizeof score, "%.3f", c.score);
-            listing << c.width << ' ' << score << ' ' << c.elementBytes << '\n';
+            listing << c.width << ' ' << score << ' ' << c.elementBytes << ' '
+                    << (c.format != nullptr ? c.format->name : "-") << '\n';
         }
         return listing.flush() ? 0 : fail("the widths could not be written");
     }

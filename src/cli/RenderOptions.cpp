@@ -29,7 +29,8 @@ Number ParseInt(const std::string& text, std::int64_t& value) {
 }
 
 // What the listings use of the options: --overview nothing but its blocks, --suggest-width the
-// depth and order. Each picture option given with them would go unread.
+// depth and order, --find-pictures nothing. Each picture option given with them would go
+// unread.
 struct Listing {
     const char* option;
     std::vector<const char*> unread;
@@ -41,6 +42,9 @@ const Listing kListings[] = {
       "--stride"}},
     {"--suggest-width", {"--width", "--offset", "--palette", "-o", "--stride"}},
     {"--format", {"--depth", "--order", "--palette"}},
+    {"--find-pictures",
+     {"--overview", "--suggest-width", "--depth", "--order", "--width", "--offset", "--palette",
+      "-o", "--format", "--stride"}},
 };
 
 // The first option given that a listing given leaves unread, with that listing.
@@ -101,6 +105,11 @@ std::string RenderUsage() {
            "                      length, entropy in bits per byte and class (zero, uniform,\n"
            "                      text, random or data); no picture is written, and of the\n"
            "                      other options it takes only --blocks\n"
+           "  --find-pictures     print the pictures found inside the file, one per line, best\n"
+           "                      first: offset (hexadecimal), length, row length in bytes,\n"
+           "                      bytes per element, format (- for palette indices), width\n"
+           "                      in pixels of that format and a score from 0 to 1; no\n"
+           "                      picture is written, and it takes no other option\n"
            "  --blocks N          with --overview: at most N blocks of equal size, 1 to 65536\n"
            "                      (default 256), never more than the file has bytes\n"
            "  --help              show this help\n"
@@ -149,6 +158,8 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
             o.suggestWidth = true;
         } else if (arg == "--overview") {
             o.overview = true;
+        } else if (arg == "--find-pictures") {
+            o.findPictures = true;
         } else if (arg == "--blocks") {
             const Number read = number();
             if (read == Number::kNotWhole)

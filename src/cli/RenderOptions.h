@@ -23,6 +23,7 @@ struct RenderOptions {
     std::string file;
     bool suggestWidth = false;           // print the widths the data suggests instead of a picture
     bool overview = false;               // print the file's blocks and their classes instead
+    bool findPictures = false;           // print the pictures found inside the file instead
     std::optional<std::int64_t> blocks;  // how many blocks at most, for the overview
     bool help = false;
 };

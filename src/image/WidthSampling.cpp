@@ -148,7 +148,9 @@ std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, st
     while (n < longest + static_cast<std::size_t>(maxLag) + 1) {
         n <<= 1;
     }
-    const std::vector<Complex> turns = Turns(n);
+    // Stage len of a transform holds the same turns whatever its length: those of the
+    // longest serve every transform, made once.
+    static const std::vector<Complex> turns = Turns(static_cast<std::size_t>(kTransform));
     std::vector<double> power(n, 0.0);
     std::vector<Complex> z(n);
     for (std::size_t i = 0; i < blocks.size(); i += 2) {

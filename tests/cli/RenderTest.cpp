@@ -193,10 +193,17 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     ASSERT_EQ(Run("--depth 16 --suggest-width '" + in + "'"), 0) << err;
     // 37 bytes of 2 pixels, a score near 1, an element of a byte.
     EXPECT_EQ(Out().substr(0, 6), "74 0.9");
-    EXPECT_EQ(Out().substr(8, 3), " 1\n");
+    EXPECT_EQ(Out().substr(8, 5), " 1 -\n");
     EXPECT_FALSE(fs::exists(in + ".bmp"));
     ASSERT_EQ(Run("--help"), 0);
     EXPECT_NE(Out().find("--suggest-width"), std::string::npos);
+    // A photograph of 240 bytes a row inside machine code: start, length, row, element,
+    // format, width, score.
+    const fs::path photo =
+        fs::path(__FILE__).parent_path() / "../image/pictures/grey-camera-240-in-code.bin";
+    ASSERT_EQ(Run("--find-pictures '" + photo.string() + "'"), 0) << err;
+    EXPECT_EQ(Out().substr(0, 32), "0x00002329 24000 240 1 - 240 0.9");
+    EXPECT_EQ(Out().size(), 35u) << Out();  // one line
 
     Bytes blocks(400, 0);  // zeros, a fill, text, and a last block one byte short
     blocks.resize(800, 0xFF);
@@ -265,6 +272,7 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--overview --depth 2" + f, "--depth does not go with --overview", 2},
         {"--suggest-width --width -5" + f, "--width does not go with --suggest-width", 2},
         {"--suggest-width -o -" + f, "-o does not go with --suggest-width", 2},
+        {"--find-pictures --order 1" + f, "--order does not go with --find-pictures", 2},
         {"--overview --blocks 99999999999999999999" + f,
          "blocks 99999999999999999999 is out of range: 1 to 65536", 2},
         {"--width 99999999999999999999" + f, "width 99999999999999999999 is out of range", 2},

@@ -44,6 +44,7 @@ TEST_P(CorpusReplay, PassesEveryCheck) {
 const Target kTargets[] = {
     {"decoder", CheckDecoder},          {"bmp_writer", CheckBmpWriter},
     {"field_rules", CheckFieldRules},   {"render_options", CheckRenderOptions},
+    {"pictures", CheckPictureScan},
 #ifdef RASTEL_FUZZ_COMMAND_LINE
     {"command_line", CheckCommandLine},
 #endif

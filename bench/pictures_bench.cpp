@@ -1,0 +1,156 @@
+// The search for pictures against a plain read of the same file: a 1 GiB file of real files
+// from /usr with the pictures of tests/image/pictures put in every 16 MiB, and a file of
+// random bytes just under 2 GiB (the largest the viewer accepts), each read through the
+// renderer's source from the page cache. vs_read is the scan's time over read()'s (the goal:
+// 2 at most); extra_mib the most private memory the scan took beyond what the program had
+// (sampled every millisecond); found the regions it reported.
+// Files go to $RASTEL_BENCH_DIR (default /tmp/rastel-bench); they are kept for later runs.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "BenchFiles.h"
+#include "image/PictureScan.h"
+
+namespace {
+
+using namespace rastel::core;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr std::int64_t kLargest = 0x7F000000 - 1;
+constexpr std::int64_t kMixed = std::int64_t{1} << 30;
+constexpr std::int64_t kEvery = std::int64_t{16} << 20;
+
+// Real files from /usr, up to 8 MiB of each, in an order fixed by a seed, with the corpus's
+// files of pictures put in at every kEvery bytes.
+fs::path MixedFile() {
+    const fs::path path = rastel::bench::WorkDir() / "pictures1g.bin";
+    if (fs::exists(path) && static_cast<std::int64_t>(fs::file_size(path)) == kMixed) {
+        return path;
+    }
+    std::vector<fs::path> files;
+    for (const char* root : {"/usr/bin", "/usr/lib/x86_64-linux-gnu", "/usr/share"}) {
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            if (it->is_regular_file(ec) && !it->is_symlink(ec) && it->file_size(ec) > 0) {
+                files.push_back(it->path());
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::shuffle(files.begin(), files.end(), std::mt19937(26));
+    std::vector<fs::path> pictures;
+    for (const auto& e : fs::directory_iterator(fs::path(RASTEL_PICTURES))) {
+        if (e.path().extension() == ".bin") {
+            pictures.push_back(e.path());
+        }
+    }
+    std::sort(pictures.begin(), pictures.end());
+    std::ofstream out(path, std::ios::binary);
+    std::int64_t written = 0;
+    std::int64_t next = 0;
+    const auto add = [&](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::vector<char> bytes(
+            std::min<std::uintmax_t>({std::uintmax_t{8} << 20, fs::file_size(p),
+                                      static_cast<std::uintmax_t>(kMixed - written)}));
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.write(bytes.data(), in.gcount());
+        written += in.gcount();
+    };
+    for (std::size_t i = 0; written < kMixed; ++i) {
+        if (written >= next) {
+            add(pictures[static_cast<std::size_t>(next / kEvery) % pictures.size()]);
+            next += kEvery;
+        }
+        add(files[i % files.size()]);
+    }
+    return path;
+}
+
+// The private memory of the program now, in bytes.
+std::int64_t PrivateBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        std::int64_t kib = 0;
+        if (key == "RssAnon:" && status >> kib) {
+            return kib * 1024;
+        }
+        status.ignore(1 << 10, '\n');
+    }
+    return 0;
+}
+
+double ReadSeconds(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    std::vector<char> buffer(std::size_t{16} << 20);
+    const auto t0 = Clock::now();
+    while (::read(fd, buffer.data(), buffer.size()) > 0) {
+    }
+    const auto t1 = Clock::now();
+    ::close(fd);
+    return std::chrono::duration<double>(t1 - t0).count();
+}
+
+void BM_FindPictures(benchmark::State& state) {
+    const fs::path path =
+        state.range(0) == 1 ? MixedFile() : rastel::bench::RandomFile("in2g.bin", kLargest);
+    ReadSeconds(path);  // into the page cache
+    double scan = 0;
+    double read = 0;
+    std::int64_t extra = 0;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        read += ReadSeconds(path);
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ::malloc_trim(0);  // the read's buffer, freed, would otherwise serve the scan unseen
+        const std::int64_t before = PrivateBytes();
+        std::atomic<bool> done = false;
+        std::int64_t most = before;
+        std::thread watch([&] {
+            while (!done) {
+                most = std::max(most, PrivateBytes());
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        const auto t0 = Clock::now();
+        {
+            FdSource source(fd, static_cast<std::int64_t>(fs::file_size(path)));
+            const auto regions = FindPictures(source);
+            found = regions ? regions->size() : 0;
+        }
+        const double t = std::chrono::duration<double>(Clock::now() - t0).count();
+        done = true;
+        watch.join();
+        ::close(fd);
+        scan += t;
+        extra = std::max(extra, most - before);
+        state.SetIterationTime(t);
+    }
+    state.counters["vs_read"] = scan / read;
+    state.counters["extra_mib"] = static_cast<double>(extra) / (1 << 20);
+    state.counters["found"] = static_cast<double>(found);
+}
+
+BENCHMARK(BM_FindPictures)
+    ->ArgName("mixed1g_random2g")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,127 @@
+#include "image/PictureScan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace rastel::core {
+namespace {
+
+struct Expected {
+    std::int64_t start;
+    std::int64_t length;
+    std::int64_t rowBytes;
+    int elementBytes;
+    const char* format;  // nullptr: palette indices
+};
+
+// Real pictures inside real code, compressed bytes and text (pictures/make.sh says where each
+// comes from and where it was put): each found with its start and end within a row, its row,
+// element and format exact; nothing else reported, and nothing at all in the files of no
+// picture.
+TEST(FindPictures, FindsThePicturesOfRealFiles) {
+    struct Case {
+        const char* file;
+        std::vector<Expected> pictures;  // in the file's order
+    };
+    const Case cases[] = {
+        {"grey-camera-240-in-code.bin", {{9001, 24000, 240, 1, nullptr}}},
+        {"rgb24-coffee-450-in-gzip.bin", {{7013, 28800, 450, 3, "rgb24"}}},
+        {"bgra-astronaut-384-in-text.bin", {{6007, 27648, 384, 4, "rgb0"}}},
+        {"rgb565le-chelsea-256-in-code.bin", {{8003, 21760, 256, 2, "rgb565le"}}},
+        {"gray16le-moon-320-in-gzip.bin", {{5005, 25600, 320, 2, "gray16le"}}},
+        {"two-bgra-icon-256-grey-coins-200.bin",
+         {{6001, 16384, 256, 4, "rgba"}, {29388, 18000, 200, 1, nullptr}}},
+        {"two-gray16be-camera-280-rgb565le-chelsea-256.bin",
+         {{4005, 16800, 280, 2, "gray16be"}, {29806, 21760, 256, 2, "rgb565le"}}},
+        {"none-code.bin", {}},
+        {"none-gzip.bin", {}},
+        {"none-text.bin", {}},
+    };
+    const auto dir = std::filesystem::path(__FILE__).parent_path() / "pictures";
+    for (const Case& c : cases) {
+        std::ifstream in(dir / c.file, std::ios::binary);
+        const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_FALSE(data.empty()) << c.file;
+        SpanSource source(data);
+        auto found = FindPictures(source);
+        ASSERT_TRUE(found) << c.file;
+        ASSERT_EQ(found->size(), c.pictures.size()) << c.file;
+        // The same first pass from pieces that cut its cells, as a reader's are.
+        pictures::SmoothCells whole(std::ssize(data));
+        pictures::SmoothCells cells(std::ssize(data));
+        whole.Feed(data);
+        for (std::size_t at = 0; at < data.size(); at += 1000) {
+            cells.Feed(std::span(data).subspan(at, std::min<std::size_t>(1000, data.size() - at)));
+        }
+        for (std::int64_t i = 0; i < cells.count(); ++i) {
+            EXPECT_EQ(cells.Smooth(i), whole.Smooth(i)) << c.file << " " << i;
+        }
+        EXPECT_TRUE(std::is_sorted(found->begin(), found->end(),
+                                   [](const auto& a, const auto& b) { return a.score > b.score; }));
+        std::sort(found->begin(), found->end(),
+                  [](const auto& a, const auto& b) { return a.start < b.start; });
+        for (std::size_t i = 0; i < found->size(); ++i) {
+            const PictureRegion& r = (*found)[i];
+            const Expected& e = c.pictures[i];
+            EXPECT_LT(std::abs(r.start - e.start), e.rowBytes) << c.file << " " << r.start;
+            EXPECT_LT(std::abs(r.start + r.length - e.start - e.length), e.rowBytes)
+                << c.file << " " << r.length;
+            EXPECT_EQ(r.rowBytes, e.rowBytes) << c.file;
+            EXPECT_EQ(r.elementBytes, e.elementBytes) << c.file;
+            EXPECT_EQ(r.format, e.format != nullptr ? FindFormat(e.format) : nullptr) << c.file;
+            EXPECT_EQ(r.width,
+                      e.rowBytes / (e.format != nullptr ? FindFormat(e.format)->bytes : 1));
+            EXPECT_GT(r.score, 0.3) << c.file;
+            EXPECT_LE(r.score, 1.0) << c.file;
+            // A pixel of a format starts where the picture does, so that its bytes pair right.
+            if (r.format != nullptr) {
+                EXPECT_EQ((r.start - e.start) % r.format->bytes, 0) << c.file << " " << r.start;
+            }
+        }
+    }
+}
+
+// Files of no rows at all, from a few rows' worth of bytes up: nothing found.
+TEST(FindPictures, FindsNothingWithoutRows) {
+    std::mt19937 random(26);
+    std::vector<std::uint8_t> noise(std::size_t{3} << 20);
+    std::generate(noise.begin(), noise.end(), [&random] { return random() & 255; });
+    const std::vector<std::vector<std::uint8_t>> files = {
+        {std::vector<std::uint8_t>(100, 7)},
+        {std::vector<std::uint8_t>(std::size_t{1} << 20, 0xff)},
+        {noise.begin(), noise.begin() + 5000},
+        noise,
+    };
+    for (const auto& data : files) {
+        SpanSource source(data);
+        const auto found = FindPictures(source);
+        ASSERT_TRUE(found) << data.size();
+        EXPECT_TRUE(found->empty()) << data.size();
+    }
+}
+
+// A stop asked for gives nothing, and the progress told rises to 1 at most.
+TEST(FindPictures, StopsWhenAsked) {
+    std::vector<std::uint8_t> data(std::size_t{1} << 20);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i / 512 + i % 512 / 4);
+    }
+    SpanSource source(data);
+    std::stop_source stop;
+    double last = 0;
+    EXPECT_FALSE(FindPictures(source, {stop.get_token(), [&](double done) {
+                                           EXPECT_GE(done, last);
+                                           EXPECT_LE(done, 1.0);
+                                           last = done;
+                                           stop.request_stop();
+                                       }}));
+    EXPECT_GT(last, 0.0);
+}
+
+}  // namespace
+}  // namespace rastel::core
