@@ -76,7 +76,8 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         for (const WidthCandidate& c : *widths) {
             char score[16];
             std::snprintf(score, sizeof score, "%.3f", c.score);
-            listing << c.width << ' ' << score << ' ' << c.elementBytes << '\n';
+            listing << c.width << ' ' << score << ' ' << c.elementBytes << ' '
+                    << (c.format != nullptr ? c.format->name : "-") << '\n';
         }
         return listing.flush() ? 0 : fail("the widths could not be written");
     }

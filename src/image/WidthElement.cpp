@@ -154,12 +154,19 @@ Element FindElement(const Sample& sample, std::int64_t ppb) {
     return found;
 }
 
-void WeighPlaces(Sample& sample, std::int64_t element) {
-    auto& blocks = sample.blocks;
+namespace {
+
+// Each place's mean, spread and likeness to the same place one element on.
+struct PlaceStats {
+    std::vector<double> mean, spread, alike;
+};
+
+// Empty when a place holds fewer than two pixels: no spread to go by.
+PlaceStats MeasurePlaces(const Sample& sample, std::int64_t element) {
     const auto e = static_cast<std::size_t>(element);
-    std::vector<double> count(e), sum(e), squares(e), steps(e), weight(e), mean(e);
-    for (std::size_t k = 0; k < blocks.size(); ++k) {
-        const auto& b = blocks[k];
+    std::vector<double> count(e), sum(e), squares(e), steps(e);
+    for (std::size_t k = 0; k < sample.blocks.size(); ++k) {
+        const auto& b = sample.blocks[k];
         const auto first = static_cast<std::size_t>(sample.placed[k].start % element);
         for (std::size_t i = 0; i < b.size(); ++i) {
             const std::size_t place = (first + i) % e;
@@ -171,33 +178,47 @@ void WeighPlaces(Sample& sample, std::int64_t element) {
             }
         }
     }
-    std::vector<double> spread(e), alike(e);
-    double widest = 0;
-    double best = 0;
+    PlaceStats s{std::vector<double>(e), std::vector<double>(e), std::vector<double>(e)};
     for (std::size_t p = 0; p < e; ++p) {
-        if (count[p] < 2) {  // no spread to scale by
-            return;
+        if (count[p] < 2) {
+            return {};
         }
-        mean[p] = sum[p] / count[p];
-        spread[p] = std::max(0.0, squares[p] / count[p] - mean[p] * mean[p]);
-        alike[p] = spread[p] > 0 ? std::max(0.0, 1 - steps[p] / count[p] / (2 * spread[p])) : 0;
-        widest = std::max(widest, spread[p]);
-        best = std::max(best, alike[p]);
+        s.mean[p] = sum[p] / count[p];
+        s.spread[p] = std::max(0.0, squares[p] / count[p] - s.mean[p] * s.mean[p]);
+        s.alike[p] =
+            s.spread[p] > 0 ? std::max(0.0, 1 - steps[p] / count[p] / (2 * s.spread[p])) : 0;
     }
-    // Records are alike at the row, not from one element to the next: left as they are.
-    if (best < kAlike) {
+    return s;
+}
+
+}  // namespace
+
+std::vector<double> PlaceLikeness(const Sample& sample, std::int64_t element) {
+    return MeasurePlaces(sample, element).alike;
+}
+
+void WeighPlaces(Sample& sample, std::int64_t element) {
+    const PlaceStats s = MeasurePlaces(sample, element);
+    if (s.alike.empty()) {
         return;
     }
+    const double widest = *std::max_element(s.spread.begin(), s.spread.end());
+    // Records are alike at the row, not from one element to the next: left as they are.
+    if (*std::max_element(s.alike.begin(), s.alike.end()) < kAlike) {
+        return;
+    }
+    const auto e = static_cast<std::size_t>(element);
+    std::vector<double> weight(e);
     for (std::size_t p = 0; p < e; ++p) {
         weight[p] =
-            std::sqrt((alike[p] + kNoiseWeight) / std::max(spread[p], widest * kQuietShare));
+            std::sqrt((s.alike[p] + kNoiseWeight) / std::max(s.spread[p], widest * kQuietShare));
     }
-    for (std::size_t k = 0; k < blocks.size(); ++k) {
+    for (std::size_t k = 0; k < sample.blocks.size(); ++k) {
         const auto first = static_cast<std::size_t>(sample.placed[k].start % element);
-        auto& b = blocks[k];
+        auto& b = sample.blocks[k];
         for (std::size_t i = 0; i < b.size(); ++i) {
             const std::size_t place = (first + i) % e;
-            b[i] = (b[i] - mean[place]) * weight[place];
+            b[i] = (b[i] - s.mean[place]) * weight[place];
         }
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "image/WidthSampling.h"
 
@@ -18,6 +19,11 @@ struct Element {
 // whole number of elements apart are alike at the same place in their elements. A single
 // pixel when no element of several bytes stands out; ppb: pixels of the depth in a byte.
 Element FindElement(const Sample& sample, std::int64_t ppb);
+
+// How alike each place in an element of the given pixels is from one element to the next, as
+// the file counts places: 1 less the mean squared step over twice the place's spread, 0 for a
+// place of one value. Empty when a place has fewer than two pixels.
+std::vector<double> PlaceLikeness(const Sample& sample, std::int64_t element);
 
 // Folds the sample by place in the element, as the file counts it: each place's values
 // around their own mean, scaled to the same spread, and by how much alike neighbouring

@@ -215,60 +215,125 @@ std::vector<WidthCandidate> KeepRows(const std::vector<WidthCandidate>& found, c
 }  // namespace
 }  // namespace widths
 
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
-                                                         std::int32_t order, int count) {
-    return SuggestWidths(source, 0, source.size(), depth, order, count);
+namespace widths {
+namespace {
+
+// The direct format whose pixels an element of 2, 3 or 4 bytes is: 3 rgb24, 4 rgb0, 2 a
+// 16-bit value whose high byte is the one more alike from one element to the next, pairs
+// counted from the file's start. Nothing for other sizes.
+const PixelFormat* ElementFormat(const Rows& rows, std::int32_t depth, std::int32_t order) {
+    switch (rows.element.bytes) {
+        case 3:
+            return FindFormat("rgb24");
+        case 4:
+            return FindFormat("rgb0");
+        case 2:
+            break;
+        default:
+            return nullptr;
+    }
+    double alike[2] = {};  // of the pixels of each byte of the pair
+    for (std::size_t p = 0; p < rows.alike.size(); ++p) {
+        const auto source = modBITMAPinfo::SourceOf(depth, order, static_cast<std::int64_t>(p));
+        alike[source ? source->byte % 2 : 0] += rows.alike[p];
+    }
+    return FindFormat(alike[0] > alike[1] ? "gray16be" : "gray16le");
 }
 
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
-                                                         const PixelFormat& format, int count) {
-    // The rows of bytes, kept where they hold whole pixels of the format.
-    auto rows = SuggestWidths(source, modBITMAPinfo::kDepth256, 0, count);
-    if (!rows) {
-        return rows;
-    }
-    std::vector<WidthCandidate> kept;
-    for (WidthCandidate c : *rows) {
-        if (c.width % format.bytes == 0) {
-            c.width /= format.bytes;
-            c.elementPixels = std::max<std::int64_t>(1, c.elementBytes / format.bytes);
-            c.format = &format;
-            kept.push_back(c);
+// The best row made of whole elements, offered again in the format the element makes, right
+// after it, so that the lines of pixels keep their places.
+void OfferFormat(Rows& rows, std::int32_t depth, std::int32_t order, int count) {
+    const PixelFormat* format = ElementFormat(rows, depth, order);
+    const std::int64_t ppb = modBITMAPinfo::PixelsPerByte(depth);
+    auto& lines = rows.widths;
+    for (auto it = lines.begin(); format != nullptr && it != lines.end(); ++it) {
+        const std::int64_t bytes = it->width / ppb;
+        if (it->width % ppb == 0 && bytes % format->bytes == 0 &&
+            bytes / format->bytes >= kMinWidth && it->width > it->elementPixels) {
+            lines.insert(it + 1, {bytes / format->bytes, it->score, format->bytes, 1, format});
+            if (std::ssize(lines) > count) {
+                lines.pop_back();
+            }
+            return;
         }
     }
-    return kept;
 }
 
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
-                                                         std::int64_t end, std::int32_t depth,
-                                                         std::int32_t order, int count) {
-    using namespace widths;
+}  // namespace
+
+std::optional<Rows> FindRows(ByteSource& source, std::int64_t begin, std::int64_t end,
+                             std::int32_t depth, std::int32_t order, int count) {
     const std::int64_t ppb = modBITMAPinfo::PixelsPerByte(depth);
     if (ppb == 0 || order < 0 || order >= modBITMAPinfo::OrderCount(depth) || count < 1) {
-        return std::vector<WidthCandidate>{};
+        return Rows{};
     }
     std::optional<Sample> sample = TakeSample(source, begin, end, depth, order);
     if (!sample) {
         return std::nullopt;
     }
-    const Element element = FindElement(*sample, ppb);
-    if (element.pixels > 1) {
-        WeighPlaces(*sample, element.pixels);
+    Rows rows;
+    rows.element = FindElement(*sample, ppb);
+    rows.alike = PlaceLikeness(*sample, rows.element.pixels);
+    if (rows.element.pixels > 1) {
+        WeighPlaces(*sample, rows.element.pixels);
     }
     const std::int64_t maxLag = MaxLag(*sample);
     if (maxLag <= kMinWidth) {
-        return std::vector<WidthCandidate>{};
+        return rows;
     }
+    const Element& element = rows.element;
     const Lattice lattice(Distances(sample->blocks, maxLag), element.pixels, maxLag);
     std::vector<double> scoreOf(lattice.dist.size(), 0.0);
     const std::vector<WidthCandidate> found = Dips(lattice, *sample, element, scoreOf);
-    std::vector<WidthCandidate> result = KeepRows(found, lattice, scoreOf, ppb, count);
+    rows.widths = KeepRows(found, lattice, scoreOf, ppb, count);
     // The element itself, after any longer row.
     if (element.bytes > 1 && element.score >= kMinScore &&
-        static_cast<int>(result.size()) < count) {
-        result.push_back(Candidate(element.pixels, element.score, element));
+        static_cast<int>(rows.widths.size()) < count) {
+        rows.widths.push_back(Candidate(element.pixels, element.score, element));
     }
-    return result;
+    return rows;
+}
+
+}  // namespace widths
+
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
+                                                         std::int32_t order, int count) {
+    return SuggestWidths(source, 0, source.size(), depth, order, count);
+}
+
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
+                                                         std::int64_t end, std::int32_t depth,
+                                                         std::int32_t order, int count) {
+    std::optional<widths::Rows> rows = widths::FindRows(source, begin, end, depth, order, count);
+    if (!rows) {
+        return std::nullopt;
+    }
+    widths::OfferFormat(*rows, depth, order, count);
+    return std::move(rows->widths);
+}
+
+// The rows of bytes, in pixels of the format where they hold whole pixels: more are looked
+// at than are shown, as some hold none.
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
+                                                         const PixelFormat& format, int count) {
+    constexpr int kLooked = 4;
+    auto rows = widths::FindRows(source, 0, source.size(), modBITMAPinfo::kDepth256, 0,
+                                 std::max(1, count) * kLooked);
+    if (!rows) {
+        return std::nullopt;
+    }
+    std::vector<WidthCandidate> kept;
+    for (WidthCandidate c : rows->widths) {
+        if (c.width % format.bytes == 0 && c.width / format.bytes >= widths::kMinWidth &&
+            std::ssize(kept) < count) {
+            c.width /= format.bytes;
+            c.elementPixels =
+                c.elementBytes % format.bytes == 0 ? c.elementBytes / format.bytes : 1;
+            c.format = &format;
+            kept.push_back(c);
+        }
+    }
+    return kept;
 }
 
 }  // namespace rastel::core

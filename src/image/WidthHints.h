@@ -8,6 +8,7 @@
 
 #include "image/ByteSource.h"
 #include "image/PixelFormat.h"
+#include "image/WidthElement.h"
 
 namespace rastel::core {
 
@@ -28,7 +29,10 @@ struct WidthCandidate {
 // Up to count widths, best first, for the pixels that depth and order make of source. A
 // width that is only a multiple of a better one is left out. When the data is made of
 // values or pixels of several bytes, rows are compared with rows one element longer or
-// shorter, and the element itself comes after any longer row. Reads a bounded sample spread
+// shorter, and the element itself comes after any longer row. An element of 2, 3 or 4 bytes
+// also offers the best row made of whole elements in the direct format of that size, right
+// after it: rgb24, rgb0, or gray16le or gray16be, whichever has the byte more alike from one
+// element to the next high, pairs counted from the file's start. Reads a bounded sample spread
 // over the source, so the answer costs the same for any size. Nothing when a read failed.
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
                                                          std::int32_t order, int count = 8);
@@ -41,8 +45,24 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
                                                          std::int32_t order, int count = 8);
 
 // Widths in pixels of a direct format, each line naming it: rows whose byte length is a
-// whole number of its pixels.
+// whole number of its pixels, two pixels or more.
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
                                                          const PixelFormat& format, int count = 8);
+
+namespace widths {
+
+// What the suggestions are made of, for the scan that looks for pictures in windows of a file.
+struct Rows {
+    std::vector<WidthCandidate> widths;  // as the suggestions' lines, no format offered
+    Element element;
+    std::vector<double> alike;  // PlaceLikeness of each place in the element
+};
+
+// Rows in pixels of the depth of bytes [begin, end), as SuggestWidths finds them. Nothing
+// when a read failed.
+std::optional<Rows> FindRows(ByteSource& source, std::int64_t begin, std::int64_t end,
+                             std::int32_t depth, std::int32_t order, int count);
+
+}  // namespace widths
 
 }  // namespace rastel::core

@@ -73,22 +73,23 @@ TEST(SuggestWidths, FindsTheRowsOfRealData) {
         std::int64_t width;
         std::size_t rank;
         int bytes;
+        const char* format = nullptr;  // offered right after the row, which is in whole pixels
     };
     const Case cases[] = {
         {"grey-camera-300.raw", kDepth256, 300, 1, 1},
         {"grey-moon-257.raw", kDepth256, 257, 1, 1},
         {"grey-coins-384.raw", kDepth256, 384, 1, 1},
-        {"s16le-camera-211.raw", kDepth256, 422, 1, 2},
-        {"s16be-moon-211.raw", kDepth256, 422, 1, 2},
-        {"s16le-coins-212.raw", kDepth256, 424, 1, 2},
-        {"s16be-camera-212.raw", kDepth256, 424, 1, 2},
-        {"s16le-camera-211.raw", kDepth16, 844, 1, 2},
-        {"rgb-coffee-600.raw", kDepth256, 1800, 1, 3},
+        {"s16le-camera-211.raw", kDepth256, 422, 1, 2, "gray16le"},
+        {"s16be-moon-211.raw", kDepth256, 422, 1, 2, "gray16be"},
+        {"s16le-coins-212.raw", kDepth256, 424, 1, 2, "gray16le"},
+        {"s16be-camera-212.raw", kDepth256, 424, 1, 2, "gray16be"},
+        {"s16le-camera-211.raw", kDepth16, 844, 1, 2, "gray16le"},
+        {"rgb-coffee-600.raw", kDepth256, 1800, 1, 3, "rgb24"},
         {"rgb-chelsea-151.raw", kDepth256, 453, 1, 3},
-        {"rgb-coffee-600.raw", kDepth16, 3600, 1, 3},
-        {"rgba-coffee-640.raw", kDepth256, 2560, 1, 4},
+        {"rgb-coffee-600.raw", kDepth16, 3600, 1, 3, "rgb24"},
+        {"rgba-coffee-640.raw", kDepth256, 2560, 1, 4, "rgb0"},
         {"rgba-astronaut-150.raw", kDepth256, 600, 1, 4},
-        {"rgba-icon-128.raw", kDepth256, 512, 1, 4},
+        {"rgba-icon-128.raw", kDepth256, 512, 1, 4, "rgb0"},
         {"bmp24-chelsea-201.bmp", kDepth256, 604, 1, 3},
         {"bmp8-camera-198.bmp", kDepth256, 200, 1, 0},
         {"bits-page-384.raw", kDepth2, 384, 1, 0},
@@ -121,6 +122,14 @@ TEST(SuggestWidths, FindsTheRowsOfRealData) {
         }
         if (c.bytes > 1) {
             EXPECT_EQ(at->elementPixels, c.bytes * PixelsPerByte(c.depth)) << c.file;
+        }
+        if (c.format != nullptr) {
+            ASSERT_LT(at + 1, widths->end()) << c.file;
+            EXPECT_EQ(at[1].format, FindFormat(c.format)) << c.file;
+            EXPECT_EQ(at[1].width * at[1].format->bytes * PixelsPerByte(c.depth), c.width);
+        }
+        for (const auto& w : *widths) {  // none offered for data of single bytes
+            EXPECT_TRUE(w.format == nullptr || c.bytes != 1) << c.file;
         }
         // The element itself never comes before the row.
         EXPECT_GT(widths->front().width, widths->front().elementPixels) << c.file;

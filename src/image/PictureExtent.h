@@ -1,0 +1,53 @@
+// How far the rows of a picture reach: from a place where rows of a known length are alike,
+// row by row either way until they stop, and then byte by byte to where they begin and end.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "image/ByteSource.h"
+
+namespace rastel::core::pictures {
+
+// Bytes of a source looked at where they lie when it holds them in memory or maps them, so
+// that tests of rows here and there copy nothing.
+class Peek {
+  public:
+    explicit Peek(ByteSource& source) : mSource(source) {}
+
+    std::int64_t size() const { return mSource.size(); }
+    // Calls look with a pointer to bytes [from, to) of the source (0 <= from <= to <= size()).
+    // look must hold nothing with a destructor: a mapped file that faults jumps past it.
+    // False when the bytes could not be had.
+    template <typename Look>
+    bool operator()(std::int64_t from, std::int64_t to, Look look) {
+        return mSource.Lend(from, static_cast<std::size_t>(to - from), mBuffer,
+                            [&look](std::span<const std::uint8_t> s) { look(s.data()); });
+    }
+
+  private:
+    ByteSource& mSource;
+    std::vector<std::uint8_t> mBuffer;
+};
+
+// Rows of `bytes` bytes, each a whole number of elements of `element` bytes.
+struct RowShape {
+    std::int64_t bytes;
+    std::int64_t element;
+};
+
+struct Extent {
+    std::int64_t begin = 0;  // the first byte of the rows
+    std::int64_t end = 0;    // one past their last
+    // From 0 to 1: how much closer bytes a row apart are than bytes a little more or less
+    // than a row apart, over the rows tested.
+    double score = 0;
+};
+
+// The rows around the first place in [from, to) where two rows in a row are alike; nothing
+// when there is none. failed is set when a read failed.
+std::optional<Extent> FindExtent(Peek& peek, const RowShape& shape, std::int64_t from,
+                                 std::int64_t to, bool& failed);
+
+}  // namespace rastel::core::pictures
