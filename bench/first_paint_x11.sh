@@ -3,6 +3,8 @@
 # first painted picture (the program tells it when RASTEL_PICTURE_CLOCK is set), against a
 # plain read of the same file into a fresh buffer (dd, one block the size of the file), one
 # after the other, run by run. Each depth at widths 128 and 4096, the viewport 1920 x 1080.
+# RASTEL_PAINT_CASES picks other cases: words KEYS:NAME, KEYS the dialog's keys before the width
+# (commas between keys), e.g. "alt+l:256 alt+f,Down:rgb24 alt+f,Down,Down,Down,Down,Down:rgba".
 # Several programs may be given (an older build, say): they take their turns in the same runs.
 # Usage: first_paint_x11.sh RUNS FILE PROGRAM...
 # Prints per program and case the medians of first paint, of the read and of the run-by-run
@@ -16,6 +18,8 @@ shift 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 printf '%s\n' "$@" >"$work/programs"
+cases=${RASTEL_PAINT_CASES:-alt+l:256 alt+i:16 alt+t:2}
+echo "$cases" >"$work/cases"
 
 cat >"$work/session.sh" <<'INNER'
 #!/usr/bin/env bash
@@ -34,7 +38,7 @@ read_seconds() {
   dd if="$file" of=/dev/null bs="$(stat -c %s "$file")" count=1 iflag=fullblock 2>&1 |
     sed -n 's/.*copied, \([0-9.]*\) s.*/\1/p'
 }
-first_paint() {  # program, depth key, width: prints seconds and peak KiB
+first_paint() {  # program, the dialog's keys, width: prints seconds and peak KiB
   local log=$work/clock.log
   RASTEL_PICTURE_CLOCK=1 "$1" "$file" 2>"$log" &
   local pid=$!
@@ -43,7 +47,7 @@ first_paint() {  # program, depth key, width: prints seconds and peak KiB
   main=$(window "^Rastel - Version")
   xdotool windowsize --sync "$main" 1937 1140
   xdotool windowfocus --sync "$dialog"
-  xdotool key --delay 30 "$2" alt+w ctrl+a $(echo "$3" | sed 's/./& /g')
+  xdotool key --delay 30 $(echo "$2" | tr , ' ') alt+w ctrl+a $(echo "$3" | sed 's/./& /g')
   sleep 0.3
   xdotool key Return
   for _ in $(seq 1 1200); do
@@ -57,7 +61,7 @@ first_paint() {  # program, depth key, width: prints seconds and peak KiB
   echo "$(sed -n 's/.*painted \([0-9.]*\) s.*/\1/p' "$log") $peak"
 }
 for run in $(seq 1 "$runs"); do
-  for depth in alt+l:256 alt+i:16 alt+t:2; do
+  for depth in $(cat "$work/cases"); do
     for width in 128 4096; do
       read=$(read_seconds)
       n=0
@@ -73,12 +77,13 @@ INNER
 chmod +x "$work/session.sh"
 xvfb-run -a -s "-screen 0 1960x1200x24" "$work/session.sh" "$runs" "$file" "$work" 2>/dev/null
 
-# Columns: program, colours, width, read s, first paint s, peak KiB.
-echo "program colours width first_paint_s read_s vs_read peak_MiB (medians; peak: largest)"
+# Columns: program, case, width, read s, first paint s, peak KiB.
+echo "program case width first_paint_s read_s vs_read peak_MiB (medians; peak: largest)"
 n=0
 while read -r program; do
   n=$((n + 1))
-  for depth in 256 16 2; do
+  for c in $cases; do
+    depth=${c##*:}
     for width in 128 4096; do
       awk -v n="$n" -v d="$depth" -v w="$width" -v p="$program" '
         function median(a, k,   i, j, t) {
@@ -93,7 +98,7 @@ while read -r program; do
 done <"$work/programs"
 
 if [ "$#" -gt 1 ]; then
-  echo "program colours width added_vs_read (medians of (paint - first program's paint) / read)"
+  echo "program case width added_vs_read (medians of (paint - first program's paint) / read)"
   awk '
     function median(a, k,   i, j, t) {
       for (i = 1; i <= k; i++) for (j = i + 1; j <= k; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }

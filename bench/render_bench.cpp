@@ -135,6 +135,50 @@ void BM_RenderPng(benchmark::State& state) {
     fs::remove(png);
 }
 
+// A direct format against cat of the same file: the picture is as large as the file (rgb24 in
+// 24-bit rows of a width a multiple of 4, rgba in 32-bit rows). args: format (0 rgb24, 1 rgba),
+// width.
+void BM_RenderFormat(benchmark::State& state) {
+    static const char* const kNames[] = {"rgb24", "rgba"};
+    const fs::path input = RandomFile("in256m.bin", 256LL << 20);
+    Compare(state, input, input,
+            {"--format", kNames[state.range(0)], "--width", std::to_string(state.range(1))});
+}
+
+// The PNG of rgb24 against the indexed PNG of the same 256 MiB, rows of the same bytes:
+// vs_indexed_png is the time ratio, per input byte alike (1.0 = as fast).
+void BM_RenderFormatPng(benchmark::State& state) {
+    const fs::path input = RandomFile("in256m.bin", 256LL << 20);
+    const fs::path png = WorkDir() / "out.png";
+    const std::int64_t rowBytes = state.range(0);
+    std::vector<double> ratio;
+    for (auto _ : state) {
+        fs::remove(png);
+        const Times indexed = Run(
+            {RASTEL_RENDER_EXE, "--width", std::to_string(rowBytes), "-o", png, input.string()});
+        fs::remove(png);
+        const Times rgb = Run({RASTEL_RENDER_EXE, "--format", "rgb24", "--width",
+                               std::to_string(rowBytes / 3), "-o", png, input.string()});
+        ratio.push_back(rgb.wall / indexed.wall);
+        state.SetIterationTime(rgb.wall);
+    }
+    state.counters["vs_indexed_png"] = Median(ratio);
+    fs::remove(png);
+}
+
+BENCHMARK(BM_RenderFormat)
+    ->ArgNames({"format", "width"})
+    ->ArgsProduct({{0, 1}, {128, 4096}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+BENCHMARK(BM_RenderFormatPng)
+    ->ArgName("row_bytes")
+    ->Arg(384)
+    ->Arg(12288)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_RenderPng)
     ->Arg(128)
     ->Arg(4096)

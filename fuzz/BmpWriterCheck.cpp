@@ -1,14 +1,19 @@
 // The BMP writer: the streamed file must be byte for byte the file of the decoded record,
 // whatever the chunk size, and a failing sink or source must be reported with its reason,
-// never hidden; the streamed PNG likewise the record's PNG.
+// never hidden; the streamed PNG likewise the record's PNG. An input whose first byte has its
+// top bit set writes a picture in a direct format instead: its BMP rows must be the plain
+// rule's colours (or grey levels), whatever the chunk size, its PNG the same whatever the chunk.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "Check.h"
 #include "DecoderInput.h"
 #include "image/BmpFile.h"
+#include "image/FormatDisplay.h"
+#include "image/FormatFile.h"
 #include "image/PictureFile.h"
 #include "image/PngFile.h"
 
@@ -69,9 +74,77 @@ void FillPalette(Palette& palette, std::uint32_t seed) {
     }
 }
 
+// The BMP of a direct format's picture by the plain rule: each pixel's colour, or its grey
+// level in range, at its place in the bottom-up rows.
+Bytes PlainFormatBmp(const FormatLayout& l, ByteSpan data, Range16 range) {
+    const int bits = FormatBmpBits(*l.format);
+    Bytes file = MakeBmpHead(bits, l.width, l.height);
+    const std::int64_t stride = BmpRowBytes(bits, l.width);
+    for (std::int64_t y = l.height - 1; y >= 0; --y) {
+        Bytes row(static_cast<std::size_t>(stride));
+        for (std::int64_t x = 0; x < l.width; ++x) {
+            const std::uint32_t v = FormatPixelAt(l, data, x, y).value;
+            if (bits == 8) {
+                row[static_cast<std::size_t>(x)] = GreyLevel(static_cast<std::uint16_t>(v), range);
+            } else {  // the colour's low bytes, as this little-endian machine has them
+                std::memcpy(&row[static_cast<std::size_t>(x * bits / 8)], &v, bits / 8);
+            }
+        }
+        file.insert(file.end(), row.begin(), row.end());
+    }
+    return file;
+}
+
+void CheckFormatWriter(Input input) {
+    InputReader in(input);
+    const FormatLayout l = ReadFormatInput(in);
+    const std::int64_t chunk = in.range(std::max<std::int64_t>(4, l.width / 2), 12 * l.width);
+    const std::uint64_t sinkFailAt = in.u32();
+    const int sourceFailAt = in.u8() % 4;
+    // A range the screen measured, or none: the picture's own then.
+    const bool given = in.u8() % 2 != 0;
+    const Range16 shown{in.u16(), in.u16()};
+    const ByteSpan data = in.rest();
+    const Range16 range = given ? shown : Gray16Range(l, data, 0, l.height);
+    const std::optional<Range16> grey = given ? std::optional(shown) : std::nullopt;
+    const Bytes file = PlainFormatBmp(l, data, range);
+
+    SpanSource source(data);
+    MemorySink sink;
+    Expect(WriteFormatBmp(sink, l, source, grey, {}, chunk).ok() && sink.bytes == file,
+           "a direct format's BMP differs from the plain rule");
+    MemorySink whole;
+    Expect(WritePicture(whole, FileFormat::kBmp, Picture::Streamed(l, source, grey)).ok() &&
+               whole.bytes == file,
+           "a direct format's picture written differs from the plain rule");
+    MemorySink failing(sinkFailAt % file.size());
+    Expect(WriteFormatBmp(failing, l, source, grey, {}, chunk).error == ENOSPC,
+           "a failed write of a direct format said otherwise");
+    FlakySource flaky(data, sourceFailAt);
+    MemorySink partial;
+    const Outcome written = WriteFormatBmp(partial, l, flaky, grey, {}, chunk);
+    Expect(written.ok() ? partial.bytes == file : written.why == Outcome::Why::kUnreadable,
+           "a failed read of a direct format was not reported as one");
+
+    MemorySink png, pngInChunks;
+    PngJob job{.width = l.width,
+               .height = l.height,
+               .pixels = FormatPngPixels(*l.format),
+               .rows = FormatPngRows(l, source)};
+    Expect(WritePng(png, job).ok(), "a direct format's PNG failed");
+    job.rows = FormatPngRows(l, source, chunk);
+    job.chunkBytes = chunk;
+    Expect(WritePng(pngInChunks, job).ok() && pngInChunks.bytes == png.bytes,
+           "a direct format's PNG differs with the chunk size");
+}
+
 }  // namespace
 
 void CheckBmpWriter(Input input) {
+    if (!input.empty() && input[0] >= 0x80) {
+        CheckFormatWriter(input.subspan(1));
+        return;
+    }
     InputReader in(input);
     const DecoderInput settings = ReadDecoderInput(in);
     const DecodeLayout& l = settings.layout;

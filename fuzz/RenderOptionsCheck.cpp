@@ -45,10 +45,19 @@ void CheckRenderOptions(Input input) {
     Expect(o.palette >= 0 && o.palette <= 2, "palette");
     Expect(!o.output || !o.output->empty(), "an empty output name");
     Expect(!o.blocks || (o.overview && *o.blocks >= 1 && *o.blocks <= 65536), "blocks");
+    // A direct format takes no depth, order or palette, and its rows fit their stride.
+    Expect(o.stride >= 0 && o.stride <= core::kMaxStride, "stride beyond its bounds");
+    Expect(!o.format || (o.depth == 0 && o.order == 0 && o.palette == 0),
+           "a depth, order or palette with --format");
+    Expect(o.format ? core::CheckStride(*o.format, o.width.value_or(1), o.stride) ==
+                          core::LayoutProblem::None
+                    : o.stride == 0,
+           "a stride its rows do not fit, or one without --format");
     // What only a picture uses, seen where it differs from no option given.
-    const bool picture = o.width || o.output || o.offset != 0 || o.palette != 0;
+    const bool picture = o.width || o.output || o.offset != 0 || o.palette != 0 || o.stride != 0;
     Expect(!o.suggestWidth || !picture, "a picture's option with --suggest-width");
-    Expect(!o.overview || (!o.suggestWidth && !picture && o.depth == 0 && o.order == 0),
+    Expect(!o.overview ||
+               (!o.suggestWidth && !picture && o.depth == 0 && o.order == 0 && o.format == nullptr),
            "an option --overview does not read");
 }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "image/FileDescriptor.h"
 #include "image/InputFile.h"
@@ -69,7 +70,8 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         return listing.flush() ? 0 : fail("the overview could not be written");
     }
     if (o.suggestWidth) {
-        const auto widths = SuggestWidths(source, o.depth, o.order);
+        const auto widths = o.format != nullptr ? SuggestWidths(source, *o.format)
+                                                : SuggestWidths(source, o.depth, o.order);
         if (!widths) {
             return readError();
         }
@@ -82,22 +84,43 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         return listing.flush() ? 0 : fail("the widths could not be written");
     }
 
-    const std::int64_t pixels = modBITMAPinfo::PixelCount(size, o.depth);
-    const std::int64_t width = o.width.value_or(modBITMAPinfo::DefaultWidth(size));
-    if (width < 1 || width > pixels) {
-        return fail("width " + std::to_string(width) + " is out of range: 1 to " +
-                    std::to_string(pixels) + " for this file at this depth");
-    }
-    const std::int64_t height = modBITMAPinfo::HeightForWidth(pixels, width);
     const std::string out = o.output.value_or(path + ".bmp");
-    const DecodeLayout layout{o.depth, o.order, width, height, o.offset};
     DibImage colours;  // a fresh palette, as the viewer has at start
-    BuildPalette(colours, o.palette, o.depth, colours.bmiColors);
-    const Picture picture = Picture::Streamed(layout, colours.bmiColors, source);
+    std::optional<Picture> picture;
+    if (o.format != nullptr) {
+        const PixelFormat& f = *o.format;
+        const std::string name(f.name);
+        const std::int64_t pixels = FormatPixelCount(f, size);
+        // Without a width, a stride's row is filled.
+        const std::int64_t width = o.width.value_or(
+            o.stride != 0 ? std::min(o.stride / f.bytes, pixels) : DefaultWidth(pixels));
+        switch (CheckFormatLayout(f, size, width, o.offset, o.stride)) {
+            case LayoutProblem::None:
+                break;
+            case LayoutProblem::FileTooShort:
+                return fail(path + ": is shorter than a pixel of " + name + " (" +
+                            std::to_string(f.bytes) + " bytes)");
+            default:  // the width: stride and offset are the options' own checks
+                return fail("width " + std::to_string(width) + " is out of range: 1 to " +
+                            std::to_string(pixels) + " for this file in " + name);
+        }
+        picture = Picture::Streamed(FormatLayout::For(f, size, width, o.offset, o.stride), source);
+    } else {
+        const std::int64_t pixels = modBITMAPinfo::PixelCount(size, o.depth);
+        const std::int64_t width = o.width.value_or(modBITMAPinfo::DefaultWidth(size));
+        if (width < 1 || width > pixels) {
+            return fail("width " + std::to_string(width) + " is out of range: 1 to " +
+                        std::to_string(pixels) + " for this file at this depth");
+        }
+        const std::int64_t height = modBITMAPinfo::HeightForWidth(pixels, width);
+        BuildPalette(colours, o.palette, o.depth, colours.bmiColors);
+        picture = Picture::Streamed(DecodeLayout{o.depth, o.order, width, height, o.offset},
+                                    colours.bmiColors, source);
+    }
 
     FdSink standardOutput(STDOUT_FILENO);
-    const Outcome written = out == "-" ? WritePicture(standardOutput, FileFormat::kBmp, picture)
-                                       : WritePicture(out, picture);
+    const Outcome written = out == "-" ? WritePicture(standardOutput, FileFormat::kBmp, *picture)
+                                       : WritePicture(out, *picture);
     switch (written.why) {
         case Outcome::Why::kDone:
             return 0;

@@ -34,10 +34,13 @@ struct Listing {
     const char* option;
     std::vector<const char*> unread;
 };
+// A direct format has no use for the depth, order and palette either.
 const Listing kListings[] = {
     {"--overview",
-     {"--suggest-width", "--depth", "--order", "--width", "--offset", "--palette", "-o"}},
-    {"--suggest-width", {"--width", "--offset", "--palette", "-o"}},
+     {"--suggest-width", "--depth", "--order", "--width", "--offset", "--palette", "-o", "--format",
+      "--stride"}},
+    {"--suggest-width", {"--width", "--offset", "--palette", "-o", "--stride"}},
+    {"--format", {"--depth", "--order", "--palette"}},
 };
 
 // The first option given that a listing given leaves unread, with that listing.
@@ -58,7 +61,8 @@ std::string Clash(const std::vector<std::string>& given) {
 
 std::string RenderUsage() {
     return "Usage: rastel-render [OPTION]... FILE\n"
-           "Lays out the bytes of FILE as pixels and writes the picture as an 8-bit BMP.\n"
+           "Lays out the bytes of FILE as pixels and writes the picture as an 8-bit BMP, or\n"
+           "with --format as a BMP of colours.\n"
            "\n"
            "  --depth 256|16|2    bits of the file per pixel: 8 (256 colours, the default),\n"
            "                      4 (16 colours) or 1 (2 colours)\n"
@@ -71,9 +75,21 @@ std::string RenderUsage() {
            "                        2 colours:   0 most significant bit first, 1 least\n"
            "  --width N           pixels per row, 1 to the pixel count (default 128, or the\n"
            "                      file size when smaller); the height follows\n"
-           "  --offset N          start the picture N pixels into the file; negative moves it\n"
-           "                      earlier, filling with 0 (|N| below 2130706431)\n"
+           "  --offset N          start the picture N pixels into the file (N bytes with\n"
+           "                      --format); negative moves it earlier, filling with 0\n"
+           "                      (|N| below 2130706431)\n"
            "  --palette NAME      grey (default), thermo or binary\n"
+           "  --format NAME       bytes that hold colours, instead of --depth, --order and\n"
+           "                      --palette: rgb24 bgr24 rgb0 bgr0 rgba bgra argb abgr\n"
+           "                      rgb565le rgb565be bgr565le rgb555le gray16le gray16be\n"
+           "                      yuyv422 uyvy422; written as a BMP of 24 bits per pixel,\n"
+           "                      32 with alpha, or 8-bit grey from gray16's smallest value\n"
+           "                      to its largest; a PNG holds 8-bit RGB, RGBA, or gray16's\n"
+           "                      16-bit values. --width counts its pixels (default 128, or\n"
+           "                      the pixels the file holds when fewer)\n"
+           "  --stride BYTES      with --format: bytes from one row's start to the next, at\n"
+           "                      least a row's; the rest of each is skipped (default 0: rows\n"
+           "                      packed; with a stride the width defaults to what fills it)\n"
            "  -o OUT              where to write: OUT ending in .png writes a PNG, - writes\n"
            "                      the BMP to standard output; default FILE.bmp\n"
            "  --suggest-width     print up to 8 widths at which the data falls into rows, one\n"
@@ -177,6 +193,19 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
                             std::to_string(fieldRules::kOffsetLimit));
             }
             o.offset = n;
+        } else if (arg == "--format") {
+            if (!value(v))
+                return fail("--format needs a value: one of " + core::FormatNames(", "));
+            if ((o.format = core::FindFormat(v)) == nullptr)
+                return fail("unknown format '" + v + "': use one of " + core::FormatNames(", "));
+        } else if (arg == "--stride") {
+            const Number read = number();
+            if (read == Number::kNotWhole)
+                return fail("--stride needs a whole number");
+            if (read == Number::kTooLarge || n < 0 || n > core::kMaxStride)
+                return fail("stride " + v + " is out of range: 0 to " +
+                            std::to_string(core::kMaxStride));
+            o.stride = n;
         } else if (arg == "--palette") {
             if (!value(v))
                 return fail("--palette needs a value: grey, thermo or binary");
@@ -209,8 +238,21 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     if (o.blocks && !o.overview) {
         return fail("--blocks goes with --overview");
     }
+    if (!o.format && std::find(given.begin(), given.end(), "--stride") != given.end()) {
+        return fail("--stride goes with --format");
+    }
     if (const std::string clash = Clash(given); !clash.empty()) {
         return fail(clash);
+    }
+    // A row must fit its stride, whatever the file: the width given, or at least one pixel.
+    if (o.format &&
+        core::CheckStride(*o.format, o.width.value_or(1), o.stride) != core::LayoutProblem::None) {
+        const std::string bytes = std::to_string(o.format->bytes);
+        const std::string name(o.format->name);
+        return fail("stride " + std::to_string(o.stride) + " is smaller than " +
+                    (o.width ? "a row of " + std::to_string(*o.width) + " pixels of " + name +
+                                   ", " + bytes + " bytes each"
+                             : "a pixel of " + name + ", " + bytes + " bytes"));
     }
     const std::int32_t orders = modBITMAPinfo::OrderCount(o.depth);
     if (o.order < 0 || o.order >= orders) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "image/PixelFormat.h"
+
 namespace rastel::cli {
 
 struct RenderOptions {
@@ -13,7 +15,10 @@ struct RenderOptions {
     std::int32_t order = 0;
     std::optional<std::int64_t> width;  // defaults as the viewer gives a new file
     std::int64_t offset = 0;
-    std::int32_t palette = 0;           // palette choice: grey, thermo or binary
+    std::int32_t palette = 0;  // palette choice: grey, thermo or binary
+    // A direct format instead of depth, order and palette; its offset counts bytes.
+    const core::PixelFormat* format = nullptr;
+    std::int64_t stride = 0;  // with a format: bytes from one row's start to the next; 0: packed
     std::optional<std::string> output;  // "-" for standard output
     std::string file;
     bool suggestWidth = false;           // print the widths the data suggests instead of a picture

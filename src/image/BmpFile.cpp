@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "image/WindowDecoder.h"
 
@@ -29,7 +30,63 @@ class LittleEndian {
     std::uint8_t* mOut;
 };
 
+// A picture of colours: the info header is the 108-byte version 4 header at 32 bits, for its
+// masks; only 8 bits have a palette.
+std::uint32_t InfoBytes(int bits) {
+    return bits == 32 ? 108 : 40;
+}
+
+std::uint32_t PixelOffset(int bits) {
+    return 14 + InfoBytes(bits) + (bits == 8 ? 1024 : 0);
+}
+
 }  // namespace
+
+std::int64_t BmpRowBytes(int bitsPerPixel, std::int64_t width) {
+    return (width * bitsPerPixel + 31) / 32 * 4;
+}
+
+bool BmpHolds(int bitsPerPixel, std::int64_t width, std::int64_t height) {
+    constexpr std::int64_t kMaxSide = std::numeric_limits<std::int32_t>::max();
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
+        return false;
+    }
+    // bfSize, the pixel offset plus the rows, must fit its 32 bits.
+    constexpr std::int64_t kMaxFile = std::numeric_limits<std::uint32_t>::max();
+    return BmpRowBytes(bitsPerPixel, width) <= (kMaxFile - PixelOffset(bitsPerPixel)) / height;
+}
+
+std::vector<std::uint8_t> MakeBmpHead(int bitsPerPixel, std::int64_t width, std::int64_t height) {
+    constexpr std::uint32_t kBitFields = 3;      // biCompression: the masks say where channels are
+    constexpr std::uint32_t kSrgb = 0x73524742;  // the colour space 'sRGB'
+    const std::uint32_t offset = PixelOffset(bitsPerPixel);
+    const auto image = static_cast<std::uint32_t>(BmpRowBytes(bitsPerPixel, width) * height);
+    std::vector<std::uint8_t> head(offset);
+    LittleEndian out(head.data());
+    out.u8('B').u8('M').u32(offset + image).u16(0).u16(0).u32(offset);
+    out.u32(InfoBytes(bitsPerPixel))
+        .i32(static_cast<std::int32_t>(width))
+        .i32(static_cast<std::int32_t>(height))  // positive: bottom-up rows
+        .u16(1)
+        .u16(static_cast<std::uint16_t>(bitsPerPixel))
+        .u32(bitsPerPixel == 32 ? kBitFields : 0)
+        .u32(image)
+        .i32(0)
+        .i32(0)
+        .u32(0)
+        .u32(0);
+    if (bitsPerPixel == 32) {
+        // Red, green, blue and alpha masks, then the colour space; its end points and gammas,
+        // unused for sRGB, stay 0.
+        out.u32(0x00FF0000).u32(0x0000FF00).u32(0x000000FF).u32(0xFF000000).u32(kSrgb);
+    } else if (bitsPerPixel == 8) {
+        for (int level = 0; level < kPaletteSize; ++level) {
+            const auto v = static_cast<std::uint8_t>(level);
+            out.u8(v).u8(v).u8(v).u8(0);
+        }
+    }
+    return head;
+}
 
 BmpHead MakeBmpHead(const BITMAPINFOHEADER& h, const Palette& palette, std::uint64_t pixelBytes) {
     BmpHead head{};

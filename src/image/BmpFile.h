@@ -1,5 +1,7 @@
 // The BMP file of a picture: a 14-byte file header, then the image record as it is held
-// (40-byte info header, 256 palette entries, the pixel bytes with their extra zero byte).
+// (40-byte info header, 256 palette entries, the pixel bytes with their extra zero byte);
+// or, for a picture of colours, the header of a BMP of 24 or 32 bits per pixel, or of 8-bit
+// grey levels.
 #pragma once
 
 #include <array>
@@ -24,6 +26,15 @@ BmpHead MakeBmpHead(const modBITMAPinfo::BITMAPINFOHEADER& header,
 
 // The whole file for an image record, exactly as the export writes it.
 std::vector<std::uint8_t> BmpFileBytes(const modBITMAPinfo::DibImage& image);
+
+// A picture of colours: 24 bits per pixel (blue, green, red), 32 (blue, green, red, alpha:
+// a 108-byte header whose masks name the alpha byte, so that readers see it), or 8 (levels of
+// a grey ramp palette). Rows bottom-up, each padded to a multiple of 4 bytes.
+std::int64_t BmpRowBytes(int bitsPerPixel, std::int64_t width);
+// Whether its header can describe the picture: sides and sizes within their 32-bit fields.
+bool BmpHolds(int bitsPerPixel, std::int64_t width, std::int64_t height);
+// Everything before its pixel bytes; the picture must pass BmpHolds.
+std::vector<std::uint8_t> MakeBmpHead(int bitsPerPixel, std::int64_t width, std::int64_t height);
 
 // Called as the rows of a picture go out, with how many have; false stops the write.
 using WriteProgress = std::function<bool(std::int64_t rowsDone, std::int64_t rows)>;

@@ -48,33 +48,20 @@ class SpanSource : public ByteSource {
 };
 
 // Reads an open file of a known size; a file that shrank since makes Read and Lend fail.
-// Lend hands out the file's own pages where it can map them, a copy fewer than a read.
-// A file cut short meanwhile makes those pages fault: the fault ends that use as a failed
-// read. While one is alive the fault handler is its; one at a time per process.
+// Lend reads into the buffer: reading the file's pages through a mapping of them measured
+// several times slower than copying them out with a read.
 class FdSource : public ByteSource {
   public:
-    FdSource(int fd, std::int64_t size);
-    ~FdSource() override;
-    FdSource(const FdSource&) = delete;
-    FdSource& operator=(const FdSource&) = delete;
+    FdSource(int fd, std::int64_t size) : mFd(fd), mSize(size) {}
 
     std::int64_t size() const override { return mSize; }
     bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
-    bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
-              const Use& use) override;
     // A failed read's error is the system's error number, or this:
     static constexpr int kShrank = -1;  // the file ended before the size it had when opened
 
   private:
-    void Release(std::int64_t pos, std::size_t n);
-    void Faulted();
-    void Fail(int error);
-
     int mFd;
     std::int64_t mSize;
-    const std::uint8_t* mMap = nullptr;
-    std::int64_t mUsedFrom = 0;  // lent pages not yet given back: [mUsedFrom, mUsedTo)
-    std::int64_t mUsedTo = 0;
 };
 
 }  // namespace rastel::core

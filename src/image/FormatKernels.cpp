@@ -72,6 +72,33 @@ __attribute__((target("ssse3"))) std::int64_t ShuffleBytes(const ByteLayout& l, 
     return 4 * steps;
 }
 
+// Four pixels a step; the 16 bytes each step loads and stores stay inside the pixels.
+__attribute__((target("ssse3"))) std::int64_t PickSteps(Bytes in, int inBytes,
+                                                        const std::array<std::int8_t, 4>& from,
+                                                        int outBytes, std::int64_t count,
+                                                        std::uint8_t* out) {
+    if (count * inBytes < 16 || count * outBytes < 16) {
+        return 0;
+    }
+    alignas(16) std::array<std::int8_t, 16> mask;
+    mask.fill(-128);
+    for (int k = 0; k < 4; ++k) {
+        for (int c = 0; c < outBytes; ++c) {
+            mask[k * outBytes + c] = static_cast<std::int8_t>(k * inBytes + from[c]);
+        }
+    }
+    const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(mask.data()));
+    const std::int64_t inStep = 4 * inBytes, outStep = 4 * outBytes;
+    const std::int64_t steps =
+        std::min((count * inBytes - 16) / inStep, (count * outBytes - 16) / outStep) + 1;
+    for (std::int64_t s = 0; s < steps; ++s) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + s * inStep));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + s * outStep),
+                         _mm_shuffle_epi8(v, shuffle));
+    }
+    return 4 * steps;
+}
+
 // Set before main: the processor's features are looked up first, whatever runs before us.
 const bool kCanShuffle = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
 #endif
@@ -231,6 +258,31 @@ void DecodeYuv(const PixelFormat& f, Bytes pair, int phase, std::int64_t count, 
 }
 
 }  // namespace
+
+std::optional<std::array<std::int8_t, 4>> ChannelBytes(const PixelFormat& f) {
+    if ((f.family != FormatFamily::Opaque && f.family != FormatFamily::Alpha) || f.bytes < 3) {
+        return std::nullopt;
+    }
+    const ByteLayout l = BytesOf(f);
+    return std::array<std::int8_t, 4>{
+        static_cast<std::int8_t>(l.red), static_cast<std::int8_t>(l.green),
+        static_cast<std::int8_t>(l.blue), static_cast<std::int8_t>(l.alpha)};
+}
+
+void PickBytes(Bytes in, int inBytes, const std::array<std::int8_t, 4>& from, int outBytes,
+               std::int64_t count, std::uint8_t* out) {
+    std::int64_t i = 0;
+#ifdef RASTEL_SHUFFLE
+    if (kCanShuffle) {
+        i = PickSteps(in, inBytes, from, outBytes, count, out);
+    }
+#endif
+    for (; i < count; ++i) {
+        for (int c = 0; c < outBytes; ++c) {
+            out[i * outBytes + c] = in[i * inBytes + from[c]];
+        }
+    }
+}
 
 void Decode(const PixelFormat& f, Bytes in, int phase, std::int64_t count, std::uint8_t* out) {
     switch (f.family) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <optional>
 
 #include "image/PixelFormat.h"
 
@@ -41,6 +43,15 @@ struct Chroma {
 // pair's second; otherwise phase is 0 and in points at the first pixel.
 void Decode(const PixelFormat& format, const std::uint8_t* in, int phase, std::int64_t count,
             std::uint8_t* out);
+
+// Where a format whose channels are whole bytes (rgb24 bgr24 rgb0 bgr0, and those with alpha)
+// keeps red, green, blue and alpha (-1: none) among a pixel's bytes; nothing for the others.
+std::optional<std::array<std::int8_t, 4>> ChannelBytes(const PixelFormat& format);
+
+// Pixels of inBytes each rearranged without decoding: byte c of each of the count pixels in
+// out, outBytes of them, is byte from[c] of its pixel in in.
+void PickBytes(const std::uint8_t* in, int inBytes, const std::array<std::int8_t, 4>& from,
+               int outBytes, std::int64_t count, std::uint8_t* out);
 
 // Adds count gray16 values from in to range.
 void AddGray16(const PixelFormat& format, const std::uint8_t* in, std::int64_t count,

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "image/FormatFile.h"
 #include "image/PngFile.h"
 
 namespace rastel::core {
@@ -13,7 +14,7 @@ namespace {
 // Done when the format can describe the picture; checked before anything is written.
 Outcome Fits(FileFormat format, const Picture& picture) {
     const std::int64_t width = picture.width(), height = picture.height();
-    if (FormatHolds(format, width, height)) {
+    if (picture.FitsIn(format)) {
         return {};
     }
     return Outcome::TooLarge("a picture of " + std::to_string(width) + " x " +
@@ -52,12 +53,32 @@ Picture Picture::Streamed(const DecodeLayout& layout, const Palette& palette, By
     return p;
 }
 
+Picture Picture::Streamed(const FormatLayout& layout, ByteSource& source,
+                          std::optional<Range16> grey) {
+    Picture p;
+    p.mFormat = layout;
+    p.mGrey = grey;
+    p.mSource = &source;
+    return p;
+}
+
 std::int64_t Picture::width() const {
-    return mRecord != nullptr ? mRecord->bmiHeader.biWidth : mLayout.width;
+    return mFormat              ? mFormat->width
+           : mRecord != nullptr ? mRecord->bmiHeader.biWidth
+                                : mLayout.width;
 }
 
 std::int64_t Picture::height() const {
-    return mRecord != nullptr ? mRecord->bmiHeader.biHeight : mLayout.height;
+    return mFormat              ? mFormat->height
+           : mRecord != nullptr ? mRecord->bmiHeader.biHeight
+                                : mLayout.height;
+}
+
+bool Picture::FitsIn(FileFormat format) const {
+    if (mFormat && format == FileFormat::kBmp) {
+        return BmpHolds(FormatBmpBits(*mFormat->format), width(), height());
+    }
+    return FormatHolds(format, width(), height());
 }
 
 Outcome WritePicture(ByteSink& sink, FileFormat format, const Picture& picture,
@@ -67,6 +88,16 @@ Outcome WritePicture(ByteSink& sink, FileFormat format, const Picture& picture,
     }
     const DibImage* record = picture.mRecord;
     try {
+        if (const auto& layout = picture.mFormat) {
+            if (format == FileFormat::kBmp) {
+                return WriteFormatBmp(sink, *layout, *picture.mSource, picture.mGrey, progress);
+            }
+            return WritePng(sink, {.width = layout->width,
+                                   .height = layout->height,
+                                   .pixels = FormatPngPixels(*layout->format),
+                                   .rows = FormatPngRows(*layout, *picture.mSource),
+                                   .progress = progress});
+        }
         switch (format) {
             case FileFormat::kPng:
                 return WritePng(sink, {.width = picture.width(),

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "image/BmpFile.h"
 #include "image/ByteSource.h"
 #include "image/FileSink.h"
+#include "image/FormatDecoder.h"
 #include "image/Outcome.h"
 #include "image/PixelDecoder.h"
 #include "image/modBITMAPinfo.h"
@@ -21,11 +23,12 @@ enum class FileFormat { kBmp, kPng };
 // PNG for a name ending in ".png", in any case; BMP for any other.
 FileFormat FormatOf(std::string_view name);
 
-// Whether the format's header can describe a picture of this size.
+// Whether the format's header can describe a picture of palette indices of this size.
 bool FormatHolds(FileFormat format, std::int64_t width, std::int64_t height);
 
 // A picture on its way to a file: 8-bit palette indices, held whole in a decoded record or
-// decoded from the file's bytes as they are written. Either way the files are the same.
+// decoded from the file's bytes as they are written (either way the files are the same); or
+// the colours of a direct format, decoded from the file's bytes on their way.
 class Picture {
   public:
     // The record as it stands: its header, palette and pixel array. It must outlive the write.
@@ -34,12 +37,23 @@ class Picture {
     static Picture Streamed(const modBITMAPinfo::DecodeLayout& layout,
                             const modBITMAPinfo::Palette& palette, ByteSource& source);
 
+    // Pixels of a direct format decoded from source on their way; source must outlive the
+    // write. gray16's BMP spreads the values from grey.lo to grey.hi over the grey levels: the
+    // range the screen shows them with, or, without one, the picture's own, measured first.
+    static Picture Streamed(const FormatLayout& layout, ByteSource& source,
+                            std::optional<Range16> grey = std::nullopt);
+
     std::int64_t width() const;
     std::int64_t height() const;
+    // Whether the format's header can describe it: a BMP of colours takes 3 or 4 bytes a
+    // pixel where one of indices or grey levels takes 1.
+    bool FitsIn(FileFormat format) const;
 
   private:
     friend Outcome WritePicture(ByteSink&, FileFormat, const Picture&, const WriteProgress&);
 
+    std::optional<FormatLayout> mFormat;
+    std::optional<Range16> mGrey;
     const modBITMAPinfo::DibImage* mRecord = nullptr;
     modBITMAPinfo::DecodeLayout mLayout{};
     const modBITMAPinfo::Palette* mPalette = nullptr;

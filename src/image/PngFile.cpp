@@ -50,14 +50,19 @@ void Warn(png_structp, png_const_charp) {}
 // Each libpng call that can fail runs in a frame of its own that holds nothing needing
 // destruction, the one place a longjmp may land.
 bool WriteHead(png_structp png, png_infop info, std::uint32_t width, std::uint32_t height,
-               const png_color* colours) {
+               PngPixels pixels, const png_color* colours) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
     png_set_user_limits(png, kMaxSide, kMaxSide);  // the default refuses rows over a million
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+    static constexpr int kColourType[] = {PNG_COLOR_TYPE_PALETTE, PNG_COLOR_TYPE_RGB,
+                                          PNG_COLOR_TYPE_RGB_ALPHA, PNG_COLOR_TYPE_GRAY};
+    png_set_IHDR(png, info, width, height, pixels == PngPixels::kGrey16 ? 16 : 8,
+                 kColourType[static_cast<int>(pixels)], PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, info, colours, kPaletteSize);
+    if (pixels == PngPixels::kIndexed) {
+        png_set_PLTE(png, info, colours, kPaletteSize);
+    }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_level(png, kCompressionLevel);
     png_set_compression_buffer_size(png, kIdatBytes);
@@ -95,6 +100,11 @@ bool NamesPng(std::string_view name) {
            std::equal(kPng.begin(), kPng.end(), name.end() - kPng.size(), [](char a, char b) {
                return a == std::tolower(static_cast<unsigned char>(b));
            });
+}
+
+std::int64_t PngPixelBytes(PngPixels pixels) {
+    static constexpr std::int64_t kBytes[] = {1, 3, 4, 2};
+    return kBytes[static_cast<int>(pixels)];
 }
 
 bool PngCanHold(std::int64_t width, std::int64_t height) {
@@ -144,12 +154,13 @@ Outcome WritePng(ByteSink& sink, const PngJob& job) {
     w.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &out, Fail, Warn);
     w.info = w.png != nullptr ? png_create_info_struct(w.png) : nullptr;
     // libpng takes whole rows: a row wider than a chunk is held on its own.
+    const std::int64_t rowBytes = job.width * PngPixelBytes(job.pixels);
     const std::int64_t rowsAtOnce =
-        std::clamp<std::int64_t>(job.chunkBytes / job.width, 1, job.height);
+        std::clamp<std::int64_t>(job.chunkBytes / rowBytes, 1, job.height);
     std::vector<std::uint8_t> rows;
     bool haveMemory = w.info != nullptr && WriteFault("memory") == 0;
     try {
-        rows.resize(haveMemory ? static_cast<std::size_t>(rowsAtOnce * job.width) : 0);
+        rows.resize(haveMemory ? static_cast<std::size_t>(rowsAtOnce * rowBytes) : 0);
     } catch (const std::bad_alloc&) {
         haveMemory = false;
     }
@@ -158,19 +169,19 @@ Outcome WritePng(ByteSink& sink, const PngJob& job) {
     }
     png_set_write_fn(w.png, &out, PutBytes, Flush);
     std::array<png_color, kPaletteSize> colours{};
-    for (std::size_t i = 0; i < colours.size(); ++i) {
+    for (std::size_t i = 0; job.palette != nullptr && i < colours.size(); ++i) {
         const RGBQUAD& e = (*job.palette)[i];
         colours[i] = {e.rgbRed, e.rgbGreen, e.rgbBlue};
     }
     bool ok = WriteHead(w.png, w.info, static_cast<std::uint32_t>(job.width),
-                        static_cast<std::uint32_t>(job.height), colours.data());
+                        static_cast<std::uint32_t>(job.height), job.pixels, colours.data());
     for (std::int64_t y0 = 0; ok && sink.result().ok() && y0 < job.height; y0 += rowsAtOnce) {
         const std::int64_t y1 = std::min(job.height, y0 + rowsAtOnce);
         if (Outcome filled = job.rows(y0, y1, rows.data()); !filled.ok()) {
             return filled;
         }
         for (std::int64_t y = y0; ok && sink.result().ok() && y < y1; ++y) {
-            ok = WriteRow(w.png, rows.data() + (y - y0) * job.width);
+            ok = WriteRow(w.png, rows.data() + (y - y0) * rowBytes);
         }
         if (ok && sink.result().ok() && job.progress && !job.progress(y1, job.height)) {
             return Outcome::Cancelled();

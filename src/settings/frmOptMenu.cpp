@@ -287,12 +287,13 @@ void frmOptMenu::createFormatFrame() {
 }
 
 void frmOptMenu::createTabOrder() {
+    // The format's controls come last, so that the palette indices' order is kept as it was.
     QWidget* chain[] = {tbxWIDTH,       tbxMagX,        cbxSynXY,       tbxMagY,
                         optCOLBIT[0],   optCOLBIT[1],   optCOLBIT[2],   cmbPICARRAY,
                         optPALCOLOR[0], optPALCOLOR[1], optPALCOLOR[2], optPALCOLOR[3],
                         optPALCOLOR[4], optPALCOLOR[5], optPALCOLOR[6], cmdPALcustom,
-                        cbxOFFSET,      tbxOFFa,        cmbFORMAT,      tbxSTRIDE,
-                        cmdOK,          cmdCANCEL};
+                        cbxOFFSET,      tbxOFFa,        cmdOK,          cmdCANCEL,
+                        cmbFORMAT,      tbxSTRIDE};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i) {
         QWidget::setTabOrder(chain[i], chain[i + 1]);
     }

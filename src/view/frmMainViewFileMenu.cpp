@@ -1,8 +1,9 @@
-// ファイル(F): opening a file, writing the picture as a BMP or PNG file at its own size,
-// clearing it, and leaving.
+// ファイル(F): opening a file, writing the picture as a BMP or PNG file at its own size, in
+// palette indices or in the colours of a direct format, clearing it, and leaving.
 #include <optional>
 
 #include "image/PictureFile.h"
+#include "image/PixelFormat.h"
 #include "image/PngFile.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/FileNames.h"
@@ -23,18 +24,13 @@ using namespace core;
 // the file's bytes always is.
 constexpr std::int64_t kHeldProgressBytes = std::int64_t{64} << 20;
 
-// Writes the picture to path: a PNG when the name ends in ".png", a BMP otherwise. A held
-// picture is written from gDib, one shown from the file's bytes is decoded on the way.
-Outcome Export(const std::string& path, const PictureRows& rows, QWidget* owner) {
-    const bool held = rows.FromRecord() || rows.Empty();
-    SpanSource source(rows.Data());
-    const Picture picture =
-        held ? Picture::Held(gDib) : Picture::Streamed(rows.Layout(), gDib.bmiColors, source);
+// Writes picture to path: a PNG when the name ends in ".png", a BMP otherwise. smallHeld: the
+// picture is held whole in no more than kHeldProgressBytes.
+Outcome Export(const std::string& path, const Picture& picture, bool smallHeld, QWidget* owner) {
     // Compressing is slow enough that any PNG gets the dialog, shown once it lasts; so does a
     // BMP decoded on its way, or held and large.
     std::optional<toolkit::LongWork> work;
-    if (FormatOf(path) == FileFormat::kPng || !held ||
-        static_cast<std::int64_t>(gDib.bits.size()) > kHeldProgressBytes) {
+    if (FormatOf(path) == FileFormat::kPng || !smallHeld) {
         work.emplace(owner, QStringLiteral("画像を書き出しています..."), picture.height(), false);
     }
     return WritePicture(path, picture, [&work](std::int64_t rowsDone, std::int64_t) {
@@ -42,13 +38,26 @@ Outcome Export(const std::string& path, const PictureRows& rows, QWidget* owner)
     });
 }
 
+// A direct format's picture as the settings lay it out over the file's bytes.
+FormatLayout ShownFormat(const PixelFormat& format) {
+    const ViewSettings& s = gDib.settings;
+    return {&format, s.gPicWidth, s.gPicHeight, s.gUseOffset ? s.gOffA : 0, s.gStride};
+}
+
 }  // namespace
 
 void frmMainView::fMnuFILEsave_Click() {
+    // A held picture is written from gDib; one shown from the file's bytes, indices or colours,
+    // is decoded on the way.
     const PictureRows& rows = picPICT->Rows();
-    const bool bmpFits = rows.FromRecord() || rows.Empty() ||
-                         CheckBmpGeometry(rows.Width(), rows.Height()) == DecodeStatus::Ok;
-    const bool pngFits = PngCanHold(rows.Width(), rows.Height());
+    const PixelFormat* format = ChosenFormat(gDib.settings.gFormat);
+    const bool held = format == nullptr && (rows.FromRecord() || rows.Empty());
+    SpanSource source(format != nullptr ? ByteSpan(gRawData) : rows.Data());
+    const Picture picture = format != nullptr ? Picture::Streamed(ShownFormat(*format), source)
+                            : held            ? Picture::Held(gDib)
+                                   : Picture::Streamed(rows.Layout(), gDib.bmiColors, source);
+    const bool bmpFits = held || picture.FitsIn(FileFormat::kBmp);
+    const bool pngFits = picture.FitsIn(FileFormat::kPng);
     auto tooLarge = [this](const QString& kind) {
         toolkit::MsgBox(this,
                         QStringLiteral("画像が大きすぎるため%1ファイルに書き出せません").arg(kind),
@@ -75,7 +84,9 @@ void frmMainView::fMnuFILEsave_Click() {
         tooLarge(NamesPng(path) ? QStringLiteral("PNG") : QStringLiteral("BMP"));
         return;
     }
-    const Outcome result = Export(path, rows, this);
+    const bool smallHeld =
+        held && static_cast<std::int64_t>(gDib.bits.size()) <= kHeldProgressBytes;
+    const Outcome result = Export(path, picture, smallHeld, this);
     if (!result.ok() && result.why != Outcome::Why::kCancelled) {  // a cancel needs no word
         toolkit::MsgBox(this, QStringLiteral("ファイルの書き込みに失敗しました"),
                         QStringLiteral("エラー (%1)").arg(result.error),

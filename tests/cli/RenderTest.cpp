@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "image/BmpFile.h"
+#include "image/FormatDisplay.h"
 #include "image/PaletteBuilder.h"
 
 namespace rastel::cli {
@@ -29,6 +31,10 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::uint32_t U32(const Bytes& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
 }
 
 Bytes Sample(std::size_t n) {
@@ -118,6 +124,66 @@ TEST_F(RenderTest, WritesTheViewersExportForEveryDepthOrderAndPalette) {
     EXPECT_EQ(png, QImage::fromData(bmp.data(), static_cast<int>(bmp.size()), "bmp"));
 }
 
+// Each family's BMP and PNG, their headers, and their pixels read back by Qt as the decoder
+// gives them: odd widths (so rows are padded), a YUV pair astride rows, offsets and a stride
+// that cut pixels.
+TEST_F(RenderTest, WritesDirectFormatsInTheirColours) {
+    const Bytes data = Sample(301);
+    const std::string in = File("c.bin", data);
+    struct Family {
+        const char* args;
+        int bits;
+        std::uint32_t pixelOffset;
+        int pngDepth, pngType;  // 2: RGB, 6: RGBA, 0: grey
+    };
+    for (const auto& [args, bits, pixelOffset, pngDepth, pngType] :
+         {Family{"bgr565le --width 7 --offset 3 --stride 17", 24, 54, 8, 2},
+          {"yuyv422 --width 7 --offset -1", 24, 54, 8, 2},
+          {"argb --width 5 --offset 2", 32, 122, 8, 6},
+          {"gray16be --width 7 --offset 1", 8, 1078, 16, 0}}) {
+        SCOPED_TRACE(args);
+        const std::string bmp = (dir / "x.bmp").string(), png = (dir / "x.png").string();
+        ASSERT_EQ(Run("--format " + std::string(args) + " -o '" + bmp + "' '" + in + "'"), 0);
+        ASSERT_EQ(Run("--format " + std::string(args) + " -o '" + png + "' '" + in + "'"), 0);
+        std::istringstream words(args);
+        std::string name, option;
+        std::int64_t width = 0, offset = 0, stride = 0;
+        words >> name >> option >> width >> option >> offset >> option >> stride;
+        const FormatLayout l = FormatLayout::For(*FindFormat(name), 301, width, offset, stride);
+        const Bytes file = Read(bmp);
+        ASSERT_EQ(file.size(), pixelOffset + BmpRowBytes(bits, width) * l.height);
+        EXPECT_EQ(U32(file, 2), file.size());
+        EXPECT_EQ(U32(file, 10), pixelOffset);
+        EXPECT_EQ(U32(file, 14), bits == 32 ? 108u : 40u);
+        EXPECT_EQ(U32(file, 28) & 0xFFFF, static_cast<std::uint32_t>(bits));
+        EXPECT_EQ(U32(file, 30), bits == 32 ? 3u : 0u);  // the masks name the channels
+        if (bits == 32) {
+            EXPECT_EQ(std::vector({U32(file, 54), U32(file, 58), U32(file, 62), U32(file, 66)}),
+                      std::vector<std::uint32_t>({0xFF0000, 0xFF00, 0xFF, 0xFF000000}));
+        }
+        const Bytes head = Read(png);
+        EXPECT_EQ(std::pair(int{head[24]}, int{head[25]}), std::pair(pngDepth, pngType));
+
+        const QImage b(QString::fromStdString(bmp), "bmp"), p(QString::fromStdString(png), "png");
+        ASSERT_EQ(b.size(), QSize(static_cast<int>(width), static_cast<int>(l.height)));
+        ASSERT_EQ(p.size(), b.size());
+        const Range16 range = Gray16Range(l, data, 0, l.height);
+        for (int y = 0; y < b.height(); ++y) {
+            for (int x = 0; x < b.width(); ++x) {
+                const std::uint32_t want = FormatPixelAt(l, data, x, y).value;
+                if (bits == 8) {
+                    const std::uint8_t level = GreyLevel(static_cast<std::uint16_t>(want), range);
+                    ASSERT_EQ(b.pixel(x, y), qRgb(level, level, level)) << x << "," << y;
+                    ASSERT_EQ(reinterpret_cast<const quint16*>(p.constScanLine(y))[x], want);
+                } else {
+                    ASSERT_EQ(b.pixel(x, y), want) << x << "," << y;
+                    ASSERT_EQ(p.pixel(x, y), want) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     Bytes table(37 * 500);  // records of 37 bytes, each with its number first
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -152,6 +218,7 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
 TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     const std::string in = File("r.bin", Sample(100));
     const std::string empty = File("empty.bin", {});
+    const std::string two = File("two.bin", Sample(2));
     fs::resize_file(File("large.bin", {}), 0x7F000000);
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     fs::resize_file(File("tall.bin", {}), 300'000'000);  // 2.4 billion pixels at 2 colours
@@ -201,6 +268,13 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--overview --blocks 99999999999999999999" + f,
          "blocks 99999999999999999999 is out of range: 1 to 65536", 2},
         {"--width 99999999999999999999" + f, "width 99999999999999999999 is out of range", 2},
+        {"--format rgb24 --depth 16" + f, "--depth does not go with --format", 2},
+        {"--format rgb48" + f, "unknown format 'rgb48': use one of " + FormatNames(", "), 2},
+        {"--format rgb24 --width 4 --stride 11" + f,
+         "stride 11 is smaller than a row of 4 pixels of rgb24, 3 bytes each", 2},
+        {"--stride 8" + f, "--stride goes with --format", 2},
+        {"--format rgb0 --width 26" + f, "width 26 is out of range: 1 to 25 for this file in rgb0"},
+        {"--format rgb24 '" + two + "'", ": is shorter than a pixel of rgb24 (3 bytes)"},
     };
     for (const Case& c : cases) {
         if (*c.before != '\0' && kSanitized) {
@@ -212,7 +286,7 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         EXPECT_EQ(err.rfind("rastel-render: ", 0), 0u) << err;
     }
     EXPECT_FALSE(fs::exists(in + ".bmp"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 7);  // inputs, out and err only
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 8);  // inputs, out and err only
     EXPECT_EQ(Run("--overview --blocks 65536" + f), 0);
     EXPECT_EQ(Run("--depth 2 --width 800 --offset -2130706430" + f), 0);
     EXPECT_EQ(Run("--offset 2130706430" + f), 0);

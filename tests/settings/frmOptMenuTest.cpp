@@ -136,6 +136,66 @@ TEST_F(OptMenu, OkStoresTheEditsAndThePalette) {
     EXPECT_EQ(window->Choice().palette[8], (RGBQUAD{0, 0, 255, 0}));  // 16-colour binary
 }
 
+// A direct format stands in for the depth, order and palette, which keep their choices; the
+// width's limit and the height are the format's, and the stride must hold a row.
+TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
+    start.settings.gColBit = modBITMAPinfo::kDepth16;
+    Open();
+    auto* formats = Get<QComboBox>("cmbFORMAT");
+    QLineEdit* stride = Get("tbxSTRIDE");
+    EXPECT_EQ(formats->itemText(0), "パレット番号（単位と配列のとおり）");
+    EXPECT_FALSE(stride->isEnabled());
+    auto groupsOn = [this] {
+        return std::tuple(
+            Get<QGroupBox>("fraMENU", 0)->isEnabled(), Get<QGroupBox>("fraMENU", 1)->isEnabled(),
+            Get<QGroupBox>("fraMENU", 2)->isEnabled(), !Get("tbxSTRIDE")->isEnabled());
+    };
+    formats->setCurrentIndex(1);  // RGB: 334 pixels, 128 to a row
+    EXPECT_EQ(groupsOn(), std::tuple(false, false, false, false));
+    EXPECT_EQ(Text("tbxHEIGHT"), "3");
+    Paste(Get("tbxWIDTH"), "335");
+    EXPECT_EQ(Text("tbxWIDTH"), "128");
+    Click(stride);
+    Paste(stride, "-1");
+    EXPECT_EQ(stride->text(), "0");
+    Paste(stride, "383");  // a byte short of a row: typed, but not left
+    QTest::keyClick(stride, Qt::Key_Tab);
+    EXPECT_TRUE(stride->hasFocus());
+    EXPECT_EQ(Get<QLabel>("lblALLtips")->text(),
+              "行のバイト数が1行分(幅×1ピクセルのバイト数)より少なくなっています");
+    QTest::keyClick(stride, Qt::Key_Up);
+    QTest::keyClick(stride, Qt::Key_Tab);
+    EXPECT_FALSE(stride->hasFocus());
+    EXPECT_EQ(Text("tbxHEIGHT"), "3");  // 1000 bytes in rows of 384
+    formats->setCurrentIndex(0);
+    EXPECT_EQ(groupsOn(), std::tuple(true, true, true, true));
+    EXPECT_EQ(Text("tbxHEIGHT"), "16");
+    EXPECT_TRUE(Get<QRadioButton>("optCOLBIT", 1)->isChecked());
+    formats->setCurrentIndex(5);  // RGBA: rows of 512 bytes now
+    Click(Get<QPushButton>("cmdOK"));
+    EXPECT_TRUE(stride->hasFocus());
+    Paste(stride, "512");
+    Click(Get<QPushButton>("cmdOK"));
+    EXPECT_FALSE(window->isVisible());
+    const modBITMAPinfo::ViewSettings& s = window->Choice().settings;
+    EXPECT_EQ(std::tuple(s.gFormat, s.gStride, s.gPicWidth, s.gPicHeight, s.gColBit),
+              std::tuple(5, 512, 128, 2, 1));
+    // The next opening starts from them.
+    start = window->Choice();
+    Open();
+    EXPECT_EQ(
+        std::tuple(Get<QComboBox>("cmbFORMAT")->currentIndex(), Text("tbxSTRIDE"), groupsOn()),
+        std::tuple(5, "512", std::tuple(false, false, false, false)));
+
+    // A file shorter than one pixel of the format cannot be shown in it.
+    Reset(2);
+    Open();
+    Get<QComboBox>("cmbFORMAT")->setCurrentIndex(1);
+    EXPECT_EQ(Get<QComboBox>("cmbFORMAT")->currentIndex(), 0);
+    EXPECT_EQ(Get<QLabel>("lblALLtips")->text(),
+              "ファイルが1ピクセル分より短いため、この形式は選べません");
+}
+
 // OK, Enter, a click and Tab stay in a field without a number; Cancel always goes.
 TEST_F(OptMenu, ABadFieldKeepsTheFocusAndOkButNotCancel) {
     Open();
@@ -185,12 +245,13 @@ class SettingsMonkey : public testing::DialogMonkey {
         keys_ = {Qt::Key_Up,  Qt::Key_Down,    Qt::Key_Up,     Qt::Key_Down,      Qt::Key_Left,
                  Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Tab,    Qt::Key_Backspace, Qt::Key_Space,
                  Qt::Key_End, Qt::Key_Delete,  Qt::Key_Return, Qt::Key_Escape};
-        for (char c : std::string("HWXSYLITAZPKBREQCO")) {
+        for (char c : std::string("HWXSYLITAZPKBREQCOF")) {
             accessKeys_.push_back(static_cast<Qt::Key>(c));
         }
         controls_ = {"tbxWIDTH",  "tbxMagX",   "tbxMagY",     "tbxOFFa",     "cbxSynXY",
                      "cbxOFFSET", "optCOLBIT", "cmbPICARRAY", "optPALCOLOR", "cmdPALcustom",
-                     "cmdOK",     "cmdCANCEL", "tbxWIDTH",    "optCOLBIT"};
+                     "cmdOK",     "cmdCANCEL", "tbxWIDTH",    "optCOLBIT",   "cmbFORMAT",
+                     "tbxSTRIDE", "cmbFORMAT"};
         // The palette editor is modal: it runs its own loop, in which this closes it.
         QObject::connect(&closer_, &QTimer::timeout, [this] {
             for (frmCLUT* editor :
@@ -221,11 +282,38 @@ class SettingsMonkey : public testing::DialogMonkey {
         const std::int64_t off = fieldRules::kOffsetLimit - 1,
                            width = std::min(fieldRules::kMaxWidth,
                                             modBITMAPinfo::PixelCount(fileSize_, 2));
+        // A stride is left only holding a row of the width accepted, in the format chosen.
+        auto stride = [this, field](const std::string& text) {
+            const auto value = fieldRules::StrideOnLeave(text);
+            const auto* format = core::ChosenFormat(Formats()->currentIndex());
+            return value && (!format || core::CheckStride(
+                                            *format, toolkit::Tag(field("tbxWIDTH")).toLongLong(),
+                                            *value) == core::LayoutProblem::None);
+        };
         return {{field("tbxWIDTH"), 1, width, false, rule(fieldRules::WidthOnLeave)},
                 {field("tbxMagX"), 1, 8, false, rule(fieldRules::MagnificationOnLeave)},
                 {field("tbxMagY"), 1, 8, false, rule(fieldRules::MagnificationOnLeave)},
-                {field("tbxOFFa"), -off, off, false, rule(fieldRules::OffsetOnLeave)}};
+                {field("tbxOFFa"), -off, off, false, rule(fieldRules::OffsetOnLeave)},
+                {field("tbxSTRIDE"), 0, core::kMaxStride, false, stride}};
     }
+
+    // The palette indices' groups are on exactly while they are chosen, the stride the other
+    // way round, and a format is chosen only when the file holds one of its pixels.
+    std::string Broken() const override {
+        const int chosen = Formats()->currentIndex();
+        const auto* format = core::ChosenFormat(chosen);
+        for (int i : {0, 1, 2}) {
+            if (toolkit::Element<QGroupBox>(window_.get(), "fraMENU", i)->isEnabled() != !format) {
+                return "group " + std::to_string(i) + " is not on with the palette indices only";
+            }
+        }
+        if (window_->findChild<QLineEdit*>("tbxSTRIDE")->isEnabled() != (format != nullptr)) {
+            return "the stride is not on with a direct format only";
+        }
+        return format && format->bytes > fileSize_ ? "a format larger than the file is chosen" : "";
+    }
+
+    QComboBox* Formats() const { return window_->findChild<QComboBox*>("cmbFORMAT"); }
 
     QTimer closer_;
     std::unique_ptr<frmOptMenu> window_;

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "image/BmpFile.h"
+#include "image/FormatDecoder.h"
 #include "toolkit/FileNames.h"
 #include "view/MainViewFixture.h"
 
@@ -90,6 +91,33 @@ TEST_F(LoadedTest, APictureTooLargeForABmpOrTheClipboardSaysSo) {
     Action("fMnuEDITcapture")->trigger();
     ExpectBox(dialogs, {"画像が大きすぎるためクリップボードにコピーできません", "rastel",
                         MsgIcon::Exclamation});
+}
+
+// A picture in a direct format is written in its colours from the file's bytes, at its offset
+// in bytes; and refused where a 32-bit BMP cannot describe it, though one of indices could.
+TEST_F(LoadedTest, ExportWritesADirectFormatInItsColours) {
+    const core::FormatLayout l{core::FindFormat("bgra"), 9, 28, 5, 0};
+    auto& s = gDib.settings;
+    s.gFormat = core::ChoiceOf(*l.format);
+    s.gPicWidth = l.width;
+    s.gPicHeight = l.height;
+    s.gUseOffset = true;
+    s.gOffA = l.offset;
+    SaveThroughMenu(dir.filePath("c.bmp"));
+    EXPECT_TRUE(dialogs.messages.empty());
+    const QImage bmp(dir.filePath("c.bmp"), "bmp");
+    ASSERT_EQ(bmp.size(), QSize(9, 28));
+    for (int y = 0; y < 28; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            ASSERT_EQ(bmp.pixel(x, y), core::FormatPixelAt(l, gRawData, x, y).value)
+                << x << "," << y;
+        }
+    }
+    s.gPicWidth = 4;
+    s.gPicHeight = 300'000'000;  // 16 bytes a row: more than 4 GiB
+    SaveThroughMenu(dir.filePath("big.bmp"));
+    ExpectBox(dialogs,
+              {"画像が大きすぎるためBMPファイルに書き出せません", "rastel", MsgIcon::Exclamation});
 }
 
 TEST_F(MainViewTest, CaptureCopiesThePictureAsDrawn) {

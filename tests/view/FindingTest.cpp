@@ -21,6 +21,8 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
         std::int64_t width, offset;
         int x, y;
         const char* text;
+        int format = 0;
+        std::int64_t stride = 0;
     };
     const Case cases[] = {
         {1, 1, 10, -3, 1, 4, "X: 1  Y: 4  位置: 0x13 (19)  下位4ビット  値: 0x5 (5)"},
@@ -30,6 +32,13 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
         {0, 2, 8, 0, 0, 0, "X: 0  Y: 0  位置: 0x3 (3)  値: 0x15 (21)"},
         {2, 0, 16, 0, 6, 1, "X: 6  Y: 1  位置: 0x2 (2)  ビット1  値: 1"},
         {0, 0, 8, 0, 4, 2, "X: 4  Y: 2  ファイルの範囲外 (末尾より後)"},  // the first byte past
+        // One pixel of each family of direct formats, its channels as stored.
+        {0, 0, 3, 0, 1, 1, "X: 1  Y: 1  位置: 0xC (12)  R 84 G 91 B 98", 1},
+        {0, 0, 2, 0, 0, 1, "X: 0  Y: 1  位置: 0x8 (8)  R 56 G 63 B 70 A 77", 5},
+        {0, 0, 4, 0, 1, 1, "X: 1  Y: 1  位置: 0xC (12)  値 21595", 14, 10},    // gray16be
+        {0, 0, 4, 0, 1, 1, "X: 1  Y: 1  位置: 0xA (10)  Y 70 U 63 V 77", 15},  // yuyv422
+        {0, 0, 3, -3, 0, 0, "X: 0  Y: 0  ファイルの範囲外 (先頭より前)", 1},
+        {0, 0, 3, 0, 1, 2, "X: 1  Y: 2  ファイルの範囲外 (末尾より後)", 1},
     };
     const QString path = WriteFile("a", Pattern(20));
     auto* status = window->findChild<QLabel*>("lblPOINTER");
@@ -38,10 +47,12 @@ TEST_F(MainViewTest, TheStatusBarNamesTheByteAndBitsUnderThePointer) {
         look = {.width = c.width,
                 .height = 10,
                 .offset = c.offset,
+                .stride = c.stride,
                 .magX = 2,
                 .magY = 3,
                 .depth = c.depth,
-                .order = c.order};
+                .order = c.order,
+                .format = c.format};
         OpenThroughMenu(path);
         QTest::mouseMove(Picture(), QPoint(c.x * 2 + 1, c.y * 3 + 2));
         EXPECT_EQ(status->text(), c.text);
@@ -80,6 +91,20 @@ TEST_F(MainViewTest, GoingToAByteScrollsItsFirstPixelToTheCorner) {
     // The last byte cannot come to the top: the picture's end stops it.
     GoTo({"299999"});
     EXPECT_EQ(VBar()->value(), VBar()->Max());
+
+    // In a direct format, the pixel that holds the byte, whichever of its bytes was typed:
+    // 0x1235 is the third byte of row 2's pixel 150, past the offset and a stride.
+    look = {.width = 700, .offset = 7, .stride = 2101, .format = 1};
+    Action("fMnuEDIToption")->trigger();
+    GoTo({"0x1235"});
+    QTest::mouseMove(Picture(), QPoint(1, 1));
+    EXPECT_TRUE(window->findChild<QLabel*>("lblPOINTER")->text().contains("位置: 0x1233 (4659)"));
+    // The offset switched off and kept: the byte a row further on is a pixel's first now.
+    look.useOffset = false;
+    Action("fMnuEDIToption")->trigger();
+    GoTo({"6762"});
+    QTest::mouseMove(Picture(), QPoint(1, 1));
+    EXPECT_TRUE(window->findChild<QLabel*>("lblPOINTER")->text().contains("位置: 0x1A6A (6762)"));
 }
 
 TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly) {
@@ -126,6 +151,27 @@ TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly
     Action("fMnuVIEWwidth")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "データから幅の候補が見つかりませんでした");
+
+    // In a direct format: widths in its pixels, each line naming it; Enter packs the rows.
+    std::vector<std::uint8_t> rgb(300 * 200);  // 100 pixels a row
+    for (std::size_t i = 0; i < rgb.size(); ++i) {
+        const std::size_t x = i % 300 / 3, y = i / 300;
+        rgb[i] = static_cast<std::uint8_t>(i % 3 == 0 ? x * 2 : i % 3 == 1 ? y : x * x / 40);
+    }
+    look = {.width = 128, .stride = 400, .format = 1};
+    OpenThroughMenu(WriteFile("rgb", rgb));
+    {
+        WhenModal<QDialog> user([&first](QDialog* dialog) {
+            first = dialog->findChild<QListWidget*>("lstWIDTH")->item(0)->text();
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        });
+        Action("fMnuVIEWwidth")->trigger();
+    }
+    EXPECT_TRUE(first.startsWith("   100 ピクセル") && first.contains("  RGB 24ビット  一致度 "))
+        << first.toStdString();
+    const auto& s = gDib.settings;
+    EXPECT_EQ(std::tuple(s.gFormat, s.gPicWidth, s.gPicHeight, s.gStride),
+              std::tuple(1, 100, 200, 0));
 }
 
 // The strip: zeros, text and random bytes, a third of the file each, top to bottom.
@@ -166,6 +212,13 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
     QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(5, 210));  // byte 200000: row 2000
     EXPECT_EQ(VBar()->value(), 2000 * 2);
     EXPECT_EQ(strip->FrameRows().first, 210);
+
+    // In a direct format its rows of bytes: byte 200000 is in row 666 in RGB.
+    look = {.width = 100, .format = 1};
+    Action("fMnuEDIToption")->trigger();
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(5, 210));
+    EXPECT_EQ(VBar()->value(), 666 * 2);
+    EXPECT_EQ(strip->FrameRows().first, 209);  // from row 666's first byte, 199800
 
     Action("fMnuVIEWstrip")->trigger();  // the client area takes the strip's room
     EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380 + OverviewStrip::kWidth);

@@ -1,5 +1,7 @@
 // Where the picture and the scroll bars go, what is painted, how the keys and the wheel move
 // the picture, and how the window closes.
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 
 #include "image/PixelDecoder.h"
@@ -78,6 +80,39 @@ TEST_F(MainViewTest, APictureOverTheBudgetPaintsAndExportsAsAHeldOne) {
             QImage(dir.filePath("out.png"), "png"),
             QImage::fromData(exported[0].data(), static_cast<int>(exported[0].size()), "bmp"));
         EXPECT_TRUE(dialogs.messages.empty());
+    }
+}
+
+// Direct formats draw their own colours: as they are; over the checkerboard, in squares of 8
+// screen pixels, where they have alpha; gray16 from its smallest value in black to its largest
+// in white, whether the read measured them or a redraw did. The clipboard gets them as drawn.
+TEST_F(MainViewTest, DirectFormatsDrawTheirColoursOverTheCheckerboardAndGreys) {
+    const std::vector<std::uint8_t> rgba = {200, 31, 7, 255, 9,   9, 9, 0,
+                                            9,   9,  9, 0,   255, 0, 0, 128};
+    look = {.width = 4, .magX = 4, .magY = 16, .format = 5};
+    OpenThroughMenu(WriteFile("rgba", rgba));
+    QImage shown = Picture()->grab().toImage();
+    const QRgb light = qRgb(0xFF, 0xFF, 0xFF), dark = qRgb(0xCC, 0xCC, 0xCC);
+    for (const auto& [x, y, colour] : {std::tuple{1, 1, qRgb(200, 31, 7)},
+                                       {5, 7, light},
+                                       {9, 7, dark},
+                                       {9, 8, light},
+                                       {14, 1, QRgb(core::OverGrey(0x80FF0000, 0xCC))}}) {
+        EXPECT_EQ(shown.pixel(x, y), colour) << x << "," << y;
+    }
+    Action("fMnuEDITcapture")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), shown);
+
+    // gray16le 100, 5000 and 60000.
+    look = {.width = 3, .magX = 1, .magY = 1, .format = 13};
+    OpenThroughMenu(WriteFile("grey", {0x64, 0, 0x88, 0x13, 0x60, 0xEA}));
+    for (const bool read : {true, false}) {
+        shown = Picture()->grab().toImage();
+        const int mid = core::GreyLevel(5000, {100, 60000});
+        EXPECT_EQ(std::tuple(shown.pixel(0, 0), shown.pixel(1, 0), shown.pixel(2, 0)),
+                  std::tuple(qRgb(0, 0, 0), qRgb(mid, mid, mid), qRgb(255, 255, 255)))
+            << read;
+        Action("fMnuEDIToption")->trigger();
     }
 }
 

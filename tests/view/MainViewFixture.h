@@ -46,8 +46,9 @@ inline std::vector<std::uint8_t> Pattern(std::size_t n) {
 
 // What the settings dialog answers with; what is left unset stays as it was opened with.
 struct Look {
-    std::optional<std::int64_t> width{}, height{}, offset{};
-    std::optional<int> magX{}, magY{}, depth{}, order{}, palette{};
+    std::optional<std::int64_t> width{}, height{}, offset{}, stride{};
+    std::optional<int> magX{}, magY{}, depth{}, order{}, palette{}, format{};
+    std::optional<bool> useOffset{};  // else on exactly when an offset is given
 };
 
 class MainViewTest : public ::testing::Test {
@@ -67,8 +68,13 @@ class MainViewTest : public ::testing::Test {
             s.gMagY = look.magY.value_or(std::max(1, s.gMagY));
             s.gPicWidth = look.width.value_or(s.gPicWidth);
             s.gColBit = look.depth.value_or(s.gColBit);
-            s.gPicHeight = look.height.value_or(modBITMAPinfo::HeightForWidth(
-                modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit), s.gPicWidth));
+            s.gFormat = look.format.value_or(s.gFormat);
+            s.gStride = look.stride.value_or(s.gStride);
+            const core::PixelFormat* format = core::ChosenFormat(s.gFormat);
+            s.gPicHeight = look.height.value_or(
+                format ? core::FormatHeight(*format, s.gFileSize, s.gPicWidth, s.gStride)
+                       : modBITMAPinfo::HeightForWidth(
+                             modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit), s.gPicWidth));
             s.gPalColor = look.palette.value_or(s.gPalColor);
             if (look.order) {
                 s.gArray256 = s.gArray16 = s.gArray2 = *look.order;
@@ -77,6 +83,7 @@ class MainViewTest : public ::testing::Test {
                 s.gUseOffset = true;
                 s.gOffA = *look.offset;
             }
+            s.gUseOffset = look.useOffset.value_or(s.gUseOffset);
             if (edit) {
                 edit();
             }
