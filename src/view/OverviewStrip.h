@@ -1,6 +1,7 @@
 // The overview strip picSTRIP along the main window's right edge: the whole file from its first
 // byte at the top to its last at the bottom, each pixel row an equal share of it, coloured by
-// what its bytes are, with a frame around the rows that the view shows. Its Qt overrides only
+// what its bytes are, with a frame around the rows that the view shows and a mark at its left
+// edge beside the pictures found inside the file. Its Qt overrides only
 // pass the pointer on as signals for the window's handlers.
 #pragma once
 
@@ -8,9 +9,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "image/Overview.h"
 #include "image/StripRows.h"
+
+class QPainter;
 
 namespace rastel {
 
@@ -19,6 +23,7 @@ class OverviewStrip : public QWidget {
 
   public:
     static constexpr int kWidth = 20;
+    static constexpr int kMarkWidth = 4;
 
     explicit OverviewStrip(QWidget* parent);
 
@@ -31,6 +36,10 @@ class OverviewStrip : public QWidget {
     void SetFrame(std::int64_t first, std::int64_t end);
     // The strip rows the frame covers, first and last; nothing while there is no frame.
     std::pair<int, int> FrameRows() const { return {mFrameTop, mFrameBottom}; }
+
+    // The bytes of the pictures found, marked at the left edge; none clears the marks.
+    void SetMarks(std::vector<core::ByteRange> marks);
+    const std::vector<core::ByteRange>& Marks() const { return mMarks; }
 
     // The bytes that pixel row Y stands for.
     core::ByteRange RowBytes(int Y) const;
@@ -50,11 +59,13 @@ class OverviewStrip : public QWidget {
 
   private:
     void DrawClasses();
+    void DrawMarks(QPainter& painter);
 
     core::Overview mOverview;
     QImage mClasses;  // the rows' colours at the strip's size, drawn when either changes
     std::int64_t mFrameFirst = 0;
     std::int64_t mFrameEnd = 0;
+    std::vector<core::ByteRange> mMarks;
     int mFrameTop = -1;
     int mFrameBottom = -1;
 };

@@ -169,6 +169,7 @@ void frmMainView::createMenus() {
     item(fMnuVIEW, fMnuVIEWgoto, "fMnuVIEWgoto", QStringLiteral("指定位置へ移動(&G)..."),
          QKeySequence(Qt::CTRL | Qt::Key_G));
     item(fMnuVIEW, fMnuVIEWwidth, "fMnuVIEWwidth", QStringLiteral("幅の候補(&W)..."));
+    item(fMnuVIEW, fMnuVIEWpictures, "fMnuVIEWpictures", QStringLiteral("画像を探す(&P)"));
     item(fMnuVIEW, fMnuVIEWstrip, "fMnuVIEWstrip", QStringLiteral("全体図(&M)"));
     fMnuVIEWstrip->setCheckable(true);
     fMnuVIEWstrip->setChecked(true);
@@ -189,6 +190,7 @@ void frmMainView::wireEvents() {
     connect(fMnuVIEWstatus, &QAction::toggled, this, &frmMainView::fMnuVIEWstatus_Click);
     connect(fMnuVIEWgoto, &QAction::triggered, this, &frmMainView::fMnuVIEWgoto_Click);
     connect(fMnuVIEWwidth, &QAction::triggered, this, &frmMainView::fMnuVIEWwidth_Click);
+    connect(fMnuVIEWpictures, &QAction::triggered, this, &frmMainView::fMnuVIEWpictures_Click);
     connect(fMnuVIEWstrip, &QAction::toggled, this, &frmMainView::fMnuVIEWstrip_Click);
     connect(fMnuHELPabout, &QAction::triggered, this, &frmMainView::fMnuHELPabout_Click);
     connect(picBASE, &ViewportBox::KeyDown, this, &frmMainView::picBASE_KeyDown);
@@ -228,7 +230,8 @@ void frmMainView::SetPictureMenus(bool enabled) {
     fMnuFILEsave->setEnabled(enabled);
     // The whole view menu, and each item too, so that no shortcut reaches past the menu.
     fMnuVIEW->setEnabled(enabled);
-    for (QAction* action : {fMnuVIEWstatus, fMnuVIEWgoto, fMnuVIEWwidth, fMnuVIEWstrip}) {
+    for (QAction* action :
+         {fMnuVIEWstatus, fMnuVIEWgoto, fMnuVIEWwidth, fMnuVIEWpictures, fMnuVIEWstrip}) {
         action->setEnabled(enabled);
     }
 }

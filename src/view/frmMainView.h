@@ -15,6 +15,7 @@
 #include "image/FormatDisplay.h"
 #include "image/InputFile.h"
 #include "image/OverviewWork.h"
+#include "image/PictureWork.h"
 #include "image/PixelDecoder.h"
 #include "image/modBITMAPinfo.h"
 
@@ -116,6 +117,7 @@ class frmMainView : public QMainWindow {
     void fMnuVIEWstatus_Click(bool checked);
     void fMnuVIEWgoto_Click();
     void fMnuVIEWwidth_Click();
+    void fMnuVIEWpictures_Click();
     void fMnuVIEWstrip_Click(bool checked);
     void fMnuHELPabout_Click();
 
@@ -145,6 +147,7 @@ class frmMainView : public QMainWindow {
     void ShowStripFrame();
     void ShowStripOverview();
     void ShowStripReadout();
+    void ShowStripPictures();
 
     // The road of one file, in order (frmMainViewLoad.cpp)
     LoadResult RefuseUnfitFile(const QString& path, const core::InputFile& input);
@@ -212,6 +215,7 @@ class frmMainView : public QMainWindow {
     QAction* fMnuVIEWstatus = nullptr;
     QAction* fMnuVIEWgoto = nullptr;
     QAction* fMnuVIEWwidth = nullptr;
+    QAction* fMnuVIEWpictures = nullptr;
     QAction* fMnuVIEWstrip = nullptr;
     QMenu* fMnuHELP = nullptr;
     QAction* fMnuHELPabout = nullptr;
@@ -231,6 +235,8 @@ class frmMainView : public QMainWindow {
     // The shown file's overview while it is being taken.
     std::unique_ptr<core::OverviewWork> mOverviewWork;
     core::OverviewWork::Step mOverviewStep;
+    // The search for the pictures inside the shown file, started once its bytes are read.
+    std::unique_ptr<core::PictureWork> mPictureWork;
     // Where the pointer is in the viewport; nothing while it is elsewhere.
     std::optional<QPoint> mPointer;
     // The strip row under the pointer, while it is over the strip.

@@ -125,6 +125,7 @@ void frmMainView::fMnuFILEclose_Click() {
     picPICT->SetVisible(false);
     // The file's bytes go too: nothing can use them once the picture is gone.
     mOverviewWork.reset();
+    mPictureWork.reset();
     gRawData = {};
     picSTRIP->Clear();
     Form_Resize();

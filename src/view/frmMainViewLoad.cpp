@@ -113,6 +113,9 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
         mOverviewWork = std::move(overview);
         picSTRIP->Clear();
         ShowStripOverview();
+        mPictureWork = std::make_unique<core::PictureWork>(gRawData.shared(), [this] {
+            QMetaObject::invokeMethod(this, &frmMainView::ShowStripPictures, Qt::QueuedConnection);
+        });
     } catch (const std::bad_alloc&) {
         // Anything else that could not get its memory on the way: nothing has changed.
         ReportNoMemory();

@@ -1,5 +1,6 @@
 // The overview strip: its frame follows the view, a click or a drag goes to the byte under the
-// pointer as go-to does, and hovering names the bytes a row stands for.
+// pointer as go-to does, hovering names the bytes a row stands for, and the pictures found
+// inside the file are marked.
 #include <QLabel>
 
 #include "view/OverviewStrip.h"
@@ -77,6 +78,19 @@ void frmMainView::ShowStripOverview() {
             ShowStripReadout();
         }
     }
+}
+
+// Called when the search for pictures has ended; a call for work since replaced finds nothing.
+void frmMainView::ShowStripPictures() {
+    const auto found = mPictureWork ? mPictureWork->Found() : std::nullopt;
+    if (!found) {
+        return;
+    }
+    std::vector<core::ByteRange> marks;
+    for (const core::PictureRegion& r : *found) {
+        marks.push_back({r.start, r.start + r.length});
+    }
+    picSTRIP->SetMarks(std::move(marks));
 }
 
 void frmMainView::picSTRIP_MouseLeave() {

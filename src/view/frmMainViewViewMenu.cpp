@@ -1,13 +1,18 @@
-// 表示(V): the status bar, the overview strip, going to a byte, and the widths the data
-// suggests.
+// 表示(V): the status bar, the overview strip, going to a byte, the widths the data suggests,
+// and the pictures found inside the file.
 #include <QLayout>
 #include <QStatusBar>
+#include <chrono>
+#include <thread>
 
+#include "image/FieldRules.h"
 #include "image/WidthHints.h"
+#include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/OverviewStrip.h"
 #include "view/frmGoTo.h"
 #include "view/frmMainView.h"
+#include "view/frmPictures.h"
 #include "view/frmWidthHints.h"
 
 namespace rastel {
@@ -63,6 +68,67 @@ void frmMainView::fMnuVIEWwidth_Click() {
     }
     if (Redraw(next, gRawData)) {
         Form_Resize();
+    }
+}
+
+namespace {
+
+// The pictures that can be gone to: those whose start an offset reaches.
+std::vector<core::PictureRegion> Reachable(std::vector<core::PictureRegion> regions) {
+    std::erase_if(regions,
+                  [](const core::PictureRegion& r) { return r.start >= fieldRules::kOffsetLimit; });
+    return regions;
+}
+
+}  // namespace
+
+// The search runs behind the window from the moment the file is read; until it has ended, its
+// progress shows, and a cancel leaves it running for the next time. The picture picked is
+// shown from its first byte, in its format and width, from the top-left.
+void frmMainView::fMnuVIEWpictures_Click() {
+    if (!mPictureWork) {
+        return;
+    }
+    std::optional<std::vector<core::PictureRegion>> found = mPictureWork->Found();
+    if (!found) {
+        constexpr std::int64_t kSteps = 1000;
+        toolkit::LongWork wait(this, QStringLiteral("画像を探しています..."), kSteps, false);
+        while (!(found = mPictureWork->Found())) {
+            if (!wait.Advance(static_cast<std::int64_t>(mPictureWork->Progress() * kSteps))) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    const std::vector<core::PictureRegion> regions = Reachable(std::move(*found));
+    if (regions.empty()) {
+        toolkit::MsgBox(this, QStringLiteral("ファイルの中に画像は見つかりませんでした"),
+                        toolkit::kAppTitle, toolkit::MsgIcon::Information);
+        return;
+    }
+    frmPictures dialog(this, regions);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const core::PictureRegion& chosen = dialog.Chosen();
+    modBITMAPinfo::ViewChoice next = modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib);
+    auto& n = next.settings;
+    n.gPicWidth = chosen.width;
+    n.gUseOffset = true;
+    n.gOffA = chosen.start;  // bytes in a direct format, and pixels of a byte at 256 colours
+    n.gStride = 0;
+    if (chosen.format != nullptr) {
+        n.gFormat = core::ChoiceOf(*chosen.format);
+        n.gPicHeight = core::FormatHeight(*chosen.format, n.gFileSize, n.gPicWidth, 0);
+    } else {
+        n.gFormat = 0;
+        n.gColBit = modBITMAPinfo::kDepth256;
+        n.gPicHeight = modBITMAPinfo::HeightForWidth(
+            modBITMAPinfo::PixelCount(n.gFileSize, n.gColBit), n.gPicWidth);
+    }
+    if (Redraw(next, gRawData)) {
+        Form_Resize();
+        ScrollToCell({0, 0});
     }
 }
 

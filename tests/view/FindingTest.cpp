@@ -1,4 +1,5 @@
-// Finding one's way in the file: the pointer readout, going to a byte, suggested widths.
+// Finding one's way in the file: the pointer readout, going to a byte, suggested widths, the
+// pictures found inside it.
 #include <QLabel>
 #include <QListWidget>
 #include <QStatusBar>
@@ -7,6 +8,7 @@
 #include <condition_variable>
 #include <random>
 
+#include "image/PixelFormat.h"
 #include "view/MainViewFixture.h"
 #include "view/OverviewStrip.h"
 
@@ -222,6 +224,50 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
     EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380 + OverviewStrip::kWidth);
     Action("fMnuVIEWstrip")->trigger();
     EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380);
+}
+
+// A photograph's RGB rows between compressed bytes: marked on the strip once found, listed,
+// and one Enter away; Escape changes nothing.
+TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly) {
+    const auto widths = std::filesystem::path(__FILE__).parent_path() / "../image/widths";
+    const std::vector<std::uint8_t> packed =
+        ReadAll(QString::fromStdString((widths / "gzip-dpkg-changelog.bin").string()));
+    std::vector<std::uint8_t> bytes(packed.begin(), packed.end());
+    const std::vector<std::uint8_t> rgb =
+        ReadAll(QString::fromStdString((widths / "rgb-chelsea-151.raw").string()));
+    bytes.insert(bytes.end(), rgb.begin(), rgb.end());
+    bytes.insert(bytes.end(), packed.begin(), packed.end());
+    look = {.width = 64, .magX = 4, .magY = 4};
+    OpenThroughMenu(WriteFile("embedded", bytes));
+    auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !strip->Marks().empty(); }, 60000));
+    EXPECT_LT(strip->Marks()[0].begin, 4096 + 453);
+    VBar()->setValue(VBar()->Max());
+
+    const auto expected = gDib.settings;
+    QString first;
+    {
+        WhenModal<QDialog> user([&first](QDialog* dialog) {
+            first = dialog->findChild<QListWidget*>("lstPICTURE")->item(0)->text();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        Action("fMnuVIEWpictures")->trigger();
+    }
+    EXPECT_EQ(gDib.settings, expected);
+    EXPECT_TRUE(first.contains("  151 × ") && first.contains("RGB 24ビット  一致度 "))
+        << first.toStdString();
+    {
+        WhenModal<QDialog> user(
+            [](QDialog* dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); });
+        Action("fMnuVIEWpictures")->trigger();
+    }
+    const auto& s = gDib.settings;
+    EXPECT_EQ(s.gFormat, core::ChoiceOf(*core::FindFormat("rgb24")));
+    EXPECT_EQ(s.gPicWidth, 151);
+    EXPECT_TRUE(s.gUseOffset);
+    EXPECT_LT(std::abs(s.gOffA - 4096), 453);
+    EXPECT_EQ(s.gPicHeight, core::FormatHeight(*core::FindFormat("rgb24"), s.gFileSize, 151, 0));
+    EXPECT_EQ(std::pair(HBar()->value(), VBar()->value()), std::pair(0, 0));
 }
 
 }  // namespace
