@@ -24,8 +24,7 @@ class SmoothCells {
   public:
     explicit SmoothCells(std::int64_t size);
 
-    // The next bytes of the file; bytes beyond its size are ignored. Allocates nothing, so
-    // that it may run on bytes lent from a mapped file.
+    // The next bytes of the file; bytes beyond its size are ignored. Allocates nothing.
     void Feed(std::span<const std::uint8_t> bytes);
     std::int64_t fed() const { return mFed; }
     std::int64_t size() const { return mSize; }

@@ -10,15 +10,14 @@
 
 namespace rastel::core::pictures {
 
-// Bytes of a source looked at where they lie when it holds them in memory or maps them, so
-// that tests of rows here and there copy nothing.
+// Bytes of a source looked at where they lie when it holds them in memory, so that tests of
+// rows here and there copy nothing; a file's are read into a buffer kept between looks.
 class Peek {
   public:
     explicit Peek(ByteSource& source) : mSource(source) {}
 
     std::int64_t size() const { return mSource.size(); }
     // Calls look with a pointer to bytes [from, to) of the source (0 <= from <= to <= size()).
-    // look must hold nothing with a destructor: a mapped file that faults jumps past it.
     // False when the bytes could not be had.
     template <typename Look>
     bool operator()(std::int64_t from, std::int64_t to, Look look) {

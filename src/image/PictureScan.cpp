@@ -244,8 +244,8 @@ std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
 
 std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
                                                        const ScanControl& control) {
-    // Read, not lent: the first pass looks at a few short runs of each page, which mapped
-    // pages give slower than a read that copies every byte into a buffer the cache holds.
+    // Read in pieces that the cache holds: the first pass looks at a few short runs of each
+    // page.
     constexpr std::int64_t kPiece = std::int64_t{1} << 20;
     pictures::SmoothCells cells(source.size());
     double shown = 0;
