@@ -69,7 +69,7 @@ open_with() {
       sleep 0.1
     done
   done
-  echo "no window named \$name" >&2
+  echo "no window named \$name after pressing \$* four times" >&2
   return 1
 }
 "$rastel" "$work/sample.bin" &
