@@ -26,11 +26,7 @@ frmPictures::frmPictures(QWidget* owner, const std::vector<core::PictureRegion>&
     for (const auto& r : mRegions) {
         lstPICTURE->addItem(Line(r));
     }
-    lstPICTURE->setCurrentRow(0);
-    lstPICTURE->setFont(toolkit::MsGothic(9));  // the numbers line up in a fixed-pitch font
-    lstPICTURE->setMinimumWidth(lstPICTURE->sizeHintForColumn(0) + 24);
-    lstPICTURE->setFixedHeight(lstPICTURE->sizeHintForRow(0) * 8 + 2 * lstPICTURE->frameWidth() +
-                               4);
+    toolkit::FitLineList(lstPICTURE);
 
     const toolkit::OkCancel buttons = toolkit::StackWithOkCancel(this, {lblPICTURE, lstPICTURE});
     cmdOK = buttons.ok;

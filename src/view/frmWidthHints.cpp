@@ -44,10 +44,7 @@ frmWidthHints::frmWidthHints(QWidget* owner, const std::vector<core::WidthCandid
         }
         lstWIDTH->addItem(line);
     }
-    lstWIDTH->setCurrentRow(0);
-    lstWIDTH->setFont(toolkit::MsGothic(9));  // the numbers line up in a fixed-pitch font
-    lstWIDTH->setMinimumWidth(lstWIDTH->sizeHintForColumn(0) + 24);
-    lstWIDTH->setFixedHeight(lstWIDTH->sizeHintForRow(0) * 8 + 2 * lstWIDTH->frameWidth() + 4);
+    toolkit::FitLineList(lstWIDTH);
 
     const toolkit::OkCancel buttons = toolkit::StackWithOkCancel(this, {lblWIDTH, lstWIDTH});
     cmdOK = buttons.ok;
