@@ -1,6 +1,10 @@
 #include "image/PictureScan.h"
+#include "image/PictureWork.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
 
 #include <algorithm>
 #include <filesystem>
@@ -121,6 +125,48 @@ TEST(FindPictures, StopsWhenAsked) {
                                            stop.request_stop();
                                        }}));
     EXPECT_GT(last, 0.0);
+}
+
+// The search behind the window: what it finds is what the search finds, told once it has ended;
+// stopped, twice, or destroyed mid-way, it lets go. The test command runs this under
+// ThreadSanitizer too.
+TEST(PictureWork, FindsWhatTheSearchFindsAndStops) {
+    auto bytes = std::make_shared<modBITMAPinfo::RawBytes>(std::size_t{1} << 20);
+    for (std::size_t i = 0; i < bytes->size(); ++i) {
+        (*bytes)[i] = static_cast<std::uint8_t>(i / 512 + i % 512 / 4);
+    }
+    SpanSource source(*bytes);
+    const auto expected = FindPictures(source);
+    ASSERT_TRUE(expected && !expected->empty());
+    std::mutex mutex;
+    std::condition_variable told;
+    int done = 0;
+    PictureWork work(bytes, [&] {
+        const std::lock_guard lock(mutex);
+        ++done;
+        told.notify_all();
+    });
+    {
+        std::unique_lock lock(mutex);
+        told.wait(lock, [&] { return done > 0; });
+    }
+    const auto found = work.Found();
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), expected->size());
+    for (std::size_t i = 0; i < found->size(); ++i) {
+        EXPECT_EQ(std::pair((*found)[i].start, (*found)[i].length),
+                  std::pair((*expected)[i].start, (*expected)[i].length));
+    }
+    EXPECT_EQ(work.Progress(), 1.0);
+    work.Stop();
+    work.Stop();
+    EXPECT_EQ(done, 1);
+
+    std::atomic<int> ended = 0;
+    PictureWork stopped(bytes, [&] { ++ended; });
+    stopped.Stop();
+    EXPECT_EQ(stopped.Found().has_value(), ended == 1);  // ended before the stop, or not at all
+    { PictureWork destroyed(bytes, {}); }
 }
 
 }  // namespace
