@@ -79,7 +79,8 @@ def sync(tree):
                 if f.read() == data:
                     continue
         os.makedirs(os.path.dirname(dst), exist_ok=True)
-        shutil.copy2(src, dst)
+        # A fresh time, not the source's: an object built since must still count as older.
+        shutil.copy(src, dst)
     keep = set(files)
     for dirpath, _, names in os.walk(tree):
         for name in names:
