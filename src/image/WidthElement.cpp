@@ -78,8 +78,8 @@ bool Looked(std::int64_t lag, std::int64_t ppb) {
         if (pixels == 1 || lag > pixels * kCombTeeth) {
             continue;
         }
-        if (lag % pixels == 0 || lag % Shift(size.parts[0], ppb) == 0 ||
-            lag % Shift(size.parts[1], ppb) == 0) {
+        // The element's own multiples are its parts' too.
+        if (lag % Shift(size.parts[0], ppb) == 0 || lag % Shift(size.parts[1], ppb) == 0) {
             return true;
         }
     }
