@@ -24,6 +24,8 @@ class ByteSource {
     // otherwise read into buffer first. False when they could not all be had.
     virtual bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
                       const Use& use);
+    // Whether Lend lends bytes where they lie, so that copying them out gains nothing.
+    virtual bool InMemory() const { return false; }
     // Done, or why the first read that failed did.
     const Outcome& result() const { return mResult; }
 
@@ -42,6 +44,7 @@ class SpanSource : public ByteSource {
     bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
     bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
               const Use& use) override;
+    bool InMemory() const override { return true; }
 
   private:
     std::span<const std::uint8_t> mData;

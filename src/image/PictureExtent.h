@@ -2,6 +2,7 @@
 // row by row either way until they stop, and then byte by byte to where they begin and end.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -11,7 +12,8 @@
 namespace rastel::core::pictures {
 
 // Bytes of a source looked at where they lie when it holds them in memory, so that tests of
-// rows here and there copy nothing; a file's are read into a buffer kept between looks.
+// rows here and there copy nothing; a file's are read a chunk around them at a time, kept
+// for the looks that follow nearby, as the tests of one window's rows are.
 class Peek {
   public:
     explicit Peek(ByteSource& source) : mSource(source) {}
@@ -21,13 +23,34 @@ class Peek {
     // False when the bytes could not be had.
     template <typename Look>
     bool operator()(std::int64_t from, std::int64_t to, Look look) {
-        return mSource.Lend(from, static_cast<std::size_t>(to - from), mBuffer,
-                            [&look](std::span<const std::uint8_t> s) { look(s.data()); });
+        if (mSource.InMemory() || to - from > kChunk) {
+            mHeld = 0;
+            return mSource.Lend(from, static_cast<std::size_t>(to - from), mBuffer,
+                                [&look](std::span<const std::uint8_t> s) { look(s.data()); });
+        }
+        if (from < mAt || to > mAt + mHeld) {
+            // Centred on the bytes: rows are followed either way from them.
+            mAt = std::clamp(from - (kChunk - (to - from)) / 2, std::int64_t{0},
+                             std::max<std::int64_t>(0, size() - kChunk));
+            mHeld = std::min(kChunk, size() - mAt);
+            mBuffer.resize(static_cast<std::size_t>(mHeld));
+            if (!mSource.Read(mAt, mBuffer.size(), mBuffer.data())) {
+                mHeld = 0;
+                return false;
+            }
+        }
+        look(mBuffer.data() + (from - mAt));
+        return true;
     }
 
   private:
+    // Far more than a look takes, far less than a window's bytes.
+    static constexpr std::int64_t kChunk = std::int64_t{32} << 10;
+
     ByteSource& mSource;
     std::vector<std::uint8_t> mBuffer;
+    std::int64_t mAt = 0;    // where the bytes held in mBuffer start
+    std::int64_t mHeld = 0;  // and how many they are
 };
 
 // Rows of `bytes` bytes, each a whole number of elements of `element` bytes (at most 16).

@@ -1,6 +1,7 @@
 #include "image/WidthElement.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 
@@ -34,6 +35,11 @@ constexpr double kNoiseWeight = 0.05;
 // the widest place's, not without bound.
 constexpr double kQuietShare = 1e-3;
 
+// The place after p in an element of e pixels.
+std::size_t Next(std::size_t p, std::size_t e) {
+    return p + 1 == e ? 0 : p + 1;
+}
+
 // The mean of dist at the lags up to reach that are multiples of every and none of others;
 // 0 when there is none.
 double MeanAt(const std::vector<double>& dist, std::int64_t reach, std::int64_t every,
@@ -58,28 +64,80 @@ void ForProbes(std::size_t size, F f) {
     }
 }
 
-// Distances at the short lags the element is found from, straight from the probes: every
-// lag up to kCombTeeth pixels of a byte, and every byte up to kCombTeeth of the longest
-// element. Other lags are left at 0.
+// The step at which FindElement looks for an element of a size's pixels, or for one of its
+// parts: a part of 0 is a single pixel.
+std::int64_t Shift(int part, std::int64_t ppb) {
+    return part == 0 ? 1 : part * ppb;
+}
+
+// Whether FindElement looks at the distance at lag: a multiple of an element or of one of
+// its parts, within the element's first kCombTeeth multiples.
+bool Looked(std::int64_t lag, std::int64_t ppb) {
+    for (const ElementSize& size : kSizes) {
+        const std::int64_t pixels = size.bytes * ppb;
+        if (pixels == 1 || lag > pixels * kCombTeeth) {
+            continue;
+        }
+        // The element's own multiples are its parts' too.
+        if (lag % Shift(size.parts[0], ppb) == 0 || lag % Shift(size.parts[1], ppb) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Distances at the short lags the element is found from, straight from the probes: those
+// it looks at. Other lags are left at 0.
 std::vector<double> ShortDistances(const std::vector<std::vector<double>>& blocks,
                                    std::int64_t ppb) {
     std::vector<double> dist(static_cast<std::size_t>(kCombTeeth * kLongestElement * ppb) + 1, 0.0);
+    std::vector<std::size_t> lags;
     for (std::size_t lag = 1; lag < dist.size(); ++lag) {
-        if (lag > static_cast<std::size_t>(kCombTeeth * ppb) && lag % ppb != 0) {
-            continue;
+        if (Looked(static_cast<std::int64_t>(lag), ppb)) {
+            lags.push_back(lag);
         }
-        double sum = 0;
-        std::size_t pairs = 0;
+    }
+    // kTogether lags at a time: each sum adds its terms in the same order as alone, but the
+    // chains of additions overlap instead of each waiting for its last.
+    constexpr std::size_t kTogether = 4;
+    for (std::size_t g = 0; g < lags.size(); g += kTogether) {
+        const std::size_t n = std::min(kTogether, lags.size() - g);
+        const std::size_t* lag = lags.data() + g;
+        std::array<double, kTogether> sum{};
+        std::array<std::size_t, kTogether> pairs{};
         for (const auto& b : blocks) {
             ForProbes(b.size(), [&](std::size_t first, std::size_t last) {
-                for (std::size_t i = first; i + lag < last; ++i) {
-                    const double d = b[i] - b[i + lag];
-                    sum += d * d;
+                // Up to `common` every lag of the group has its pair; lags rise.
+                std::size_t common = first;
+                if (n == kTogether && last - first > lag[n - 1]) {
+                    common = last - lag[n - 1];
+                    // Held apart from the array, so that they stay in registers.
+                    double s0 = sum[0], s1 = sum[1], s2 = sum[2], s3 = sum[3];
+                    const double* x = b.data();
+                    for (std::size_t i = first; i < common; ++i) {
+                        const double d0 = x[i] - x[i + lag[0]];
+                        const double d1 = x[i] - x[i + lag[1]];
+                        const double d2 = x[i] - x[i + lag[2]];
+                        const double d3 = x[i] - x[i + lag[3]];
+                        s0 += d0 * d0;
+                        s1 += d1 * d1;
+                        s2 += d2 * d2;
+                        s3 += d3 * d3;
+                    }
+                    sum = {s0, s1, s2, s3};
                 }
-                pairs += last - first > lag ? last - first - lag : 0;
+                for (std::size_t j = 0; j < n; ++j) {
+                    for (std::size_t i = common; i + lag[j] < last; ++i) {
+                        const double d = b[i] - b[i + lag[j]];
+                        sum[j] += d * d;
+                    }
+                    pairs[j] += last - first > lag[j] ? last - first - lag[j] : 0;
+                }
             });
         }
-        dist[lag] = pairs > 0 ? sum / static_cast<double>(pairs) : 0;
+        for (std::size_t j = 0; j < n; ++j) {
+            dist[lag[j]] = pairs[j] > 0 ? sum[j] / static_cast<double>(pairs[j]) : 0;
+        }
     }
     return dist;
 }
@@ -93,8 +151,8 @@ std::vector<double> PlaceSpreads(const Sample& sample, std::int64_t element) {
         const auto& b = sample.blocks[k];
         const auto first = static_cast<std::size_t>(sample.placed[k].start % element);
         ForProbes(b.size(), [&](std::size_t from, std::size_t last) {
-            for (std::size_t i = from; i < last; ++i) {
-                const std::size_t p = (first + i) % e;
+            // The place steps on with i: a division a pixel would cost more than the sums.
+            for (std::size_t i = from, p = (first + from) % e; i < last; ++i, p = Next(p, e)) {
                 count[p] += 1;
                 sum[p] += b[i];
                 squares[p] += b[i] * b[i];
@@ -141,7 +199,7 @@ Element FindElement(const Sample& sample, std::int64_t ppb) {
         double ratio = 0;
         bool taken = true;
         for (const int part : size.parts) {
-            const std::int64_t shift = part == 0 ? 1 : part * ppb;
+            const std::int64_t shift = Shift(part, ppb);
             const double off = MeanAt(dist, reach, shift, pixels);
             const double r = off > 0 ? on / off : 1.0;
             ratio = std::max(ratio, r);
@@ -168,8 +226,7 @@ PlaceStats MeasurePlaces(const Sample& sample, std::int64_t element) {
     for (std::size_t k = 0; k < sample.blocks.size(); ++k) {
         const auto& b = sample.blocks[k];
         const auto first = static_cast<std::size_t>(sample.placed[k].start % element);
-        for (std::size_t i = 0; i < b.size(); ++i) {
-            const std::size_t place = (first + i) % e;
+        for (std::size_t i = 0, place = first % e; i < b.size(); ++i, place = Next(place, e)) {
             count[place] += 1;
             sum[place] += b[i];
             squares[place] += b[i] * b[i];
@@ -197,15 +254,15 @@ std::vector<double> PlaceLikeness(const Sample& sample, std::int64_t element) {
     return MeasurePlaces(sample, element).alike;
 }
 
-void WeighPlaces(Sample& sample, std::int64_t element) {
+std::vector<double> WeighPlaces(Sample& sample, std::int64_t element) {
     const PlaceStats s = MeasurePlaces(sample, element);
     if (s.alike.empty()) {
-        return;
+        return {};
     }
     const double widest = *std::max_element(s.spread.begin(), s.spread.end());
     // Records are alike at the row, not from one element to the next: left as they are.
     if (*std::max_element(s.alike.begin(), s.alike.end()) < kAlike) {
-        return;
+        return s.alike;
     }
     const auto e = static_cast<std::size_t>(element);
     std::vector<double> weight(e);
@@ -216,11 +273,11 @@ void WeighPlaces(Sample& sample, std::int64_t element) {
     for (std::size_t k = 0; k < sample.blocks.size(); ++k) {
         const auto first = static_cast<std::size_t>(sample.placed[k].start % element);
         auto& b = sample.blocks[k];
-        for (std::size_t i = 0; i < b.size(); ++i) {
-            const std::size_t place = (first + i) % e;
+        for (std::size_t i = 0, place = first % e; i < b.size(); ++i, place = Next(place, e)) {
             b[i] = (b[i] - s.mean[place]) * weight[place];
         }
     }
+    return s.alike;
 }
 
 }  // namespace rastel::core::widths

@@ -29,6 +29,7 @@ std::vector<double> PlaceLikeness(const Sample& sample, std::int64_t element);
 // around their own mean, scaled to the same spread, and by how much alike neighbouring
 // elements are there. The low bytes of samples are mostly noise, which would drown the rows
 // the high bytes show. Records alike only from one row to the next are left as they are.
-void WeighPlaces(Sample& sample, std::int64_t element);
+// Returns the PlaceLikeness the sample had before, which it measures on the way.
+std::vector<double> WeighPlaces(Sample& sample, std::int64_t element);
 
 }  // namespace rastel::core::widths

@@ -262,21 +262,20 @@ void OfferFormat(Rows& rows, std::int32_t depth, std::int32_t order, int count) 
 }  // namespace
 
 std::optional<Rows> FindRows(ByteSource& source, std::int64_t begin, std::int64_t end,
-                             std::int32_t depth, std::int32_t order, int count) {
+                             std::int32_t depth, std::int32_t order, int count,
+                             const SampleShape& shape) {
     const std::int64_t ppb = modBITMAPinfo::PixelsPerByte(depth);
     if (ppb == 0 || order < 0 || order >= modBITMAPinfo::OrderCount(depth) || count < 1) {
         return Rows{};
     }
-    std::optional<Sample> sample = TakeSample(source, begin, end, depth, order);
+    std::optional<Sample> sample = TakeSample(source, begin, end, depth, order, shape);
     if (!sample) {
         return std::nullopt;
     }
     Rows rows;
     rows.element = FindElement(*sample, ppb);
-    rows.alike = PlaceLikeness(*sample, rows.element.pixels);
-    if (rows.element.pixels > 1) {
-        WeighPlaces(*sample, rows.element.pixels);
-    }
+    rows.alike = rows.element.pixels > 1 ? WeighPlaces(*sample, rows.element.pixels)
+                                         : PlaceLikeness(*sample, rows.element.pixels);
     const std::int64_t maxLag = MaxLag(*sample);
     if (maxLag <= kMinWidth) {
         return rows;

@@ -58,10 +58,11 @@ struct Rows {
     std::vector<double> alike;  // PlaceLikeness of each place in the element
 };
 
-// Rows in pixels of the depth of bytes [begin, end), as SuggestWidths finds them. Nothing
-// when a read failed.
+// Rows in pixels of the depth of bytes [begin, end), as SuggestWidths finds them from a
+// sample of the given shape. Nothing when a read failed.
 std::optional<Rows> FindRows(ByteSource& source, std::int64_t begin, std::int64_t end,
-                             std::int32_t depth, std::int32_t order, int count);
+                             std::int32_t depth, std::int32_t order, int count,
+                             const SampleShape& shape = {});
 
 }  // namespace widths
 

@@ -7,6 +7,10 @@
 
 #include "image/PixelDecoder.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace rastel::core::widths {
 
 namespace {
@@ -18,18 +22,20 @@ using Complex = std::complex<double>;
 constexpr std::int64_t kOrderReach = 4;
 
 // Blocks over pixels [first, first + pixels), first a multiple of kAlign: every pixel when
-// they fit the sample, otherwise kBlocks blocks from the first pixel to the last.
-std::vector<Block> PlaceBlocks(std::int64_t first, std::int64_t pixels) {
+// they fit the sample, otherwise as many blocks as the shape has, from the first pixel to the
+// last.
+std::vector<Block> PlaceBlocks(std::int64_t first, std::int64_t pixels, const SampleShape& shape) {
+    const std::int64_t block = shape.block();
     std::vector<Block> blocks;
-    if (pixels <= kBlock * kBlocks) {
-        for (std::int64_t s = 0; s < pixels; s += kBlock) {
-            blocks.push_back({first + s, std::min(kBlock, pixels - s)});
+    if (pixels <= block * shape.blocks) {
+        for (std::int64_t s = 0; s < pixels; s += block) {
+            blocks.push_back({first + s, std::min(block, pixels - s)});
         }
         return blocks;
     }
-    for (int i = 0; i < kBlocks; ++i) {
-        const std::int64_t s = (pixels - kBlock) / (kBlocks - 1) * i;
-        blocks.push_back({first + s / kAlign * kAlign, kBlock});
+    for (int i = 0; i < shape.blocks; ++i) {
+        const std::int64_t s = (pixels - block) / std::max(1, shape.blocks - 1) * i;
+        blocks.push_back({first + s / kAlign * kAlign, block});
     }
     return blocks;
 }
@@ -63,8 +69,37 @@ std::vector<Complex> Turns(std::size_t n) {
     return turns;
 }
 
-// In-place radix-2 transform of a power-of-two length; the inverse is left unscaled.
-void Fft(std::vector<Complex>& a, const std::vector<Complex>& turns, bool inverse) {
+// lo, hi = lo + v, lo - v with v = hi times the turn t, or its conjugate for the inverse.
+// Written out: the library's product also handles infinities, at a cost. Both ways give the
+// same bits: each part is the same products and sums, in two lanes at once where there are.
+template <bool inverse>
+void Butterfly(Complex* lo, Complex* hi, Complex t) {
+#if defined(__SSE2__)
+    const auto* tp = reinterpret_cast<const double*>(&t);
+    auto* lp = reinterpret_cast<double*>(lo);
+    auto* hp = reinterpret_cast<double*>(hi);
+    const __m128d h = _mm_loadu_pd(hp);                                         // hr, hi
+    const __m128d a = _mm_mul_pd(h, _mm_set1_pd(tp[0]));                        // hr tr, hi tr
+    const __m128d b = _mm_mul_pd(_mm_shuffle_pd(h, h, 1), _mm_set1_pd(tp[1]));  // hi ti, hr ti
+    // The sign that makes a + b the product: - hi ti, or for the conjugate - hr (-ti).
+    const __m128d sign = inverse ? _mm_set_pd(-0.0, 0.0) : _mm_set_pd(0.0, -0.0);
+    const __m128d v = _mm_add_pd(a, _mm_xor_pd(b, sign));
+    const __m128d l = _mm_loadu_pd(lp);
+    _mm_storeu_pd(hp, _mm_sub_pd(l, v));
+    _mm_storeu_pd(lp, _mm_add_pd(l, v));
+#else
+    const double tr = t.real();
+    const double ti = inverse ? -t.imag() : t.imag();
+    const Complex v(hi->real() * tr - hi->imag() * ti, hi->real() * ti + hi->imag() * tr);
+    *hi = *lo - v;
+    *lo += v;
+#endif
+}
+
+// In-place radix-2 transform of a power-of-two length; the inverse is left unscaled. The
+// direction is a template argument, so that the innermost loop does not test it.
+template <bool inverse>
+void Fft(std::vector<Complex>& a, const std::vector<Complex>& turns) {
     const std::size_t n = a.size();
     for (std::size_t i = 1, j = 0; i < n; ++i) {
         std::size_t bit = n >> 1;
@@ -82,13 +117,7 @@ void Fft(std::vector<Complex>& a, const std::vector<Complex>& turns, bool invers
             Complex* lo = a.data() + i;
             Complex* hi = lo + len / 2;
             for (std::size_t k = 0; k < len / 2; ++k) {
-                const double tr = stage[k].real();
-                const double ti = inverse ? -stage[k].imag() : stage[k].imag();
-                // Written out: the library's product also handles infinities, at a cost.
-                const Complex v(hi[k].real() * tr - hi[k].imag() * ti,
-                                hi[k].real() * ti + hi[k].imag() * tr);
-                hi[k] = lo[k] - v;
-                lo[k] += v;
+                Butterfly<inverse>(lo + k, hi + k, stage[k]);
             }
         }
     }
@@ -97,14 +126,15 @@ void Fft(std::vector<Complex>& a, const std::vector<Complex>& turns, bool invers
 }  // namespace
 
 std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::int64_t end,
-                                 std::int32_t depth, std::int32_t order) {
+                                 std::int32_t depth, std::int32_t order, const SampleShape& shape) {
     const std::int64_t ppb = PixelsPerByte(depth);
     begin = std::max<std::int64_t>(begin, 0);
     end = std::min(end, source.size());
     const std::int64_t first = (begin * ppb + kAlign - 1) / kAlign * kAlign;
     Sample sample;
-    sample.placed = PlaceBlocks(first, end * ppb - first);
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kBlock));
+    sample.placed = PlaceBlocks(first, end * ppb - first, shape);
+    sample.maxWidth = shape.maxWidth();
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(shape.block()));
     double sum = 0;
     for (const Block& b : sample.placed) {
         if (!ReadBlock(source, depth, order, b, pixels.data())) {
@@ -126,7 +156,7 @@ std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::in
 
 std::int64_t MaxLag(const Sample& sample) {
     const std::int64_t longest = sample.placed.empty() ? 0 : sample.placed.front().length;
-    return std::min({kMaxWidth, longest / kMinBlockRows, sample.total / kMinRows});
+    return std::min({sample.maxWidth, longest / kMinBlockRows, sample.total / kMinRows});
 }
 
 double PairsAt(const std::vector<std::vector<double>>& blocks, std::int64_t w) {
@@ -163,16 +193,16 @@ std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, st
                 z[k].imag(blocks[i + 1][k]);
             }
         }
-        Fft(z, turns, false);
+        Fft<false>(z, turns);
         // The two blocks' power spectra, taken apart by the symmetry of a real input's.
         for (std::size_t k = 0; k < n; ++k) {
-            power[k] += (std::norm(z[k]) + std::norm(z[(n - k) % n])) / 2;
+            power[k] += (std::norm(z[k]) + std::norm(z[k == 0 ? 0 : n - k])) / 2;
         }
     }
     for (std::size_t k = 0; k < n; ++k) {
         z[k] = power[k];
     }
-    Fft(z, turns, true);
+    Fft<true>(z, turns);
 
     maxLag = std::max<std::int64_t>(maxLag,
                                     std::min<std::int64_t>(static_cast<std::int64_t>(n - longest),

@@ -22,6 +22,18 @@ constexpr std::int64_t kMinBlockRows = 3;
 // Block starts keep the orders' groups of 4 bytes whole (4 bytes hold 32 pixels at most).
 constexpr std::int64_t kAlign = 32;
 
+// A sample of up to `blocks` blocks, each three quarters of a transform of `transform` points
+// (a power of two), widths below what is left of it. The suggestions take the largest; a
+// caller that asks about many windows of a file may take a smaller one, for widths below
+// its maxWidth().
+struct SampleShape {
+    int blocks = kBlocks;
+    std::int64_t transform = kTransform;
+
+    constexpr std::int64_t block() const { return 3 * transform / 4; }
+    constexpr std::int64_t maxWidth() const { return transform - block() - 1; }
+};
+
 // Pixels [start, start + length) of the depth, counted from the file's first.
 struct Block {
     std::int64_t start;
@@ -33,14 +45,16 @@ struct Sample {
     // The pixels of each block, less the mean of all: differences do not change when every
     // pixel moves by the mean, and the transform keeps its precision better around 0.
     std::vector<std::vector<double>> blocks;
-    std::int64_t total = 0;  // pixels in all blocks
+    std::int64_t total = 0;             // pixels in all blocks
+    std::int64_t maxWidth = kMaxWidth;  // of the shape it was taken in
 };
 
 // The sample of the pixels that depth and order make of bytes [begin, end) of source, from
 // the first pixel at a multiple of kAlign on, so that places in elements and rows count
 // from the file's start. Nothing when a read failed.
 std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::int64_t end,
-                                 std::int32_t depth, std::int32_t order);
+                                 std::int32_t depth, std::int32_t order,
+                                 const SampleShape& shape = {});
 
 // The widths the sample holds often enough to be judged: below this.
 std::int64_t MaxLag(const Sample& sample);

@@ -1,12 +1,15 @@
 #include "image/PictureScan.h"
 #include "image/PictureWork.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -107,6 +110,50 @@ TEST(FindPictures, FindsNothingWithoutRows) {
         ASSERT_TRUE(found) << data.size();
         EXPECT_TRUE(found->empty()) << data.size();
     }
+}
+
+// A frame of 1920 pixels of 4 bytes among random bytes, as a memory dump holds one: found at
+// its whole row, and the same read from a file, in chunks, as from memory.
+TEST(FindPictures, FindsLongRowsInAFile) {
+    std::mt19937 random(7);
+    const auto noise = [&random](std::vector<std::uint8_t>& to, std::size_t n) {
+        std::generate_n(std::back_inserter(to), n, [&random] { return random() & 255; });
+    };
+    constexpr int kWidth = 1920;
+    std::vector<std::uint8_t> data;
+    noise(data, 100003);
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < kWidth * 4; ++x) {
+            const double v = 128 + 60 * std::sin(x / 4 / 37.0 + x % 4) +
+                             50 * std::cos(y / 23.0 + x / 4 / 91.0) + random() % 9 - 4.0;
+            data.push_back(static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+        }
+    }
+    noise(data, 50000);
+    SpanSource memory(data);
+    const auto found = FindPictures(memory);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    const PictureRegion& r = found->front();
+    EXPECT_LT(std::abs(r.start - 100003), kWidth * 4) << r.start;
+    EXPECT_EQ(r.rowBytes, kWidth * 4);
+    EXPECT_EQ(r.elementBytes, 4);
+
+    const auto path = std::filesystem::temp_directory_path() / "rastel-long-rows.bin";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::ssize(data));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    FdSource file(fd, std::ssize(data));
+    const auto read = FindPictures(file);
+    ::close(fd);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->size(), 1u);
+    EXPECT_EQ(read->front().start, r.start);
+    EXPECT_EQ(read->front().length, r.length);
+    EXPECT_EQ(read->front().format, r.format);
+    EXPECT_EQ(read->front().score, r.score);
 }
 
 // A stop asked for gives nothing, and the progress told rises to 1 at most.
