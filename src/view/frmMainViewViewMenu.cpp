@@ -36,6 +36,32 @@ void frmMainView::fMnuVIEWgoto_Click() {
     }
 }
 
+namespace {
+
+// Rows of width pixels of format, packed, or of palette indices at the depth chosen when there
+// is none; the height follows from the file's size.
+void SetRows(modBITMAPinfo::ViewSettings& s, const core::PixelFormat* format, std::int64_t width) {
+    s.gPicWidth = width;
+    if (format != nullptr) {
+        s.gFormat = core::ChoiceOf(*format);
+        s.gStride = 0;
+        s.gPicHeight = core::FormatHeight(*format, s.gFileSize, width, 0);
+    } else {
+        s.gFormat = 0;
+        s.gPicHeight =
+            modBITMAPinfo::HeightForWidth(modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit), width);
+    }
+}
+
+// The pictures that can be gone to: those whose start an offset reaches.
+std::vector<core::PictureRegion> Reachable(std::vector<core::PictureRegion> regions) {
+    std::erase_if(regions,
+                  [](const core::PictureRegion& r) { return r.start >= fieldRules::kOffsetLimit; });
+    return regions;
+}
+
+}  // namespace
+
 // The picked width is applied as the settings dialog's OK would: the height follows, and
 // everything else stays. A line in a direct format applies that format too, its rows packed.
 void frmMainView::fMnuVIEWwidth_Click() {
@@ -56,31 +82,11 @@ void frmMainView::fMnuVIEWwidth_Click() {
     }
     const core::WidthCandidate& chosen = dialog.Chosen();
     modBITMAPinfo::ViewChoice next = modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib);
-    auto& n = next.settings;
-    n.gPicWidth = chosen.width;
-    if (chosen.format != nullptr) {
-        n.gFormat = core::ChoiceOf(*chosen.format);
-        n.gStride = 0;
-        n.gPicHeight = core::FormatHeight(*chosen.format, s.gFileSize, n.gPicWidth, 0);
-    } else {
-        n.gPicHeight = modBITMAPinfo::HeightForWidth(
-            modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit), n.gPicWidth);
-    }
+    SetRows(next.settings, chosen.format, chosen.width);
     if (Redraw(next, gRawData)) {
         Form_Resize();
     }
 }
-
-namespace {
-
-// The pictures that can be gone to: those whose start an offset reaches.
-std::vector<core::PictureRegion> Reachable(std::vector<core::PictureRegion> regions) {
-    std::erase_if(regions,
-                  [](const core::PictureRegion& r) { return r.start >= fieldRules::kOffsetLimit; });
-    return regions;
-}
-
-}  // namespace
 
 // The search runs behind the window from the moment the file is read; until it has ended, its
 // progress shows, and a cancel leaves it running for the next time. The picture picked is
@@ -113,19 +119,12 @@ void frmMainView::fMnuVIEWpictures_Click() {
     const core::PictureRegion& chosen = dialog.Chosen();
     modBITMAPinfo::ViewChoice next = modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib);
     auto& n = next.settings;
-    n.gPicWidth = chosen.width;
     n.gUseOffset = true;
     n.gOffA = chosen.start;  // bytes in a direct format, and pixels of a byte at 256 colours
-    n.gStride = 0;
-    if (chosen.format != nullptr) {
-        n.gFormat = core::ChoiceOf(*chosen.format);
-        n.gPicHeight = core::FormatHeight(*chosen.format, n.gFileSize, n.gPicWidth, 0);
-    } else {
-        n.gFormat = 0;
+    if (chosen.format == nullptr) {
         n.gColBit = modBITMAPinfo::kDepth256;
-        n.gPicHeight = modBITMAPinfo::HeightForWidth(
-            modBITMAPinfo::PixelCount(n.gFileSize, n.gColBit), n.gPicWidth);
     }
+    SetRows(n, chosen.format, chosen.width);
     if (Redraw(next, gRawData)) {
         Form_Resize();
         ScrollToCell({0, 0});
