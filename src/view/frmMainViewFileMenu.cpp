@@ -48,13 +48,14 @@ FormatLayout ShownFormat(const PixelFormat& format) {
 
 void frmMainView::fMnuFILEsave_Click() {
     // A held picture is written from gDib; one shown from the file's bytes, indices or colours,
-    // is decoded on the way.
+    // is decoded on the way; gray16 over the range the screen already measured.
     const PictureRows& rows = picPICT->Rows();
     const PixelFormat* format = ChosenFormat(gDib.settings.gFormat);
     const bool held = format == nullptr && (rows.FromRecord() || rows.Empty());
     SpanSource source(format != nullptr ? ByteSpan(gRawData) : rows.Data());
-    const Picture picture = format != nullptr ? Picture::Streamed(ShownFormat(*format), source)
-                            : held            ? Picture::Held(gDib)
+    const Picture picture = format != nullptr
+                                ? Picture::Streamed(ShownFormat(*format), source, rows.GreyRange())
+                            : held ? Picture::Held(gDib)
                                    : Picture::Streamed(rows.Layout(), gDib.bmiColors, source);
     const bool bmpFits = held || picture.FitsIn(FileFormat::kBmp);
     const bool pngFits = picture.FitsIn(FileFormat::kPng);
