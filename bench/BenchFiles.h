@@ -45,4 +45,22 @@ inline std::filesystem::path RandomFile(const std::string& name, std::int64_t by
     return path;
 }
 
+// The regular files of /usr/bin, the shared libraries and /usr/share, in an order fixed by seed:
+// a mix of every kind of real data.
+inline std::vector<std::filesystem::path> UsrFiles(unsigned seed) {
+    std::vector<std::filesystem::path> files;
+    for (const char* root : {"/usr/bin", "/usr/lib/x86_64-linux-gnu", "/usr/share"}) {
+        std::error_code ec;
+        for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            if (it->is_regular_file(ec) && !it->is_symlink(ec) && it->file_size(ec) > 0) {
+                files.push_back(it->path());
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::shuffle(files.begin(), files.end(), std::mt19937(seed));
+    return files;
+}
+
 }  // namespace rastel::bench

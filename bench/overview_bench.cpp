@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "BenchFiles.h"
 #include "image/Overview.h"
 
 namespace {
@@ -27,18 +28,7 @@ constexpr std::size_t kPiece = std::size_t{16} << 20;
 // repeated if /usr holds too little.
 const std::vector<std::uint8_t>& Input() {
     static const std::vector<std::uint8_t> input = [] {
-        std::vector<fs::path> files;
-        for (const char* root : {"/usr/bin", "/usr/lib/x86_64-linux-gnu", "/usr/share"}) {
-            std::error_code ec;
-            for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end;
-                 it.increment(ec)) {
-                if (it->is_regular_file(ec) && !it->is_symlink(ec) && it->file_size(ec) > 0) {
-                    files.push_back(it->path());
-                }
-            }
-        }
-        std::sort(files.begin(), files.end());
-        std::shuffle(files.begin(), files.end(), std::mt19937(1));  // a mix of every kind
+        const std::vector<fs::path> files = rastel::bench::UsrFiles(1);
         std::vector<std::uint8_t> v;
         v.reserve(kInputBytes);
         for (std::size_t i = 0; v.size() < kInputBytes && !files.empty(); ++i) {

@@ -37,18 +37,7 @@ fs::path MixedFile() {
     if (fs::exists(path) && static_cast<std::int64_t>(fs::file_size(path)) == kMixed) {
         return path;
     }
-    std::vector<fs::path> files;
-    for (const char* root : {"/usr/bin", "/usr/lib/x86_64-linux-gnu", "/usr/share"}) {
-        std::error_code ec;
-        for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end;
-             it.increment(ec)) {
-            if (it->is_regular_file(ec) && !it->is_symlink(ec) && it->file_size(ec) > 0) {
-                files.push_back(it->path());
-            }
-        }
-    }
-    std::sort(files.begin(), files.end());
-    std::shuffle(files.begin(), files.end(), std::mt19937(26));
+    const std::vector<fs::path> files = rastel::bench::UsrFiles(26);
     std::vector<fs::path> pictures;
     for (const auto& e : fs::directory_iterator(fs::path(RASTEL_PICTURES))) {
         if (e.path().extension() == ".bin") {
