@@ -2,21 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
-#include <numbers>
 
 #include "image/PixelDecoder.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "image/Transform.h"
 
 namespace rastel::core::widths {
 
 namespace {
 
 using modBITMAPinfo::PixelsPerByte;
-using Complex = std::complex<double>;
 
 // An order takes a pixel's bits from at most this many bytes on from its own.
 constexpr std::int64_t kOrderReach = 4;
@@ -56,73 +50,6 @@ bool ReadBlock(ByteSource& source, std::int32_t depth, std::int32_t order, const
     return true;
 }
 
-// The turns of every stage of a transform of length n, one stage after the other: stage
-// len (2, 4, .. n) holds exp(-2 pi i k / len), k < len / 2, from index len / 2 - 1 on.
-std::vector<Complex> Turns(std::size_t n) {
-    std::vector<Complex> turns;
-    for (std::size_t len = 2; len <= n; len <<= 1) {
-        for (std::size_t k = 0; k < len / 2; ++k) {
-            turns.push_back(std::polar(
-                1.0, -2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(len)));
-        }
-    }
-    return turns;
-}
-
-// lo, hi = lo + v, lo - v with v = hi times the turn t, or its conjugate for the inverse.
-// Written out: the library's product also handles infinities, at a cost. Both ways give the
-// same bits: each part is the same products and sums, in two lanes at once where there are.
-template <bool inverse>
-void Butterfly(Complex* lo, Complex* hi, Complex t) {
-#if defined(__SSE2__)
-    const auto* tp = reinterpret_cast<const double*>(&t);
-    auto* lp = reinterpret_cast<double*>(lo);
-    auto* hp = reinterpret_cast<double*>(hi);
-    const __m128d h = _mm_loadu_pd(hp);                                         // hr, hi
-    const __m128d a = _mm_mul_pd(h, _mm_set1_pd(tp[0]));                        // hr tr, hi tr
-    const __m128d b = _mm_mul_pd(_mm_shuffle_pd(h, h, 1), _mm_set1_pd(tp[1]));  // hi ti, hr ti
-    // The sign that makes a + b the product: - hi ti, or for the conjugate - hr (-ti).
-    const __m128d sign = inverse ? _mm_set_pd(-0.0, 0.0) : _mm_set_pd(0.0, -0.0);
-    const __m128d v = _mm_add_pd(a, _mm_xor_pd(b, sign));
-    const __m128d l = _mm_loadu_pd(lp);
-    _mm_storeu_pd(hp, _mm_sub_pd(l, v));
-    _mm_storeu_pd(lp, _mm_add_pd(l, v));
-#else
-    const double tr = t.real();
-    const double ti = inverse ? -t.imag() : t.imag();
-    const Complex v(hi->real() * tr - hi->imag() * ti, hi->real() * ti + hi->imag() * tr);
-    *hi = *lo - v;
-    *lo += v;
-#endif
-}
-
-// In-place radix-2 transform of a power-of-two length; the inverse is left unscaled. The
-// direction is a template argument, so that the innermost loop does not test it.
-template <bool inverse>
-void Fft(std::vector<Complex>& a, const std::vector<Complex>& turns) {
-    const std::size_t n = a.size();
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) {
-            j ^= bit;
-        }
-        j ^= bit;
-        if (i < j) {
-            std::swap(a[i], a[j]);
-        }
-    }
-    for (std::size_t len = 2; len <= n; len <<= 1) {
-        const Complex* stage = turns.data() + len / 2 - 1;
-        for (std::size_t i = 0; i < n; i += len) {
-            Complex* lo = a.data() + i;
-            Complex* hi = lo + len / 2;
-            for (std::size_t k = 0; k < len / 2; ++k) {
-                Butterfly<inverse>(lo + k, hi + k, stage[k]);
-            }
-        }
-    }
-}
-
 }  // namespace
 
 std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::int64_t end,
@@ -135,7 +62,9 @@ std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::in
     sample.placed = PlaceBlocks(first, end * ppb - first, shape);
     sample.maxWidth = shape.maxWidth();
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(shape.block()));
-    double sum = 0;
+    // Whole numbers, summed exactly: as a double they would be the same, one add slower each.
+    std::uint64_t sum = 0;
+    sample.blocks.reserve(sample.placed.size());
     for (const Block& b : sample.placed) {
         if (!ReadBlock(source, depth, order, b, pixels.data())) {
             return std::nullopt;
@@ -146,9 +75,10 @@ std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::in
         }
         sample.total += b.length;
     }
+    const double mean = static_cast<double>(sum) / static_cast<double>(sample.total);
     for (auto& b : sample.blocks) {
         for (double& v : b) {
-            v -= sum / static_cast<double>(sample.total);
+            v -= mean;
         }
     }
     return sample;
@@ -178,31 +108,31 @@ std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, st
     while (n < longest + static_cast<std::size_t>(maxLag) + 1) {
         n <<= 1;
     }
-    // Stage len of a transform holds the same turns whatever its length: those of the
-    // longest serve every transform, made once.
-    static const std::vector<Complex> turns = Turns(static_cast<std::size_t>(kTransform));
-    std::vector<double> power(n, 0.0);
-    std::vector<Complex> z(n);
+    static_assert(kTransform <= kTransformMax);
+    // Kept for the thread's next call: fresh pages of this size cost more than the transform.
+    thread_local std::vector<double> re;
+    thread_local std::vector<double> im;
+    thread_local std::vector<double> power;
+    thread_local std::vector<Complex> z;
+    power.assign(n, 0.0);
+    z.resize(n);
     for (std::size_t i = 0; i < blocks.size(); i += 2) {
-        std::fill(z.begin(), z.end(), Complex{});
-        for (std::size_t k = 0; k < blocks[i].size(); ++k) {
-            z[k].real(blocks[i][k]);
-        }
+        re.assign(n, 0.0);
+        im.assign(n, 0.0);
+        std::copy(blocks[i].begin(), blocks[i].end(), re.begin());
         if (i + 1 < blocks.size()) {
-            for (std::size_t k = 0; k < blocks[i + 1].size(); ++k) {
-                z[k].imag(blocks[i + 1][k]);
-            }
+            std::copy(blocks[i + 1].begin(), blocks[i + 1].end(), im.begin());
         }
-        Fft<false>(z, turns);
+        Scatter(re, im, z);
+        Forward(z);
         // The two blocks' power spectra, taken apart by the symmetry of a real input's.
         for (std::size_t k = 0; k < n; ++k) {
             power[k] += (std::norm(z[k]) + std::norm(z[k == 0 ? 0 : n - k])) / 2;
         }
     }
-    for (std::size_t k = 0; k < n; ++k) {
-        z[k] = power[k];
-    }
-    Fft<true>(z, turns);
+    im.assign(n, 0.0);
+    Scatter(power, im, z);
+    Inverse(z);
 
     maxLag = std::max<std::int64_t>(maxLag,
                                     std::min<std::int64_t>(static_cast<std::int64_t>(n - longest),
