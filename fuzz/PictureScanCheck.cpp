@@ -66,15 +66,27 @@ void CheckPictureScan(Input input) {
                    "two regions overlap");
         }
     }
-    // The first pass gives the same cells whatever the pieces the file comes in.
+    // The first pass gives the same cells whatever the pieces of whole cells the file comes
+    // in, and the scan the same regions with one thread or two.
+    const std::int64_t cellsAPiece = static_cast<std::int64_t>(piece % 8) + 1;
     core::pictures::SmoothCells whole(size);
     core::pictures::SmoothCells pieces(size);
-    whole.Feed(file);
-    for (std::size_t at = 0; at < file.size(); at += piece) {
-        pieces.Feed(std::span(file).subspan(at, std::min(piece, file.size() - at)));
+    whole.Judge(0, file);
+    for (std::int64_t at = 0; at < size; at += cellsAPiece * core::pictures::kCell) {
+        const std::int64_t n = std::min(cellsAPiece * core::pictures::kCell, size - at);
+        pieces.Judge(
+            at, std::span(file).subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(n)));
     }
     for (std::int64_t c = 0; c < whole.count(); ++c) {
-        Expect(whole.Smooth(c) == pieces.Smooth(c), "cells fed in pieces differ");
+        Expect(whole.Smooth(c) == pieces.Smooth(c), "cells judged in pieces differ");
+    }
+    const auto one = core::FindPictures(source, {{}, {}, 1});
+    const auto two = core::FindPictures(source, {{}, {}, 2});
+    Expect(one && two && one->size() == two->size(), "two threads find other regions than one");
+    for (std::size_t i = 0; one && two && i < std::min(one->size(), two->size()); ++i) {
+        Expect((*one)[i].start == (*two)[i].start && (*one)[i].length == (*two)[i].length &&
+                   (*one)[i].rowBytes == (*two)[i].rowBytes,
+               "two threads find other regions than one");
     }
 }
 

@@ -21,6 +21,7 @@ Outcome Outside() {
 }  // namespace
 
 bool ByteSource::Failed(Outcome failure) {
+    const std::lock_guard lock(mFailure);
     if (mResult.ok()) {
         mResult = std::move(failure);
     }

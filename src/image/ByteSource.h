@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ class ByteSource {
     virtual ~ByteSource() = default;
     virtual std::int64_t size() const = 0;
     // Reads exactly n bytes at pos (inside size()); false when they could not all be read.
+    // Threads may read at once.
     virtual bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) = 0;
     // Calls use with the n bytes at pos: where they lie when the source holds them in memory,
     // otherwise read into buffer first. False when they could not all be had.
@@ -26,7 +28,7 @@ class ByteSource {
                       const Use& use);
     // Whether Lend lends bytes where they lie, so that copying them out gains nothing.
     virtual bool InMemory() const { return false; }
-    // Done, or why the first read that failed did.
+    // Done, or why the first read that failed did; asked once the reads have ended.
     const Outcome& result() const { return mResult; }
 
   protected:
@@ -34,6 +36,7 @@ class ByteSource {
     bool Failed(Outcome failure);
 
   private:
+    std::mutex mFailure;
     Outcome mResult;
 };
 

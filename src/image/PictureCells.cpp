@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -140,35 +139,16 @@ bool SmoothCell(const std::uint8_t* p, std::int64_t n) {
 
 SmoothCells::SmoothCells(std::int64_t size)
     : mSize(std::max<std::int64_t>(0, size)),
-      mSmooth(static_cast<std::size_t>((mSize + kCell - 1) / kCell), 0) {
-    mPartial.reserve(static_cast<std::size_t>(kCell));
-}
+      mSmooth(static_cast<std::size_t>((mSize + kCell - 1) / kCell), 0) {}
 
-void SmoothCells::Feed(std::span<const std::uint8_t> bytes) {
-    const std::uint8_t* p = bytes.data();
-    std::int64_t n = std::min(std::ssize(bytes), mSize - mFed);
-    while (n > 0) {
-        const std::int64_t cell = mFed / kCell;
-        const std::int64_t length = std::min(kCell, mSize - cell * kCell);
-        const std::int64_t have = mFed - cell * kCell;
-        const std::int64_t take = std::min(n, length - have);
-        const std::uint8_t* whole = p;
-        if (have > 0 || take < length) {  // a cell cut by a piece's end: gathered first
-            const std::size_t at = mPartial.size();
-            mPartial.resize(at + static_cast<std::size_t>(take));
-            std::memcpy(mPartial.data() + at, p, static_cast<std::size_t>(take));
-            whole = std::ssize(mPartial) == length ? mPartial.data() : nullptr;
+void SmoothCells::Judge(std::int64_t at, std::span<const std::uint8_t> bytes) {
+    const std::int64_t n = std::min(std::ssize(bytes), mSize - at);
+    for (std::int64_t from = 0; from < n; from += kCell) {
+        if (from + kAhead * kCell + kCell <= n) {
+            Prefetch(bytes.data() + from + kAhead * kCell);
         }
-        if (whole != nullptr) {
-            if (n >= kAhead * kCell + kCell) {
-                Prefetch(p + kAhead * kCell);
-            }
-            mSmooth[static_cast<std::size_t>(cell)] = SmoothCell(whole, length) ? 1 : 0;
-            mPartial.clear();
-        }
-        p += take;
-        n -= take;
-        mFed += take;
+        mSmooth[static_cast<std::size_t>((at + from) / kCell)] =
+            SmoothCell(bytes.data() + from, std::min(kCell, n - from)) ? 1 : 0;
     }
 }
 

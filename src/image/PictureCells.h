@@ -19,24 +19,22 @@ constexpr std::int64_t kCell = 4096;
 // differ there by at most kSmooth of what elements far apart do, over its first few hundred bytes.
 bool SmoothCell(const std::uint8_t* p, std::int64_t n);
 
-// Fed the file's bytes in order, in pieces of any size; keeps a byte a cell.
+// A byte a cell: whether it is smooth, once judged.
 class SmoothCells {
   public:
     explicit SmoothCells(std::int64_t size);
 
-    // The next bytes of the file; bytes beyond its size are ignored. Allocates nothing.
-    void Feed(std::span<const std::uint8_t> bytes);
-    std::int64_t fed() const { return mFed; }
+    // Judges the cells of bytes, the file's from at on: at is a multiple of kCell, and bytes
+    // end at one or at the file's end. Allocates nothing. Threads may judge cells apart at
+    // once.
+    void Judge(std::int64_t at, std::span<const std::uint8_t> bytes);
     std::int64_t size() const { return mSize; }
     std::int64_t count() const { return std::ssize(mSmooth); }
-    // Once fed whole.
     bool Smooth(std::int64_t cell) const { return mSmooth[static_cast<std::size_t>(cell)] != 0; }
 
   private:
     std::int64_t mSize;
-    std::int64_t mFed = 0;
     std::vector<std::uint8_t> mSmooth;
-    std::vector<std::uint8_t> mPartial;  // a cell begun by a piece that ended inside it
 };
 
 }  // namespace rastel::core::pictures

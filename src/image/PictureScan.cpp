@@ -1,8 +1,11 @@
 #include "image/PictureScan.h"
 
 #include <algorithm>
+#include <atomic>
 #include <queue>
+#include <thread>
 
+#include "image/Lane.h"
 #include "image/Overview.h"
 #include "image/PictureExtent.h"
 #include "image/PixelDecoder.h"
@@ -45,6 +48,8 @@ constexpr double kPlaceShare = 0.5;
 // Cells of a window whose class is looked at: a window most of them text or random bytes is
 // no picture.
 constexpr int kClassCells = 8;
+// The first pass reads the file in pieces of this many bytes, which the cache holds.
+constexpr std::int64_t kPiece = std::int64_t{1} << 20;
 // The first pass's share of the progress reported, and the least step reported.
 constexpr double kFirstShare = 0.5;
 constexpr double kProgressStep = 0.01;
@@ -169,6 +174,15 @@ std::optional<PictureRegion> Examine(ByteSource& source, Peek& peek, const Windo
     return std::nullopt;
 }
 
+bool Overlaps(const PictureRegion& r, std::int64_t begin, std::int64_t end) {
+    return r.start < end && begin < r.start + r.length;
+}
+
+bool MeetsFound(const std::vector<PictureRegion>& found, const Window& w) {
+    return std::any_of(found.begin(), found.end(),
+                       [&w](const PictureRegion& r) { return Overlaps(r, w.begin, w.end); });
+}
+
 // Whether [begin, end) overlaps a region found; if so, the parts outside them are queued.
 bool Requeue(const SmoothCells& cells, const std::vector<PictureRegion>& found, const Window& w,
              Queue& queue) {
@@ -176,7 +190,7 @@ bool Requeue(const SmoothCells& cells, const std::vector<PictureRegion>& found, 
     bool overlaps = false;
     std::vector<PictureRegion> inside;
     for (const PictureRegion& r : found) {
-        if (r.start < w.end && r.start + r.length > w.begin) {
+        if (Overlaps(r, w.begin, w.end)) {
             inside.push_back(r);
         }
     }
@@ -193,83 +207,177 @@ bool Requeue(const SmoothCells& cells, const std::vector<PictureRegion>& found, 
     return overlaps;
 }
 
-std::optional<std::vector<PictureRegion>> Search(ByteSource& source, const SmoothCells& cells,
-                                                 const ScanControl& control) {
-    Peek peek(source);
-    Queue queue(&Lighter);
-    AddWindows(cells, 0, cells.size(), queue);
-    const std::int64_t budget = kWindows + cells.size() / kBytesPerWindow;
-    std::vector<PictureRegion> found;
-    double shown = kFirstShare;
-    for (std::int64_t looked = 0; !queue.empty() && looked < budget;) {
-        const Window w = queue.top();
-        queue.pop();
-        if (control.stop.stop_requested()) {
-            return std::nullopt;
+// A window looked at and what was found in it.
+struct Look {
+    Window window;
+    std::optional<PictureRegion> region;
+    bool failed = false;
+};
+
+// The windows, heaviest first, are looked at one after the other, and each region found
+// takes its bytes from the windows after it. With a second thread, the next window is looked
+// at meanwhile, and its look kept only where the order, once the region found in this one is
+// taken, still comes to it next: the regions are the same with one thread or two.
+class Search {
+  public:
+    Search(ByteSource& source, const SmoothCells& cells, const ScanControl& control, int threads)
+        : mSource(source), mCells(cells), mControl(control), mQueue(&Lighter) {
+        if (threads > 1) {
+            mLanePeek.emplace(source);
+            mLane.emplace();
         }
-        if (w.end - w.begin < kMinBytes || Requeue(cells, found, w, queue)) {
-            continue;
+        AddWindows(cells, 0, cells.size(), mQueue);
+    }
+
+    std::optional<std::vector<PictureRegion>> Run() {
+        const std::int64_t budget = kWindows + mCells.size() / kBytesPerWindow;
+        double shown = kFirstShare;
+        for (std::int64_t looked = 0; !mQueue.empty() && looked < budget;) {
+            const Window w = mQueue.top();
+            mQueue.pop();
+            if (mControl.stop.stop_requested()) {
+                return std::nullopt;
+            }
+            if (w.end - w.begin < kMinBytes || Requeue(mCells, mFound, w, mQueue)) {
+                continue;
+            }
+            ++looked;
+            std::optional<Look>& ahead = mAhead;
+            ahead.reset();
+            if (mLane && looked < budget && !mQueue.empty() && Usable(mQueue.top())) {
+                ahead = Look{mQueue.top(), std::nullopt, false};
+                mQueue.pop();
+                mLane->Start([this] {
+                    mAhead->region = Examine(mSource, *mLanePeek, mAhead->window, mAhead->failed);
+                });
+            }
+            Look here{w, std::nullopt, false};
+            here.region = Examine(mSource, mPeek, w, here.failed);
+            bool ok = Keep(here);
+            if (ahead) {
+                mLane->Wait();
+                // What the order would have come to next: the window ahead, unless the
+                // region just found queued a heavier one or took some of its bytes.
+                if ((!mQueue.empty() && Lighter(ahead->window, mQueue.top())) ||
+                    MeetsFound(mFound, ahead->window)) {
+                    mQueue.push(ahead->window);
+                } else {
+                    ++looked;
+                    ok = ok && Keep(*ahead);
+                }
+            }
+            if (!ok) {
+                return std::nullopt;
+            }
+            const double done =
+                static_cast<double>(looked) /
+                static_cast<double>(std::min<std::int64_t>(budget, looked + std::ssize(mQueue)));
+            if (mControl.progress && kFirstShare + (1 - kFirstShare) * done > shown) {
+                shown = kFirstShare + (1 - kFirstShare) * done;
+                mControl.progress(shown);
+            }
         }
-        ++looked;
-        bool failed = false;
-        const std::optional<PictureRegion> r = Examine(source, peek, w, failed);
-        if (failed) {
-            return std::nullopt;
+        std::stable_sort(mFound.begin(), mFound.end(),
+                         [](const auto& a, const auto& b) { return a.score > b.score; });
+        return std::move(mFound);
+    }
+
+  private:
+    bool Usable(const Window& w) const {
+        return w.end - w.begin >= kMinBytes && !MeetsFound(mFound, w);
+    }
+
+    // Takes what a look found; false when its reads failed.
+    bool Keep(const Look& look) {
+        if (look.failed) {
+            return false;
         }
+        const std::optional<PictureRegion>& r = look.region;
         // Rows are followed beyond their window, so they may reach a region found before:
         // the same picture seen at another row length, which is left out.
-        const auto overlaps = [&r](const PictureRegion& o) {
-            return o.start < r->start + r->length && r->start < o.start + o.length;
-        };
-        if (r && std::none_of(found.begin(), found.end(), overlaps)) {
-            found.push_back(*r);
-            AddWindows(cells, w.begin, std::max(w.begin, r->start), queue);
-            AddWindows(cells, std::min(w.end, r->start + r->length), w.end, queue);
+        if (r && !MeetsFound(mFound, {r->start, r->start + r->length, 0})) {
+            const Window& w = look.window;
+            mFound.push_back(*r);
+            AddWindows(mCells, w.begin, std::max(w.begin, r->start), mQueue);
+            AddWindows(mCells, std::min(w.end, r->start + r->length), w.end, mQueue);
         }
-        const double done =
-            static_cast<double>(looked) /
-            static_cast<double>(std::min<std::int64_t>(budget, looked + std::ssize(queue)));
-        if (control.progress && kFirstShare + (1 - kFirstShare) * done > shown) {
-            shown = kFirstShare + (1 - kFirstShare) * done;
-            control.progress(shown);
+        return true;
+    }
+
+    ByteSource& mSource;
+    const SmoothCells& mCells;
+    const ScanControl& mControl;
+    Queue mQueue;
+    std::vector<PictureRegion> mFound;
+    Peek mPeek{mSource};
+    // The second thread's; the lane last, so that it has ended before what it uses goes.
+    std::optional<Peek> mLanePeek;
+    std::optional<Look> mAhead;
+    std::optional<Lane> mLane;
+};
+
+// The threads the scan uses: two where the machine has them.
+int Threads(const ScanControl& control) {
+    const int machine = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+    return std::clamp(control.threads > 0 ? control.threads : machine, 1, 2);
+}
+
+// The first pass over bytes [from, to) of source, from a multiple of kPiece, in pieces the
+// cache holds (it looks at a few short runs of each page); false when a read failed or a
+// stop was asked for. read counts the bytes judged, by every thread.
+bool Judge(ByteSource& source, SmoothCells& cells, std::int64_t from, std::int64_t to,
+           const ScanControl& control, std::atomic<std::int64_t>& read, bool tell) {
+    std::vector<std::uint8_t> buffer;
+    double shown = 0;
+    for (std::int64_t pos = from; pos < to; pos += kPiece) {
+        const auto n = static_cast<std::size_t>(std::min(kPiece, to - pos));
+        if (control.stop.stop_requested() ||
+            !source.Lend(pos, n, buffer, [&](auto bytes) { cells.Judge(pos, bytes); })) {
+            return false;
+        }
+        const double done = kFirstShare *
+                            static_cast<double>(read += static_cast<std::int64_t>(n)) /
+                            static_cast<double>(source.size());
+        if (tell && control.progress && done >= shown + kProgressStep) {
+            shown = done;
+            control.progress(done);
         }
     }
-    std::stable_sort(found.begin(), found.end(),
-                     [](const auto& a, const auto& b) { return a.score > b.score; });
-    return found;
+    return true;
 }
 
 }  // namespace
 }  // namespace pictures
 
 std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
-                                                       const pictures::SmoothCells& cells,
                                                        const ScanControl& control) {
-    return pictures::Search(source, cells, control);
-}
-
-std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
-                                                       const ScanControl& control) {
-    // Read in pieces that the cache holds: the first pass looks at a few short runs of each
-    // page.
-    constexpr std::int64_t kPiece = std::int64_t{1} << 20;
-    pictures::SmoothCells cells(source.size());
-    double shown = 0;
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(kPiece, source.size())));
-    for (std::int64_t pos = 0; pos < source.size(); pos += kPiece) {
-        const auto n = static_cast<std::size_t>(std::min(kPiece, source.size() - pos));
-        if (control.stop.stop_requested() || !source.Read(pos, n, buffer.data())) {
-            return std::nullopt;
+    using namespace pictures;
+    const int threads = Threads(control);
+    SmoothCells cells(source.size());
+    // The file in as many parts as threads, each a whole number of pieces; the progress is
+    // told from this thread.
+    const std::int64_t pieces = (source.size() + kPiece - 1) / kPiece;
+    const std::int64_t middle = std::min(source.size(), (pieces + threads - 1) / threads * kPiece);
+    std::atomic<std::int64_t> read = 0;
+    bool ok = true;
+    {
+        std::jthread other;
+        bool otherOk = true;
+        if (middle < source.size()) {
+            other = std::jthread([&] {
+                otherOk = Judge(source, cells, middle, source.size(), control, read, false);
+            });
         }
-        cells.Feed({buffer.data(), n});
-        const double done = pictures::kFirstShare * static_cast<double>(cells.fed()) /
-                            static_cast<double>(source.size());
-        if (control.progress && done >= shown + pictures::kProgressStep) {
-            shown = done;
-            control.progress(done);
+        ok = Judge(source, cells, 0, middle, control, read, true);
+        if (other.joinable()) {
+            other.join();
         }
+        ok = ok && otherOk;
     }
-    return pictures::Search(source, cells, control);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return Search(source, cells, control, threads).Run();
 }
 
 }  // namespace rastel::core

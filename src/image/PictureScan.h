@@ -38,16 +38,14 @@ struct ScanControl {
     std::stop_token stop;  // once requested, the scan gives up and returns nothing
     // The share of the work done, from 0 to 1, now and then; on the scan's thread.
     std::function<void(double)> progress;
+    // The threads it may use: 0 for as many as the machine has, two at most. What it finds is
+    // the same whatever their number.
+    int threads = 0;
 };
 
 // The pictures in source, best first: its bytes are read once in pieces, then here and there.
 // Nothing when a read failed (source.result() says why) or a stop was requested.
 std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
-                                                       const ScanControl& control = {});
-
-// The same, for a caller whose read has fed every byte of source to cells already.
-std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
-                                                       const pictures::SmoothCells& cells,
                                                        const ScanControl& control = {});
 
 }  // namespace rastel::core
