@@ -16,9 +16,11 @@ constexpr std::int64_t kProbeMax = 512;
 // about 1.
 constexpr double kRowMatch = 0.75;
 // Inside a region rows are tested this many bytes apart (four rows at least), and one by one
-// where they stop. A band of one value repeated (the clear rows of an icon) is passed over
-// for at most kQuietProbes tests.
-constexpr std::int64_t kCoarse = std::int64_t{64} << 10;
+// where they stop: a longer step lands in the next picture of the same row length and takes
+// the bytes between for rows. A band of one value repeated (the clear rows of an icon) is
+// passed over for at most kQuietProbes tests, and is kBand bytes long at most.
+constexpr std::int64_t kCoarse = std::int64_t{8} << 10;
+constexpr std::int64_t kBand = std::int64_t{64} << 10;
 constexpr int kQuietProbes = 4;
 // Places where two rows alike are looked for, spread over the window.
 constexpr std::int64_t kSeeds = 64;
@@ -119,12 +121,12 @@ struct Walker {
 
     // How many bytes from pos on, going dir (-1 or 1), equal those a row further in (a row
     // later going back, earlier going on): a band of one value (the clear rows of an icon) at
-    // most kCoarse bytes long, which is part of the picture wherever its rows stop.
+    // most kBand bytes long, which is part of the picture wherever its rows stop.
     std::int64_t Repeated(std::int64_t pos, std::int64_t dir) {
         const std::int64_t w = shape.bytes;
         const std::int64_t from =
-            std::clamp(dir < 0 ? pos - kCoarse : pos - w, std::int64_t{0}, peek.size());
-        const std::int64_t to = std::clamp(dir < 0 ? pos + w : pos + kCoarse, from, peek.size());
+            std::clamp(dir < 0 ? pos - kBand : pos - w, std::int64_t{0}, peek.size());
+        const std::int64_t to = std::clamp(dir < 0 ? pos + w : pos + kBand, from, peek.size());
         std::int64_t n = 0;
         if (to - from > w && !failed) {
             failed = !peek(from, to, [&](const std::uint8_t* b) {

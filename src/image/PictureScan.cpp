@@ -161,7 +161,8 @@ std::optional<PictureRegion> Examine(ByteSource& source, Peek& peek, const Windo
     }
     // The rows are sought in the run's inner cells: its first and last may hold bytes of
     // something else, and a few of those drown a picture's rows in the suggestions' sample.
-    const std::int64_t trim = w.end - w.begin >= 3 * kCell ? kCell : 0;
+    // A run of three keeps them: its one inner cell holds too few rows of a few hundred bytes.
+    const std::int64_t trim = w.end - w.begin >= 4 * kCell ? kCell : 0;
     const auto rows = widths::FindRows(source, w.begin + trim, w.end - trim,
                                        modBITMAPinfo::kDepth256, 0, kLines, kWindowSample);
     failed = !rows;
