@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <queue>
+#include <set>
 #include <thread>
 
-#include "image/Lane.h"
+#include "image/LookAhead.h"
 #include "image/Overview.h"
 #include "image/PictureExtent.h"
 #include "image/PixelDecoder.h"
@@ -49,7 +49,7 @@ constexpr double kPlaceShare = 0.5;
 // no picture.
 constexpr int kClassCells = 8;
 // The first pass reads the file in pieces of this many bytes, which the cache holds.
-constexpr std::int64_t kPiece = std::int64_t{1} << 20;
+constexpr std::int64_t kPiece = std::int64_t{256} << 10;
 // The first pass's share of the progress reported, and the least step reported.
 constexpr double kFirstShare = 0.5;
 constexpr double kProgressStep = 0.01;
@@ -58,13 +58,18 @@ struct Window {
     std::int64_t begin = 0;
     std::int64_t end = 0;
     std::int64_t weight = 0;  // smooth cells in it
+
+    bool operator==(const Window&) const = default;
 };
 
-bool Lighter(const Window& a, const Window& b) {
-    return a.weight < b.weight || (a.weight == b.weight && a.begin > b.begin);
-}
+// Heaviest first; windows in the queue never overlap, so that no two begin at the same byte.
+struct Heavier {
+    bool operator()(const Window& a, const Window& b) const {
+        return a.weight > b.weight || (a.weight == b.weight && a.begin < b.begin);
+    }
+};
 
-using Queue = std::priority_queue<Window, std::vector<Window>, decltype(&Lighter)>;
+using Queue = std::set<Window, Heavier>;
 
 // The runs of smooth cells inside bytes [from, to).
 void AddWindows(const SmoothCells& cells, std::int64_t from, std::int64_t to, Queue& queue) {
@@ -72,7 +77,7 @@ void AddWindows(const SmoothCells& cells, std::int64_t from, std::int64_t to, Qu
     std::int64_t lastSmooth = -kJoin - 2;
     const auto close = [&] {
         if (run.weight > 0) {
-            queue.push({std::max(from, run.begin), std::min(to, run.end), run.weight});
+            queue.insert({std::max(from, run.begin), std::min(to, run.end), run.weight});
         }
     };
     for (std::int64_t c = std::max<std::int64_t>(0, from / kCell);
@@ -208,24 +213,28 @@ bool Requeue(const SmoothCells& cells, const std::vector<PictureRegion>& found, 
     return overlaps;
 }
 
-// A window looked at and what was found in it.
+// What a window held: a region, or nothing; failed when its reads did.
 struct Look {
-    Window window;
     std::optional<PictureRegion> region;
     bool failed = false;
 };
 
 // The windows, heaviest first, are looked at one after the other, and each region found
-// takes its bytes from the windows after it. With a second thread, the next window is looked
-// at meanwhile, and its look kept only where the order, once the region found in this one is
-// taken, still comes to it next: the regions are the same with one thread or two.
+// takes its bytes from the windows after it. A second thread looks meanwhile at the windows
+// that come next as things stand; the order itself is kept here, so that the regions are
+// the same with one thread or two.
 class Search {
   public:
     Search(ByteSource& source, const SmoothCells& cells, const ScanControl& control, int threads)
-        : mSource(source), mCells(cells), mControl(control), mQueue(&Lighter) {
+        : mSource(source), mCells(cells), mControl(control) {
         if (threads > 1) {
-            mLanePeek.emplace(source);
-            mLane.emplace();
+            // Either thread may look at a window: each with a peek of its own.
+            mAhead.emplace([this](const Window& w) {
+                Peek peek(mSource);
+                Look look;
+                look.region = Examine(mSource, peek, w, look.failed);
+                return look;
+            });
         }
         AddWindows(cells, 0, cells.size(), mQueue);
     }
@@ -234,8 +243,8 @@ class Search {
         const std::int64_t budget = kWindows + mCells.size() / kBytesPerWindow;
         double shown = kFirstShare;
         for (std::int64_t looked = 0; !mQueue.empty() && looked < budget;) {
-            const Window w = mQueue.top();
-            mQueue.pop();
+            const Window w = *mQueue.begin();
+            mQueue.erase(mQueue.begin());
             if (mControl.stop.stop_requested()) {
                 return std::nullopt;
             }
@@ -243,33 +252,19 @@ class Search {
                 continue;
             }
             ++looked;
-            std::optional<Look>& ahead = mAhead;
-            ahead.reset();
-            if (mLane && looked < budget && !mQueue.empty() && Usable(mQueue.top())) {
-                ahead = Look{mQueue.top(), std::nullopt, false};
-                mQueue.pop();
-                mLane->Start([this] {
-                    mAhead->region = Examine(mSource, *mLanePeek, mAhead->window, mAhead->failed);
-                });
+            std::optional<Look> look;
+            if (mAhead) {
+                mAhead->Plan(Next(budget - looked));
+                look = mAhead->Take(w);
             }
-            Look here{w, std::nullopt, false};
-            here.region = Examine(mSource, mPeek, w, here.failed);
-            bool ok = Keep(here);
-            if (ahead) {
-                mLane->Wait();
-                // What the order would have come to next: the window ahead, unless the
-                // region just found queued a heavier one or took some of its bytes.
-                if ((!mQueue.empty() && Lighter(ahead->window, mQueue.top())) ||
-                    MeetsFound(mFound, ahead->window)) {
-                    mQueue.push(ahead->window);
-                } else {
-                    ++looked;
-                    ok = ok && Keep(*ahead);
-                }
+            if (!look) {
+                look.emplace();
+                look->region = Examine(mSource, mPeek, w, look->failed);
             }
-            if (!ok) {
+            if (look->failed) {
                 return std::nullopt;
             }
+            Keep(w, look->region);
             const double done =
                 static_cast<double>(looked) /
                 static_cast<double>(std::min<std::int64_t>(budget, looked + std::ssize(mQueue)));
@@ -284,25 +279,28 @@ class Search {
     }
 
   private:
-    bool Usable(const Window& w) const {
-        return w.end - w.begin >= kMinBytes && !MeetsFound(mFound, w);
+    // The windows the loop comes to next if no region is found meanwhile: a few, as many as
+    // are left to look at at most.
+    std::vector<Window> Next(std::int64_t left) const {
+        constexpr std::int64_t kPlanned = 2;
+        std::vector<Window> next;
+        for (auto it = mQueue.begin();
+             it != mQueue.end() && std::ssize(next) < std::min(kPlanned, left); ++it) {
+            if (it->end - it->begin >= kMinBytes && !MeetsFound(mFound, *it)) {
+                next.push_back(*it);
+            }
+        }
+        return next;
     }
 
-    // Takes what a look found; false when its reads failed.
-    bool Keep(const Look& look) {
-        if (look.failed) {
-            return false;
-        }
-        const std::optional<PictureRegion>& r = look.region;
+    void Keep(const Window& w, const std::optional<PictureRegion>& r) {
         // Rows are followed beyond their window, so they may reach a region found before:
         // the same picture seen at another row length, which is left out.
         if (r && !MeetsFound(mFound, {r->start, r->start + r->length, 0})) {
-            const Window& w = look.window;
             mFound.push_back(*r);
             AddWindows(mCells, w.begin, std::max(w.begin, r->start), mQueue);
             AddWindows(mCells, std::min(w.end, r->start + r->length), w.end, mQueue);
         }
-        return true;
     }
 
     ByteSource& mSource;
@@ -311,10 +309,7 @@ class Search {
     Queue mQueue;
     std::vector<PictureRegion> mFound;
     Peek mPeek{mSource};
-    // The second thread's; the lane last, so that it has ended before what it uses goes.
-    std::optional<Peek> mLanePeek;
-    std::optional<Look> mAhead;
-    std::optional<Lane> mLane;
+    std::optional<LookAhead<Window, Look>> mAhead;  // last: it ends before what it uses goes
 };
 
 // The threads the scan uses: two where the machine has them.
