@@ -17,6 +17,9 @@ struct ElementSize {
 constexpr ElementSize kSizes[] = {{1, {0, 0}}, {2, {1, 1}}, {3, {1, 1}}, {4, {2, 2}},
                                   {6, {2, 3}}, {8, {4, 4}}, {16, {8, 8}}};
 constexpr std::int64_t kLongestElement = kSizes[std::size(kSizes) - 1].bytes;
+// Bytes that every element size above divides.
+constexpr std::int64_t kResidues = 48;
+static_assert(kResidues % 16 == 0 && kResidues % 3 == 0);
 // The element is found from kProbes runs of kProbe pixels spread over each block, at its
 // first kCombTeeth multiples: pixels there no farther apart than kComb times those between
 // them, or places in it whose spreads differ kDistinct times.
@@ -142,22 +145,40 @@ std::vector<double> ShortDistances(const std::vector<std::vector<double>>& block
     return dist;
 }
 
-// The spread of the pixels at each place in an element of the given pixels, as the file
-// counts them, over the probes.
-std::vector<double> PlaceSpreads(const Sample& sample, std::int64_t element) {
-    const auto e = static_cast<std::size_t>(element);
-    std::vector<double> count(e), sum(e), squares(e);
+// The pixels of the probes gathered by their place in a stretch of kResidues elements of a
+// byte, which every element size divides: a place in an element is a sum of these places.
+struct Residues {
+    std::vector<double> count, sum, squares;
+};
+
+Residues GatherResidues(const Sample& sample, std::int64_t ppb) {
+    const auto m = static_cast<std::size_t>(kResidues * ppb);
+    Residues r{std::vector<double>(m), std::vector<double>(m), std::vector<double>(m)};
     for (std::size_t k = 0; k < sample.blocks.size(); ++k) {
         const auto& b = sample.blocks[k];
-        const auto first = static_cast<std::size_t>(sample.placed[k].start % element);
+        const auto first = static_cast<std::size_t>(sample.placed[k].start) % m;
         ForProbes(b.size(), [&](std::size_t from, std::size_t last) {
             // The place steps on with i: a division a pixel would cost more than the sums.
-            for (std::size_t i = from, p = (first + from) % e; i < last; ++i, p = Next(p, e)) {
-                count[p] += 1;
-                sum[p] += b[i];
-                squares[p] += b[i] * b[i];
+            for (std::size_t i = from, p = (first + from) % m; i < last; ++i, p = Next(p, m)) {
+                r.count[p] += 1;
+                r.sum[p] += b[i];
+                r.squares[p] += b[i] * b[i];
             }
         });
+    }
+    return r;
+}
+
+// The spread of the pixels at each place in an element of the given pixels, as the file
+// counts them, over the probes: from the places gathered once for every size, where each
+// size's own pass over the probes cost more than the rest of the element's search.
+std::vector<double> PlaceSpreads(const Residues& r, std::int64_t element) {
+    const auto e = static_cast<std::size_t>(element);
+    std::vector<double> count(e), sum(e), squares(e);
+    for (std::size_t q = 0; q < r.count.size(); ++q) {
+        count[q % e] += r.count[q];
+        sum[q % e] += r.sum[q];
+        squares[q % e] += r.squares[q];
     }
     for (std::size_t p = 0; p < e; ++p) {
         const double mean = count[p] > 0 ? sum[p] / count[p] : 0;
@@ -184,6 +205,7 @@ bool PlacesDiffer(const std::vector<double>& spread, std::int64_t pixels, std::i
 // multiples of each element it is made of.
 Element FindElement(const Sample& sample, std::int64_t ppb) {
     const std::vector<double> dist = ShortDistances(sample.blocks, ppb);
+    const Residues residues = GatherResidues(sample, ppb);
     Element found;
     for (const ElementSize& size : kSizes) {
         const std::int64_t pixels = size.bytes * ppb;
@@ -195,7 +217,7 @@ Element FindElement(const Sample& sample, std::int64_t ppb) {
         // Each part must fall short on its own: pixels at the element's multiples clearly
         // closer than at the part's, or the places differ in spread where the part would
         // have them alike (the high and low bytes of samples).
-        const std::vector<double> spread = PlaceSpreads(sample, pixels);
+        const std::vector<double> spread = PlaceSpreads(residues, pixels);
         double ratio = 0;
         bool taken = true;
         for (const int part : size.parts) {
