@@ -188,6 +188,11 @@ void Run(std::span<Complex> a) {
 
 }  // namespace
 
+// Value i of a transform's input: 0 past those given.
+inline double At(std::span<const double> v, std::size_t i) {
+    return i < v.size() ? v[i] : 0.0;
+}
+
 void Scatter(std::span<const double> re, std::span<const double> im, std::span<Complex> out) {
     const std::vector<std::uint32_t>& reversed = Reversed();
     const std::size_t n = out.size();
@@ -196,7 +201,7 @@ void Scatter(std::span<const double> re, std::span<const double> im, std::span<C
     if (bits < 2 * kTile) {
         for (std::size_t j = 0; j < n; ++j) {
             const std::uint32_t i = reversed[j] >> (shift - bits);
-            out[j] = Complex(re[i], im[i]);
+            out[j] = Complex(At(re, i), At(im, i));
         }
         return;
     }
@@ -216,7 +221,7 @@ void Scatter(std::span<const double> re, std::span<const double> im, std::span<C
             Complex* row = out.data() + (a << high) + (b << kTile);
             for (std::size_t c = 0; c < kSide; ++c) {
                 const std::size_t i = (std::size_t{flip[c]} << high) + rb + flip[a];
-                row[c] = Complex(re[i], im[i]);
+                row[c] = Complex(At(re, i), At(im, i));
             }
         }
     }

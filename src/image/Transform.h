@@ -16,7 +16,8 @@ using Complex = std::complex<double>;
 constexpr std::size_t kTransformMax = std::size_t{1} << 16;
 
 // out[j] = (re[i], im[i]) with i the index j with its bits reversed, for j < out.size() (a
-// power of two, as long as re and im): the order the transform takes its values in.
+// power of two), 0 past the values re and im hold: the order the transform takes its values
+// in.
 void Scatter(std::span<const double> re, std::span<const double> im, std::span<Complex> out);
 
 // In place, of values put in the order Scatter puts them; the inverse is left unscaled.
