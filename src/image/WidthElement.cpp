@@ -245,16 +245,43 @@ struct PlaceStats {
 PlaceStats MeasurePlaces(const Sample& sample, std::int64_t element) {
     const auto e = static_cast<std::size_t>(element);
     std::vector<double> count(e), sum(e), squares(e), steps(e);
+    // A place's sums, held in registers while its pixels are added in the order of i.
+    struct Sums {
+        double count, sum, squares, steps;
+        void Add(const std::vector<double>& b, std::size_t i, std::size_t e) {
+            count += 1;
+            sum += b[i];
+            squares += b[i] * b[i];
+            if (i + e < b.size()) {
+                steps += (b[i + e] - b[i]) * (b[i + e] - b[i]);
+            }
+        }
+    };
     for (std::size_t k = 0; k < sample.blocks.size(); ++k) {
         const auto& b = sample.blocks[k];
         const auto first = static_cast<std::size_t>(sample.placed[k].start % element);
-        for (std::size_t i = 0, place = first % e; i < b.size(); ++i, place = Next(place, e)) {
-            count[place] += 1;
-            sum[place] += b[i];
-            squares[place] += b[i] * b[i];
-            if (i + e < b.size()) {
-                steps[place] += (b[i + e] - b[i]) * (b[i + e] - b[i]);
+        // Two places at a time, their chains of additions side by side.
+        for (std::size_t p = 0; p < e; p += 2) {
+            const std::size_t q = std::min(p + 1, e - 1);
+            Sums x{count[p], sum[p], squares[p], steps[p]};
+            Sums y{count[q], sum[q], squares[q], steps[q]};
+            std::size_t i = (p + e - first) % e;
+            std::size_t j = (q + e - first) % e;
+            for (; i < b.size() && j < b.size(); i += e, j += e) {
+                x.Add(b, i, e);
+                y.Add(b, j, e);
             }
+            for (; i < b.size(); i += e) {
+                x.Add(b, i, e);
+            }
+            for (; j < b.size(); j += e) {
+                y.Add(b, j, e);
+            }
+            // With one place left, y summed it again: x holds it.
+            if (q != p) {
+                count[q] = y.count, sum[q] = y.sum, squares[q] = y.squares, steps[q] = y.steps;
+            }
+            count[p] = x.count, sum[p] = x.sum, squares[p] = x.squares, steps[p] = x.steps;
         }
     }
     PlaceStats s{std::vector<double>(e), std::vector<double>(e), std::vector<double>(e)};
