@@ -7,6 +7,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace rastel::core::pictures {
 
@@ -29,10 +32,50 @@ constexpr double kSmooth = 0.4;
 // zeros or an alpha that is all opaque: it says nothing.
 constexpr double kVaries = 2;
 
+#if defined(__x86_64__)
+// AddDistances two vectors a step: whole numbers, summed the same whatever the order.
+__attribute__((target("avx2"))) void AddDistancesWide(const std::uint8_t* a, const std::uint8_t* b,
+                                                      std::int64_t vectors, Lanes& lanes) {
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i lo = zero;
+    __m256i hi = zero;
+    std::int64_t j = 0;
+    for (; j + 2 <= vectors; j += 2) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + 16 * j));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + 16 * j));
+        const __m256i d = _mm256_or_si256(_mm256_subs_epu8(x, y), _mm256_subs_epu8(y, x));
+        lo = _mm256_add_epi16(lo, _mm256_unpacklo_epi8(d, zero));
+        hi = _mm256_add_epi16(hi, _mm256_unpackhi_epi8(d, zero));
+    }
+    // Each half holds the bytes of one vector: lanes 0-7 and 8-15 of the low and high
+    // unpacks, in the order of the narrow loop's.
+    std::uint16_t sums[32];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums), lo);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + 16), hi);
+    for (std::size_t k = 0; k < 8; ++k) {
+        lanes[k] += static_cast<std::uint32_t>(sums[k]) + sums[8 + k];
+        lanes[8 + k] += static_cast<std::uint32_t>(sums[16 + k]) + sums[24 + k];
+    }
+    for (; j < vectors; ++j) {
+        for (std::size_t k = 0; k < 16; ++k) {
+            lanes[k] += static_cast<std::uint32_t>(std::abs(a[16 * j + k] - b[16 * j + k]));
+        }
+    }
+}
+
+const bool kCanWiden = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+#endif
+
 // lanes[k] += the sum over j < vectors of |a[16 j + k] - b[16 j + k]|; vectors at most 256, so
 // that 16-bit sums cannot overflow.
 void AddDistances(const std::uint8_t* a, const std::uint8_t* b, std::int64_t vectors,
                   Lanes& lanes) {
+#if defined(__x86_64__)
+    if (kCanWiden) {
+        AddDistancesWide(a, b, vectors, lanes);
+        return;
+    }
+#endif
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     __m128i lo = zero;
