@@ -318,17 +318,20 @@ int Threads(const ScanControl& control) {
     return std::clamp(control.threads > 0 ? control.threads : machine, 1, 2);
 }
 
-// The first pass over bytes [from, to) of source, from a multiple of kPiece, in pieces the
-// cache holds (it looks at a few short runs of each page); false when a read failed or a
-// stop was asked for. read counts the bytes judged, by every thread.
-bool Judge(ByteSource& source, SmoothCells& cells, std::int64_t from, std::int64_t to,
-           const ScanControl& control, std::atomic<std::int64_t>& read, bool tell) {
+// The first pass: pieces of source the cache holds (it looks at a few short runs of each
+// page), taken in turn from next by every thread that runs it, so that none waits on
+// another's slower share; false when a read failed or a stop was asked for. The progress is
+// told by the thread with tell.
+bool Judge(ByteSource& source, SmoothCells& cells, std::atomic<std::int64_t>& next,
+           std::atomic<std::int64_t>& read, const ScanControl& control, bool tell) {
     std::vector<std::uint8_t> buffer;
     double shown = 0;
-    for (std::int64_t pos = from; pos < to; pos += kPiece) {
-        const auto n = static_cast<std::size_t>(std::min(kPiece, to - pos));
+    for (std::int64_t pos = next.fetch_add(kPiece); pos < source.size();
+         pos = next.fetch_add(kPiece)) {
+        const auto n = static_cast<std::size_t>(std::min(kPiece, source.size() - pos));
         if (control.stop.stop_requested() ||
             !source.Lend(pos, n, buffer, [&](auto bytes) { cells.Judge(pos, bytes); })) {
+            next = source.size();  // the other thread stops at its next piece
             return false;
         }
         const double done = kFirstShare *
@@ -350,21 +353,17 @@ std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
     using namespace pictures;
     const int threads = Threads(control);
     SmoothCells cells(source.size());
-    // The file in as many parts as threads, each a whole number of pieces; the progress is
-    // told from this thread.
-    const std::int64_t pieces = (source.size() + kPiece - 1) / kPiece;
-    const std::int64_t middle = std::min(source.size(), (pieces + threads - 1) / threads * kPiece);
+    std::atomic<std::int64_t> next = 0;
     std::atomic<std::int64_t> read = 0;
     bool ok = true;
     {
         std::jthread other;
         bool otherOk = true;
-        if (middle < source.size()) {
-            other = std::jthread([&] {
-                otherOk = Judge(source, cells, middle, source.size(), control, read, false);
-            });
+        if (threads > 1 && source.size() > kPiece) {
+            other =
+                std::jthread([&] { otherOk = Judge(source, cells, next, read, control, false); });
         }
-        ok = Judge(source, cells, 0, middle, control, read, true);
+        ok = Judge(source, cells, next, read, control, true);
         if (other.joinable()) {
             other.join();
         }
