@@ -280,12 +280,16 @@ class Search {
 
   private:
     // The windows the loop comes to next if no region is found meanwhile: a few, as many as
-    // are left to look at at most.
+    // are left to look at at most, among the first of the queue (those the loop will cut
+    // first are passed over).
     std::vector<Window> Next(std::int64_t left) const {
         constexpr std::int64_t kPlanned = 2;
+        constexpr int kSeen = 8;
         std::vector<Window> next;
+        int seen = 0;
         for (auto it = mQueue.begin();
-             it != mQueue.end() && std::ssize(next) < std::min(kPlanned, left); ++it) {
+             it != mQueue.end() && seen < kSeen && std::ssize(next) < std::min(kPlanned, left);
+             ++it, ++seen) {
             if (it->end - it->begin >= kMinBytes && !MeetsFound(mFound, *it)) {
                 next.push_back(*it);
             }
