@@ -1,3 +1,4 @@
+#include "image/LookAhead.h"
 #include "image/PictureScan.h"
 #include "image/PictureWork.h"
 
@@ -7,6 +8,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <latch>
 
 #include <algorithm>
 #include <cmath>
@@ -118,6 +120,29 @@ TEST(FindPictures, FindsTheSameWithOneThreadOrTwo) {
         EXPECT_EQ(a.format, b.format) << i;
         EXPECT_EQ(a.score, b.score) << i;
     }
+}
+
+// The second thread's results go to their own items: while it works on the item the loop
+// wants, the loop works out the next one, and takes neither's for the other; an item never
+// planned is left to the loop.
+TEST(LookAhead, GivesEachItemItsOwnResult) {
+    std::latch started(1);
+    std::latch released(1);
+    LookAhead<int, int> ahead([&](const int& x) {
+        if (x == 5) {
+            started.count_down();
+            released.wait();  // until the loop has worked out 6 itself
+        }
+        if (x == 6) {
+            released.count_down();
+        }
+        return 10 * x;
+    });
+    ahead.Plan({5, 6});
+    started.wait();
+    EXPECT_EQ(ahead.Take(5), 50);
+    EXPECT_EQ(ahead.Take(6), 60);
+    EXPECT_EQ(ahead.Take(7), std::nullopt);
 }
 
 // Files of no rows at all, from a few rows' worth of bytes up: nothing found.

@@ -9,6 +9,7 @@
 #include <random>
 #include <tuple>
 
+#include "image/WidthSampling.h"
 #include "image/modBITMAPinfo.h"
 
 namespace rastel::core {
@@ -133,6 +134,42 @@ TEST(SuggestWidths, FindsTheRowsOfRealData) {
         }
         // The element itself never comes before the row.
         EXPECT_GT(widths->front().width, widths->front().elementPixels) << c.file;
+    }
+}
+
+// The distances the transform gives are those counted pair by pair, for samples of one block
+// to more than the transform takes two at a time, of unequal lengths.
+TEST(SuggestWidths, DistancesAreThoseCountedPairByPair) {
+    std::mt19937 rng(5);
+    for (const std::vector<std::size_t>& lengths : {std::vector<std::size_t>{300},
+                                                    {2000, 1999, 1500},
+                                                    {4096, 4096, 4096, 4096, 777},
+                                                    {100, 900, 50, 3000, 3000, 1, 2500}}) {
+        std::vector<std::vector<double>> blocks;
+        for (const std::size_t n : lengths) {
+            std::vector<double> b(n);
+            double v = 0;
+            for (double& x : b) {
+                x = v += static_cast<double>(rng() % 21) - 10;
+            }
+            blocks.push_back(std::move(b));
+        }
+        const std::int64_t maxLag = static_cast<std::int64_t>(lengths.front()) / 3;
+        const std::vector<double> dist = widths::Distances(blocks, maxLag);
+        ASSERT_GT(std::ssize(dist), maxLag);
+        for (std::int64_t w = 1; w <= maxLag; w += 7) {
+            double sum = 0;
+            double pairs = 0;
+            for (const auto& b : blocks) {
+                for (std::size_t i = 0; i + static_cast<std::size_t>(w) < b.size(); ++i) {
+                    const double d = b[i] - b[i + static_cast<std::size_t>(w)];
+                    sum += d * d;
+                    ++pairs;
+                }
+            }
+            EXPECT_NEAR(dist[static_cast<std::size_t>(w)], sum / pairs, 1e-6 * (1 + sum / pairs))
+                << lengths.size() << " blocks, lag " << w;
+        }
     }
 }
 
