@@ -72,6 +72,12 @@ open_with() {
   echo "no window named \$name after pressing \$* four times" >&2
   return 1
 }
+# The server may say it is ready a moment before it takes connections on a loaded machine:
+# the program, started then, aborts without a display.
+for _ in \$(seq 1 100); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.1
+done
 "$rastel" "$work/sample.bin" &
 pid=\$!
 trap 'kill \$pid 2>/dev/null || true' EXIT
