@@ -106,11 +106,13 @@ void AddDistances(const std::uint8_t* a, const std::uint8_t* b, std::int64_t vec
 using Places = std::array<double, 4>;
 
 Places Fold(const Lanes& lanes) {
-    Places sums{};
+    // Whole numbers, summed exactly: as doubles each sum would wait on the one before it.
+    std::uint32_t sums[4] = {};
     for (std::size_t k = 0; k < 16; ++k) {
         sums[k % 4] += lanes[k];
     }
-    return sums;
+    return {static_cast<double>(sums[0]), static_cast<double>(sums[1]),
+            static_cast<double>(sums[2]), static_cast<double>(sums[3])};
 }
 
 // The mean difference at place p in an element of e bytes; e 3 mixes every place, as 16 bytes
