@@ -15,7 +15,8 @@ namespace rastel::core::pictures {
 
 namespace {
 
-using Lanes = std::array<std::uint32_t, 16>;
+// Sums of differences by place in four bytes: byte k of the cell counts to place k % 4.
+using Sums = std::array<std::uint32_t, 4>;
 
 // Elements far apart: multiples of 48, so that each place in an element of 1 to 4 bytes meets
 // itself, and two of them, since one may be a whole number of rows and find them alike.
@@ -32,11 +33,29 @@ constexpr double kSmooth = 0.4;
 // zeros or an alpha that is all opaque: it says nothing.
 constexpr double kVaries = 2;
 
+#if defined(__SSE2__)
+// The 16-bit sums of bytes 0-7 and 8-15 of a vector, added by place: each widened to 32 bits
+// (a pair of them may not fit 16), four places a lane.
+__m128i PlaceSums(__m128i lo, __m128i hi) {
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_add_epi32(_mm_add_epi32(_mm_unpacklo_epi16(lo, zero), _mm_unpackhi_epi16(lo, zero)),
+                         _mm_add_epi32(_mm_unpacklo_epi16(hi, zero), _mm_unpackhi_epi16(hi, zero)));
+}
+
+void AddTo(Sums& sums, __m128i places) {
+    alignas(16) std::uint32_t add[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(add), places);
+    for (std::size_t p = 0; p < 4; ++p) {
+        sums[p] += add[p];
+    }
+}
+#endif
+
 #if defined(__x86_64__)
 // AddDistances for an even number of vectors, two a step: whole numbers, summed the same
 // whatever the order.
 __attribute__((target("avx2"))) void AddDistancesWide(const std::uint8_t* a, const std::uint8_t* b,
-                                                      std::int64_t vectors, Lanes& lanes) {
+                                                      std::int64_t vectors, Sums& sums) {
     const __m256i zero = _mm256_setzero_si256();
     __m256i lo = zero;
     __m256i hi = zero;
@@ -47,28 +66,22 @@ __attribute__((target("avx2"))) void AddDistancesWide(const std::uint8_t* a, con
         lo = _mm256_add_epi16(lo, _mm256_unpacklo_epi8(d, zero));
         hi = _mm256_add_epi16(hi, _mm256_unpackhi_epi8(d, zero));
     }
-    // Each half holds the bytes of one vector: lanes 0-7 and 8-15 of the low and high
-    // unpacks, in the order of the narrow loop's.
-    std::uint16_t sums[32];
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums), lo);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + 16), hi);
-    for (std::size_t k = 0; k < 8; ++k) {
-        lanes[k] += static_cast<std::uint32_t>(sums[k]) + sums[8 + k];
-        lanes[8 + k] += static_cast<std::uint32_t>(sums[16 + k]) + sums[24 + k];
-    }
+    // Each half holds the bytes of one vector of the pair.
+    AddTo(sums, _mm_add_epi32(
+                    PlaceSums(_mm256_castsi256_si128(lo), _mm256_castsi256_si128(hi)),
+                    PlaceSums(_mm256_extracti128_si256(lo, 1), _mm256_extracti128_si256(hi, 1))));
 }
 
 const bool kCanWiden = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 #endif
 
-// lanes[k] += the sum over j < vectors of |a[16 j + k] - b[16 j + k]|; vectors at most 256, so
-// that 16-bit sums cannot overflow.
-void AddDistances(const std::uint8_t* a, const std::uint8_t* b, std::int64_t vectors,
-                  Lanes& lanes) {
+// sums[k % 4] += the sum over j < vectors of |a[16 j + k] - b[16 j + k]|, k < 16; vectors at
+// most 256, so that 16-bit sums cannot overflow.
+void AddDistances(const std::uint8_t* a, const std::uint8_t* b, std::int64_t vectors, Sums& sums) {
 #if defined(__x86_64__)
     if (kCanWiden) {  // the even part two vectors a step, an odd last one below
         const std::int64_t even = vectors / 2 * 2;
-        AddDistancesWide(a, b, even, lanes);
+        AddDistancesWide(a, b, even, sums);
         a += 16 * even;
         b += 16 * even;
         vectors -= even;
@@ -85,30 +98,20 @@ void AddDistances(const std::uint8_t* a, const std::uint8_t* b, std::int64_t vec
         lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(d, zero));
         hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(d, zero));
     }
-    std::uint16_t sums[16];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), lo);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + 8), hi);
-    for (std::size_t k = 0; k < 16; ++k) {
-        lanes[k] += sums[k];
-    }
+    AddTo(sums, PlaceSums(lo, hi));
 #else
     for (std::int64_t j = 0; j < vectors; ++j) {
         for (std::size_t k = 0; k < 16; ++k) {
-            lanes[k] += static_cast<std::uint32_t>(std::abs(a[16 * j + k] - b[16 * j + k]));
+            sums[k % 4] += static_cast<std::uint32_t>(std::abs(a[16 * j + k] - b[16 * j + k]));
         }
     }
 #endif
 }
 
-// The lanes summed by place in four bytes.
+// The sums by place, as numbers to divide.
 using Places = std::array<double, 4>;
 
-Places Fold(const Lanes& lanes) {
-    // Whole numbers, summed exactly: as doubles each sum would wait on the one before it.
-    std::uint32_t sums[4] = {};
-    for (std::size_t k = 0; k < 16; ++k) {
-        sums[k % 4] += lanes[k];
-    }
+Places Fold(const Sums& sums) {
     return {static_cast<double>(sums[0]), static_cast<double>(sums[1]),
             static_cast<double>(sums[2]), static_cast<double>(sums[3])};
 }
@@ -150,28 +153,28 @@ bool SmoothCell(const std::uint8_t* p, std::int64_t n) {
     if (vectors < 1) {
         return false;
     }
-    std::array<Places, kLags> nearLanes{};
+    std::array<Places, kLags> nearSums{};
     for (int lag = 1; lag <= kLags; ++lag) {
-        Lanes lanes{};
-        AddDistances(p + 16, p + 16 - lag, vectors, lanes);
-        nearLanes[static_cast<std::size_t>(lag - 1)] = Fold(lanes);
+        Sums sums{};
+        AddDistances(p + 16, p + 16 - lag, vectors, sums);
+        nearSums[static_cast<std::size_t>(lag - 1)] = Fold(sums);
     }
-    std::array<Places, std::size(kFar)> farLanes{};
+    std::array<Places, std::size(kFar)> farSums{};
     std::array<std::int64_t, std::size(kFar)> farVectors{};
     for (std::size_t f = 0; f < std::size(kFar); ++f) {
-        Lanes lanes{};
+        Sums sums{};
         farVectors[f] = std::clamp<std::int64_t>((n - kFar[f]) / 16, 0, kCellLooked / 16);
-        AddDistances(p, p + kFar[f], farVectors[f], lanes);
-        farLanes[f] = Fold(lanes);
+        AddDistances(p, p + kFar[f], farVectors[f], sums);
+        farSums[f] = Fold(sums);
     }
     for (int e = 1; e <= kLags; ++e) {
         for (int place = 0; place < (e == 3 ? 1 : e); ++place) {
             double far = 0;
             for (std::size_t f = 0; f < std::size(kFar); ++f) {
-                far = std::max(far, PlaceMean(farLanes[f], farVectors[f], e, place));
+                far = std::max(far, PlaceMean(farSums[f], farVectors[f], e, place));
             }
             const double near =
-                PlaceMean(nearLanes[static_cast<std::size_t>(e - 1)], vectors, e, place);
+                PlaceMean(nearSums[static_cast<std::size_t>(e - 1)], vectors, e, place);
             if (far >= kVaries && near < kSmooth * far) {
                 return true;
             }
