@@ -34,7 +34,7 @@ constexpr int kLines = 4;
 // several times the file's read. This one sees rows shorter than 8 KiB (a frame of 1920
 // pixels of 4 bytes) the sixteen times the suggestions want to see a row; a sample of 3 KiB
 // rows measured a fifth faster.
-constexpr widths::SampleShape kWindowSample{6, std::int64_t{1} << 15};
+constexpr widths::SampleShape kWindowSample{6, std::int64_t{1} << 15, widths::Precision::Single};
 // Shorter rows are the records of a table or the bytes of an element, as the suggestions
 // take them.
 constexpr std::int64_t kMinRowBytes = 16;

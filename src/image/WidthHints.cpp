@@ -281,7 +281,8 @@ std::optional<Rows> FindRows(ByteSource& source, std::int64_t begin, std::int64_
         return rows;
     }
     const Element& element = rows.element;
-    const Lattice lattice(Distances(sample->blocks, maxLag), element.pixels, maxLag);
+    const Lattice lattice(Distances(sample->blocks, maxLag, sample->precision), element.pixels,
+                          maxLag);
     std::vector<double> scoreOf(lattice.dist.size(), 0.0);
     const std::vector<WidthCandidate> found = Dips(lattice, *sample, element, scoreOf);
     rows.widths = KeepRows(found, lattice, scoreOf, ppb, count);

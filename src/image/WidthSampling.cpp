@@ -62,6 +62,7 @@ std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::in
     Sample sample;
     sample.placed = PlaceBlocks(first, end * ppb - first, shape);
     sample.maxWidth = shape.maxWidth();
+    sample.precision = shape.precision;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(shape.block()));
     // Whole numbers, summed exactly: as a double they would be the same, one add slower each.
     std::uint64_t sum = 0;
@@ -98,9 +99,36 @@ double PairsAt(const std::vector<std::vector<double>>& blocks, std::int64_t w) {
     return pairs;
 }
 
-// The sums of products of all distances at once come from the transform: two blocks at a
-// time, as the real and imaginary parts of one input.
-std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, std::int64_t maxLag) {
+namespace {
+
+// products[w], w < products.size(): the sums of products of pixels w apart within the blocks,
+// times n. They come from a transform of n points: two blocks at a time, as the real and
+// imaginary parts of one input.
+template <typename Real>
+void Products(const std::vector<std::vector<double>>& blocks, std::size_t n,
+              std::vector<double>& products) {
+    // Kept for the thread's next call: fresh pages of this size cost more than the transform.
+    thread_local std::vector<Real> power;
+    thread_local std::vector<std::complex<Real>> z;
+    power.assign(n, Real{0});
+    z.resize(n);
+    for (std::size_t i = 0; i < blocks.size(); i += 2) {
+        Scatter(blocks[i], i + 1 < blocks.size() ? blocks[i + 1] : std::span<const double>(), z);
+        Forward(z);
+        // The two blocks' power spectra, taken apart by the symmetry of a real input's.
+        AddPowers(z, power);
+    }
+    Scatter(power, {}, z);
+    Inverse(z);
+    for (std::size_t w = 0; w < products.size(); ++w) {
+        products[w] = z[w].real();
+    }
+}
+
+}  // namespace
+
+std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, std::int64_t maxLag,
+                              Precision precision) {
     std::size_t longest = 0;
     for (const auto& b : blocks) {
         longest = std::max(longest, b.size());
@@ -110,25 +138,15 @@ std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, st
         n <<= 1;
     }
     static_assert(kTransform <= kTransformMax);
-    // Kept for the thread's next call: fresh pages of this size cost more than the transform.
-    thread_local std::vector<double> power;
-    thread_local std::vector<Complex> z;
-    power.assign(n, 0.0);
-    z.resize(n);
-    for (std::size_t i = 0; i < blocks.size(); i += 2) {
-        Scatter(blocks[i], i + 1 < blocks.size() ? blocks[i + 1] : std::span<const double>(), z);
-        Forward(z);
-        // The two blocks' power spectra, taken apart by the symmetry of a real input's.
-        for (std::size_t k = 0; k < n; ++k) {
-            power[k] += (std::norm(z[k]) + std::norm(z[k == 0 ? 0 : n - k])) / 2;
-        }
-    }
-    Scatter(power, {}, z);
-    Inverse(z);
-
     maxLag = std::max<std::int64_t>(maxLag,
                                     std::min<std::int64_t>(static_cast<std::int64_t>(n - longest),
                                                            static_cast<std::int64_t>(longest) - 1));
+    std::vector<double> products(static_cast<std::size_t>(maxLag) + 1);
+    if (precision == Precision::Single) {
+        Products<float>(blocks, n, products);
+    } else {
+        Products<double>(blocks, n, products);
+    }
     std::vector<double> dist(static_cast<std::size_t>(maxLag) + 1, 0.0);
     // Each block's running sums of squares (squares[j]: over i < j), four blocks side by side:
     // four chains of additions at once, each in the order it has alone.
@@ -167,8 +185,8 @@ std::vector<double> Distances(const std::vector<std::vector<double>>& blocks, st
         }
     }
     for (std::int64_t w = 1; w <= maxLag; ++w) {
-        const double products = z[static_cast<std::size_t>(w)].real() / static_cast<double>(n);
-        dist[w] = std::max(0.0, (dist[w] - 2 * products) / PairsAt(blocks, w));
+        const double sum = products[static_cast<std::size_t>(w)] / static_cast<double>(n);
+        dist[w] = std::max(0.0, (dist[w] - 2 * sum) / PairsAt(blocks, w));
     }
     return dist;
 }
