@@ -272,6 +272,11 @@ std::optional<Rows> FindRows(ByteSource& source, std::int64_t begin, std::int64_
     if (!sample) {
         return std::nullopt;
     }
+    // Its blocks serve the thread's next sample.
+    const struct Keep {
+        Sample& sample;
+        ~Keep() { GiveBack(sample); }
+    } keep{*sample};
     Rows rows;
     rows.element = FindElement(*sample, ppb);
     rows.alike = rows.element.pixels > 1 ? WeighPlaces(*sample, rows.element.pixels)

@@ -51,7 +51,35 @@ bool ReadBlock(ByteSource& source, std::int32_t depth, std::int32_t order, const
     return true;
 }
 
+// Blocks' storage given back, for the thread's next sample: a window's blocks are over a
+// megabyte, and fresh pages for them, mapped and let go each time, can cost more than the
+// search itself. Up to kSpareBytes are kept.
+constexpr std::size_t kSpareBytes = std::size_t{2} << 20;
+thread_local std::vector<std::vector<double>> tSpare;
+thread_local std::size_t tSpareBytes = 0;
+
+std::vector<double> TakeSpare() {
+    if (tSpare.empty()) {
+        return {};
+    }
+    std::vector<double> b = std::move(tSpare.back());
+    tSpare.pop_back();
+    tSpareBytes -= b.capacity() * sizeof(double);
+    return b;
+}
+
 }  // namespace
+
+void GiveBack(Sample& sample) {
+    for (auto& b : sample.blocks) {
+        const std::size_t bytes = b.capacity() * sizeof(double);
+        if (tSpareBytes + bytes <= kSpareBytes) {
+            tSpareBytes += bytes;
+            tSpare.push_back(std::move(b));
+        }
+    }
+    sample.blocks.clear();
+}
 
 std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::int64_t end,
                                  std::int32_t depth, std::int32_t order, const SampleShape& shape) {
@@ -71,7 +99,8 @@ std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::in
         if (!ReadBlock(source, depth, order, b, pixels.data())) {
             return std::nullopt;
         }
-        sample.blocks.emplace_back(pixels.begin(), pixels.begin() + b.length);
+        sample.blocks.push_back(TakeSpare());
+        sample.blocks.back().assign(pixels.begin(), pixels.begin() + b.length);
         for (std::int64_t i = 0; i < b.length; ++i) {
             sum += pixels[static_cast<std::size_t>(i)];
         }

@@ -62,6 +62,9 @@ std::optional<Sample> TakeSample(ByteSource& source, std::int64_t begin, std::in
                                  std::int32_t depth, std::int32_t order,
                                  const SampleShape& shape = {});
 
+// Keeps the sample's blocks for the thread's next TakeSample, leaving it without them.
+void GiveBack(Sample& sample);
+
 // The widths the sample holds often enough to be judged: below this.
 std::int64_t MaxLag(const Sample& sample);
 
