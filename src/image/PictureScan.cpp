@@ -33,7 +33,8 @@ constexpr int kLines = 4;
 // times as many pixels to a transform twice as long, which in every window looked at cost
 // several times the file's read. This one sees rows shorter than 8 KiB (a frame of 1920
 // pixels of 4 bytes) the sixteen times the suggestions want to see a row; a sample of 3 KiB
-// rows measured a fifth faster.
+// rows measured a fifth faster. Its distances are found in single precision: the same rows,
+// the transform in half the time.
 constexpr widths::SampleShape kWindowSample{6, std::int64_t{1} << 15, widths::Precision::Single};
 // Shorter rows are the records of a table or the bytes of an element, as the suggestions
 // take them.

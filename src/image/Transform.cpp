@@ -351,6 +351,7 @@ __attribute__((target("avx2"))) void AddPowersWide(const ComplexSingle* z, float
         _mm256_storeu_ps(power + k, _mm256_add_ps(_mm256_loadu_ps(power + k), sum));
     }
 }
+#undef RASTEL_AVX2
 #endif
 
 }  // namespace

@@ -22,14 +22,14 @@ constexpr std::int64_t kMinBlockRows = 3;
 // Block starts keep the orders' groups of 4 bytes whole (4 bytes hold 32 pixels at most).
 constexpr std::int64_t kAlign = 32;
 
-// A sample of up to `blocks` blocks, each three quarters of a transform of `transform` points
-// (a power of two), widths below what is left of it. The suggestions take the largest; a
-// caller that asks about many windows of a file may take a smaller one, for widths below
-// its maxWidth().
 // The precision the distances are found in: single is twice as fast, and off by about a
 // millionth of the sample's variance.
 enum class Precision { Double, Single };
 
+// A sample of up to `blocks` blocks, each three quarters of a transform of `transform` points
+// (a power of two), widths below what is left of it. The suggestions take the largest; a
+// caller that asks about many windows of a file may take a smaller one, for widths below
+// its maxWidth(), and in single precision.
 struct SampleShape {
     int blocks = kBlocks;
     std::int64_t transform = kTransform;
