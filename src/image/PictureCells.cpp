@@ -108,21 +108,15 @@ void AddDistances(const std::uint8_t* a, const std::uint8_t* b, std::int64_t vec
 #endif
 }
 
-// The sums by place, as numbers to divide.
-using Places = std::array<double, 4>;
-
-Places Fold(const Sums& sums) {
-    return {static_cast<double>(sums[0]), static_cast<double>(sums[1]),
-            static_cast<double>(sums[2]), static_cast<double>(sums[3])};
-}
-
 // The mean difference at place p in an element of e bytes; e 3 mixes every place, as 16 bytes
 // hold no whole number of its elements.
-double PlaceMean(const Places& sums, std::int64_t vectors, int e, int p) {
+double PlaceMean(const Sums& sums, std::int64_t vectors, int e, int p) {
     if (vectors <= 0) {
         return 0;
     }
-    const auto at = [&sums](int i) { return sums[static_cast<std::size_t>(i)]; };
+    const auto at = [&sums](int i) {
+        return static_cast<double>(sums[static_cast<std::size_t>(i)]);
+    };
     const double sum = e == 4 ? at(p) : e == 2 ? at(p) + at(p + 2) : at(0) + at(1) + at(2) + at(3);
     return sum / static_cast<double>(vectors * (e == 4 ? 4 : e == 2 ? 8 : 16));
 }
@@ -153,19 +147,15 @@ bool SmoothCell(const std::uint8_t* p, std::int64_t n) {
     if (vectors < 1) {
         return false;
     }
-    std::array<Places, kLags> nearSums{};
+    std::array<Sums, kLags> nearSums{};
     for (int lag = 1; lag <= kLags; ++lag) {
-        Sums sums{};
-        AddDistances(p + 16, p + 16 - lag, vectors, sums);
-        nearSums[static_cast<std::size_t>(lag - 1)] = Fold(sums);
+        AddDistances(p + 16, p + 16 - lag, vectors, nearSums[static_cast<std::size_t>(lag - 1)]);
     }
-    std::array<Places, std::size(kFar)> farSums{};
+    std::array<Sums, std::size(kFar)> farSums{};
     std::array<std::int64_t, std::size(kFar)> farVectors{};
     for (std::size_t f = 0; f < std::size(kFar); ++f) {
-        Sums sums{};
         farVectors[f] = std::clamp<std::int64_t>((n - kFar[f]) / 16, 0, kCellLooked / 16);
-        AddDistances(p, p + kFar[f], farVectors[f], sums);
-        farSums[f] = Fold(sums);
+        AddDistances(p, p + kFar[f], farVectors[f], farSums[f]);
     }
     for (int e = 1; e <= kLags; ++e) {
         for (int place = 0; place < (e == 3 ? 1 : e); ++place) {
