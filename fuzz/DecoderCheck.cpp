@@ -77,6 +77,24 @@ void CheckInverse(const DecodeLayout& l, ByteSpan data, const DibImage& image, s
             }
         }
     }
+    // The bytes rows show: from the least of their pixels' sources to one past the greatest.
+    const auto size = static_cast<std::int64_t>(data.size());
+    for (const std::int64_t y0 : {std::int64_t{0}, l.height / 2}) {
+        std::int64_t least = std::numeric_limits<std::int64_t>::max();
+        std::int64_t most = -1;
+        for (std::int64_t y = y0; y < l.height; ++y) {
+            for (std::int64_t x = 0; x < l.width; ++x) {
+                if (const std::optional<PixelSource> s = SourceAt(l, x, y)) {
+                    least = std::min(least, s->byte);
+                    most = std::max(most, s->byte);
+                }
+            }
+        }
+        Expect(most < 0 || BytesOfRows(l, y0, l.height, size) ==
+                               std::pair(std::clamp<std::int64_t>(least, 0, size),
+                                         std::clamp<std::int64_t>(most + 1, 0, size)),
+               "the bytes of rows are not those their pixels show");
+    }
     const std::optional<std::int64_t> first = FirstPositionOf(l.depth, l.order, b);
     Expect(first.has_value() == SourceOf(l.depth, l.order, 0).has_value(), "no first pixel");
     for (std::int64_t q = first ? std::max<std::int64_t>(0, *first - 32) : 0; first && q <= *first;

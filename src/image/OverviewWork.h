@@ -10,8 +10,8 @@
 #include <mutex>
 #include <optional>
 #include <stop_token>
-#include <thread>
 
+#include "image/Background.h"
 #include "image/Overview.h"
 #include "image/RawBytes.h"
 
@@ -25,35 +25,35 @@ class OverviewWork {
     // Pieces of at most this many bytes, so that a stop is heard at once.
     static constexpr std::int64_t kPiece = std::int64_t{1} << 20;
 
-    // done runs on the work's thread once the overview is complete; it must only post. The
-    // bytes may still be arriving: the work reads only those Arrived has announced.
+    // The bytes may still be arriving: the work reads only those Arrived has announced.
     OverviewWork(std::shared_ptr<const modBITMAPinfo::RawBytes> bytes, std::int64_t blocks,
-                 std::function<void()> done, Step step = {});
-    ~OverviewWork();
+                 Step step = {});
+    ~OverviewWork() { Stop(); }
     OverviewWork(const OverviewWork&) = delete;
     OverviewWork& operator=(const OverviewWork&) = delete;
 
+    // done runs on the work's thread once the overview is complete; it must only post.
+    template <class Done>
+    Outcome Start(Done done) {
+        return mWork.Start([this](std::stop_token stop) { return Run(stop); }, std::move(done));
+    }
     // The first count bytes are in place.
     void Arrived(std::int64_t count);
     // Stops the thread and waits until it has let go; again, it does nothing.
-    void Stop();
+    void Stop() { mWork.Stop(); }
     // The overview, once complete and only once; nothing before.
-    std::optional<Overview> Take();
+    std::optional<Overview> Take() { return mWork.Take(); }
 
   private:
-    void Run();
+    std::optional<Overview> Run(const std::stop_token& stop);
 
     const std::shared_ptr<const modBITMAPinfo::RawBytes> mBytes;
-    OverviewBuilder mBuilder;  // the thread's alone until mFinished
-    const std::function<void()> mDone;
+    OverviewBuilder mBuilder;  // the thread's alone
     const Step mStep;
     std::mutex mMutex;
     std::condition_variable_any mChanged;
-    std::stop_source mStop;
     std::int64_t mArrived = 0;
-    bool mFinished = false;
-    bool mTaken = false;
-    std::thread mThread;  // last, so that it starts once everything above is set up
+    Background<Overview> mWork{"overview"};
 };
 
 }  // namespace rastel::core

@@ -6,12 +6,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <stop_token>
-#include <thread>
 #include <vector>
 
+#include "image/Background.h"
 #include "image/PictureScan.h"
 #include "image/RawBytes.h"
 
@@ -19,29 +17,29 @@ namespace rastel::core {
 
 class PictureWork {
   public:
-    // done runs on the work's thread once the search has ended; it must only post.
-    PictureWork(std::shared_ptr<const modBITMAPinfo::RawBytes> bytes, std::function<void()> done);
-    ~PictureWork();
+    using Regions = std::vector<PictureRegion>;
+
+    explicit PictureWork(std::shared_ptr<const modBITMAPinfo::RawBytes> bytes)
+        : mBytes(std::move(bytes)) {}
+    ~PictureWork() { Stop(); }
     PictureWork(const PictureWork&) = delete;
     PictureWork& operator=(const PictureWork&) = delete;
 
+    // On the work's thread, and they must only post: progressed each time another hundredth
+    // of the search is done, done once it has ended.
+    Outcome Start(std::function<void()> done, std::function<void()> progressed = {});
     // Stops the thread and waits until it has let go; again, it does nothing.
-    void Stop();
+    void Stop() { mWork.Stop(); }
     // The share of the search done, from 0 to 1.
     double Progress() const { return mProgress.load(std::memory_order_relaxed); }
-    // The regions found, best first, once the search has ended, as often as asked; nothing
+    // The regions found, best first, once the search has ended and only once; nothing
     // before, or after a stop that cut it short.
-    std::optional<std::vector<PictureRegion>> Found() const;
+    std::optional<Regions> Take() { return mWork.Take(); }
 
   private:
-    void Run(std::stop_token stop);
-
     const std::shared_ptr<const modBITMAPinfo::RawBytes> mBytes;
-    const std::function<void()> mDone;
     std::atomic<double> mProgress = 0;
-    mutable std::mutex mMutex;
-    std::optional<std::vector<PictureRegion>> mFound;
-    std::jthread mThread;  // last, so that it starts once everything above is set up
+    Background<Regions> mWork{"pictures"};
 };
 
 }  // namespace rastel::core

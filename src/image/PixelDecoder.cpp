@@ -209,6 +209,29 @@ std::optional<PixelSource> SourceAt(const DecodeLayout& layout, std::int64_t x, 
     return SourceOf(layout.depth, layout.order, layout.position(y, x));
 }
 
+std::pair<std::int64_t, std::int64_t> BytesOfRows(const DecodeLayout& layout, std::int64_t y0,
+                                                  std::int64_t y1, std::int64_t size) {
+    constexpr std::int64_t kGroup = 4;  // the most pixels an order reorders as one
+    const std::int64_t p = std::max<std::int64_t>(0, layout.position(y0, 0));
+    const std::int64_t q = std::max(p, layout.position(y1, 0));
+    std::int64_t first = std::numeric_limits<std::int64_t>::max();
+    std::int64_t last = -1;
+    for (std::int64_t i = 0; i < kGroup && p + i < q; ++i) {
+        if (const auto s = SourceOf(layout.depth, layout.order, p + i)) {
+            first = std::min(first, s->byte);
+        }
+        if (const auto s = SourceOf(layout.depth, layout.order, q - 1 - i)) {
+            last = std::max(last, s->byte);
+        }
+    }
+    if (last < 0) {  // no row, or no pixel the depth knows: where the rows would start
+        const std::int64_t perByte = PixelsPerByte(layout.depth);
+        first = last = perByte == 0 ? 0 : p / perByte;
+        --last;
+    }
+    return {std::clamp<std::int64_t>(first, 0, size), std::clamp<std::int64_t>(last + 1, 0, size)};
+}
+
 std::optional<Cell> CellOf(const DecodeLayout& layout, std::int64_t b) {
     const std::optional<std::int64_t> p = FirstPositionOf(layout.depth, layout.order, b);
     if (!p || layout.width < 1) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <utility>
 
 #include "image/modBITMAPinfo.h"
 
@@ -70,6 +71,12 @@ std::optional<PixelSource> SourceAt(const DecodeLayout& layout, std::int64_t x, 
 // The cell of the picture that shows byte b's first pixel; nothing when that pixel lies
 // before the picture's start or below its last row.
 std::optional<Cell> CellOf(const DecodeLayout& layout, std::int64_t b);
+
+// The bytes that rows [y0, y1) show, from the least to one past the greatest, within
+// [0, size]: where an order reverses a group of bytes, a row's first pixel need not show the
+// row's least byte.
+std::pair<std::int64_t, std::int64_t> BytesOfRows(const DecodeLayout& layout, std::int64_t y0,
+                                                  std::int64_t y1, std::int64_t size);
 
 // Decodes picture rows [y0, y1) (row 0 shows the first bytes) into dst: row y starts at
 // dst + (y - y0) * rowStep. rowStep may be negative to fill a bottom-up buffer. Only the

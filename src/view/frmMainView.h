@@ -158,6 +158,9 @@ class frmMainView : public QMainWindow {
                              std::shared_ptr<modBITMAPinfo::RawBytes>& bytes,
                              std::unique_ptr<core::OverviewWork>& overview, core::GreyMeter* grey);
     // grey: a gray16 picture's range when the read has measured it.
+    void StartBackgroundWork(std::unique_ptr<core::OverviewWork> overview,
+                             std::unique_ptr<core::PictureWork> search);
+    void StopBackgroundWork();
     bool Redraw(const modBITMAPinfo::ViewChoice& choice, modBITMAPinfo::SharedBytes bytes,
                 std::optional<core::Range16> grey = std::nullopt);
     bool RenderPicture(std::optional<core::Range16> grey = std::nullopt);
@@ -237,6 +240,8 @@ class frmMainView : public QMainWindow {
     core::OverviewWork::Step mOverviewStep;
     // The search for the pictures inside the shown file, started once its bytes are read.
     std::unique_ptr<core::PictureWork> mPictureWork;
+    // What it found, once it has ended.
+    std::optional<core::PictureWork::Regions> mPictures;
     // Where the pointer is in the viewport; nothing while it is elsewhere.
     std::optional<QPoint> mPointer;
     // The strip row under the pointer, while it is over the strip.

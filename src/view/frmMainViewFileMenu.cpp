@@ -125,10 +125,8 @@ void frmMainView::fMnuFILEclose_Click() {
     picPICT->SetSize(1, 1);
     picPICT->SetVisible(false);
     // The file's bytes go too: nothing can use them once the picture is gone.
-    mOverviewWork.reset();
-    mPictureWork.reset();
+    StopBackgroundWork();
     gRawData = {};
-    picSTRIP->Clear();
     Form_Resize();
     picPICT->update();
     SetPictureMenus(false);

@@ -42,6 +42,7 @@ void frmMainView::Form_QueryUnload(bool& Cancel, bool userAsked) {
         Cancel = true;
         return;
     }
+    StopBackgroundWork();
     modAPIwheel::UnhookWheel();
 }
 

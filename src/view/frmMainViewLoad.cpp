@@ -84,13 +84,14 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
     if (input.kind != InputFile::kFit) {
         return RefuseUnfitFile(path, input);
     }
+    std::shared_ptr<RawBytes> bytes;
+    std::unique_ptr<core::OverviewWork> overview;
+    std::unique_ptr<core::PictureWork> search;
     try {
         const std::optional<ViewChoice> chosen = ConfirmSettings(SettingsForFile(name, input.size));
         if (!chosen) {
             return kLoadCancelled;
         }
-        std::shared_ptr<RawBytes> bytes;
-        std::unique_ptr<core::OverviewWork> overview;
         // A gray16 picture's range is taken as its bytes arrive.
         const std::optional<core::FormatLayout> format = FormatLayoutOf(chosen->settings);
         std::optional<core::GreyMeter> meter;
@@ -107,20 +108,18 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
         if (meter) {
             grey = meter->Done(*bytes);
         }
-        if (!Redraw(*chosen, SharedBytes(std::move(bytes)), grey)) {
+        // Made before the picture is committed, so that no memory for it changes nothing.
+        search = std::make_unique<core::PictureWork>(bytes);
+        if (!Redraw(*chosen, SharedBytes(bytes), grey)) {
             return kLoadNotDrawn;
         }
-        mOverviewWork = std::move(overview);
-        picSTRIP->Clear();
-        ShowStripOverview();
-        mPictureWork = std::make_unique<core::PictureWork>(gRawData.shared(), [this] {
-            QMetaObject::invokeMethod(this, &frmMainView::ShowStripPictures, Qt::QueuedConnection);
-        });
     } catch (const std::bad_alloc&) {
         // Anything else that could not get its memory on the way: nothing has changed.
         ReportNoMemory();
         return kLoadUnreadable;
     }
+    // The picture is committed: the load completes, whatever becomes of the work behind it.
+    StartBackgroundWork(std::move(overview), std::move(search));
     ShowPicture();
     ShowCaption();
     SetPictureMenus(true);
@@ -207,13 +206,17 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& f
     constexpr std::size_t kPiece = core::OverviewWork::kPiece;
     constexpr std::size_t kReported = std::size_t{16} << 20;
     if (ok) {
-        overview = std::make_unique<core::OverviewWork>(
-            bytes, core::StripBlockCount(size),
-            [this] {
-                QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview,
-                                          Qt::QueuedConnection);
-            },
-            mOverviewStep);
+        overview =
+            std::make_unique<core::OverviewWork>(bytes, core::StripBlockCount(size), mOverviewStep);
+        // Without a thread for it the file is read all the same, and its strip stays empty.
+        if (!overview
+                 ->Start([this] {
+                     QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview,
+                                               Qt::QueuedConnection);
+                 })
+                 .ok()) {
+            overview.reset();
+        }
     }
     for (std::size_t done = 0; ok && done < bytes->size();) {
         const std::size_t want = std::min(kPiece, bytes->size() - done);
@@ -228,7 +231,9 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& f
             break;
         }
         done += static_cast<std::size_t>(n);
-        overview->Arrived(static_cast<std::int64_t>(done));
+        if (overview) {
+            overview->Arrived(static_cast<std::int64_t>(done));
+        }
         if (grey != nullptr) {
             grey->Arrived(*bytes, static_cast<std::int64_t>(done));
         }
@@ -267,6 +272,37 @@ bool frmMainView::Redraw(const ViewChoice& choice, SharedBytes bytes,
     }
     guard.Keep();
     return true;
+}
+
+// The work behind the window on the file now shown takes over from the last file's: its
+// overview, already under way, and the search for its pictures, started here. Work for which
+// the system gives no thread is left out: the picture shows all the same, without its marks.
+void frmMainView::StartBackgroundWork(std::unique_ptr<core::OverviewWork> overview,
+                                      std::unique_ptr<core::PictureWork> search) {
+    StopBackgroundWork();
+    mOverviewWork = std::move(overview);
+    ShowStripOverview();
+    const core::Outcome started = search->Start(
+        [this] {
+            QMetaObject::invokeMethod(this, &frmMainView::ShowStripPictures, Qt::QueuedConnection);
+        },
+        [this] {
+            // Only to wake the wait of 画像を探す, which reads the progress itself.
+            QMetaObject::invokeMethod(
+                this, [] {}, Qt::QueuedConnection);
+        });
+    if (started.ok()) {
+        mPictureWork = std::move(search);
+    }
+}
+
+// Stops the work on the shown file and lets go of what it found: for a close, a new file or
+// the window's end.
+void frmMainView::StopBackgroundWork() {
+    mOverviewWork.reset();
+    mPictureWork.reset();
+    mPictures.reset();
+    picSTRIP->Clear();
 }
 
 // Decodes gDib from gRawData and puts the picture into the image box at its magnified size.

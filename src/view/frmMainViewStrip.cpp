@@ -22,18 +22,14 @@ void frmMainView::ShowStripFrame() {
     const std::int64_t top = std::clamp<std::int64_t>(-picPICT->Top() / magY, 0, height);
     const std::int64_t bottom = std::clamp<std::int64_t>(
         (picBASE->height() - picPICT->Top() + magY - 1) / magY, top, height);
-    const std::optional<core::FormatLayout> format = PictureFormat();
-    const modBITMAPinfo::DecodeLayout layout = PictureLayout();
-    const std::int64_t perByte = modBITMAPinfo::PixelsPerByte(layout.depth);
-    auto byteOf = [&](std::int64_t row) {
-        const auto size = static_cast<std::int64_t>(modBITMAPinfo::gRawData.size());
-        if (format) {
-            return std::clamp<std::int64_t>(format->byteOf(row, 0), 0, size);
-        }
-        const std::int64_t p = layout.position(row, 0);
-        return perByte == 0 ? 0 : std::clamp<std::int64_t>(p / perByte, 0, size);
-    };
-    picSTRIP->SetFrame(byteOf(top), byteOf(bottom));
+    const auto size = static_cast<std::int64_t>(modBITMAPinfo::gRawData.size());
+    if (const std::optional<core::FormatLayout> format = PictureFormat()) {
+        picSTRIP->SetFrame(std::clamp<std::int64_t>(format->byteOf(top, 0), 0, size),
+                           std::clamp<std::int64_t>(format->byteOf(bottom, 0), 0, size));
+        return;
+    }
+    const auto [first, end] = modBITMAPinfo::BytesOfRows(PictureLayout(), top, bottom, size);
+    picSTRIP->SetFrame(first, end);
 }
 
 // The byte at the row's top goes to the viewport's top-left, as far as the bars allow; bytes
@@ -82,12 +78,14 @@ void frmMainView::ShowStripOverview() {
 
 // Called when the search for pictures has ended; a call for work since replaced finds nothing.
 void frmMainView::ShowStripPictures() {
-    const auto found = mPictureWork ? mPictureWork->Found() : std::nullopt;
+    std::optional<core::PictureWork::Regions> found =
+        mPictureWork ? mPictureWork->Take() : std::nullopt;
     if (!found) {
         return;
     }
+    mPictures = std::move(found);
     std::vector<core::ByteRange> marks;
-    for (const core::PictureRegion& r : *found) {
+    for (const core::PictureRegion& r : *mPictures) {
         marks.push_back({r.start, r.start + r.length});
     }
     picSTRIP->SetMarks(std::move(marks));

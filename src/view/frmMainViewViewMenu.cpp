@@ -1,9 +1,8 @@
 // 表示(V): the status bar, the overview strip, going to a byte, the widths the data suggests,
 // and the pictures found inside the file.
+#include <QCoreApplication>
 #include <QLayout>
 #include <QStatusBar>
-#include <chrono>
-#include <thread>
 
 #include "image/FieldRules.h"
 #include "image/WidthHints.h"
@@ -92,21 +91,25 @@ void frmMainView::fMnuVIEWwidth_Click() {
 // progress shows, and a cancel leaves it running for the next time. The picture picked is
 // shown from its first byte, in its format and width, from the top-left.
 void frmMainView::fMnuVIEWpictures_Click() {
-    if (!mPictureWork) {
-        return;
-    }
-    std::optional<std::vector<core::PictureRegion>> found = mPictureWork->Found();
-    if (!found) {
+    if (!mPictures) {
+        if (!mPictureWork) {
+            return;
+        }
+        // The search tells of each hundredth done and of its end (ShowStripPictures), and a
+        // Cancel wakes the wait as well.
         constexpr std::int64_t kSteps = 1000;
         toolkit::LongWork wait(this, QStringLiteral("画像を探しています..."), kSteps, false);
-        while (!(found = mPictureWork->Found())) {
+        while (true) {
             if (!wait.Advance(static_cast<std::int64_t>(mPictureWork->Progress() * kSteps))) {
                 return;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (mPictures) {
+                break;
+            }
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
     }
-    const std::vector<core::PictureRegion> regions = Reachable(std::move(*found));
+    const std::vector<core::PictureRegion> regions = Reachable(*mPictures);
     if (regions.empty()) {
         toolkit::MsgBox(this, QStringLiteral("ファイルの中に画像は見つかりませんでした"),
                         toolkit::kAppTitle, toolkit::MsgIcon::Information);
@@ -122,7 +125,9 @@ void frmMainView::fMnuVIEWpictures_Click() {
     n.gUseOffset = true;
     n.gOffA = chosen.start;  // bytes in a direct format, and pixels of a byte at 256 colours
     if (chosen.format == nullptr) {
+        // Its bytes as the search read them: in the order they are stored.
         n.gColBit = modBITMAPinfo::kDepth256;
+        n.gArray256 = 0;
     }
     SetRows(n, chosen.format, chosen.width);
     if (Redraw(next, gRawData)) {

@@ -21,8 +21,9 @@ struct Probe {
         : holdAt(holdAt),
           work(std::make_unique<OverviewWork>(
               std::make_shared<const RawBytes>(bytes), StripBlockCount(std::ssize(bytes)),
-              [this] { Report(0, {}); },
-              [this](std::int64_t fed, std::stop_token stop) { Report(fed, stop); })) {}
+              [this](std::int64_t fed, std::stop_token stop) { Report(fed, stop); })) {
+        EXPECT_TRUE(work->Start([this] { Report(0, {}); }).ok());
+    }
     void Report(std::int64_t bytes, std::stop_token stop) {
         std::unique_lock lock(mutex);
         bytes > 0 ? (fed = bytes, ++steps) : ++done;
@@ -104,6 +105,20 @@ TEST(OverviewWork, StopsAtEveryStepForGood) {
             EXPECT_EQ(probe.done, step == 5);  // held at its last step, it has all it needs
         }
     }
+}
+
+// A thread the system refuses is a start that failed, told as a result; the work is then
+// inert: fed, stopped, asked for its result, or destroyed, it does nothing.
+TEST(OverviewWork, AThreadTheSystemRefusesIsAFailedStart) {
+    SetStartFaults([](const char* work) { return work == std::string("overview") ? EAGAIN : 0; });
+    auto bytes = std::make_shared<const RawBytes>(Thirds(5000));
+    OverviewWork work(bytes, 8);
+    const Outcome started = work.Start([] { ADD_FAILURE(); });
+    SetStartFaults({});
+    EXPECT_EQ(std::pair(started.error, started.reason), std::pair(EAGAIN, std::string("overview")));
+    work.Arrived(5000);
+    EXPECT_FALSE(work.Take());
+    work.Stop();
 }
 
 }  // namespace

@@ -240,17 +240,20 @@ TEST(PictureWork, FindsWhatTheSearchFindsAndStops) {
     std::mutex mutex;
     std::condition_variable told;
     int done = 0;
-    PictureWork work(bytes, [&] {
-        const std::lock_guard lock(mutex);
-        ++done;
-        told.notify_all();
-    });
+    PictureWork work(bytes);
+    ASSERT_TRUE(work.Start([&] {
+                        const std::lock_guard lock(mutex);
+                        ++done;
+                        told.notify_all();
+                    })
+                    .ok());
     {
         std::unique_lock lock(mutex);
         told.wait(lock, [&] { return done > 0; });
     }
-    const auto found = work.Found();
+    const auto found = work.Take();
     ASSERT_TRUE(found);
+    EXPECT_FALSE(work.Take());  // once
     ASSERT_EQ(found->size(), expected->size());
     for (std::size_t i = 0; i < found->size(); ++i) {
         EXPECT_EQ(std::pair((*found)[i].start, (*found)[i].length),
@@ -262,10 +265,12 @@ TEST(PictureWork, FindsWhatTheSearchFindsAndStops) {
     EXPECT_EQ(done, 1);
 
     std::atomic<int> ended = 0;
-    PictureWork stopped(bytes, [&] { ++ended; });
+    PictureWork stopped(bytes);
+    ASSERT_TRUE(stopped.Start([&] { ++ended; }).ok());
     stopped.Stop();
-    EXPECT_EQ(stopped.Found().has_value(), ended == 1);  // ended before the stop, or not at all
-    { PictureWork destroyed(bytes, {}); }
+    EXPECT_EQ(stopped.Take().has_value(), ended == 1);  // ended before the stop, or not at all
+    PictureWork destroyed(bytes);
+    ASSERT_TRUE(destroyed.Start({}).ok());
 }
 
 }  // namespace

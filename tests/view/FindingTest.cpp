@@ -270,5 +270,21 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
     EXPECT_EQ(std::pair(HBar()->value(), VBar()->value()), std::pair(0, 0));
 }
 
+// A grey picture is shown in the order the search read its bytes, whatever order was chosen.
+TEST_F(MainViewTest, AGreyPictureFoundIsShownInStoredOrder) {
+    const auto pictures = std::filesystem::path(__FILE__).parent_path() / "../image/pictures";
+    look = {.width = 64, .depth = 0, .order = 2};
+    OpenThroughMenu(QString::fromStdString((pictures / "grey-camera-240-in-code.bin").string()));
+    ASSERT_EQ(gDib.settings.gArray256, 2);
+    auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !strip->Marks().empty(); }, 60000));
+    look = {};
+    WhenModal<QDialog> user(
+        [](QDialog* dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); });
+    Action("fMnuVIEWpictures")->trigger();
+    const auto& s = gDib.settings;
+    EXPECT_EQ(std::tuple(s.gFormat, s.gColBit, s.gArray256, s.gPicWidth), std::tuple(0, 0, 0, 240));
+}
+
 }  // namespace
 }  // namespace rastel::testing

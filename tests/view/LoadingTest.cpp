@@ -8,10 +8,12 @@
 #include <QUrl>
 #include <cerrno>
 
+#include "image/Background.h"
 #include "image/BmpFile.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"
+#include "view/OverviewStrip.h"
 
 namespace rastel::testing {
 namespace {
@@ -104,6 +106,21 @@ TEST_F(LoadedTest, MemoryThatCannotBeHad) {
     OpenThroughMenu(WriteFile("a", Pattern(700)));
     EXPECT_EQ(gRawData, Pattern(700));
     EXPECT_FALSE(Picture()->Rows().FromRecord());
+
+    // Nor is a thread the system refuses for the work behind the window: the file shows, its
+    // caption and commands with it, only its strip stays empty and nothing is found.
+    window->SetMemoryLimit(std::numeric_limits<std::int64_t>::max());
+    dialogs.messages.clear();
+    core::SetStartFaults([](const char*) { return EAGAIN; });
+    const QString b = WriteFile("b", Pattern(900));
+    OpenThroughMenu(b);
+    core::SetStartFaults({});
+    EXPECT_EQ(std::pair(window->windowTitle(), gRawData == Pattern(900)),
+              std::pair("Rastel - " + b, true));
+    EXPECT_TRUE(PictureMenus());
+    EXPECT_TRUE(window->findChild<OverviewStrip*>("picSTRIP")->Empty());
+    Action("fMnuVIEWpictures")->trigger();  // no search: nothing to wait for
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 // Cancel in the progress of a long read or decode leaves the previous picture, and in that of
