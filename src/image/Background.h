@@ -64,11 +64,6 @@ class Background {
         }
     }
 
-    bool Complete() const {
-        const std::lock_guard lock(mMutex);
-        return mComplete;
-    }
-
     // The result, once complete and only once; nothing before, after a stop that cut the
     // work short, or when taken already.
     std::optional<Result> Take() {
@@ -89,15 +84,13 @@ class Background {
         {
             const std::lock_guard lock(mMutex);
             mResult = std::move(result);
-            mComplete = true;
         }
         done();
     }
 
     const char* const mName;
-    mutable std::mutex mMutex;
+    std::mutex mMutex;
     std::optional<Result> mResult;
-    bool mComplete = false;
     std::jthread mThread;
 };
 
