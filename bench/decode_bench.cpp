@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "image/FormatDecoder.h"
-#include "image/PixelDecoder.h"
+#include "image/pixels/FormatDecoder.h"
+#include "image/pixels/PixelDecoder.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
-#include "image/Overview.h"
+#include "image/search/Overview.h"
 
 namespace {
 

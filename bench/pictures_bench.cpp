@@ -1,5 +1,5 @@
 // The search for pictures against a plain read of the same file: a 1 GiB file of real files
-// from /usr with the pictures of tests/image/pictures put in every 16 MiB (1: read through
+// from /usr with the pictures of tests/image/search/pictures put in every 16 MiB (1: read through
 // the renderer's source from the page cache; 3: in memory, as the viewer holds a file it has
 // loaded), and a file of random bytes just under 2 GiB, the largest the viewer accepts (2:
 // read). vs_read is the scan's time over that of read() into a buffer of 128 KiB, as cat reads
@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "BenchFiles.h"
-#include "image/PictureScan.h"
+#include "image/search/PictureScan.h"
 
 namespace {
 

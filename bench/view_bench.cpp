@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "BenchFiles.h"
-#include "image/PaletteBuilder.h"
-#include "image/modCLUT.h"
+#include "image/pixels/PaletteBuilder.h"
+#include "image/pixels/modCLUT.h"
 #include "support/ScriptedDialogs.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"

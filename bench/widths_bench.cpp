@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "BenchFiles.h"
-#include "image/WidthHints.h"
+#include "image/search/WidthHints.h"
 
 namespace {
 

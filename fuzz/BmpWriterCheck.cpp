@@ -11,11 +11,11 @@
 
 #include "Check.h"
 #include "DecoderInput.h"
-#include "image/BmpFile.h"
-#include "image/FormatDisplay.h"
-#include "image/FormatFile.h"
-#include "image/PictureFile.h"
-#include "image/PngFile.h"
+#include "image/files/BmpFile.h"
+#include "image/files/FormatFile.h"
+#include "image/files/PictureFile.h"
+#include "image/files/PngFile.h"
+#include "image/pixels/FormatDisplay.h"
 
 namespace rastel::fuzz {
 

@@ -11,10 +11,10 @@
 
 #include "Check.h"
 #include "DecoderInput.h"
-#include "image/FieldRules.h"
-#include "image/FormatWindowDecoder.h"
-#include "image/PictureRows.h"
-#include "image/PixelDecoder.h"
+#include "image/pixels/FormatWindowDecoder.h"
+#include "image/pixels/PictureRows.h"
+#include "image/pixels/PixelDecoder.h"
+#include "image/rules/FieldRules.h"
 
 namespace rastel::fuzz {
 

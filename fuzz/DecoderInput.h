@@ -2,8 +2,8 @@
 #pragma once
 
 #include "Check.h"
-#include "image/PixelDecoder.h"
-#include "image/PixelFormat.h"
+#include "image/pixels/PixelDecoder.h"
+#include "image/pixels/PixelFormat.h"
 
 namespace rastel::fuzz {
 

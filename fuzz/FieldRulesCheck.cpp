@@ -11,8 +11,8 @@
 #include <string>
 
 #include "Check.h"
-#include "image/FieldRules.h"
-#include "image/modBITMAPinfo.h"
+#include "image/pixels/modBITMAPinfo.h"
+#include "image/rules/FieldRules.h"
 
 namespace rastel::fuzz {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "Check.h"
-#include "image/PictureCells.h"
-#include "image/PictureScan.h"
+#include "image/search/PictureCells.h"
+#include "image/search/PictureScan.h"
 
 namespace rastel::fuzz {
 

@@ -5,7 +5,7 @@
 
 #include "Check.h"
 #include "cli/RenderOptions.h"
-#include "image/modBITMAPinfo.h"
+#include "image/pixels/modBITMAPinfo.h"
 
 namespace rastel::fuzz {
 

@@ -8,14 +8,14 @@
 #include <cstring>
 #include <optional>
 
-#include "image/FileDescriptor.h"
-#include "image/InputFile.h"
-#include "image/Overview.h"
-#include "image/PaletteBuilder.h"
-#include "image/PictureFile.h"
-#include "image/PictureScan.h"
-#include "image/PixelDecoder.h"
-#include "image/WidthHints.h"
+#include "image/base/FileDescriptor.h"
+#include "image/files/PictureFile.h"
+#include "image/pixels/PaletteBuilder.h"
+#include "image/pixels/PixelDecoder.h"
+#include "image/rules/InputFile.h"
+#include "image/search/Overview.h"
+#include "image/search/PictureScan.h"
+#include "image/search/WidthHints.h"
 
 namespace rastel::cli {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "image/FieldRules.h"
-#include "image/Overview.h"
-#include "image/modBITMAPinfo.h"
+#include "image/pixels/modBITMAPinfo.h"
+#include "image/rules/FieldRules.h"
+#include "image/search/Overview.h"
 
 namespace rastel::cli {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image/PixelFormat.h"
+#include "image/pixels/PixelFormat.h"
 
 namespace rastel::cli {
 

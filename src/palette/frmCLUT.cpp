@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "image/FieldRules.h"
-#include "image/modCLUT.h"
+#include "image/pixels/modCLUT.h"
+#include "image/rules/FieldRules.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/DoEvents.h"
 #include "toolkit/EventTap.h"

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "image/modBITMAPinfo.h"
+#include "image/pixels/modBITMAPinfo.h"
 
 namespace rastel::optMenuTexts {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "image/PixelFormat.h"
-#include "image/modBITMAPinfo.h"
+#include "image/pixels/PixelFormat.h"
+#include "image/pixels/modBITMAPinfo.h"
 
 class QCheckBox;
 class QComboBox;

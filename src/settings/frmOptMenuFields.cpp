@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "image/FieldRules.h"
+#include "image/rules/FieldRules.h"
 #include "settings/OptMenuQt.h"
 #include "settings/OptMenuTexts.h"
 #include "settings/frmOptMenu.h"

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "image/FieldRules.h"
+#include "image/rules/FieldRules.h"
 #include "settings/OptMenuQt.h"
 #include "settings/OptMenuTexts.h"
 #include "settings/frmOptMenu.h"

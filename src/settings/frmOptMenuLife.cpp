@@ -9,9 +9,9 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "image/FieldRules.h"
-#include "image/PaletteBuilder.h"
-#include "image/modCLUT.h"
+#include "image/pixels/PaletteBuilder.h"
+#include "image/pixels/modCLUT.h"
+#include "image/rules/FieldRules.h"
 #include "settings/OptMenuQt.h"
 #include "settings/frmOptMenu.h"
 #include "toolkit/Tag.h"

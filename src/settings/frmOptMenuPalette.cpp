@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "image/PaletteBuilder.h"
-#include "image/modCLUT.h"
+#include "image/pixels/PaletteBuilder.h"
+#include "image/pixels/modCLUT.h"
 #include "palette/frmCLUT.h"
 #include "settings/OptMenuQt.h"
 #include "settings/OptMenuTexts.h"

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <cstdint>
 
-#include "image/PictureRows.h"
-#include "image/modBITMAPinfo.h"
+#include "image/pixels/PictureRows.h"
+#include "image/pixels/modBITMAPinfo.h"
 
 namespace rastel::toolkit {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "image/Overview.h"
-#include "image/StripRows.h"
+#include "image/search/Overview.h"
+#include "image/search/StripRows.h"
 
 class QPainter;
 

@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "image/modBITMAPinfo.h"
+#include "image/pixels/modBITMAPinfo.h"
 #include "toolkit/PictureDrawing.h"
 
 namespace rastel {

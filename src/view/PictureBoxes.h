@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "image/PictureRows.h"
+#include "image/pixels/PictureRows.h"
 
 class QDragMoveEvent;
 class QDropEvent;

@@ -4,9 +4,9 @@
 #include <QString>
 #include <cstdint>
 
-#include "image/FormatDecoder.h"
-#include "image/Overview.h"
-#include "image/PixelDecoder.h"
+#include "image/pixels/FormatDecoder.h"
+#include "image/pixels/PixelDecoder.h"
+#include "image/search/Overview.h"
 
 namespace rastel {
 

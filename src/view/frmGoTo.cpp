@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "image/FieldRules.h"
+#include "image/rules/FieldRules.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/SmallDialog.h"

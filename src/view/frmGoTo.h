@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "image/PixelDecoder.h"
+#include "image/pixels/PixelDecoder.h"
 
 class QLabel;
 class QLineEdit;

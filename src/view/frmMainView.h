@@ -11,13 +11,13 @@
 #include <optional>
 #include <vector>
 
-#include "image/FileDescriptor.h"
-#include "image/FormatDisplay.h"
-#include "image/InputFile.h"
-#include "image/OverviewWork.h"
-#include "image/PictureWork.h"
-#include "image/PixelDecoder.h"
-#include "image/modBITMAPinfo.h"
+#include "image/base/FileDescriptor.h"
+#include "image/pixels/FormatDisplay.h"
+#include "image/pixels/PixelDecoder.h"
+#include "image/pixels/modBITMAPinfo.h"
+#include "image/rules/InputFile.h"
+#include "image/search/OverviewWork.h"
+#include "image/search/PictureWork.h"
 
 class QAction;
 class QDragMoveEvent;

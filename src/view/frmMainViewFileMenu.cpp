@@ -2,9 +2,9 @@
 // palette indices or in the colours of a direct format, clearing it, and leaving.
 #include <optional>
 
-#include "image/PictureFile.h"
-#include "image/PixelFormat.h"
-#include "image/PngFile.h"
+#include "image/files/PictureFile.h"
+#include "image/files/PngFile.h"
+#include "image/pixels/PixelFormat.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/LongWork.h"

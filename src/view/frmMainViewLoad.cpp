@@ -13,10 +13,10 @@
 #include <memory>
 #include <new>
 
-#include "image/FileDescriptor.h"
-#include "image/OverviewWork.h"
-#include "image/PixelDecoder.h"
-#include "image/RecordGuard.h"
+#include "image/base/FileDescriptor.h"
+#include "image/pixels/PixelDecoder.h"
+#include "image/pixels/RecordGuard.h"
+#include "image/search/OverviewWork.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/DoEvents.h"
 #include "toolkit/ErrorReport.h"

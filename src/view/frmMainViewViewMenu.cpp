@@ -4,8 +4,8 @@
 #include <QLayout>
 #include <QStatusBar>
 
-#include "image/FieldRules.h"
-#include "image/WidthHints.h"
+#include "image/rules/FieldRules.h"
+#include "image/search/WidthHints.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/OverviewStrip.h"

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "image/PictureScan.h"
+#include "image/search/PictureScan.h"
 
 class QLabel;
 class QListWidget;

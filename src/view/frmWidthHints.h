@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/WidthHints.h"
+#include "image/search/WidthHints.h"
 
 class QLabel;
 class QListWidget;

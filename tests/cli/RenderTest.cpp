@@ -11,9 +11,9 @@
 #include <iterator>
 #include <sstream>
 
-#include "image/BmpFile.h"
-#include "image/FormatDisplay.h"
-#include "image/PaletteBuilder.h"
+#include "image/files/BmpFile.h"
+#include "image/pixels/FormatDisplay.h"
+#include "image/pixels/PaletteBuilder.h"
 
 namespace rastel::cli {
 namespace {
@@ -200,7 +200,7 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     // A photograph of 240 bytes a row inside machine code: start, length, row, element,
     // format, width, score.
     const fs::path photo =
-        fs::path(__FILE__).parent_path() / "../image/pictures/grey-camera-240-in-code.bin";
+        fs::path(__FILE__).parent_path() / "../image/search/pictures/grey-camera-240-in-code.bin";
     ASSERT_EQ(Run("--find-pictures '" + photo.string() + "'"), 0) << err;
     EXPECT_EQ(Out().substr(0, 32), "0x00002329 24000 240 1 - 240 0.9");
     EXPECT_EQ(Out().size(), 35u) << Out();  // one line

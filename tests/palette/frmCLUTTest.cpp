@@ -1,6 +1,6 @@
 #include "palette/frmCLUT.h"
 
-#include "image/modCLUT.h"
+#include "image/pixels/modCLUT.h"
 #include "support/Monkey.h"
 #include "toolkit/Shape.h"
 

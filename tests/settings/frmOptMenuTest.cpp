@@ -2,7 +2,7 @@
 // check's business, and the monkey keeps every field valid whatever is typed or clicked.
 #include "settings/frmOptMenu.h"
 
-#include "image/modCLUT.h"
+#include "image/pixels/modCLUT.h"
 #include "palette/frmCLUT.h"
 #include "support/Modal.h"
 #include "support/Monkey.h"

@@ -13,7 +13,7 @@
 #include <numeric>
 #include <random>
 
-#include "image/FieldRules.h"
+#include "image/rules/FieldRules.h"
 #include "support/Widgets.h"
 #include "toolkit/Tag.h"
 #include "toolkit/Validation.h"

@@ -6,8 +6,8 @@
 #include <QGuiApplication>
 #include <cerrno>
 
-#include "image/BmpFile.h"
-#include "image/FormatDecoder.h"
+#include "image/files/BmpFile.h"
+#include "image/pixels/FormatDecoder.h"
 #include "toolkit/FileNames.h"
 #include "view/MainViewFixture.h"
 

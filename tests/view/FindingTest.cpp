@@ -8,7 +8,7 @@
 #include <condition_variable>
 #include <random>
 
-#include "image/PixelFormat.h"
+#include "image/pixels/PixelFormat.h"
 #include "view/MainViewFixture.h"
 #include "view/OverviewStrip.h"
 
@@ -132,9 +132,9 @@ TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly
     EXPECT_EQ(Picture()->Width(), 74);
 
     // 16-bit samples: the row in samples too.
-    OpenThroughMenu(QString::fromStdString(
-        (std::filesystem::path(__FILE__).parent_path() / "../image/widths/s16le-camera-211.raw")
-            .string()));
+    OpenThroughMenu(QString::fromStdString((std::filesystem::path(__FILE__).parent_path() /
+                                            "../image/search/widths/s16le-camera-211.raw")
+                                               .string()));
     QString first;
     {
         WhenModal<QDialog> user([&first](QDialog* dialog) {
@@ -229,7 +229,7 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
 // A photograph's RGB rows between compressed bytes: marked on the strip once found, listed,
 // and one Enter away; Escape changes nothing.
 TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly) {
-    const auto widths = std::filesystem::path(__FILE__).parent_path() / "../image/widths";
+    const auto widths = std::filesystem::path(__FILE__).parent_path() / "../image/search/widths";
     const std::vector<std::uint8_t> packed =
         ReadAll(QString::fromStdString((widths / "gzip-dpkg-changelog.bin").string()));
     std::vector<std::uint8_t> bytes(packed.begin(), packed.end());
@@ -272,7 +272,8 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
 
 // A grey picture is shown in the order the search read its bytes, whatever order was chosen.
 TEST_F(MainViewTest, AGreyPictureFoundIsShownInStoredOrder) {
-    const auto pictures = std::filesystem::path(__FILE__).parent_path() / "../image/pictures";
+    const auto pictures =
+        std::filesystem::path(__FILE__).parent_path() / "../image/search/pictures";
     look = {.width = 64, .depth = 0, .order = 2};
     OpenThroughMenu(QString::fromStdString((pictures / "grey-camera-240-in-code.bin").string()));
     ASSERT_EQ(gDib.settings.gArray256, 2);

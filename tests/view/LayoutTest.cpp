@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 
-#include "image/PixelDecoder.h"
+#include "image/pixels/PixelDecoder.h"
 #include "support/Monkey.h"
 #include "view/MainViewFixture.h"
 #include "view/OverviewStrip.h"

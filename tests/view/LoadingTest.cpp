@@ -8,8 +8,8 @@
 #include <QUrl>
 #include <cerrno>
 
-#include "image/Background.h"
-#include "image/BmpFile.h"
+#include "image/base/Background.h"
+#include "image/files/BmpFile.h"
 #include "toolkit/DeferredTimer.h"
 #include "toolkit/LongWork.h"
 #include "view/MainViewFixture.h"

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "image/PaletteBuilder.h"
-#include "image/modCLUT.h"
+#include "image/pixels/PaletteBuilder.h"
+#include "image/pixels/modCLUT.h"
 #include "support/ExpectBox.h"
 #include "support/Modal.h"
 #include "support/Widgets.h"

@@ -1,0 +1,77 @@
+#include "image/base/ByteSource.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace rastel::core {
+
+namespace {
+
+bool Inside(std::int64_t pos, std::size_t n, std::int64_t size) {
+    return pos >= 0 && pos <= size && n <= static_cast<std::uint64_t>(size - pos);
+}
+
+// A caller's mistake, never the file's: the readers ask only for bytes inside the size.
+Outcome Outside() {
+    return {EINVAL, "a read outside the file's size"};
+}
+
+}  // namespace
+
+bool ByteSource::Failed(Outcome failure) {
+    const std::lock_guard lock(mFailure);
+    if (mResult.ok()) {
+        mResult = std::move(failure);
+    }
+    return false;
+}
+
+bool ByteSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+                      const Use& use) {
+    buffer.resize(n);
+    if (n > 0 && !Read(pos, n, buffer.data())) {
+        return false;
+    }
+    use(buffer);
+    return true;
+}
+
+bool SpanSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
+    if (!Inside(pos, n, size())) {
+        return Failed(Outside());
+    }
+    if (n > 0) {
+        std::memcpy(out, mData.data() + pos, n);
+    }
+    return true;
+}
+
+bool SpanSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>&, const Use& use) {
+    if (!Inside(pos, n, size())) {
+        return Failed(Outside());
+    }
+    use(mData.subspan(static_cast<std::size_t>(pos), n));
+    return true;
+}
+
+bool FdSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
+    while (n > 0) {
+        const ssize_t got = ::pread(mFd, out, n, pos);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            const int error = got < 0 ? errno : kShrank;
+            return Failed(
+                {error, error == kShrank ? "it shrank while it was read" : std::strerror(error)});
+        }
+        out += got;
+        pos += got;
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+}  // namespace rastel::core

@@ -1,0 +1,73 @@
+// The file's bytes as the streaming writer reads them: from memory or straight from a file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "image/base/Outcome.h"
+
+namespace rastel::core {
+
+class ByteSource {
+  public:
+    using Use = std::function<void(std::span<const std::uint8_t>)>;
+
+    virtual ~ByteSource() = default;
+    virtual std::int64_t size() const = 0;
+    // Reads exactly n bytes at pos (inside size()); false when they could not all be read.
+    // Threads may read at once.
+    virtual bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) = 0;
+    // Calls use with the n bytes at pos: where they lie when the source holds them in memory,
+    // otherwise read into buffer first. False when they could not all be had.
+    virtual bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+                      const Use& use);
+    // Whether Lend lends bytes where they lie, so that copying them out gains nothing.
+    virtual bool InMemory() const { return false; }
+    // Done, or why the first read that failed did; asked once the reads have ended.
+    const Outcome& result() const { return mResult; }
+
+  protected:
+    // Keeps the first failure; false, for the read that failed to return.
+    bool Failed(Outcome failure);
+
+  private:
+    std::mutex mFailure;
+    Outcome mResult;
+};
+
+class SpanSource : public ByteSource {
+  public:
+    explicit SpanSource(std::span<const std::uint8_t> data) : mData(data) {}
+    std::int64_t size() const override { return static_cast<std::int64_t>(mData.size()); }
+    bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
+    bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+              const Use& use) override;
+    bool InMemory() const override { return true; }
+
+  private:
+    std::span<const std::uint8_t> mData;
+};
+
+// Reads an open file of a known size; a file that shrank since makes Read and Lend fail.
+// Lend reads into the buffer: reading the file's pages through a mapping of them measured
+// several times slower than copying them out with a read.
+class FdSource : public ByteSource {
+  public:
+    FdSource(int fd, std::int64_t size) : mFd(fd), mSize(size) {}
+
+    std::int64_t size() const override { return mSize; }
+    bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
+    // A failed read's error is the system's error number, or this:
+    static constexpr int kShrank = -1;  // the file ended before the size it had when opened
+
+  private:
+    int mFd;
+    std::int64_t mSize;
+};
+
+}  // namespace rastel::core

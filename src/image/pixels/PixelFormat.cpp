@@ -1,0 +1,99 @@
+#include "image/pixels/PixelFormat.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "image/rules/FieldRules.h"
+
+namespace rastel::core {
+
+const PixelFormat* FindFormat(std::string_view name) {
+    const auto* found = std::find_if(kFormats.begin(), kFormats.end(),
+                                     [name](const PixelFormat& f) { return f.name == name; });
+    return found == kFormats.end() ? nullptr : found;
+}
+
+std::string FormatNames(std::string_view separator) {
+    std::string names;
+    for (const PixelFormat& f : kFormats) {
+        names += names.empty() ? "" : separator;
+        names += f.name;
+    }
+    return names;
+}
+
+const PixelFormat* ChosenFormat(std::int32_t choice) {
+    return choice >= 1 && choice <= static_cast<std::int32_t>(kFormats.size())
+               ? &kFormats[static_cast<std::size_t>(choice - 1)]
+               : nullptr;
+}
+
+std::int32_t ChoiceOf(const PixelFormat& format) {
+    return static_cast<std::int32_t>(&format - kFormats.data()) + 1;
+}
+
+FormatLayout FormatLayout::For(const PixelFormat& format, std::int64_t fileSize, std::int64_t width,
+                               std::int64_t offset, std::int64_t stride) {
+    return {&format, width, FormatHeight(format, fileSize, width, stride), offset, stride};
+}
+
+std::int64_t FormatLayout::byteOf(std::int64_t y, std::int64_t x) const {
+    __extension__ using Wide = __int128;  // any 64-bit product plus two 64-bit terms
+    const Wide b =
+        static_cast<Wide>(y) * rowBytes() + static_cast<Wide>(x) * format->bytes + offset;
+    return static_cast<std::int64_t>(std::clamp<Wide>(b, std::numeric_limits<std::int64_t>::min(),
+                                                      std::numeric_limits<std::int64_t>::max()));
+}
+
+std::int64_t FormatPixelCount(const PixelFormat& format, std::int64_t fileSize) {
+    return (fileSize + format.bytes - 1) / format.bytes;
+}
+
+std::int64_t FormatHeight(const PixelFormat& format, std::int64_t fileSize, std::int64_t width,
+                          std::int64_t stride) {
+    if (stride != 0) {
+        return (fileSize + stride - 1) / stride;
+    }
+    const std::int64_t pixels = FormatPixelCount(format, fileSize);
+    return (pixels + width - 1) / width;
+}
+
+LayoutProblem CheckFormatWidth(const PixelFormat& format, std::int64_t fileSize,
+                               std::int64_t width) {
+    if (fileSize < format.bytes) {
+        return LayoutProblem::FileTooShort;
+    }
+    if (width < 1) {
+        return LayoutProblem::WidthTooSmall;
+    }
+    return width > FormatPixelCount(format, fileSize) ? LayoutProblem::WidthTooLarge
+                                                      : LayoutProblem::None;
+}
+
+LayoutProblem CheckStride(const PixelFormat& format, std::int64_t width, std::int64_t stride) {
+    if (stride > kMaxStride) {
+        return LayoutProblem::StrideTooLarge;
+    }
+    // A width past the limit would make the product overflow; its rows fit no stride anyway.
+    const bool fits = stride == 0 || (stride > 0 && width <= stride / format.bytes);
+    return fits ? LayoutProblem::None : LayoutProblem::StrideTooSmall;
+}
+
+LayoutProblem CheckByteOffset(std::int64_t offset) {
+    return offset > -fieldRules::kOffsetLimit && offset < fieldRules::kOffsetLimit
+               ? LayoutProblem::None
+               : LayoutProblem::OffsetTooLarge;
+}
+
+LayoutProblem CheckFormatLayout(const PixelFormat& format, std::int64_t fileSize,
+                                std::int64_t width, std::int64_t offset, std::int64_t stride) {
+    for (const LayoutProblem p : {CheckFormatWidth(format, fileSize, width),
+                                  CheckStride(format, width, stride), CheckByteOffset(offset)}) {
+        if (p != LayoutProblem::None) {
+            return p;
+        }
+    }
+    return LayoutProblem::None;
+}
+
+}  // namespace rastel::core

@@ -1,0 +1,34 @@
+// Whether a file can be turned into a picture, judged before anything is read: the viewer and
+// rastel-render refuse the same files for the same reasons.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/base/Outcome.h"
+
+namespace rastel::core {
+
+// Files of this many bytes or more are refused: the picture's size fields would not hold them.
+constexpr std::int64_t kFileSizeLimit = 0x7F000000;
+
+struct InputFile {
+    enum Kind {
+        kFit,
+        kUnexamined,  // the system could not tell: failure says why
+        kFolder,
+        kNotRegular,  // a FIFO would block the read, a device never ends
+        kEmpty,
+        kTooLarge,
+    };
+    Kind kind = kUnexamined;
+    std::int64_t size = 0;  // as the system reports it, when examined
+    Outcome failure;        // for kUnexamined
+};
+
+// The file at path, following links; the name's bytes as the file system has them.
+InputFile CheckInputFile(const std::string& path);
+// The file open at fd.
+InputFile CheckInputFile(int fd);
+
+}  // namespace rastel::core

@@ -1,0 +1,138 @@
+#include "image/search/RegionFormat.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace rastel::core::pictures {
+
+namespace {
+
+// The bytes looked at: at most this many, from the middle of the region.
+constexpr std::int64_t kLooked = 8192;
+// Pixels far apart, against which neighbours are compared: two distances, as the cells take
+// them, since a whole number of rows would find pixels alike.
+constexpr std::int64_t kFarPixels[] = {888, 696};
+// The blue of rgb565 is a channel of a picture, its neighbours at most half as far apart as
+// far pixels; the low bits of a 16-bit grey are noise.
+constexpr double kBlueAlike = 0.5;
+// A place of four whose bytes are 0 or 255 at least this often is an alpha or a padding byte.
+constexpr double kAlphaShare = 0.5;
+
+// Bytes [from, to) of the middle of a region, from an even byte.
+std::pair<std::int64_t, std::int64_t> Middle(std::int64_t begin, std::int64_t end) {
+    const std::int64_t n = std::min(kLooked, end - begin) / 2 * 2;
+    const std::int64_t from = (begin + (end - begin - n) / 2) / 2 * 2;
+    return {from, from + n};
+}
+
+// Whether the low five bits of the bytes at `low` (0 or 1, as the file counts places) are a
+// channel of a picture, the blue of rgb565, rather than the noise of a 16-bit grey's low bits.
+bool LooksLike565(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t low,
+                  bool& failed) {
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;
+    const std::int64_t to = last;
+    const std::int64_t pixels = (to - from) / 2;
+    double near = 0;
+    double far = 0;
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        const auto blue = [b, low](std::int64_t j) { return b[2 * j + low] & 31; };
+        for (std::int64_t j = 1; j < pixels; ++j) {
+            near += std::abs(blue(j) - blue(j - 1));
+        }
+        for (const std::int64_t k : kFarPixels) {
+            double sum = 0;
+            for (std::int64_t j = k; j < pixels; ++j) {
+                sum += std::abs(blue(j) - blue(j - k));
+            }
+            far = std::max(far, pixels > k ? sum / static_cast<double>(pixels - k) : 0);
+        }
+    });
+    return far > 0 && pixels > 1 && near / static_cast<double>(pixels - 1) < kBlueAlike * far;
+}
+
+// Whether the low byte of a 16-bit value follows its high byte (at `high`, 0 or 1 as the file
+// counts places): paired with the wrong neighbour, the values jump by about 256 wherever the
+// high byte steps, paired right they change smoothly there.
+bool HighFirst(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t high, bool& failed) {
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;
+    const std::int64_t to = last;
+    const std::int64_t pixels = (to - from) / 2;
+    std::int64_t after = 0;   // steps of the values with the low byte after the high one
+    std::int64_t before = 0;  // and before it
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        const auto value = [b, high](std::int64_t j, std::int64_t side) {
+            return b[2 * j + high] << 8 | b[2 * j + high + side];
+        };
+        for (std::int64_t j = 2; j + 1 < pixels; ++j) {
+            after += std::abs(value(j, 1) - value(j - 1, 1));
+            before += std::abs(value(j, -1) - value(j - 1, -1));
+        }
+    });
+    return after < before;
+}
+
+// The place of four, as the file counts, whose bytes are most often 0 or 255; -1 for none.
+// constant: that place holds one value, as padding does.
+std::int64_t AlphaPlace(Peek& peek, std::int64_t begin, std::int64_t end, bool& constant,
+                        bool& failed) {
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;
+    const std::int64_t to = last;
+    std::int64_t extremes[4] = {};
+    std::int64_t count[4] = {};
+    int lowest[4] = {255, 255, 255, 255};
+    int highest[4] = {};
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        for (std::int64_t i = 0; i < to - from; ++i) {
+            const std::size_t p = static_cast<std::size_t>((from + i) % 4);
+            extremes[p] += b[i] == 0 || b[i] == 255 ? 1 : 0;
+            ++count[p];
+            lowest[p] = std::min<int>(lowest[p], b[i]);
+            highest[p] = std::max<int>(highest[p], b[i]);
+        }
+    });
+    std::int64_t best = -1;
+    double share = kAlphaShare;
+    for (std::size_t p = 0; p < 4; ++p) {
+        const double s = count[p] > 0 ? static_cast<double>(extremes[p]) / count[p] : 0;
+        if (s > share || (s == share && best >= 0 && lowest[p] == highest[p])) {
+            share = s;
+            best = static_cast<std::int64_t>(p);
+        }
+    }
+    constant = best >= 0 && lowest[best] == highest[best];
+    return best;
+}
+
+}  // namespace
+
+FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t begin,
+                          std::int64_t end, bool& failed) {
+    switch (rows.element.bytes) {
+        case 3:
+            return {FindFormat("rgb24"), -1};
+        case 2: {
+            // The high byte of a 16-bit value or of rgb565 (red) is the one more alike.
+            const std::int64_t high = rows.alike.size() == 2 && rows.alike[1] > rows.alike[0];
+            if (LooksLike565(peek, begin, end, 1 - high, failed)) {
+                return {FindFormat("rgb565le"), 1 - high};
+            }
+            return HighFirst(peek, begin, end, high, failed)
+                       ? FormatChoice{FindFormat("gray16be"), high}
+                       : FormatChoice{FindFormat("gray16le"), 1 - high};
+        }
+        case 4: {
+            bool constant = false;
+            const std::int64_t alpha = AlphaPlace(peek, begin, end, constant, failed);
+            return {FindFormat(alpha < 0 || constant ? "rgb0" : "rgba"),
+                    alpha < 0 ? -1 : (alpha + 1) % 4};
+        }
+        default:
+            return {};
+    }
+}
+
+}  // namespace rastel::core::pictures

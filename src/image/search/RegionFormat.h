@@ -1,0 +1,27 @@
+// The direct format that shows a region whose bytes fall into rows, from the element the rows
+// are made of and the region's own bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "image/pixels/PixelFormat.h"
+#include "image/search/PictureExtent.h"
+#include "image/search/WidthHints.h"
+
+namespace rastel::core::pictures {
+
+struct FormatChoice {
+    const PixelFormat* format = nullptr;  // none: palette indices
+    // Where in the element, as the file counts places, a pixel starts; -1 where the data
+    // cannot tell.
+    std::int64_t phase = -1;
+};
+
+// 3 bytes rgb24; 4 rgba, or rgb0 when no place varies as an alpha does; 2 rgb565le when the
+// low five bits of the less alike byte are a channel, otherwise a 16-bit value whose high
+// byte is the more alike one: gray16be or gray16le as the values show. Bytes [begin, end) are the
+// region. failed is set when a read failed.
+FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t begin,
+                          std::int64_t end, bool& failed);
+
+}  // namespace rastel::core::pictures

@@ -1,0 +1,201 @@
+// Direct formats: every format's fast decoders against its plain rule over awkward layouts,
+// worked values of each family, the geometry's rules, and how gray16 and alpha are shown.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "image/pixels/FormatDisplay.h"
+#include "image/pixels/FormatWindowDecoder.h"
+#include "image/rules/FieldRules.h"
+
+namespace rastel::core {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint32_t Decoded(const Bytes& out, std::int64_t i, std::int64_t unit) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, out.data() + i * unit, static_cast<std::size_t>(unit));
+    return v;
+}
+
+// Odd widths, offsets that cut pixels and pairs (before the file too), strides that do not
+// keep pairs aligned, and rows past the file's end.
+TEST(FormatDecoder, FastPathsMatchThePlainRule) {
+    std::mt19937 rng(25);
+    Bytes data(61);
+    for (std::uint8_t& b : data) {
+        b = static_cast<std::uint8_t>(rng());
+    }
+    SpanSource source(data);
+    for (const PixelFormat& f : kFormats) {
+        const std::int64_t unit = DecodedBytes(f);
+        for (const std::int64_t width : {1, 3, 7, 16}) {
+            for (const std::int64_t offset : {-9, -1, 0, 1, 2, 5, 58}) {
+                for (const std::int64_t pad : {-1, 0, 1, 2, 5}) {
+                    const std::int64_t stride = pad < 0 ? 0 : width * f.bytes + pad;
+                    FormatLayout l = FormatLayout::For(f, 61, width, offset, stride);
+                    l.height += 1;
+                    SCOPED_TRACE(testing::Message() << f.name << " width " << width << " offset "
+                                                    << offset << " stride " << stride);
+                    const std::int64_t x0 = width / 2;
+                    const std::int64_t count = width - x0;
+                    Bytes rows(static_cast<std::size_t>(l.height * count * unit + 1), 0xA5);
+                    Bytes window(rows.size() - count * unit);  // from row 1: mid-file
+                    DecodeFormatRows(l, data, 0, l.height, x0, count, rows.data(), count * unit);
+                    FormatWindowDecoder(l, source).Decode(1, l.height, x0, count, window.data(),
+                                                          count * unit);
+                    Range16 range;
+                    for (std::int64_t y = 0; y < l.height; ++y) {
+                        for (std::int64_t x = 0; x < width; ++x) {
+                            const std::uint32_t want = FormatPixelAt(l, data, x, y).value;
+                            range.Add(static_cast<std::uint16_t>(want));
+                            if (x >= x0) {
+                                const std::int64_t i = y * count + x - x0;
+                                ASSERT_EQ(Decoded(rows, i, unit), want) << x << "," << y;
+                                ASSERT_TRUE(y == 0 || Decoded(window, i - count, unit) == want)
+                                    << x << "," << y;
+                            }
+                        }
+                    }
+                    EXPECT_EQ(rows.back(), 0xA5);
+                    if (f.family == FormatFamily::Gray16) {
+                        EXPECT_EQ(Gray16Range(l, data, 0, l.height), range);
+                        EXPECT_EQ(FormatWindowDecoder(l, source).Range(0, l.height), range);
+                    }
+                }
+            }
+        }
+    }
+}
+
+struct Worked {
+    const char* format;
+    Bytes bytes;
+    std::uint32_t first, second;  // the first two pixels, as decoded
+};
+
+TEST(FormatDecoder, WorkedValues) {
+    const Worked cases[] = {
+        {"rgb24", {1, 2, 3, 4, 5, 6}, 0xFF010203, 0xFF040506},
+        {"bgr24", {1, 2, 3, 4, 5, 6}, 0xFF030201, 0xFF060504},
+        {"rgb0", {1, 2, 3, 4, 5, 6, 7, 8}, 0xFF010203, 0xFF050607},
+        {"bgr0", {1, 2, 3, 4, 5, 6, 7, 8}, 0xFF030201, 0xFF070605},
+        {"rgba", {1, 2, 3, 4, 5, 6, 7, 8}, 0x04010203, 0x08050607},
+        {"bgra", {1, 2, 3, 4, 5, 6, 7, 8}, 0x04030201, 0x08070605},
+        {"argb", {1, 2, 3, 4, 5, 6, 7, 8}, 0x01020304, 0x05060708},
+        {"abgr", {1, 2, 3, 4, 5, 6, 7, 8}, 0x01040302, 0x05080706},
+        {"rgb565le", {0x00, 0xF8, 0x1F, 0x00}, 0xFFFF0000, 0xFF0000FF},
+        {"rgb565le", {0xE0, 0x07, 0x10, 0x84}, 0xFF00FF00, 0xFF848284},  // bits repeated
+        {"rgb565be", {0xF8, 0x00, 0x00, 0x1F}, 0xFFFF0000, 0xFF0000FF},
+        {"bgr565le", {0x00, 0xF8, 0x1F, 0x00}, 0xFF0000FF, 0xFFFF0000},
+        {"rgb555le", {0x00, 0x80, 0x00, 0x7C}, 0xFF000000, 0xFFFF0000},  // top bit ignored
+        {"rgb555le", {0xE0, 0x03, 0x10, 0x42}, 0xFF00FF00, 0xFF848484},
+        {"gray16le", {0x34, 0x12, 0xFF, 0x0F}, 0x1234, 0x0FFF},
+        {"gray16be", {0x34, 0x12, 0xFF, 0x0F}, 0x3412, 0xFF0F},
+        {"yuyv422", {235, 128, 16, 128}, 0xFFFFFFFF, 0xFF000000},
+        {"yuyv422", {81, 90, 145, 240}, 0xFFFE0000, 0xFFFF4A4A},  // red, and lighter
+        {"uyvy422", {90, 81, 240, 145}, 0xFFFE0000, 0xFFFF4A4A},
+    };
+    for (const Worked& w : cases) {
+        const FormatLayout l = FormatLayout::For(*FindFormat(w.format), 4, 2, 0, 0);
+        EXPECT_EQ(FormatPixelAt(l, w.bytes, 0, 0).value, w.first) << w.format;
+        EXPECT_EQ(FormatPixelAt(l, w.bytes, 1, 0).value, w.second) << w.format;
+    }
+}
+
+// What the readout names: the stored channels, the pixel's first byte and its YUV pair, which
+// counts from the picture's first byte, across rows when the width is odd.
+TEST(FormatDecoder, ChannelsAndPairs) {
+    const Bytes data = {81, 90, 82, 240, 83, 91, 84, 241, 85, 92};
+    const FormatLayout yuv = FormatLayout::For(*FindFormat("yuyv422"), 10, 3, 0, 0);
+    const FormatPixel p = FormatPixelAt(yuv, data, 0, 1);
+    EXPECT_EQ(p.byte, 6);
+    EXPECT_EQ(p.pair, 4);
+    EXPECT_EQ(p.channels, (std::array<std::uint32_t, 4>{84, 91, 241, 0}));
+    const FormatLayout shifted = FormatLayout::For(*FindFormat("yuyv422"), 10, 3, -2, 0);
+    EXPECT_EQ(FormatPixelAt(shifted, data, 1, 0).pair, -2);
+    EXPECT_EQ(FormatPixelAt(shifted, data, 1, 0).channels,
+              (std::array<std::uint32_t, 4>{81, 0, 90, 0}));
+    const FormatLayout strided = FormatLayout::For(*FindFormat("rgb565le"), 10, 1, 1, 5);
+    EXPECT_EQ(FormatPixelAt(strided, Bytes{0, 0, 0, 0, 0, 0, 0xFF, 0xF7}, 0, 1).channels,
+              (std::array<std::uint32_t, 4>{30, 63, 31, 0}));
+    EXPECT_EQ(FormatPixelAt(strided, data, 0, 1).byte, 6);
+    const FormatLayout alpha = FormatLayout::For(*FindFormat("argb"), 10, 1, 0, 0);
+    EXPECT_EQ(FormatPixelAt(alpha, data, 0, 0).channels,
+              (std::array<std::uint32_t, 4>{90, 82, 240, 81}));
+}
+
+TEST(PixelFormat, NamesAndGeometry) {
+    EXPECT_EQ(FormatNames(" ").substr(0, 17), "rgb24 bgr24 rgb0 ");
+    EXPECT_EQ(FindFormat("uyvy422"), &kFormats[15]);
+    EXPECT_EQ(FindFormat("RGB24"), nullptr);
+    EXPECT_EQ(ChosenFormat(0), nullptr);
+    EXPECT_EQ(ChosenFormat(1)->name, "rgb24");
+    EXPECT_EQ(ChosenFormat(17), nullptr);
+    EXPECT_EQ(ChoiceOf(*FindFormat("gray16be")), 14);
+
+    const PixelFormat& rgb = *FindFormat("rgb24");
+    EXPECT_EQ(FormatPixelCount(rgb, 10), 4);
+    EXPECT_EQ(FormatHeight(rgb, 10, 3, 0), 2);
+    EXPECT_EQ(FormatHeight(rgb, 10, 1, 0), 4);
+    EXPECT_EQ(FormatHeight(rgb, 17, 1, 8), 3);
+    const FormatLayout l = FormatLayout::For(rgb, 17, 2, -4, 8);
+    EXPECT_EQ(l.byteOf(2, 1), 15);
+
+    using P = LayoutProblem;
+    const std::int64_t limit = fieldRules::kOffsetLimit;
+    const struct {
+        std::int64_t file, width, offset, stride;
+        LayoutProblem problem;
+    } rules[] = {
+        {3, 1, 0, 0, P::None},
+        {2, 1, 0, 0, P::FileTooShort},
+        {10, 0, 0, 0, P::WidthTooSmall},
+        {10, 4, 0, 0, P::None},
+        {10, 5, 0, 0, P::WidthTooLarge},
+        {10, 3, 0, 9, P::None},
+        {10, 3, 0, 8, P::StrideTooSmall},
+        {10, 1, 0, -3, P::StrideTooSmall},
+        {10, 1, 0, kMaxStride, P::None},
+        {10, 1, 0, kMaxStride + 1, P::StrideTooLarge},
+        {10, 1, 1 - limit, 0, P::None},
+        {10, 1, -limit, 0, P::OffsetTooLarge},
+        {10, 1, limit, 0, P::OffsetTooLarge},
+    };
+    for (const auto& r : rules) {
+        EXPECT_EQ(CheckFormatLayout(rgb, r.file, r.width, r.offset, r.stride), r.problem)
+            << r.file << " " << r.width << " " << r.offset << " " << r.stride;
+    }
+}
+
+TEST(FormatDisplay, GreyLevelsAndChecker) {
+    const Range16 range{100, 4095};
+    const GreyScale scale(range);
+    for (const auto& [v, level] : {std::pair<int, int>{0, 0},
+                                   {100, 0},
+                                   {108, 1},
+                                   {2097, 127},
+                                   {2098, 128},
+                                   {4095, 255},
+                                   {65535, 255}}) {
+        EXPECT_EQ(GreyLevel(static_cast<std::uint16_t>(v), range), level) << v;
+        EXPECT_EQ(scale(static_cast<std::uint16_t>(v)), level) << v;
+    }
+    EXPECT_EQ(GreyLevel(0x1234, Range16{0x1234, 0x1234}), 0x12);
+    EXPECT_EQ(GreyLevel(0x1234, Range16{}), 0x12);
+
+    EXPECT_EQ(CheckerTone(0, 7), kCheckerLight);
+    EXPECT_EQ(CheckerTone(8, 0), kCheckerDark);
+    EXPECT_EQ(CheckerTone(15, 8), kCheckerLight);
+    EXPECT_NE(kCheckerLight, kCheckerDark);
+    EXPECT_EQ(OverGrey(0x00123456, kCheckerDark), 0xFFCCCCCC);  // transparent: the board
+    EXPECT_EQ(OverGrey(0xFF123456, kCheckerDark), 0xFF123456);
+    EXPECT_EQ(OverGrey(0x80FF0000, 0x00), 0xFF800000);
+    EXPECT_EQ(OverGrey(0x40000000, 0xFF), 0xFFBFBFBF);
+}
+
+}  // namespace
+}  // namespace rastel::core

@@ -1,0 +1,277 @@
+#include "image/base/LookAhead.h"
+#include "image/search/PictureScan.h"
+#include "image/search/PictureWork.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <latch>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace rastel::core {
+namespace {
+
+struct Expected {
+    std::int64_t start;
+    std::int64_t length;
+    std::int64_t rowBytes;
+    int elementBytes;
+    const char* format;  // nullptr: palette indices
+};
+
+// Real pictures inside real code, compressed bytes and text (pictures/make.sh says where each
+// comes from and where it was put): each found with its start and end within a row, its row,
+// element and format exact; nothing else reported, and nothing at all in the files of no
+// picture.
+TEST(FindPictures, FindsThePicturesOfRealFiles) {
+    struct Case {
+        const char* file;
+        std::vector<Expected> pictures;  // in the file's order
+    };
+    const Case cases[] = {
+        {"grey-camera-240-in-code.bin", {{9001, 24000, 240, 1, nullptr}}},
+        {"rgb24-coffee-450-in-gzip.bin", {{7013, 28800, 450, 3, "rgb24"}}},
+        {"bgra-astronaut-384-in-text.bin", {{6007, 27648, 384, 4, "rgb0"}}},
+        {"rgb565le-chelsea-256-in-code.bin", {{8003, 21760, 256, 2, "rgb565le"}}},
+        {"gray16le-moon-320-in-gzip.bin", {{5005, 25600, 320, 2, "gray16le"}}},
+        {"two-bgra-icon-256-grey-coins-200.bin",
+         {{6001, 16384, 256, 4, "rgba"}, {29388, 18000, 200, 1, nullptr}}},
+        {"two-gray16be-camera-280-rgb565le-chelsea-256.bin",
+         {{4005, 16800, 280, 2, "gray16be"}, {29806, 21760, 256, 2, "rgb565le"}}},
+        {"none-code.bin", {}},
+        {"none-gzip.bin", {}},
+        {"none-text.bin", {}},
+    };
+    const auto dir = std::filesystem::path(__FILE__).parent_path() / "pictures";
+    for (const Case& c : cases) {
+        std::ifstream in(dir / c.file, std::ios::binary);
+        const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_FALSE(data.empty()) << c.file;
+        SpanSource source(data);
+        auto found = FindPictures(source);
+        ASSERT_TRUE(found) << c.file;
+        ASSERT_EQ(found->size(), c.pictures.size()) << c.file;
+        EXPECT_TRUE(std::is_sorted(found->begin(), found->end(),
+                                   [](const auto& a, const auto& b) { return a.score > b.score; }));
+        std::sort(found->begin(), found->end(),
+                  [](const auto& a, const auto& b) { return a.start < b.start; });
+        for (std::size_t i = 0; i < found->size(); ++i) {
+            const PictureRegion& r = (*found)[i];
+            const Expected& e = c.pictures[i];
+            EXPECT_LT(std::abs(r.start - e.start), e.rowBytes) << c.file << " " << r.start;
+            EXPECT_LT(std::abs(r.start + r.length - e.start - e.length), e.rowBytes)
+                << c.file << " " << r.length;
+            EXPECT_EQ(r.rowBytes, e.rowBytes) << c.file;
+            EXPECT_EQ(r.elementBytes, e.elementBytes) << c.file;
+            EXPECT_EQ(r.format, e.format != nullptr ? FindFormat(e.format) : nullptr) << c.file;
+            EXPECT_EQ(r.width,
+                      e.rowBytes / (e.format != nullptr ? FindFormat(e.format)->bytes : 1));
+            EXPECT_GT(r.score, 0.3) << c.file;
+            EXPECT_LE(r.score, 1.0) << c.file;
+            // A pixel of a format starts where the picture does, so that its bytes pair right.
+            if (r.format != nullptr) {
+                EXPECT_EQ((r.start - e.start) % r.format->bytes, 0) << c.file << " " << r.start;
+            }
+        }
+    }
+}
+
+// The corpus three times over, in one file of more than a piece of the first pass: each
+// picture found in every copy, apart from its neighbours of the same row length, and the same
+// regions, bit for bit, with one thread or two.
+TEST(FindPictures, FindsTheSameWithOneThreadOrTwo) {
+    std::vector<std::uint8_t> data;
+    std::vector<std::filesystem::path> files;
+    for (const auto& e : std::filesystem::directory_iterator(
+             std::filesystem::path(__FILE__).parent_path() / "pictures")) {
+        if (e.path().extension() == ".bin") {
+            files.push_back(e.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    for (int copy = 0; copy < 3; ++copy) {
+        for (const auto& f : files) {
+            std::ifstream in(f, std::ios::binary);
+            data.insert(data.end(), std::istreambuf_iterator<char>(in), {});
+        }
+    }
+    ASSERT_GT(data.size(), std::size_t{1} << 20);
+    SpanSource source(data);
+    const auto one = FindPictures(source, {{}, {}, 1});
+    const auto two = FindPictures(source, {{}, {}, 2});
+    ASSERT_TRUE(one && two);
+    EXPECT_EQ(one->size(), 27u);
+    ASSERT_EQ(one->size(), two->size());
+    for (std::size_t i = 0; i < one->size(); ++i) {
+        const PictureRegion& a = (*one)[i];
+        const PictureRegion& b = (*two)[i];
+        EXPECT_EQ(a.start, b.start) << i;
+        EXPECT_EQ(a.length, b.length) << i;
+        EXPECT_EQ(a.rowBytes, b.rowBytes) << i;
+        EXPECT_EQ(a.format, b.format) << i;
+        EXPECT_EQ(a.score, b.score) << i;
+    }
+}
+
+// The second thread's results go to their own items: while it works on the item the loop
+// wants, the loop works out the next one, and takes neither's for the other; an item never
+// planned is left to the loop.
+TEST(LookAhead, GivesEachItemItsOwnResult) {
+    std::latch started(1);
+    std::latch released(1);
+    LookAhead<int, int> ahead([&](const int& x) {
+        if (x == 5) {
+            started.count_down();
+            released.wait();  // until the loop has worked out 6 itself
+        }
+        if (x == 6) {
+            released.count_down();
+        }
+        return 10 * x;
+    });
+    ahead.Plan({5, 6});
+    started.wait();
+    EXPECT_EQ(ahead.Take(5), 50);
+    EXPECT_EQ(ahead.Take(6), 60);
+    EXPECT_EQ(ahead.Take(7), std::nullopt);
+}
+
+// Files of no rows at all, from a few rows' worth of bytes up: nothing found.
+TEST(FindPictures, FindsNothingWithoutRows) {
+    std::mt19937 random(26);
+    std::vector<std::uint8_t> noise(std::size_t{3} << 20);
+    std::generate(noise.begin(), noise.end(), [&random] { return random() & 255; });
+    const std::vector<std::vector<std::uint8_t>> files = {
+        {std::vector<std::uint8_t>(100, 7)},
+        {std::vector<std::uint8_t>(std::size_t{1} << 20, 0xff)},
+        {noise.begin(), noise.begin() + 5000},
+        noise,
+    };
+    for (const auto& data : files) {
+        SpanSource source(data);
+        const auto found = FindPictures(source);
+        ASSERT_TRUE(found) << data.size();
+        EXPECT_TRUE(found->empty()) << data.size();
+    }
+}
+
+// A frame of 1920 pixels of 4 bytes among random bytes, as a memory dump holds one: found at
+// its whole row, and the same read from a file, in chunks, as from memory.
+TEST(FindPictures, FindsLongRowsInAFile) {
+    std::mt19937 random(7);
+    const auto noise = [&random](std::vector<std::uint8_t>& to, std::size_t n) {
+        std::generate_n(std::back_inserter(to), n, [&random] { return random() & 255; });
+    };
+    constexpr int kWidth = 1920;
+    std::vector<std::uint8_t> data;
+    noise(data, 100003);
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < kWidth * 4; ++x) {
+            const double v = 128 + 60 * std::sin(x / 4 / 37.0 + x % 4) +
+                             50 * std::cos(y / 23.0 + x / 4 / 91.0) + random() % 9 - 4.0;
+            data.push_back(static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+        }
+    }
+    noise(data, 50000);
+    SpanSource memory(data);
+    const auto found = FindPictures(memory);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    const PictureRegion& r = found->front();
+    EXPECT_LT(std::abs(r.start - 100003), kWidth * 4) << r.start;
+    EXPECT_EQ(r.rowBytes, kWidth * 4);
+    EXPECT_EQ(r.elementBytes, 4);
+
+    const auto path = std::filesystem::temp_directory_path() / "rastel-long-rows.bin";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::ssize(data));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    FdSource file(fd, std::ssize(data));
+    const auto read = FindPictures(file);
+    ::close(fd);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->size(), 1u);
+    EXPECT_EQ(read->front().start, r.start);
+    EXPECT_EQ(read->front().length, r.length);
+    EXPECT_EQ(read->front().format, r.format);
+    EXPECT_EQ(read->front().score, r.score);
+}
+
+// A stop asked for gives nothing, and the progress told rises to 1 at most.
+TEST(FindPictures, StopsWhenAsked) {
+    std::vector<std::uint8_t> data(std::size_t{1} << 20);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i / 512 + i % 512 / 4);
+    }
+    SpanSource source(data);
+    std::stop_source stop;
+    double last = 0;
+    EXPECT_FALSE(FindPictures(source, {stop.get_token(), [&](double done) {
+                                           EXPECT_GE(done, last);
+                                           EXPECT_LE(done, 1.0);
+                                           last = done;
+                                           stop.request_stop();
+                                       }}));
+    EXPECT_GT(last, 0.0);
+}
+
+// The search behind the window: what it finds is what the search finds, told once it has ended;
+// stopped, twice, or destroyed mid-way, it lets go. The test command runs this under
+// ThreadSanitizer too.
+TEST(PictureWork, FindsWhatTheSearchFindsAndStops) {
+    auto bytes = std::make_shared<modBITMAPinfo::RawBytes>(std::size_t{1} << 20);
+    for (std::size_t i = 0; i < bytes->size(); ++i) {
+        (*bytes)[i] = static_cast<std::uint8_t>(i / 512 + i % 512 / 4);
+    }
+    SpanSource source(*bytes);
+    const auto expected = FindPictures(source);
+    ASSERT_TRUE(expected && !expected->empty());
+    std::mutex mutex;
+    std::condition_variable told;
+    int done = 0;
+    PictureWork work(bytes);
+    ASSERT_TRUE(work.Start([&] {
+                        const std::lock_guard lock(mutex);
+                        ++done;
+                        told.notify_all();
+                    })
+                    .ok());
+    {
+        std::unique_lock lock(mutex);
+        told.wait(lock, [&] { return done > 0; });
+    }
+    const auto found = work.Take();
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(work.Take());  // once
+    ASSERT_EQ(found->size(), expected->size());
+    for (std::size_t i = 0; i < found->size(); ++i) {
+        EXPECT_EQ(std::pair((*found)[i].start, (*found)[i].length),
+                  std::pair((*expected)[i].start, (*expected)[i].length));
+    }
+    EXPECT_EQ(work.Progress(), 1.0);
+    work.Stop();
+    work.Stop();
+    EXPECT_EQ(done, 1);
+
+    std::atomic<int> ended = 0;
+    PictureWork stopped(bytes);
+    ASSERT_TRUE(stopped.Start([&] { ++ended; }).ok());
+    stopped.Stop();
+    EXPECT_EQ(stopped.Take().has_value(), ended == 1);  // ended before the stop, or not at all
+    PictureWork destroyed(bytes);
+    ASSERT_TRUE(destroyed.Start({}).ok());
+}
+
+}  // namespace
+}  // namespace rastel::core
