@@ -89,8 +89,7 @@ class frmMainView : public QMainWindow {
     // Seams for faults no test machine produces on demand: how the file's bytes are read
     // (::read by default), and the size from which a buffer for a file's bytes or pixels
     // counts as not to be had.
-    using FileReader = std::function<std::ptrdiff_t(int fd, void* buffer, std::size_t n)>;
-    void SetFileReader(FileReader reader) { mReadFile = std::move(reader); }
+    void SetFileReader(core::FileReader reader) { mReadFile = std::move(reader); }
     void SetMemoryLimit(std::int64_t bytes) { mMemoryLimit = bytes; }
 
   protected:
@@ -230,7 +229,7 @@ class frmMainView : public QMainWindow {
     OptionsDialog mRunOptMenu;
     std::function<void(QWidget*)> mShowAbout;
     std::int64_t mPictureBudget;
-    FileReader mReadFile;
+    core::FileReader mReadFile;
     std::int64_t mMemoryLimit = std::numeric_limits<std::int64_t>::max();
     // Pixels per step of each scroll bar (see BarUnit).
     std::int64_t mUnitH = 1;

@@ -200,7 +200,6 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& f
         progress = std::make_unique<toolkit::LongWork>(
             this, QStringLiteral("ファイルを読み込んでいます..."), size, true);
     }
-    bool cancelled = false;
     // Pieces small enough that the strip's overview takes them while they are still in the
     // cache; the progress dialog hears of every sixteenth.
     constexpr std::size_t kPiece = core::OverviewWork::kPiece;
@@ -218,30 +217,21 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& f
             overview.reset();
         }
     }
-    for (std::size_t done = 0; ok && done < bytes->size();) {
-        const std::size_t want = std::min(kPiece, bytes->size() - done);
-        std::uint8_t* to = bytes->data() + done;
-        const std::ptrdiff_t n =
-            mReadFile ? mReadFile(file.get(), to, want) : ::read(file.get(), to, want);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;  // 0: the file shrank under us
-        if (!ok) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-        if (overview) {
-            overview->Arrived(static_cast<std::int64_t>(done));
-        }
-        if (grey != nullptr) {
-            grey->Arrived(*bytes, static_cast<std::int64_t>(done));
-        }
-        const bool report = done % kReported < static_cast<std::size_t>(n) || done == bytes->size();
-        if (report && progress && !progress->Advance(static_cast<std::int64_t>(done))) {
-            ok = false;
-            cancelled = true;
-        }
+    bool cancelled = false;
+    if (ok) {
+        const auto arrived = [&](std::size_t done) {
+            if (overview) {
+                overview->Arrived(static_cast<std::int64_t>(done));
+            }
+            if (grey != nullptr) {
+                grey->Arrived(*bytes, static_cast<std::int64_t>(done));
+            }
+            const bool report = done % kReported < kPiece || done == bytes->size();
+            return !report || !progress || progress->Advance(static_cast<std::int64_t>(done));
+        };
+        const core::Outcome read = core::ReadWhole(file.get(), *bytes, kPiece, arrived, mReadFile);
+        ok = read.ok();
+        cancelled = read.why == core::Outcome::Why::kCancelled;
     }
     progress.reset();
     if (!ok) {

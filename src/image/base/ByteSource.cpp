@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -72,6 +73,28 @@ bool FdSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
         n -= static_cast<std::size_t>(got);
     }
     return true;
+}
+
+Outcome ReadWhole(int fd, std::span<std::uint8_t> into, std::size_t piece,
+                  const ReadProgress& progress, const FileReader& read) {
+    for (std::size_t done = 0; done < into.size();) {
+        const std::size_t want = std::min(piece, into.size() - done);
+        const std::ptrdiff_t n =
+            read ? read(fd, into.data() + done, want) : ::read(fd, into.data() + done, want);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const int error = n < 0 ? errno : FdSource::kShrank;
+            return {error, error == FdSource::kShrank ? "it shrank while it was read"
+                                                      : std::strerror(error)};
+        }
+        done += static_cast<std::size_t>(n);
+        if (progress && !progress(done)) {
+            return Outcome::Cancelled();
+        }
+    }
+    return {};
 }
 
 }  // namespace rastel::core

@@ -70,4 +70,15 @@ class FdSource : public ByteSource {
     std::int64_t mSize;
 };
 
+// How a whole file is read into memory: ::read unless a test puts in its own faults.
+using FileReader = std::function<std::ptrdiff_t(int fd, void* buffer, std::size_t n)>;
+// Called after each piece with the bytes in place so far; false stops the read, cancelled.
+using ReadProgress = std::function<bool(std::size_t done)>;
+
+// Reads into all of into from the open file's current position, in pieces of at most piece
+// bytes: done; cancelled; or the read's failure, a file that ended early among them
+// (FdSource::kShrank).
+Outcome ReadWhole(int fd, std::span<std::uint8_t> into, std::size_t piece,
+                  const ReadProgress& progress, const FileReader& read = {});
+
 }  // namespace rastel::core
