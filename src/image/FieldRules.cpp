@@ -6,8 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "image/PixelFormat.h"
-
 namespace rastel::fieldRules {
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "image/InputFile.h"
+#include "image/LayoutLimits.h"
 
 namespace rastel::core {
 
@@ -86,9 +86,6 @@ constexpr std::uint32_t Widen(std::uint32_t v, int bits) {
     return bits >= 8 ? v : v << (8 - bits) | v >> (2 * bits - 8);
 }
 
-// Rows no longer than the largest file a picture is made of.
-constexpr std::int64_t kMaxStride = kFileSizeLimit - 1;
-
 struct FormatLayout {
     // An entry of the table, never a copy: the decoders keep lookups per entry.
     const PixelFormat* format = &kFormats[0];
@@ -122,7 +119,7 @@ enum class LayoutProblem {
     WidthTooLarge,   // above the pixel count
     StrideTooSmall,  // neither 0 nor a whole row's bytes
     StrideTooLarge,  // above kMaxStride
-    OffsetTooLarge,  // not strictly inside +-fieldRules::kOffsetLimit
+    OffsetTooLarge,  // not strictly inside +-kOffsetLimit
 };
 
 // Each field's rule alone, for a field checked as it is typed.
