@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "settings/OptMenuTexts.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/SmallDialog.h"
 
@@ -39,9 +38,8 @@ QString frmPictures::Line(const core::PictureRegion& r) {
     const std::int64_t rows =
         std::max<std::int64_t>(1, r.length / std::max<std::int64_t>(1, r.rowBytes));
     // Single bytes are shown as the palette indices they are, at 256 colours.
-    const std::string_view name = r.format != nullptr
-                                      ? optMenuTexts::FormatItem(core::ChoiceOf(*r.format))
-                                      : std::string_view("パレット番号 256色");
+    const std::string_view name =
+        r.format != nullptr ? r.format->caption : std::string_view("パレット番号 256色");
     const QString start = QString::number(r.start, 16).toUpper().rightJustified(8, u'0');
     return QStringLiteral("0x%1  %2 × %3  %4  一致度 %5%")
         .arg(start)

@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "settings/OptMenuTexts.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/SmallDialog.h"
 
@@ -34,7 +33,7 @@ frmWidthHints::frmWidthHints(QWidget* owner, const std::vector<core::WidthCandid
         }
         // A line in a direct format names it as the settings dialog's list does.
         if (c.format != nullptr) {
-            const std::string_view name = optMenuTexts::FormatItem(core::ChoiceOf(*c.format));
+            const std::string_view name = c.format->caption;
             line += QStringLiteral("  ") +
                     QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
         }
