@@ -1,38 +1,29 @@
 #include "view/frmPictures.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
 #include <algorithm>
 #include <cmath>
 
-#include "toolkit/Fonts.h"
-#include "toolkit/SmallDialog.h"
-
 namespace rastel {
 
-frmPictures::frmPictures(QWidget* owner, const std::vector<core::PictureRegion>& regions)
-    : QDialog(owner, toolkit::kFixedDialog), mRegions(regions) {
-    setObjectName(QStringLiteral("frmPictures"));
-    setWindowTitle(QStringLiteral("画像を探す"));
-    setFont(toolkit::DialogFont());
+namespace {
 
-    lblPICTURE = new QLabel(QStringLiteral("ファイルの中の画像 (一致度の高い順)(&P):"), this);
-    lblPICTURE->setObjectName(QStringLiteral("lblPICTURE"));
-    lstPICTURE = new QListWidget(this);
-    lstPICTURE->setObjectName(QStringLiteral("lstPICTURE"));
-    lblPICTURE->setBuddy(lstPICTURE);
-    for (const auto& r : mRegions) {
-        lstPICTURE->addItem(Line(r));
+QStringList Lines(const std::vector<core::PictureRegion>& regions) {
+    QStringList lines;
+    for (const auto& r : regions) {
+        lines << frmPictures::Line(r);
     }
-    toolkit::FitLineList(lstPICTURE);
-
-    const toolkit::OkCancel buttons = toolkit::StackWithOkCancel(this, {lblPICTURE, lstPICTURE});
-    cmdOK = buttons.ok;
-    cmdCANCEL = buttons.cancel;
-    wireEvents();
-    lstPICTURE->setFocus();
+    return lines;
 }
+
+}  // namespace
+
+frmPictures::frmPictures(QWidget* owner, const std::vector<core::PictureRegion>& regions)
+    : PickList(
+          owner,
+          {QStringLiteral("frmPictures"), QStringLiteral("画像を探す"),
+           QStringLiteral("ファイルの中の画像 (一致度の高い順)(&P):"), QStringLiteral("PICTURE")},
+          Lines(regions)),
+      mRegions(regions) {}
 
 QString frmPictures::Line(const core::PictureRegion& r) {
     const std::int64_t rows =
@@ -47,25 +38,6 @@ QString frmPictures::Line(const core::PictureRegion& r) {
         .arg(rows)
         .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
         .arg(static_cast<int>(std::lround(r.score * 100)));
-}
-
-void frmPictures::wireEvents() {
-    connect(cmdOK, &QPushButton::clicked, this, &frmPictures::cmdOK_Click);
-    connect(cmdCANCEL, &QPushButton::clicked, this, &frmPictures::reject);
-    connect(lstPICTURE, &QListWidget::itemDoubleClicked, this, &frmPictures::lstPICTURE_DblClick);
-}
-
-void frmPictures::cmdOK_Click() {
-    const int row = lstPICTURE->currentRow();
-    if (row < 0 || row >= static_cast<int>(mRegions.size())) {
-        return;
-    }
-    mChosen = mRegions[static_cast<std::size_t>(row)];
-    accept();
-}
-
-void frmPictures::lstPICTURE_DblClick(QListWidgetItem*) {
-    cmdOK_Click();
 }
 
 }  // namespace rastel
