@@ -1,7 +1,5 @@
 #include "settings/OptMenuTexts.h"
 
-#include <iterator>
-
 #include "image/pixels/modBITMAPinfo.h"
 
 namespace rastel::optMenuTexts {
@@ -21,39 +19,6 @@ std::vector<std::string_view> OrderItems(std::int32_t depth) {
         default:
             return {};
     }
-}
-
-namespace {
-
-// In the order of core::kFormats, after the palette indices.
-constexpr std::string_view kFormatItems[] = {
-    "パレット番号（単位と配列のとおり）",
-    "RGB 24ビット",
-    "BGR 24ビット",
-    "RGB0 32ビット",
-    "BGR0 32ビット",
-    "RGBA 32ビット",
-    "BGRA 32ビット",
-    "ARGB 32ビット",
-    "ABGR 32ビット",
-    "RGB565 リトルエンディアン",
-    "RGB565 ビッグエンディアン",
-    "BGR565 リトルエンディアン",
-    "RGB555 リトルエンディアン",
-    "グレー 16ビット リトルエンディアン",
-    "グレー 16ビット ビッグエンディアン",
-    "YUYV 4:2:2",
-    "UYVY 4:2:2",
-};
-
-}  // namespace
-
-std::string_view FormatItem(std::int32_t choice) {
-    return choice >= 0 && choice < FormatItemCount() ? kFormatItems[choice] : std::string_view{};
-}
-
-std::int32_t FormatItemCount() {
-    return static_cast<std::int32_t>(std::size(kFormatItems));
 }
 
 std::string_view MinIndexText(std::int32_t depth) {

@@ -17,10 +17,6 @@ std::string_view MaxIndexText(std::int32_t depth);
 // What a palette looks like at a depth; empty for the palettes that do not exist yet.
 std::string_view PaletteDescription(std::int32_t choice, std::int32_t depth);
 
-// Item i of the format list: 0 the palette indices, 1.. the direct formats in the table's order.
-std::string_view FormatItem(std::int32_t choice);  // empty outside the list
-std::int32_t FormatItemCount();
-
 // The tip line: tips 0..6 belong to the frames of the same index, the others to single controls.
 constexpr int kTipCount = 7;
 std::string_view Tip(int index);  // empty outside 0..6

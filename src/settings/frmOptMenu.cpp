@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "image/pixels/PixelFormat.h"
 #include "settings/OptMenuQt.h"
-#include "settings/OptMenuTexts.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/EventTap.h"
 #include "toolkit/Fonts.h"
@@ -274,8 +274,9 @@ void frmOptMenu::createFormatFrame() {
     cmbFORMAT = new QComboBox(fraFORMAT);
     cmbFORMAT->setObjectName("cmbFORMAT");
     cmbFORMAT->setGeometry(8, 18, 229, 20);
-    for (std::int32_t i = 0; i < optMenuTexts::FormatItemCount(); ++i) {
-        cmbFORMAT->addItem(optMenuQt::Qs(optMenuTexts::FormatItem(i)));
+    cmbFORMAT->addItem(optMenuQt::Qs(core::kPaletteIndicesCaption));
+    for (const core::PixelFormat& format : core::kFormats) {
+        cmbFORMAT->addItem(optMenuQt::Qs(format.caption));
     }
     lblNOP[11] = MakeLabel(fraFORMAT, "行のバイト数", QRect(8, 49, 90, 14));
     tbxSTRIDE = MakeField(fraFORMAT, "tbxSTRIDE", "0", QRect(100, 46, 92, 20));

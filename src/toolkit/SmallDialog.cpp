@@ -1,11 +1,8 @@
 #include "toolkit/SmallDialog.h"
 
 #include <QDialogButtonBox>
-#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include "toolkit/Fonts.h"
 
 namespace rastel::toolkit {
 
@@ -26,14 +23,6 @@ OkCancel StackWithOkCancel(QDialog* dialog, std::initializer_list<QWidget*> cont
     stack->addWidget(buttons);
     stack->setSizeConstraint(QLayout::SetFixedSize);
     return {ok, cancel};
-}
-
-void FitLineList(QListWidget* list) {
-    constexpr int kLines = 8;
-    list->setCurrentRow(0);
-    list->setFont(MsGothic(9));
-    list->setMinimumWidth(list->sizeHintForColumn(0) + 24);
-    list->setFixedHeight(list->sizeHintForRow(0) * kLines + 2 * list->frameWidth() + 4);
 }
 
 }  // namespace rastel::toolkit

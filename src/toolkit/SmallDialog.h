@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <initializer_list>
 
-class QListWidget;
 class QPushButton;
 
 namespace rastel::toolkit {
@@ -23,9 +22,5 @@ struct OkCancel {
 // Lays controls out in dialog one under the other, the two buttons below them, and fixes the
 // dialog's size to fit. The caller wires the buttons.
 OkCancel StackWithOkCancel(QDialog* dialog, std::initializer_list<QWidget*> controls);
-
-// A list of lines filled, its first selected, in a fixed-pitch font so that their numbers line
-// up, as wide as its longest line and eight lines tall.
-void FitLineList(QListWidget* list);
 
 }  // namespace rastel::toolkit

@@ -32,7 +32,7 @@ void frmMainView::Form_Load() {
         // here could start it before the window is shown.
         timDragDrop->SetEnabled(true);
     }
-    modAPIwheel::HookWheel(this);
+    modAPIwheel::HookWheel(this, [this](int key, int shift) { picBASE_KeyDown(key, shift); });
 }
 
 void frmMainView::Form_QueryUnload(bool& Cancel, bool userAsked) {

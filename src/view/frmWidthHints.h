@@ -1,20 +1,15 @@
 // Lists the widths the data suggests, best first, for the user to pick one.
 #pragma once
 
-#include <QDialog>
 #include <cstdint>
 #include <vector>
 
 #include "image/search/WidthHints.h"
-
-class QLabel;
-class QListWidget;
-class QListWidgetItem;
-class QPushButton;
+#include "toolkit/PickList.h"
 
 namespace rastel {
 
-class frmWidthHints : public QDialog {
+class frmWidthHints : public toolkit::PickList {
     Q_OBJECT
 
   public:
@@ -24,22 +19,12 @@ class frmWidthHints : public QDialog {
                   std::int64_t currentWidth, const core::PixelFormat* currentFormat);
 
     // Once accepted: the line picked.
-    const core::WidthCandidate& Chosen() const { return mChosen; }
-
-  private:  // handlers
-    void cmdOK_Click();
-    void lstWIDTH_DblClick(QListWidgetItem* item);
+    const core::WidthCandidate& Chosen() const {
+        return mCandidates[static_cast<std::size_t>(ChosenRow())];
+    }
 
   private:
-    void wireEvents();
-
-    QLabel* lblWIDTH = nullptr;
-    QListWidget* lstWIDTH = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCANCEL = nullptr;
-
     std::vector<core::WidthCandidate> mCandidates;
-    core::WidthCandidate mChosen;
 };
 
 }  // namespace rastel

@@ -4,11 +4,10 @@
 #include <QWheelEvent>
 
 #include "view/PictureBoxes.h"
-#include "view/frmMainView.h"
 
 namespace rastel::modAPIwheel {
 
-frmMainView* gHookedWnd = nullptr;
+QWidget* gHookedWnd = nullptr;
 
 namespace {
 
@@ -29,13 +28,15 @@ class WheelFilter : public QObject {
 };
 
 WheelFilter* gFilter = nullptr;
+KeyDown gKeyDown;
 
 }  // namespace
 
-void HookWheel(frmMainView* window) {
+void HookWheel(QWidget* window, KeyDown keyDown) {
     if (gHookedWnd != nullptr || window == nullptr) {
         return;
     }
+    gKeyDown = std::move(keyDown);
     gFilter = new WheelFilter;
     QApplication::instance()->installEventFilter(gFilter);
     gHookedWnd = window;
@@ -48,6 +49,7 @@ void UnhookWheel() {
     delete gFilter;  // deleting a filter removes it
     gFilter = nullptr;
     gHookedWnd = nullptr;
+    gKeyDown = nullptr;
 }
 
 void WheelWndProc(const QWheelEvent& event) {
@@ -55,7 +57,7 @@ void WheelWndProc(const QWheelEvent& event) {
     const QPoint angle = event.angleDelta();
     const int delta = angle.y() != 0 ? angle.y() : angle.x();
     const int shift = ShiftState(event.modifiers()) & 3;  // the wheel knows no Alt
-    gHookedWnd->picBASE_KeyDown(delta > 0 ? Qt::Key_Up : Qt::Key_Down, shift);
+    gKeyDown(delta > 0 ? Qt::Key_Up : Qt::Key_Down, shift);
 }
 
 }  // namespace rastel::modAPIwheel

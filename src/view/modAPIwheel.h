@@ -2,20 +2,21 @@
 // Down key press of the viewport, so the wheel scrolls by the same steps as the keys.
 #pragma once
 
-class QEvent;
-class QWheelEvent;
+#include <functional>
 
-namespace rastel {
-class frmMainView;
-}
+class QWheelEvent;
+class QWidget;
 
 namespace rastel::modAPIwheel {
 
 // The hooked window; only one at a time.
-extern frmMainView* gHookedWnd;
+extern QWidget* gHookedWnd;
 
-// Hooks window unless a window is hooked already.
-void HookWheel(frmMainView* window);
+// A key press of the hooked window: a Qt::Key, and the modifier set (1 Shift, 2 Ctrl).
+using KeyDown = std::function<void(int KeyCode, int Shift)>;
+
+// Hooks window, whose wheel turns become calls of keyDown, unless a window is hooked already.
+void HookWheel(QWidget* window, KeyDown keyDown);
 void UnhookWheel();
 
 // One wheel event over the hooked window: Up when turned away from the user, else Down,

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "image/rules/FieldRules.h"
-
 namespace rastel::core {
 
 const PixelFormat* FindFormat(std::string_view name) {
@@ -80,9 +78,8 @@ LayoutProblem CheckStride(const PixelFormat& format, std::int64_t width, std::in
 }
 
 LayoutProblem CheckByteOffset(std::int64_t offset) {
-    return offset > -fieldRules::kOffsetLimit && offset < fieldRules::kOffsetLimit
-               ? LayoutProblem::None
-               : LayoutProblem::OffsetTooLarge;
+    return offset > -kOffsetLimit && offset < kOffsetLimit ? LayoutProblem::None
+                                                           : LayoutProblem::OffsetTooLarge;
 }
 
 LayoutProblem CheckFormatLayout(const PixelFormat& format, std::int64_t fileSize,

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "image/rules/InputFile.h"
+#include "image/rules/LayoutLimits.h"
 
 namespace rastel::core {
 
@@ -46,29 +46,52 @@ struct PixelFormat {
     // Gray16: the value. Yuv422: Y, of the pixel's own number; then U and V, of the
     // little-endian number its pair's four bytes make.
     std::array<BitField, 4> fields;
+    std::string_view caption;  // as the windows' lists show it
 };
 
 inline constexpr BitField kNone{};
 
-// In the order of the settings dialog's list, whose item 0 is the palette indices.
+// Item 0 of the settings dialog's list.
+inline constexpr std::string_view kPaletteIndicesCaption = "パレット番号（単位と配列のとおり）";
+
+// In the order of the settings dialog's list, after the palette indices; an entry a format,
+// its caption on the line under it.
+// clang-format off
 inline constexpr std::array<PixelFormat, 16> kFormats = {{
-    {"rgb24", FormatFamily::Opaque, 3, false, {InByte(0), InByte(1), InByte(2), kNone}},
-    {"bgr24", FormatFamily::Opaque, 3, false, {InByte(2), InByte(1), InByte(0), kNone}},
-    {"rgb0", FormatFamily::Opaque, 4, false, {InByte(0), InByte(1), InByte(2), kNone}},
-    {"bgr0", FormatFamily::Opaque, 4, false, {InByte(2), InByte(1), InByte(0), kNone}},
-    {"rgba", FormatFamily::Alpha, 4, false, {InByte(0), InByte(1), InByte(2), InByte(3)}},
-    {"bgra", FormatFamily::Alpha, 4, false, {InByte(2), InByte(1), InByte(0), InByte(3)}},
-    {"argb", FormatFamily::Alpha, 4, false, {InByte(1), InByte(2), InByte(3), InByte(0)}},
-    {"abgr", FormatFamily::Alpha, 4, false, {InByte(3), InByte(2), InByte(1), InByte(0)}},
-    {"rgb565le", FormatFamily::Opaque, 2, false, {{{11, 5}, {5, 6}, {0, 5}, kNone}}},
-    {"rgb565be", FormatFamily::Opaque, 2, true, {{{11, 5}, {5, 6}, {0, 5}, kNone}}},
-    {"bgr565le", FormatFamily::Opaque, 2, false, {{{0, 5}, {5, 6}, {11, 5}, kNone}}},
-    {"rgb555le", FormatFamily::Opaque, 2, false, {{{10, 5}, {5, 5}, {0, 5}, kNone}}},
-    {"gray16le", FormatFamily::Gray16, 2, false, {{{0, 16}, kNone, kNone, kNone}}},
-    {"gray16be", FormatFamily::Gray16, 2, true, {{{0, 16}, kNone, kNone, kNone}}},
-    {"yuyv422", FormatFamily::Yuv422, 2, false, {InByte(0), InByte(1), InByte(3), kNone}},
-    {"uyvy422", FormatFamily::Yuv422, 2, false, {InByte(1), InByte(0), InByte(2), kNone}},
+    {"rgb24", FormatFamily::Opaque, 3, false, {InByte(0), InByte(1), InByte(2), kNone},
+     "RGB 24ビット"},
+    {"bgr24", FormatFamily::Opaque, 3, false, {InByte(2), InByte(1), InByte(0), kNone},
+     "BGR 24ビット"},
+    {"rgb0", FormatFamily::Opaque, 4, false, {InByte(0), InByte(1), InByte(2), kNone},
+     "RGB0 32ビット"},
+    {"bgr0", FormatFamily::Opaque, 4, false, {InByte(2), InByte(1), InByte(0), kNone},
+     "BGR0 32ビット"},
+    {"rgba", FormatFamily::Alpha, 4, false, {InByte(0), InByte(1), InByte(2), InByte(3)},
+     "RGBA 32ビット"},
+    {"bgra", FormatFamily::Alpha, 4, false, {InByte(2), InByte(1), InByte(0), InByte(3)},
+     "BGRA 32ビット"},
+    {"argb", FormatFamily::Alpha, 4, false, {InByte(1), InByte(2), InByte(3), InByte(0)},
+     "ARGB 32ビット"},
+    {"abgr", FormatFamily::Alpha, 4, false, {InByte(3), InByte(2), InByte(1), InByte(0)},
+     "ABGR 32ビット"},
+    {"rgb565le", FormatFamily::Opaque, 2, false, {{{11, 5}, {5, 6}, {0, 5}, kNone}},
+     "RGB565 リトルエンディアン"},
+    {"rgb565be", FormatFamily::Opaque, 2, true, {{{11, 5}, {5, 6}, {0, 5}, kNone}},
+     "RGB565 ビッグエンディアン"},
+    {"bgr565le", FormatFamily::Opaque, 2, false, {{{0, 5}, {5, 6}, {11, 5}, kNone}},
+     "BGR565 リトルエンディアン"},
+    {"rgb555le", FormatFamily::Opaque, 2, false, {{{10, 5}, {5, 5}, {0, 5}, kNone}},
+     "RGB555 リトルエンディアン"},
+    {"gray16le", FormatFamily::Gray16, 2, false, {{{0, 16}, kNone, kNone, kNone}},
+     "グレー 16ビット リトルエンディアン"},
+    {"gray16be", FormatFamily::Gray16, 2, true, {{{0, 16}, kNone, kNone, kNone}},
+     "グレー 16ビット ビッグエンディアン"},
+    {"yuyv422", FormatFamily::Yuv422, 2, false, {InByte(0), InByte(1), InByte(3), kNone},
+     "YUYV 4:2:2"},
+    {"uyvy422", FormatFamily::Yuv422, 2, false, {InByte(1), InByte(0), InByte(2), kNone},
+     "UYVY 4:2:2"},
 }};
+// clang-format on
 
 // The format of that name, or nullptr.
 const PixelFormat* FindFormat(std::string_view name);
@@ -85,9 +108,6 @@ std::int32_t ChoiceOf(const PixelFormat& format);
 constexpr std::uint32_t Widen(std::uint32_t v, int bits) {
     return bits >= 8 ? v : v << (8 - bits) | v >> (2 * bits - 8);
 }
-
-// Rows no longer than the largest file a picture is made of.
-constexpr std::int64_t kMaxStride = kFileSizeLimit - 1;
 
 struct FormatLayout {
     // An entry of the table, never a copy: the decoders keep lookups per entry.
@@ -122,7 +142,7 @@ enum class LayoutProblem {
     WidthTooLarge,   // above the pixel count
     StrideTooSmall,  // neither 0 nor a whole row's bytes
     StrideTooLarge,  // above kMaxStride
-    OffsetTooLarge,  // not strictly inside +-fieldRules::kOffsetLimit
+    OffsetTooLarge,  // not strictly inside +-kOffsetLimit
 };
 
 // Each field's rule alone, for a field checked as it is typed.

@@ -6,8 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "image/pixels/PixelFormat.h"
-
 namespace rastel::fieldRules {
 
 namespace {

@@ -6,13 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "image/rules/LayoutLimits.h"
+
 namespace rastel::fieldRules {
 
 // Widths, magnifications and offsets the fields accept.
 constexpr std::int64_t kMaxWidth = 2147483647;  // the bitmap header holds the width in 32 bits
 constexpr std::int64_t kMinMagnification = 1;
 constexpr std::int64_t kMaxMagnification = 8;
-constexpr std::int64_t kOffsetLimit = 2130706431;  // offsets stay strictly inside +-this
+using core::kOffsetLimit;  // offsets stay strictly inside +-this
 
 // A number field's text as a number, in the usual notation: surrounding spaces, an optional
 // sign, digits with an optional fraction, an optional exponent ("12", " -1.5 ", ".5", "1e2").
