@@ -2,6 +2,8 @@
 // check's business, and the monkey keeps every field valid whatever is typed or clicked.
 #include "settings/frmOptMenu.h"
 
+#include <QRegularExpression>
+
 #include "image/pixels/modCLUT.h"
 #include "palette/frmCLUT.h"
 #include "support/Modal.h"
@@ -167,6 +169,8 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
     QTest::keyClick(stride, Qt::Key_Tab);
     EXPECT_FALSE(stride->hasFocus());
     EXPECT_EQ(Text("tbxHEIGHT"), "3");  // 1000 bytes in rows of 384
+    Paste(stride, "500");
+    EXPECT_EQ(Text("tbxHEIGHT"), "2");  // of 500, though 334 pixels make 3 rows of 128
     formats->setCurrentIndex(0);
     EXPECT_EQ(groupsOn(), std::tuple(true, true, true, true));
     EXPECT_EQ(Text("tbxHEIGHT"), "16");
@@ -194,6 +198,28 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
     EXPECT_EQ(Get<QComboBox>("cmbFORMAT")->currentIndex(), 0);
     EXPECT_EQ(Get<QLabel>("lblALLtips")->text(),
               "ファイルが1ピクセル分より短いため、この形式は選べません");
+}
+
+// Each item of the format list is the format it names, taken by OK and shown again on the next
+// opening.
+TEST_F(OptMenu, EveryFormatItemIsTheFormatItNames) {
+    for (int i = 1; i <= std::ssize(core::kFormats); ++i) {
+        Open();
+        auto* formats = Get<QComboBox>("cmbFORMAT");
+        ASSERT_EQ(formats->count(), std::ssize(core::kFormats) + 1);
+        QString words = formats->itemText(i);
+        words.replace("グレー", "gray").replace(" 32ビット", "").remove("ビット");
+        words.replace("リトルエンディアン", "le").replace("ビッグエンディアン", "be");
+        formats->setCurrentIndex(i);
+        Click(Get<QPushButton>("cmdOK"));
+        start = window->Choice();
+        const core::PixelFormat* format = core::ChosenFormat(start.settings.gFormat);
+        ASSERT_NE(format, nullptr) << i;
+        EXPECT_EQ(words.remove(QRegularExpression("[^0-9A-Za-z]")).toLower().toStdString(),
+                  format->name);
+        Open();
+        EXPECT_EQ(Get<QComboBox>("cmbFORMAT")->currentIndex(), i);
+    }
 }
 
 // OK, Enter, a click and Tab stay in a field without a number; Cancel always goes.

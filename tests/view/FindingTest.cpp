@@ -226,23 +226,19 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
     EXPECT_EQ(window->findChild<QWidget*>("mClient")->width(), 380);
 }
 
-// A photograph's RGB rows between compressed bytes: marked on the strip once found, listed,
-// and one Enter away; Escape changes nothing.
+// An icon's BGRA rows and a photograph's bytes of grey among code and text: marked on the
+// strip once found, listed, and one Enter away, each whatever depth, order or format was shown
+// before (the photograph's bytes as palette indices at 256 colours, in stored order); Escape
+// changes nothing.
 TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly) {
-    const auto widths = std::filesystem::path(__FILE__).parent_path() / "../image/search/widths";
-    const std::vector<std::uint8_t> packed =
-        ReadAll(QString::fromStdString((widths / "gzip-dpkg-changelog.bin").string()));
-    std::vector<std::uint8_t> bytes(packed.begin(), packed.end());
-    const std::vector<std::uint8_t> rgb =
-        ReadAll(QString::fromStdString((widths / "rgb-chelsea-151.raw").string()));
-    bytes.insert(bytes.end(), rgb.begin(), rgb.end());
-    bytes.insert(bytes.end(), packed.begin(), packed.end());
+    using modBITMAPinfo::kDepth256;
+    const auto file = std::filesystem::path(__FILE__).parent_path() /
+                      "../image/search/pictures/two-bgra-icon-256-grey-coins-200.bin";
     look = {.width = 64, .magX = 4, .magY = 4};
-    OpenThroughMenu(WriteFile("embedded", bytes));
+    OpenThroughMenu(QString::fromStdString(file.string()));
     auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !strip->Marks().empty(); }, 60000));
-    EXPECT_LT(strip->Marks()[0].begin, 4096 + 453);
-    VBar()->setValue(VBar()->Max());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return strip->Marks().size() == 2; }, 60000));
+    EXPECT_LT(std::abs(strip->Marks()[0].begin - 6001), 256);
 
     const auto expected = gDib.settings;
     QString first;
@@ -254,37 +250,45 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
         Action("fMnuVIEWpictures")->trigger();
     }
     EXPECT_EQ(gDib.settings, expected);
-    EXPECT_TRUE(first.contains("  151 × ") && first.contains("RGB 24ビット  一致度 "))
-        << first.toStdString();
-    {
-        WhenModal<QDialog> user(
-            [](QDialog* dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); });
+    EXPECT_TRUE(first.contains("  64 × 64  RGBA 32ビット  一致度 ")) << first.toStdString();
+    const core::PixelFormat* rgba = core::FindFormat("rgba");
+    struct Case {
+        Look before;
+        int row;  // of the list, best first
+        const core::PixelFormat* format;
+        std::int64_t start, width;
+    };
+    for (const auto& [before, row, format, start, width] :
+         {Case{{.depth = modBITMAPinfo::kDepth2}, 1, nullptr, 29388, 200},
+          {{.depth = kDepth256, .order = 2}, 1, nullptr, 29388, 200},  // in stored order
+          {{.width = 100, .stride = 500, .format = 1}, 1, nullptr, 29388, 200},
+          {{.depth = modBITMAPinfo::kDepth16}, 0, rgba, 6001, 64}}) {  // the stride left over
+        SCOPED_TRACE(row);
+        look = before;
+        Action("fMnuEDIToption")->trigger();
+        HBar()->setValue(HBar()->Max());
+        VBar()->setValue(VBar()->Max());
+        WhenModal<QDialog> user([row](QDialog* dialog) {
+            dialog->findChild<QListWidget*>("lstPICTURE")->setCurrentRow(row);
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        });
         Action("fMnuVIEWpictures")->trigger();
+        const auto& s = gDib.settings;
+        EXPECT_EQ(std::tuple(s.gFormat, s.gPicWidth, s.gUseOffset),
+                  std::tuple(format ? core::ChoiceOf(*format) : 0, width, true));
+        EXPECT_LT(std::abs(s.gOffA - start), width * (format ? format->bytes : 1));
+        if (format) {
+            EXPECT_EQ(
+                std::pair(s.gStride, s.gPicHeight),
+                std::pair(std::int64_t{0}, core::FormatHeight(*format, s.gFileSize, width, 0)));
+        } else {
+            EXPECT_EQ(std::tuple(s.gColBit, s.gArray256, s.gPicHeight),
+                      std::tuple(std::int32_t{kDepth256}, 0,
+                                 modBITMAPinfo::HeightForWidth(s.gFileSize, width)));
+        }
+        EXPECT_EQ(std::pair(HBar()->isHidden() ? 0 : HBar()->value(), VBar()->value()),
+                  std::pair(0, 0));
     }
-    const auto& s = gDib.settings;
-    EXPECT_EQ(s.gFormat, core::ChoiceOf(*core::FindFormat("rgb24")));
-    EXPECT_EQ(s.gPicWidth, 151);
-    EXPECT_TRUE(s.gUseOffset);
-    EXPECT_LT(std::abs(s.gOffA - 4096), 453);
-    EXPECT_EQ(s.gPicHeight, core::FormatHeight(*core::FindFormat("rgb24"), s.gFileSize, 151, 0));
-    EXPECT_EQ(std::pair(HBar()->value(), VBar()->value()), std::pair(0, 0));
-}
-
-// A grey picture is shown in the order the search read its bytes, whatever order was chosen.
-TEST_F(MainViewTest, AGreyPictureFoundIsShownInStoredOrder) {
-    const auto pictures =
-        std::filesystem::path(__FILE__).parent_path() / "../image/search/pictures";
-    look = {.width = 64, .depth = 0, .order = 2};
-    OpenThroughMenu(QString::fromStdString((pictures / "grey-camera-240-in-code.bin").string()));
-    ASSERT_EQ(gDib.settings.gArray256, 2);
-    auto* strip = window->findChild<OverviewStrip*>("picSTRIP");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !strip->Marks().empty(); }, 60000));
-    look = {};
-    WhenModal<QDialog> user(
-        [](QDialog* dialog) { QTest::keyClick(dialog->focusWidget(), Qt::Key_Return); });
-    Action("fMnuVIEWpictures")->trigger();
-    const auto& s = gDib.settings;
-    EXPECT_EQ(std::tuple(s.gFormat, s.gColBit, s.gArray256, s.gPicWidth), std::tuple(0, 0, 0, 240));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // worked values of each family, the geometry's rules, and how gray16 and alpha are shown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -64,6 +65,16 @@ TEST(FormatDecoder, FastPathsMatchThePlainRule) {
                     if (f.family == FormatFamily::Gray16) {
                         EXPECT_EQ(Gray16Range(l, data, 0, l.height), range);
                         EXPECT_EQ(FormatWindowDecoder(l, source).Range(0, l.height), range);
+                        // Measured as the file arrives, 5 bytes at a time: the bytes still to
+                        // come hold 0xFF, which a row measured too early takes in.
+                        Bytes arriving(data.size(), 0xFF);
+                        GreyMeter meter(l);
+                        for (std::size_t at = 0; at < data.size(); at += 5) {
+                            const std::size_t n = std::min<std::size_t>(5, data.size() - at);
+                            std::copy_n(data.begin() + at, n, arriving.begin() + at);
+                            meter.Arrived(arriving, static_cast<std::int64_t>(at + n));
+                        }
+                        EXPECT_EQ(meter.Done(arriving), range);
                     }
                 }
             }
@@ -141,7 +152,7 @@ TEST(PixelFormat, NamesAndGeometry) {
     EXPECT_EQ(FormatPixelCount(rgb, 10), 4);
     EXPECT_EQ(FormatHeight(rgb, 10, 3, 0), 2);
     EXPECT_EQ(FormatHeight(rgb, 10, 1, 0), 4);
-    EXPECT_EQ(FormatHeight(rgb, 17, 1, 8), 3);
+    EXPECT_EQ(FormatLayout::For(rgb, 17, 1, 0, 8).height, 3);  // rows of the stride's bytes
     const FormatLayout l = FormatLayout::For(rgb, 17, 2, -4, 8);
     EXPECT_EQ(l.byteOf(2, 1), 15);
 

@@ -60,6 +60,7 @@ files = {
     'gray16le-moon-320-in-gzip.bin': [('gz2', 10003, 5005), 'moon-gray16le', ('gz2', 60000, 4000)],
     'two-bgra-icon-256-grey-coins-200.bin': [('code', 1200007, 6001), 'icon-bgra', ('text', 40001, 7003), 'coins-grey', ('gz1', 150000, 3000)],
     'two-gray16be-camera-280-rgb565le-chelsea-256.bin': [('gz2', 100001, 4005), 'camera-gray16be', ('code', 1500009, 9001), 'chelsea-rgb565le', ('code', 1600000, 3000)],
+    'two-gray16le-moon-320-rgb565le-chelsea-256.bin': [('gz1', 120001, 4001), 'moon-gray16le', 'chelsea-rgb565le', ('code', 2000001, 5000)],
     'none-code.bin': [('code', 2000001, 40000)],
     'none-gzip.bin': [('gz1', 120001, 32000)],
     'none-text.bin': [('text', 3, 28000)],
