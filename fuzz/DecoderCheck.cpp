@@ -92,7 +92,7 @@ void CheckInverse(const DecodeLayout& l, ByteSpan data, const DibImage& image, s
         }
         Expect(most < 0 || BytesOfRows(l, y0, l.height, size) ==
                                std::pair(std::clamp<std::int64_t>(least, 0, size),
-                                         std::clamp<std::int64_t>(most + 1, 0, size)),
+                                         std::clamp<std::int64_t>(most, -1, size - 1) + 1),
                "the bytes of rows are not those their pixels show");
     }
     const std::optional<std::int64_t> first = FirstPositionOf(l.depth, l.order, b);

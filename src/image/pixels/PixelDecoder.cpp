@@ -229,7 +229,9 @@ std::pair<std::int64_t, std::int64_t> BytesOfRows(const DecodeLayout& layout, st
         first = last = perByte == 0 ? 0 : p / perByte;
         --last;
     }
-    return {std::clamp<std::int64_t>(first, 0, size), std::clamp<std::int64_t>(last + 1, 0, size)};
+    // last may be the greatest position there is: held before one is added.
+    return {std::clamp<std::int64_t>(first, 0, size),
+            std::clamp<std::int64_t>(last, -1, size - 1) + 1};
 }
 
 std::optional<Cell> CellOf(const DecodeLayout& layout, std::int64_t b) {
