@@ -104,11 +104,11 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
 
     const std::string out = o.output.value_or(path + ".bmp");
     DibImage colours;  // a fresh palette, as the viewer has at start
-    std::optional<Picture> picture;
+    Layout layout{o.format, o.depth, o.order, 0, 0, o.offset, o.stride};
+    const std::int64_t pixels = PixelCountOf(layout, size);
     if (o.format != nullptr) {
         const PixelFormat& f = *o.format;
         const std::string name(f.name);
-        const std::int64_t pixels = FormatPixelCount(f, size);
         // Without a width, a stride's row is filled.
         const std::int64_t width = o.width.value_or(
             o.stride != 0 ? std::min(o.stride / f.bytes, pixels) : DefaultWidth(pixels));
@@ -122,23 +122,22 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
                 return fail("width " + std::to_string(width) + " is out of range: 1 to " +
                             std::to_string(pixels) + " for this file in " + name);
         }
-        picture = Picture::Streamed(FormatLayout::For(f, size, width, o.offset, o.stride), source);
+        layout.width = width;
     } else {
-        const std::int64_t pixels = modBITMAPinfo::PixelCount(size, o.depth);
         const std::int64_t width = o.width.value_or(modBITMAPinfo::DefaultWidth(size));
         if (width < 1 || width > pixels) {
             return fail("width " + std::to_string(width) + " is out of range: 1 to " +
                         std::to_string(pixels) + " for this file at this depth");
         }
-        const std::int64_t height = modBITMAPinfo::HeightForWidth(pixels, width);
+        layout.width = width;
         BuildPalette(colours, o.palette, o.depth, colours.bmiColors);
-        picture = Picture::Streamed(DecodeLayout{o.depth, o.order, width, height, o.offset},
-                                    colours.bmiColors, source);
     }
+    layout.height = RowsFor(layout, size, layout.width);
+    const Picture picture = Picture::Streamed(layout, colours.bmiColors, source);
 
     FdSink standardOutput(STDOUT_FILENO);
-    const Outcome written = out == "-" ? WritePicture(standardOutput, FileFormat::kBmp, *picture)
-                                       : WritePicture(out, *picture);
+    const Outcome written = out == "-" ? WritePicture(standardOutput, FileFormat::kBmp, picture)
+                                       : WritePicture(out, picture);
     switch (written.why) {
         case Outcome::Why::kDone:
             return 0;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "image/pixels/Layout.h"
 #include "image/pixels/PixelFormat.h"
 #include "image/pixels/modBITMAPinfo.h"
 
@@ -77,8 +78,9 @@ class frmOptMenu : public QDialog {
     void cbxSynXY_MouseMove();
     void cbxOFFSET_Click();
     void cbxOFFSET_GotFocus();
+    // The kind of pixels chosen (format or depth, with the stride); nothing while no depth is.
+    std::optional<core::Layout> ChosenKind() const;
     std::optional<std::int64_t> CurrentPixelCount() const;
-    std::int64_t HeightFor(std::int64_t width, std::int64_t pixels) const;
     void PutBackSize();
     void MagnificationChange(QLineEdit* field);
     void MagnificationValidate(QLineEdit* field, QLineEdit* other, bool* cancel);

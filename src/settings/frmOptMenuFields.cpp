@@ -45,7 +45,8 @@ void frmOptMenu::tbxWIDTH_Change() {
     if (!pixels) {
         return;
     }
-    tbxHEIGHT->setText(Number(HeightFor(edit.value, *pixels)));
+    tbxHEIGHT->setText(
+        Number(core::RowsFor(*ChosenKind(), mChoice.settings.gFileSize, edit.value)));
     SetTag(tbxWIDTH, tbxWIDTH->text());
     SetTag(tbxHEIGHT, tbxHEIGHT->text());
 }
@@ -147,22 +148,23 @@ void frmOptMenu::cbxOFFSET_GotFocus() {
     fraMENU_MouseMove(6);
 }
 
-std::optional<std::int64_t> frmOptMenu::CurrentPixelCount() const {
-    if (const core::PixelFormat* format = SelectedFormat()) {
-        return core::FormatPixelCount(*format, mChoice.settings.gFileSize);
-    }
+std::optional<core::Layout> frmOptMenu::ChosenKind() const {
+    const core::PixelFormat* format = SelectedFormat();
     const std::optional<std::int32_t> depth = SelectedDepth();
-    if (!depth) {
+    if (format == nullptr && !depth) {
         return std::nullopt;
     }
-    return modBITMAPinfo::PixelCount(mChoice.settings.gFileSize, *depth);
+    core::Layout kind;
+    kind.format = format;
+    kind.depth = depth.value_or(modBITMAPinfo::kDepth256);
+    kind.stride = format != nullptr ? AcceptedStride() : 0;
+    return kind;
 }
 
-std::int64_t frmOptMenu::HeightFor(std::int64_t width, std::int64_t pixels) const {
-    if (const core::PixelFormat* format = SelectedFormat()) {
-        return core::FormatHeight(*format, mChoice.settings.gFileSize, width, AcceptedStride());
-    }
-    return modBITMAPinfo::HeightForWidth(pixels, width);
+std::optional<std::int64_t> frmOptMenu::CurrentPixelCount() const {
+    const std::optional<core::Layout> kind = ChosenKind();
+    return kind ? std::optional(core::PixelCountOf(*kind, mChoice.settings.gFileSize))
+                : std::nullopt;
 }
 
 void frmOptMenu::PutBackSize() {

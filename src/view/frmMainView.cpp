@@ -236,42 +236,6 @@ void frmMainView::SetPictureMenus(bool enabled) {
     }
 }
 
-modBITMAPinfo::DecodeLayout frmMainView::PictureLayout() {
-    const auto& s = modBITMAPinfo::gDib.settings;
-    return modBITMAPinfo::DecodeLayout::From(s, s.gUseOffset ? s.gOffA : 0);
-}
-
-std::optional<core::FormatLayout> frmMainView::FormatLayoutOf(
-    const modBITMAPinfo::ViewSettings& s) {
-    const core::PixelFormat* format = core::ChosenFormat(s.gFormat);
-    if (format == nullptr) {
-        return std::nullopt;
-    }
-    return core::FormatLayout{format, s.gPicWidth, s.gPicHeight, s.gUseOffset ? s.gOffA : 0,
-                              s.gStride};
-}
-
-bool frmMainView::Drawable(const core::FormatLayout& l, std::int64_t fileSize) {
-    return l.height >= 1 && core::CheckFormatLayout(*l.format, fileSize, l.width, l.offset,
-                                                    l.stride) == core::LayoutProblem::None;
-}
-
-std::optional<modBITMAPinfo::Cell> frmMainView::CellOfByte(std::int64_t b) {
-    if (const auto format = PictureFormat()) {
-        return core::FormatCellOf(*format, b);
-    }
-    return modBITMAPinfo::CellOf(PictureLayout(), b);
-}
-
-bool frmMainView::BeforePicture(std::int64_t b) {
-    if (const auto format = PictureFormat()) {
-        return b < format->offset;
-    }
-    const modBITMAPinfo::DecodeLayout layout = PictureLayout();
-    const auto p = modBITMAPinfo::FirstPositionOf(layout.depth, layout.order, b);
-    return !p || *p < layout.offset;
-}
-
 int frmMainView::ScaleWidth() const {
     return mClient->width();
 }

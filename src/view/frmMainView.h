@@ -13,6 +13,7 @@
 
 #include "image/base/FileDescriptor.h"
 #include "image/pixels/FormatDisplay.h"
+#include "image/pixels/Layout.h"
 #include "image/pixels/PixelDecoder.h"
 #include "image/pixels/modBITMAPinfo.h"
 #include "image/rules/InputFile.h"
@@ -172,17 +173,12 @@ class frmMainView : public QMainWindow {
     void ReportNotDrawn(modBITMAPinfo::DecodeStatus status);
     void ReportNoMemory();
     void SetPictureMenus(bool enabled);
-    static modBITMAPinfo::DecodeLayout PictureLayout();
-    // The layout of settings in a direct format; nothing when they show palette indices.
-    static std::optional<core::FormatLayout> FormatLayoutOf(const modBITMAPinfo::ViewSettings& s);
-    static std::optional<core::FormatLayout> PictureFormat() {
-        return FormatLayoutOf(modBITMAPinfo::gDib.settings);
+    // The layout of the picture shown.
+    static core::Layout Shown() { return core::LayoutOf(modBITMAPinfo::gDib.settings); }
+    // The shown picture's cell that holds byte b, or nothing where it does not show b.
+    static std::optional<modBITMAPinfo::Cell> CellOfByte(std::int64_t b) {
+        return core::CellOf(Shown(), b);
     }
-    static bool Drawable(const core::FormatLayout& layout, std::int64_t fileSize);
-    // The shown picture's cell that holds byte b, or nothing where it does not show b; and
-    // whether b then lies before its start rather than past its end.
-    static std::optional<modBITMAPinfo::Cell> CellOfByte(std::int64_t b);
-    static bool BeforePicture(std::int64_t b);
     void ScrollToCell(const modBITMAPinfo::Cell& cell);
     int ScaleWidth() const;
     int ScaleHeight() const;

@@ -38,25 +38,18 @@ Outcome Export(const std::string& path, const Picture& picture, bool smallHeld, 
     });
 }
 
-// A direct format's picture as the settings lay it out over the file's bytes.
-FormatLayout ShownFormat(const PixelFormat& format) {
-    const ViewSettings& s = gDib.settings;
-    return {&format, s.gPicWidth, s.gPicHeight, s.gUseOffset ? s.gOffA : 0, s.gStride};
-}
-
 }  // namespace
 
 void frmMainView::fMnuFILEsave_Click() {
     // A held picture is written from gDib; one shown from the file's bytes, indices or colours,
     // is decoded on the way; gray16 over the range the screen already measured.
     const PictureRows& rows = picPICT->Rows();
-    const PixelFormat* format = ChosenFormat(gDib.settings.gFormat);
-    const bool held = format == nullptr && (rows.FromRecord() || rows.Empty());
-    SpanSource source(format != nullptr ? ByteSpan(gRawData) : rows.Data());
-    const Picture picture = format != nullptr
-                                ? Picture::Streamed(ShownFormat(*format), source, rows.GreyRange())
-                            : held ? Picture::Held(gDib)
-                                   : Picture::Streamed(rows.Layout(), gDib.bmiColors, source);
+    const core::Layout shown = Shown();
+    const bool held = shown.indexed() && (rows.FromRecord() || rows.Empty());
+    SpanSource source(gRawData);
+    const Picture picture =
+        held ? Picture::Held(gDib)
+             : Picture::Streamed(shown, gDib.bmiColors, source, rows.GreyRange());
     const bool bmpFits = held || picture.FitsIn(FileFormat::kBmp);
     const bool pngFits = picture.FitsIn(FileFormat::kPng);
     auto tooLarge = [this](const QString& kind) {

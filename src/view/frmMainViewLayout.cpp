@@ -181,9 +181,10 @@ void frmMainView::picPICT_Change() {
     }
     const std::int64_t px = x / picPICT->MagX();
     const std::int64_t py = y / picPICT->MagY();
-    const std::optional<core::FormatLayout> format = PictureFormat();
-    lblPOINTER->setText(format ? PointerReadout(*format, modBITMAPinfo::gRawData, px, py)
-                               : PointerReadout(PictureLayout(), modBITMAPinfo::gRawData, px, py));
+    const core::Layout shown = Shown();
+    lblPOINTER->setText(shown.indexed()
+                            ? PointerReadout(shown.Indices(), modBITMAPinfo::gRawData, px, py)
+                            : PointerReadout(shown.Colours(), modBITMAPinfo::gRawData, px, py));
 }
 
 }  // namespace rastel

@@ -93,11 +93,11 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             return kLoadCancelled;
         }
         // A gray16 picture's range is taken as its bytes arrive.
-        const std::optional<core::FormatLayout> format = FormatLayoutOf(chosen->settings);
+        const core::Layout layout = core::LayoutOf(chosen->settings);
         std::optional<core::GreyMeter> meter;
-        if (format && format->format->family == core::FormatFamily::Gray16 &&
-            Drawable(*format, input.size)) {
-            meter.emplace(*format);
+        if (!layout.indexed() && layout.format->family == core::FormatFamily::Gray16 &&
+            core::Drawable(layout.Colours(), input.size)) {
+            meter.emplace(layout.Colours());
         }
         if (const LoadResult read =
                 ReadWholeFile(file, input.size, bytes, overview, meter ? &*meter : nullptr);
@@ -302,11 +302,12 @@ void frmMainView::StopBackgroundWork() {
 // then keep the previous picture.
 bool frmMainView::RenderPicture(std::optional<core::Range16> grey) {
     const auto& s = gDib.settings;
-    if (const std::optional<core::FormatLayout> format = FormatLayoutOf(s)) {
-        return RenderFormat(*format, grey);
+    const core::Layout shown = Shown();
+    if (!shown.indexed()) {
+        return RenderFormat(shown.Colours(), grey);
     }
-    const std::int64_t offset = s.gUseOffset ? s.gOffA : 0;
-    const modBITMAPinfo::DecodeLayout layout = modBITMAPinfo::DecodeLayout::From(s, offset);
+    const std::int64_t offset = shown.offset;
+    const modBITMAPinfo::DecodeLayout layout = shown.Indices();
     if (modBITMAPinfo::PixelsPerByte(s.gColBit) != 0 && (layout.width < 1 || layout.height < 1)) {
         ReportNotDrawn(DecodeStatus::BadSize);
         return false;
@@ -362,7 +363,7 @@ DecodeStatus frmMainView::DecodeWhole(std::int64_t offset) {
 // needs the range of its values first, from the read or taken here.
 bool frmMainView::RenderFormat(const core::FormatLayout& layout,
                                std::optional<core::Range16> grey) {
-    if (!Drawable(layout, static_cast<std::int64_t>(gRawData.size()))) {
+    if (!core::Drawable(layout, static_cast<std::int64_t>(gRawData.size()))) {
         ReportNotDrawn(DecodeStatus::BadSize);
         return false;
     }

@@ -22,13 +22,8 @@ void frmMainView::ShowStripFrame() {
     const std::int64_t top = std::clamp<std::int64_t>(-picPICT->Top() / magY, 0, height);
     const std::int64_t bottom = std::clamp<std::int64_t>(
         (picBASE->height() - picPICT->Top() + magY - 1) / magY, top, height);
-    const auto size = static_cast<std::int64_t>(modBITMAPinfo::gRawData.size());
-    if (const std::optional<core::FormatLayout> format = PictureFormat()) {
-        picSTRIP->SetFrame(std::clamp<std::int64_t>(format->byteOf(top, 0), 0, size),
-                           std::clamp<std::int64_t>(format->byteOf(bottom, 0), 0, size));
-        return;
-    }
-    const auto [first, end] = modBITMAPinfo::BytesOfRows(PictureLayout(), top, bottom, size);
+    const auto [first, end] = core::BytesOfRows(
+        Shown(), top, bottom, static_cast<std::int64_t>(modBITMAPinfo::gRawData.size()));
     picSTRIP->SetFrame(first, end);
 }
 
@@ -42,7 +37,8 @@ void frmMainView::picSTRIP_MouseDown(int Y) {
     if (const auto cell = CellOfByte(b)) {
         ScrollToCell(*cell);
     } else {
-        ScrollToCell({0, BeforePicture(b) ? 0 : modBITMAPinfo::gDib.settings.gPicHeight - 1});
+        ScrollToCell(
+            {0, core::BeforeStart(Shown(), b) ? 0 : modBITMAPinfo::gDib.settings.gPicHeight - 1});
     }
 }
 

@@ -41,15 +41,9 @@ namespace {
 // is none; the height follows from the file's size.
 void SetRows(modBITMAPinfo::ViewSettings& s, const core::PixelFormat* format, std::int64_t width) {
     s.gPicWidth = width;
-    if (format != nullptr) {
-        s.gFormat = core::ChoiceOf(*format);
-        s.gStride = 0;
-        s.gPicHeight = core::FormatHeight(*format, s.gFileSize, width, 0);
-    } else {
-        s.gFormat = 0;
-        s.gPicHeight =
-            modBITMAPinfo::HeightForWidth(modBITMAPinfo::PixelCount(s.gFileSize, s.gColBit), width);
-    }
+    s.gFormat = format != nullptr ? core::ChoiceOf(*format) : 0;
+    s.gStride = format != nullptr ? 0 : s.gStride;
+    s.gPicHeight = core::RowsFor(core::LayoutOf(s), s.gFileSize, width);
 }
 
 // The pictures that can be gone to: those whose start an offset reaches.
@@ -65,7 +59,7 @@ std::vector<core::PictureRegion> Reachable(std::vector<core::PictureRegion> regi
 // everything else stays. A line in a direct format applies that format too, its rows packed.
 void frmMainView::fMnuVIEWwidth_Click() {
     const auto& s = modBITMAPinfo::gDib.settings;
-    const core::PixelFormat* format = core::ChosenFormat(s.gFormat);
+    const core::PixelFormat* format = Shown().format;
     core::SpanSource source(gRawData);
     const auto widths =
         format ? core::SuggestWidths(source, *format)

@@ -100,10 +100,12 @@ class Bands {
     Picked Pick(std::int64_t y0, std::int64_t y1, std::uint8_t* out, std::ptrdiff_t step) {
         const FormatLayout& l = mLayout;
         const std::int64_t first = l.byteOf(y0, 0);
-        const std::int64_t end = l.byteOf(y1 - 1, l.width - 1) + l.format->bytes;
-        if (!mPick || mPiece < l.width || first < 0 || end > mSource.size()) {
+        // byteOf holds at the 64-bit limit: compared before a pixel's bytes are added to it.
+        const std::int64_t last = l.byteOf(y1 - 1, l.width - 1);
+        if (!mPick || mPiece < l.width || first < 0 || last > mSource.size() - l.format->bytes) {
             return Picked::kDecode;
         }
+        const std::int64_t end = last + l.format->bytes;
         const bool read = mSource.Lend(
             first, static_cast<std::size_t>(end - first), mBuffer, [&](ByteSpan bytes) {
                 for (std::int64_t y = y0; y < y1; ++y) {

@@ -45,6 +45,12 @@ Picture Picture::Held(const DibImage& image) {
     return p;
 }
 
+Picture Picture::Streamed(const Layout& layout, const modBITMAPinfo::Palette& palette,
+                          ByteSource& source, std::optional<Range16> grey) {
+    return layout.indexed() ? Streamed(layout.Indices(), palette, source)
+                            : Streamed(layout.Colours(), source, grey);
+}
+
 Picture Picture::Streamed(const DecodeLayout& layout, const Palette& palette, ByteSource& source) {
     Picture p;
     p.mLayout = layout;

@@ -13,6 +13,7 @@
 #include "image/base/Outcome.h"
 #include "image/files/BmpFile.h"
 #include "image/pixels/FormatDecoder.h"
+#include "image/pixels/Layout.h"
 #include "image/pixels/PixelDecoder.h"
 #include "image/pixels/modBITMAPinfo.h"
 
@@ -36,6 +37,11 @@ class Picture {
     // Rows decoded from source on their way; palette and source must outlive the write.
     static Picture Streamed(const modBITMAPinfo::DecodeLayout& layout,
                             const modBITMAPinfo::Palette& palette, ByteSource& source);
+
+    // The picture of any layout, decoded from source on its way: palette indices through
+    // palette, or the colours of a format as the next says.
+    static Picture Streamed(const Layout& layout, const modBITMAPinfo::Palette& palette,
+                            ByteSource& source, std::optional<Range16> grey = std::nullopt);
 
     // Pixels of a direct format decoded from source on their way; source must outlive the
     // write. gray16's BMP spreads the values from grey.lo to grey.hi over the grey levels: the

@@ -9,6 +9,7 @@
 
 #include "image/pixels/FormatDisplay.h"
 #include "image/pixels/FormatWindowDecoder.h"
+#include "image/pixels/Layout.h"
 #include "image/rules/FieldRules.h"
 
 namespace rastel::core {
@@ -155,6 +156,30 @@ TEST(PixelFormat, NamesAndGeometry) {
     EXPECT_EQ(FormatLayout::For(rgb, 17, 1, 0, 8).height, 3);  // rows of the stride's bytes
     const FormatLayout l = FormatLayout::For(rgb, 17, 2, -4, 8);
     EXPECT_EQ(l.byteOf(2, 1), 15);
+
+    // The settings' one layout: the order of the depth shown, the offset only when it is on,
+    // the stride only for a format; and the rows each kind takes.
+    modBITMAPinfo::ViewSettings v;
+    v.gPicWidth = 3;
+    v.gPicHeight = 7;
+    v.gColBit = modBITMAPinfo::kDepth16;
+    v.gArray16 = 2;
+    v.gOffA = 5;
+    v.gStride = 8;
+    Layout indices = LayoutOf(v);
+    EXPECT_EQ(std::tuple(indices.format, indices.depth, indices.order, indices.offset),
+              std::tuple(nullptr, 1, 2, 0));
+    EXPECT_EQ(RowsFor(indices, 10, 3), 7);  // 20 pixels at 16 colours
+    v.gUseOffset = true;
+    v.gFormat = 1;
+    const Layout colours = LayoutOf(v);
+    EXPECT_EQ(std::tuple(colours.format, colours.width, colours.height, colours.offset),
+              std::tuple(&rgb, 3, 7, 5));
+    EXPECT_EQ(std::pair(PixelCountOf(colours, 17), RowsFor(colours, 17, 1)),
+              std::pair(std::int64_t{6}, std::int64_t{3}));
+    EXPECT_EQ(BytesOfRows(colours, 1, 2, 17), std::pair(std::int64_t{13}, std::int64_t{17}));
+    EXPECT_EQ(std::pair(CellOf(colours, 14), BeforeStart(colours, 4)),
+              std::pair(std::optional<modBITMAPinfo::Cell>({0, 1}), true));
 
     using P = LayoutProblem;
     const std::int64_t limit = fieldRules::kOffsetLimit;

@@ -1,0 +1,54 @@
+#include "image/pixels/Layout.h"
+
+#include <algorithm>
+
+namespace rastel::core {
+
+Layout LayoutOf(const modBITMAPinfo::ViewSettings& s) {
+    return {ChosenFormat(s.gFormat),
+            s.gColBit,
+            modBITMAPinfo::CurrentOrder(s),
+            s.gPicWidth,
+            s.gPicHeight,
+            s.gUseOffset ? s.gOffA : 0,
+            s.gStride};
+}
+
+std::int64_t PixelCountOf(const Layout& kind, std::int64_t fileSize) {
+    return kind.format ? FormatPixelCount(*kind.format, fileSize)
+                       : modBITMAPinfo::PixelCount(fileSize, kind.depth);
+}
+
+std::int64_t RowsFor(const Layout& kind, std::int64_t fileSize, std::int64_t width) {
+    return kind.format ? FormatHeight(*kind.format, fileSize, width, kind.stride)
+                       : modBITMAPinfo::HeightForWidth(PixelCountOf(kind, fileSize), width);
+}
+
+bool Drawable(const FormatLayout& l, std::int64_t fileSize) {
+    return l.height >= 1 && CheckFormatLayout(*l.format, fileSize, l.width, l.offset, l.stride) ==
+                                LayoutProblem::None;
+}
+
+std::optional<modBITMAPinfo::Cell> CellOf(const Layout& l, std::int64_t b) {
+    return l.format ? FormatCellOf(l.Colours(), b) : modBITMAPinfo::CellOf(l.Indices(), b);
+}
+
+bool BeforeStart(const Layout& l, std::int64_t b) {
+    if (l.format) {
+        return b < l.offset;
+    }
+    const auto p = modBITMAPinfo::FirstPositionOf(l.depth, l.order, b);
+    return !p || *p < l.offset;
+}
+
+std::pair<std::int64_t, std::int64_t> BytesOfRows(const Layout& l, std::int64_t y0, std::int64_t y1,
+                                                  std::int64_t size) {
+    if (l.format) {
+        const FormatLayout f = l.Colours();
+        return {std::clamp<std::int64_t>(f.byteOf(y0, 0), 0, size),
+                std::clamp<std::int64_t>(f.byteOf(y1, 0), 0, size)};
+    }
+    return modBITMAPinfo::BytesOfRows(l.Indices(), y0, y1, size);
+}
+
+}  // namespace rastel::core
