@@ -14,6 +14,7 @@
 #include <new>
 
 #include "image/base/FileDescriptor.h"
+#include "image/files/FormatFile.h"
 #include "image/pixels/PixelDecoder.h"
 #include "image/pixels/RecordGuard.h"
 #include "image/search/OverviewWork.h"
@@ -389,22 +390,20 @@ bool frmMainView::RenderFormat(const core::FormatLayout& layout,
 // A gray16 picture's smallest and largest value, a band of rows at a time, under the progress
 // of a long decode; nothing when it was cancelled.
 std::optional<core::Range16> frmMainView::MeasureGrey(const core::FormatLayout& layout) {
-    const std::int64_t rowBytes = layout.width * layout.format->bytes;
     std::unique_ptr<toolkit::LongWork> progress;
-    if (rowBytes * layout.height > kDecodeProgressBytes) {
+    if (layout.width * layout.format->bytes * layout.height > kDecodeProgressBytes) {
         progress = std::make_unique<toolkit::LongWork>(
             this, QStringLiteral("画像を作成しています..."), layout.height, false);
     }
-    const std::int64_t band = std::max<std::int64_t>(1, (std::int64_t{4} << 20) / rowBytes);
-    core::Range16 range;
-    for (std::int64_t y = 0; y < layout.height; y += band) {
-        const std::int64_t end = std::min(layout.height, y + band);
-        range.Add(core::Gray16Range(layout, gRawData, y, end));
-        if (progress && !progress->Advance(end)) {
-            return std::nullopt;
-        }
-    }
-    return range;
+    core::SpanSource source(gRawData);
+    // Bands of a few megabytes: the dialog's steps let events run.
+    constexpr std::int64_t kBand = std::int64_t{4} << 20;
+    return core::MeasureGrey(
+        layout, source,
+        [&progress](std::int64_t done, std::int64_t) {
+            return !progress || progress->Advance(done);
+        },
+        kBand);
 }
 
 void frmMainView::ShowPicture() {

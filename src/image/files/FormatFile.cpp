@@ -154,7 +154,7 @@ std::optional<Range16> MeasureGrey(Bands& bands, std::int64_t height,
     for (std::int64_t y0 = 0; y0 < height; y0 += bands.rows()) {
         const std::int64_t y1 = std::min(height, y0 + bands.rows());
         const std::optional<Range16> band = bands.Range(y0, y1);
-        if (!band || (progress && !progress(y1 / 2, height))) {
+        if (!band || (progress && !progress(y1, height))) {
             return std::nullopt;
         }
         range.Add(*band);
@@ -245,6 +245,12 @@ PngPixels FormatPngPixels(const PixelFormat& format) {
     }
 }
 
+std::optional<Range16> MeasureGrey(const FormatLayout& layout, ByteSource& source,
+                                   const WriteProgress& progress, std::int64_t chunkBytes) {
+    Bands bands(layout, source, chunkBytes, std::nullopt);
+    return MeasureGrey(bands, layout.height, progress);
+}
+
 Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& source,
                        std::optional<Range16> grey, const WriteProgress& progress,
                        std::int64_t chunkBytes) {
@@ -253,7 +259,10 @@ Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& s
     Bands bands(layout, source, chunkBytes, PickFor(*layout.format, {2, 1, 0, 3}, bits / 8));
     const bool measure = bits == 8 && !grey;
     if (measure) {
-        grey = MeasureGrey(bands, height, progress);
+        // The first half of the progress.
+        grey = MeasureGrey(bands, height, [&progress](std::int64_t done, std::int64_t rows) {
+            return !progress || progress(done / 2, rows);
+        });
         if (!grey) {
             return source.result().ok() ? Outcome::Cancelled()
                                         : Outcome::Unreadable(source.result());

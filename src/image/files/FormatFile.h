@@ -18,6 +18,13 @@ int FormatBmpBits(const PixelFormat& format);
 // What the PNG holds per pixel for a format.
 PngPixels FormatPngPixels(const PixelFormat& format);
 
+// The smallest and largest value of a gray16 picture over source, a band of rows at a time,
+// telling progress the rows measured (false cancels); nothing when cancelled or the source
+// failed (source.result() says which). chunkBytes bounds the values held at once.
+std::optional<Range16> MeasureGrey(const FormatLayout& layout, ByteSource& source,
+                                   const WriteProgress& progress = {},
+                                   std::int64_t chunkBytes = kStreamChunkBytes);
+
 // Writes the BMP of the layout's picture over source to sink. gray16 is spread over the grey
 // levels from grey.lo to grey.hi (GreyLevel); without a range the picture's own is measured
 // first, in a pass that reports the first half of the progress. The picture must pass BmpHolds.
