@@ -111,7 +111,7 @@ struct Viewer {
         viewport = window->findChild<ViewportBox*>("picBASE");
         loadStart = Clock::now();
         const double cpu0 = CpuSeconds();
-        if (window->LoadBinary(QString::fromStdString(file.string())) != 0) {
+        if (!window->LoadBinary(QString::fromStdString(file.string())).ok()) {
             std::abort();
         }
         frame = QImage(viewport->size(), QImage::Format_RGB32);

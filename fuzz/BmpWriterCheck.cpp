@@ -171,7 +171,7 @@ void CheckBmpWriter(Input input) {
     DibImage image;
     image.settings = settings.view;
     std::memcpy(image.bmiColors, palette, sizeof palette);
-    Expect(DecodePixels(image, data, l.offset) == DecodeStatus::Ok, "a small picture refused");
+    Expect(DecodePixels(image, data, l.offset).ok(), "a small picture refused");
     const Bytes file = BmpFileBytes(image);
     Expect(file.size() == kBmpPixelOffset + image.bits.size(), "file size");
     Expect(U32(file, 2) == file.size(), "bfSize is not the file's size");

@@ -38,7 +38,7 @@ int MaxValue(std::int32_t depth) {
 }
 
 void CheckGeometry(std::int64_t width, std::int64_t height) {
-    if (CheckBmpGeometry(width, height) != DecodeStatus::Ok) {
+    if (!CheckBmpGeometry(width, height).ok()) {
         return;
     }
     Expect(width >= 1 && height >= 1, "a picture without pixels passed the geometry check");
@@ -135,7 +135,7 @@ void CheckOwnBytes(const FormatLayout& l, ByteSpan data, std::int64_t x, std::in
 // A layout the rules accept shows the whole file and nothing past a row more.
 void CheckLayoutRules(const FormatLayout& l, std::int64_t size) {
     const PixelFormat& f = *l.format;
-    if (CheckFormatLayout(f, size, l.width, l.offset, l.stride) != LayoutProblem::None) {
+    if (!CheckFormatLayout(f, size, l.width, l.offset, l.stride).ok()) {
         return;
     }
     const std::int64_t rowBytes = l.stride != 0 ? l.stride : l.width * f.bytes;
@@ -210,7 +210,7 @@ void CheckDecoder(Input input) {
     DibImage image;
     image.settings = settings.view;
     image.bmiHeader.biXPelsPerMeter = 7;  // not the decoder's: must survive it
-    Expect(DecodePixels(image, data, l.offset) == DecodeStatus::Ok, "a small picture refused");
+    Expect(DecodePixels(image, data, l.offset).ok(), "a small picture refused");
     if (PixelsPerByte(l.depth) == 0) {
         Expect(image.bits.empty() && image.bmiHeader.biSize == 0,
                "an unknown depth changed the image");
@@ -274,7 +274,7 @@ void CheckDecoder(Input input) {
     }
 
     DibImage again = image;
-    Expect(DecodePixels(again, data, l.offset) == DecodeStatus::Ok && again.bits == image.bits,
+    Expect(DecodePixels(again, data, l.offset).ok() && again.bits == image.bits,
            "a second decode differs");
 
     std::vector<std::uint8_t> run(static_cast<std::size_t>(runCount) + 1, 0xA5);

@@ -49,10 +49,9 @@ void CheckRenderOptions(Input input) {
     Expect(o.stride >= 0 && o.stride <= core::kMaxStride, "stride beyond its bounds");
     Expect(!o.format || (o.depth == 0 && o.order == 0 && o.palette == 0),
            "a depth, order or palette with --format");
-    Expect(o.format ? core::CheckStride(*o.format, o.width.value_or(1), o.stride) ==
-                          core::LayoutProblem::None
-                    : o.stride == 0,
-           "a stride its rows do not fit, or one without --format");
+    Expect(
+        o.format ? core::CheckStride(*o.format, o.width.value_or(1), o.stride).ok() : o.stride == 0,
+        "a stride its rows do not fit, or one without --format");
     // What only a picture uses, seen where it differs from no option given.
     const bool picture = o.width || o.output || o.offset != 0 || o.palette != 0 || o.stride != 0;
     Expect(!o.suggestWidth || !picture, "a picture's option with --suggest-width");

@@ -35,21 +35,21 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     }
     const InputFile input = CheckInputFile(fd.get());
     const std::int64_t size = input.size;
-    switch (input.kind) {
-        case InputFile::kFit:
+    switch (input.result.why) {
+        case Outcome::Why::kDone:
             break;
-        case InputFile::kUnexamined:
-            return fail(path + ": cannot be read: " + input.failure.reason);
-        case InputFile::kFolder:
+        case Outcome::Why::kFolder:
             return fail(path + ": is a folder");
-        case InputFile::kNotRegular:
+        case Outcome::Why::kNotRegular:
             return fail(path + ": is not a regular file");
-        case InputFile::kEmpty:
+        case Outcome::Why::kEmpty:
             return fail(path + ": is empty");
-        case InputFile::kTooLarge:
+        case Outcome::Why::kFileTooLarge:
             return fail(path + ": is too large (" + std::to_string(size) +
                         " bytes): files must be smaller than " + std::to_string(kFileSizeLimit) +
                         " bytes");
+        default:  // the system could not tell
+            return fail(path + ": cannot be read: " + input.result.reason);
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     FdSource source(fd.get(), size);
@@ -112,10 +112,10 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         // Without a width, a stride's row is filled.
         const std::int64_t width = o.width.value_or(
             o.stride != 0 ? std::min(o.stride / f.bytes, pixels) : DefaultWidth(pixels));
-        switch (CheckFormatLayout(f, size, width, o.offset, o.stride)) {
-            case LayoutProblem::None:
+        switch (CheckFormatLayout(f, size, width, o.offset, o.stride).why) {
+            case Outcome::Why::kDone:
                 break;
-            case LayoutProblem::FileTooShort:
+            case Outcome::Why::kFileTooShort:
                 return fail(path + ": is shorter than a pixel of " + name + " (" +
                             std::to_string(f.bytes) + " bytes)");
             default:  // the width: stride and offset are the options' own checks

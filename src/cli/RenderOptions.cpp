@@ -256,8 +256,7 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
         return fail(clash);
     }
     // A row must fit its stride, whatever the file: the width given, or at least one pixel.
-    if (o.format &&
-        core::CheckStride(*o.format, o.width.value_or(1), o.stride) != core::LayoutProblem::None) {
+    if (o.format && !core::CheckStride(*o.format, o.width.value_or(1), o.stride).ok()) {
         const std::string bytes = std::to_string(o.format->bytes);
         const std::string name(o.format->name);
         return fail("stride " + std::to_string(o.stride) + " is smaller than " +

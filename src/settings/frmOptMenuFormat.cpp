@@ -26,8 +26,8 @@ void frmOptMenu::cmbFORMAT_Click() {
         return;
     }
     const core::PixelFormat* format = core::ChosenFormat(choice);
-    if (format != nullptr && core::CheckFormatWidth(*format, mChoice.settings.gFileSize, 1) ==
-                                 core::LayoutProblem::FileTooShort) {
+    if (format != nullptr && core::CheckFormatWidth(*format, mChoice.settings.gFileSize, 1).why ==
+                                 core::Outcome::Why::kFileTooShort) {
         cmbFORMAT->setCurrentIndex(mFormatShown);
         ShowTip(Qs(optMenuTexts::kFormatTooLargeTip));
         return;
@@ -90,8 +90,7 @@ bool frmOptMenu::StrideHoldsARow(std::int64_t stride) const {
     const core::PixelFormat* format = SelectedFormat();
     const std::int64_t width =
         fieldRules::WholePart(fieldRules::ParseNumber(Std(Tag(tbxWIDTH))).value_or(1));
-    return format == nullptr ||
-           core::CheckStride(*format, width, stride) == core::LayoutProblem::None;
+    return format == nullptr || core::CheckStride(*format, width, stride).ok();
 }
 
 }  // namespace rastel

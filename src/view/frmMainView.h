@@ -45,20 +45,6 @@ class frmMainView : public QMainWindow {
     Q_OBJECT
 
   public:
-    // What became of a load; callers only tell kLoadOk from the rest. The numbers of the
-    // refusals are the ones their boxes' titles show.
-    enum LoadResult : std::int32_t {
-        kLoadOk = 0,
-        kLoadCancelled = -1,
-        kLoadUnreadable = 7,
-        kLoadEmpty = 8,
-        kLoadFolder = 9,
-        kLoadTooLarge = 10,
-        kLoadNotDrawn = 11,    // the settings give a picture nobody can hold
-        kLoadUnexamined = 12,  // the system could not even say what the path is
-    };
-    // The read's box has always said 6 while the load returns kLoadUnreadable.
-    static constexpr int kUnreadableTitleNumber = 6;
     // Reads of more bytes than this show their progress; so do decodes of more pixel bytes
     // than kDecodeProgressBytes, once they have lasted a moment.
     static constexpr std::int64_t kReadProgressBytes = std::int64_t{64} << 20;
@@ -68,9 +54,9 @@ class frmMainView : public QMainWindow {
     ~frmMainView() override;
 
     // Reads the file at path and shows it after the settings dialog, with the caption and the
-    // picture's commands; shows its own messages. However it ends short of kLoadOk, the
+    // picture's commands; shows its own messages. However it ends short of done, the
     // settings, palette, bytes and picture stay as they were.
-    LoadResult LoadBinary(const QString& path);
+    core::Outcome LoadBinary(const QString& path);
 
     // KeyCode is a Qt::Key, Shift the modifier set (1 Shift, 2 Ctrl, 4 Alt). The wheel hook
     // turns each wheel turn into a call of its own.
@@ -150,28 +136,26 @@ class frmMainView : public QMainWindow {
     void ShowStripPictures();
 
     // The road of one file, in order (frmMainViewLoad.cpp)
-    LoadResult RefuseUnfitFile(const QString& path, const core::InputFile& input);
     modBITMAPinfo::ViewSettings SettingsForFile(const std::string& name, std::int64_t size);
     std::optional<modBITMAPinfo::ViewChoice> ConfirmSettings(
         const modBITMAPinfo::ViewSettings& settings);
-    LoadResult ReadWholeFile(const core::FileDescriptor& file, std::int64_t size,
-                             std::shared_ptr<modBITMAPinfo::RawBytes>& bytes,
-                             std::unique_ptr<core::OverviewWork>& overview, core::GreyMeter* grey);
+    core::Outcome ReadWholeFile(const core::FileDescriptor& file, std::int64_t size,
+                                std::shared_ptr<modBITMAPinfo::RawBytes>& bytes,
+                                std::unique_ptr<core::OverviewWork>& overview,
+                                core::GreyMeter* grey);
     // grey: a gray16 picture's range when the read has measured it.
     void StartBackgroundWork(std::unique_ptr<core::OverviewWork> overview,
                              std::unique_ptr<core::PictureWork> search);
     void StopBackgroundWork();
-    bool Redraw(const modBITMAPinfo::ViewChoice& choice, modBITMAPinfo::SharedBytes bytes,
-                std::optional<core::Range16> grey = std::nullopt);
-    bool RenderPicture(std::optional<core::Range16> grey = std::nullopt);
-    modBITMAPinfo::DecodeStatus DecodeWhole(std::int64_t offset);
-    bool RenderFormat(const core::FormatLayout& layout, std::optional<core::Range16> grey);
+    core::Outcome Redraw(const modBITMAPinfo::ViewChoice& choice, modBITMAPinfo::SharedBytes bytes,
+                         std::optional<core::Range16> grey = std::nullopt);
+    core::Outcome RenderPicture(std::optional<core::Range16> grey = std::nullopt);
+    core::Outcome DecodeWhole(std::int64_t offset);
+    core::Outcome RenderFormat(const core::FormatLayout& layout, std::optional<core::Range16> grey);
     std::optional<core::Range16> MeasureGrey(const core::FormatLayout& layout);
     void ShowPicture();
     void ShowCaption();
 
-    void ReportNotDrawn(modBITMAPinfo::DecodeStatus status);
-    void ReportNoMemory();
     void SetPictureMenus(bool enabled);
     // The layout of the picture shown.
     static core::Layout Shown() { return core::LayoutOf(modBITMAPinfo::gDib.settings); }

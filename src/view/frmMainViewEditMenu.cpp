@@ -19,7 +19,7 @@ void frmMainView::fMnuEDITcapture_Click() {
 
 void frmMainView::fMnuEDIToption_Click() {
     const auto chosen = mRunOptMenu(this, modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib));
-    if (chosen && Redraw(*chosen, modBITMAPinfo::gRawData)) {
+    if (chosen && Redraw(*chosen, modBITMAPinfo::gRawData).ok()) {
         Form_Resize();
     }
 }

@@ -9,6 +9,7 @@
 #include "toolkit/FileNames.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
+#include "view/FailureMessages.h"
 #include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
@@ -81,11 +82,7 @@ void frmMainView::fMnuFILEsave_Click() {
     const bool smallHeld =
         held && static_cast<std::int64_t>(gDib.bits.size()) <= kHeldProgressBytes;
     const Outcome result = Export(path, picture, smallHeld, this);
-    if (!result.ok() && result.why != Outcome::Why::kCancelled) {  // a cancel needs no word
-        toolkit::MsgBox(this, QStringLiteral("ファイルの書き込みに失敗しました"),
-                        QStringLiteral("エラー (%1)").arg(result.error),
-                        toolkit::MsgIcon::Critical);
-    }
+    ReportFailure(this, FailedStep::kWrite, result);  // a cancel needs no word
 }
 
 void frmMainView::fMnuFILEexit_Click() {

@@ -25,6 +25,7 @@
 #include "toolkit/FolderTest.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
+#include "view/FailureMessages.h"
 #include "view/OverviewStrip.h"
 #include "view/PictureBoxes.h"
 #include "view/frmMainView.h"
@@ -34,7 +35,7 @@ namespace rastel {
 namespace {
 
 using core::InputFile;
-using modBITMAPinfo::DecodeStatus;
+using core::Outcome;
 using modBITMAPinfo::gDib;
 using modBITMAPinfo::gRawData;
 using modBITMAPinfo::RawBytes;
@@ -42,11 +43,6 @@ using modBITMAPinfo::SharedBytes;
 using modBITMAPinfo::ViewChoice;
 using modBITMAPinfo::ViewSettings;
 using toolkit::MsgIcon;
-
-void FileError(QWidget* owner, const QString& text, int number) {
-    toolkit::MsgBox(owner, text, QStringLiteral("エラー%1: ファイル読み込み").arg(number),
-                    MsgIcon::Critical);
-}
 
 std::string NativePath(const QString& path) {
     return toolkit::EncodeName(path).toStdString();
@@ -73,17 +69,21 @@ QStringList DraggedFiles(const QMimeData* data) {
 
 }  // namespace
 
-frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
+core::Outcome frmMainView::LoadBinary(const QString& path) {
     const std::string name = NativePath(path);  // the name's own bytes, whatever their encoding
     // Opened once, and judged by what is open: the file checked is the file read. Non-blocking,
     // so that a FIFO cannot hold up the open. A file that cannot be opened is judged by its
     // name: one that is missing is reported as such; one that is there but may not be read is
     // refused by the read, after the settings dialog, as a read that fails.
+    // Folders, empty files, files too large to hold and anything that is not a plain file (a
+    // FIFO would block the read, a device never ends) are refused before anything changes. A
+    // path the system cannot examine (it vanished, say) is a failure nobody planned for.
     const core::FileDescriptor file(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     const InputFile input =
         file.valid() ? core::CheckInputFile(file.get()) : core::CheckInputFile(name);
-    if (input.kind != InputFile::kFit) {
-        return RefuseUnfitFile(path, input);
+    if (!input.result.ok()) {
+        ReportFailure(this, FailedStep::kLoad, input.result, path);
+        return input.result;
     }
     std::shared_ptr<RawBytes> bytes;
     std::unique_ptr<core::OverviewWork> overview;
@@ -91,7 +91,7 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
     try {
         const std::optional<ViewChoice> chosen = ConfirmSettings(SettingsForFile(name, input.size));
         if (!chosen) {
-            return kLoadCancelled;
+            return Outcome::Cancelled();
         }
         // A gray16 picture's range is taken as its bytes arrive.
         const core::Layout layout = core::LayoutOf(chosen->settings);
@@ -100,9 +100,10 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
             core::Drawable(layout.Colours(), input.size)) {
             meter.emplace(layout.Colours());
         }
-        if (const LoadResult read =
+        if (const Outcome read =
                 ReadWholeFile(file, input.size, bytes, overview, meter ? &*meter : nullptr);
-            read != kLoadOk) {
+            !read.ok()) {
+            ReportFailure(this, FailedStep::kLoad, read, path);
             return read;
         }
         std::optional<core::Range16> grey;
@@ -111,49 +112,21 @@ frmMainView::LoadResult frmMainView::LoadBinary(const QString& path) {
         }
         // Made before the picture is committed, so that no memory for it changes nothing.
         search = std::make_unique<core::PictureWork>(bytes);
-        if (!Redraw(*chosen, SharedBytes(bytes), grey)) {
-            return kLoadNotDrawn;
+        if (const Outcome drawn = Redraw(*chosen, SharedBytes(bytes), grey); !drawn.ok()) {
+            return drawn;
         }
     } catch (const std::bad_alloc&) {
         // Anything else that could not get its memory on the way: nothing has changed.
-        ReportNoMemory();
-        return kLoadUnreadable;
+        const Outcome failed = Outcome::OutOfMemory("loading the file");
+        ReportFailure(this, FailedStep::kLoad, failed, path);
+        return failed;
     }
     // The picture is committed: the load completes, whatever becomes of the work behind it.
     StartBackgroundWork(std::move(overview), std::move(search));
     ShowPicture();
     ShowCaption();
     SetPictureMenus(true);
-    return kLoadOk;
-}
-
-// Folders, empty files, files too large to hold and anything that is not a plain file (a
-// FIFO would block the read, a device never ends) are refused before anything changes. A
-// path the system cannot examine (it vanished, say) is a failure nobody planned for.
-frmMainView::LoadResult frmMainView::RefuseUnfitFile(const QString& path, const InputFile& input) {
-    switch (input.kind) {
-        case InputFile::kFit:
-            return kLoadOk;
-        case InputFile::kUnexamined:
-            toolkit::ShowErrorReport(
-                this, input.failure.error,
-                QString::fromStdString(input.failure.reason + ": " + path.toStdString()));
-            return kLoadUnexamined;
-        case InputFile::kFolder:
-            FileError(this, QStringLiteral("フォルダの展開はできません"), kLoadFolder);
-            return kLoadFolder;
-        case InputFile::kNotRegular:
-            FileError(this, QStringLiteral("通常のファイルではないため読み込めません"),
-                      kUnreadableTitleNumber);
-            return kLoadUnreadable;
-        case InputFile::kEmpty:
-            FileError(this, QStringLiteral("ファイルサイズが0です"), kLoadEmpty);
-            return kLoadEmpty;
-        case InputFile::kTooLarge:
-            FileError(this, QStringLiteral("ファイルが大きすぎます"), kLoadTooLarge);
-            return kLoadTooLarge;
-    }
-    return kLoadUnexamined;
+    return {};
 }
 
 // The settings a new file gets, from the shown file's.
@@ -173,31 +146,28 @@ std::optional<ViewChoice> frmMainView::ConfirmSettings(const ViewSettings& setti
 // All of the file or nothing: the bytes go to a new buffer that only replaces gRawData once
 // every byte has arrived. The file is read as it was when its size was taken: a file cut short
 // since cannot be read; bytes it gained are left out, as the settings were confirmed without
-// them. A large file is read in pieces under a progress dialog whose Cancel gives up the read
-// (kLoadCancelled) without a message.
+// them. A large file is read in pieces under a progress dialog whose Cancel gives up the read.
+// Done, cancelled, out of memory for the bytes, or the read's failure, which the caller says.
 // The strip's overview is taken from each piece as it arrives, on a thread of its own
 // that goes on once the picture shows, so the file is walked once and nothing waits; so is
 // the range of a gray16 picture, here, while the piece is still in the cache.
-frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& file,
-                                                   std::int64_t size,
-                                                   std::shared_ptr<RawBytes>& bytes,
-                                                   std::unique_ptr<core::OverviewWork>& overview,
-                                                   core::GreyMeter* grey) {
-    bool ok = file.valid();
-    bool noMemory = false;
-    if (ok) {
-        try {
-            if (size >= mMemoryLimit) {
-                throw std::bad_alloc();
-            }
-            bytes = std::make_shared<RawBytes>(static_cast<std::size_t>(size));
-        } catch (const std::bad_alloc&) {
-            ok = false;
-            noMemory = true;
+Outcome frmMainView::ReadWholeFile(const core::FileDescriptor& file, std::int64_t size,
+                                   std::shared_ptr<RawBytes>& bytes,
+                                   std::unique_ptr<core::OverviewWork>& overview,
+                                   core::GreyMeter* grey) {
+    if (!file.valid()) {  // there, but not to be opened
+        return Outcome::Unreadable({EACCES, "it could not be opened"});
+    }
+    try {
+        if (size >= mMemoryLimit) {
+            throw std::bad_alloc();
         }
+        bytes = std::make_shared<RawBytes>(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return Outcome::OutOfMemory("the file's bytes");
     }
     std::unique_ptr<toolkit::LongWork> progress;
-    if (ok && size > kReadProgressBytes) {
+    if (size > kReadProgressBytes) {
         progress = std::make_unique<toolkit::LongWork>(
             this, QStringLiteral("ファイルを読み込んでいます..."), size, true);
     }
@@ -205,64 +175,50 @@ frmMainView::LoadResult frmMainView::ReadWholeFile(const core::FileDescriptor& f
     // cache; the progress dialog hears of every sixteenth.
     constexpr std::size_t kPiece = core::OverviewWork::kPiece;
     constexpr std::size_t kReported = std::size_t{16} << 20;
-    if (ok) {
-        overview =
-            std::make_unique<core::OverviewWork>(bytes, core::StripBlockCount(size), mOverviewStep);
-        // Without a thread for it the file is read all the same, and its strip stays empty.
-        if (!overview
-                 ->Start([this] {
-                     QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview,
-                                               Qt::QueuedConnection);
-                 })
-                 .ok()) {
-            overview.reset();
+    overview =
+        std::make_unique<core::OverviewWork>(bytes, core::StripBlockCount(size), mOverviewStep);
+    // Without a thread for it the file is read all the same, and its strip stays empty.
+    if (!overview
+             ->Start([this] {
+                 QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview,
+                                           Qt::QueuedConnection);
+             })
+             .ok()) {
+        overview.reset();
+    }
+    const auto arrived = [&](std::size_t done) {
+        if (overview) {
+            overview->Arrived(static_cast<std::int64_t>(done));
         }
-    }
-    bool cancelled = false;
-    if (ok) {
-        const auto arrived = [&](std::size_t done) {
-            if (overview) {
-                overview->Arrived(static_cast<std::int64_t>(done));
-            }
-            if (grey != nullptr) {
-                grey->Arrived(*bytes, static_cast<std::int64_t>(done));
-            }
-            const bool report = done % kReported < kPiece || done == bytes->size();
-            return !report || !progress || progress->Advance(static_cast<std::int64_t>(done));
-        };
-        const core::Outcome read = core::ReadWhole(file.get(), *bytes, kPiece, arrived, mReadFile);
-        ok = read.ok();
-        cancelled = read.why == core::Outcome::Why::kCancelled;
-    }
+        if (grey != nullptr) {
+            grey->Arrived(*bytes, static_cast<std::int64_t>(done));
+        }
+        const bool report = done % kReported < kPiece || done == bytes->size();
+        return !report || !progress || progress->Advance(static_cast<std::int64_t>(done));
+    };
+    const Outcome read = core::ReadWhole(file.get(), *bytes, kPiece, arrived, mReadFile);
     progress.reset();
-    if (!ok) {
+    if (!read.ok()) {
         overview.reset();
         bytes.reset();
-        if (cancelled) {
-            return kLoadCancelled;
-        }
-        if (noMemory) {
-            ReportNoMemory();
-        } else {
-            FileError(this, QStringLiteral("ファイルが読み出せませんでした"),
-                      kUnreadableTitleNumber);
-        }
-        return kLoadUnreadable;
+        return read.why == Outcome::Why::kCancelled ? read : Outcome::Unreadable(read);
     }
-    return kLoadOk;
+    return {};
 }
 
 // Draws the picture choice gives of bytes in place of the shown one: the record holds them
-// once it is drawn. False when it cannot be drawn or its decode was cancelled; the settings,
-// palette, bytes and picture are then as they were.
-bool frmMainView::Redraw(const ViewChoice& choice, SharedBytes bytes,
-                         std::optional<core::Range16> grey) {
+// once it is drawn. When it cannot be drawn (said here) or its decode was cancelled, the
+// settings, palette, bytes and picture are as they were.
+Outcome frmMainView::Redraw(const ViewChoice& choice, SharedBytes bytes,
+                            std::optional<core::Range16> grey) {
     modBITMAPinfo::RecordGuard guard(gDib, gRawData, choice, std::move(bytes));
-    if (!RenderPicture(grey)) {
-        return false;
+    Outcome drawn = RenderPicture(grey);
+    if (drawn.ok()) {
+        guard.Keep();
+    } else {
+        ReportFailure(this, FailedStep::kDraw, drawn);
     }
-    guard.Keep();
-    return true;
+    return drawn;
 }
 
 // The work behind the window on the file now shown takes over from the last file's: its
@@ -299,9 +255,9 @@ void frmMainView::StopBackgroundWork() {
 // Decodes gDib from gRawData and puts the picture into the image box at its magnified size.
 // A picture whose pixels would not fit the memory budget, or a BMP header, is not decoded
 // whole: the image box decodes the rows it shows from gRawData, and gDib gives up its pixels.
-// False when the decode was cancelled or the settings give no picture; gDib and the image box
-// then keep the previous picture.
-bool frmMainView::RenderPicture(std::optional<core::Range16> grey) {
+// Cancelled, or kBadSize when the settings give no picture; gDib and the image box then keep
+// the previous picture.
+Outcome frmMainView::RenderPicture(std::optional<core::Range16> grey) {
     const auto& s = gDib.settings;
     const core::Layout shown = Shown();
     if (!shown.indexed()) {
@@ -310,30 +266,28 @@ bool frmMainView::RenderPicture(std::optional<core::Range16> grey) {
     const std::int64_t offset = shown.offset;
     const modBITMAPinfo::DecodeLayout layout = shown.Indices();
     if (modBITMAPinfo::PixelsPerByte(s.gColBit) != 0 && (layout.width < 1 || layout.height < 1)) {
-        ReportNotDrawn(DecodeStatus::BadSize);
-        return false;
+        return Outcome::Refused(Outcome::Why::kBadSize, EINVAL, "no pixels");
     }
-    const bool describable =
-        modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height) == DecodeStatus::Ok;
-    DecodeStatus status = DecodeStatus::TooLarge;
+    const bool describable = modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height).ok();
+    // A pixel array the memory cannot give is no failure, nor is a picture beyond the budget or
+    // a BMP header: the rows in view are decoded on demand.
+    Outcome held = Outcome::TooLarge("beyond the budget");
     if (describable && layout.stride() * layout.height < mPictureBudget) {
-        // A pixel array the memory cannot give is no failure: the rows in view are decoded
-        // on demand, as for pictures beyond the budget.
-        status = layout.stride() * layout.height >= mMemoryLimit ? DecodeStatus::OutOfMemory
-                                                                 : DecodeWhole(offset);
+        held = layout.stride() * layout.height >= mMemoryLimit
+                   ? Outcome::OutOfMemory("the picture's pixels")
+                   : DecodeWhole(offset);
     }
-    if (status == DecodeStatus::Cancelled) {
-        return false;
+    if (held.why == Outcome::Why::kCancelled) {
+        return held;
     }
     const int magX = std::max(1, s.gMagX);
     const int magY = std::max(1, s.gMagY);
-    const std::int64_t width = status == DecodeStatus::Ok ? gDib.bmiHeader.biWidth : layout.width;
-    const std::int64_t height =
-        status == DecodeStatus::Ok ? gDib.bmiHeader.biHeight : layout.height;
+    const std::int64_t width = held.ok() ? gDib.bmiHeader.biWidth : layout.width;
+    const std::int64_t height = held.ok() ? gDib.bmiHeader.biHeight : layout.height;
     picPICT->SetLeft(mMargin);
     picPICT->SetTop(mMargin);
     picPICT->SetSize(width * magX, height * magY);
-    if (status == DecodeStatus::Ok) {
+    if (held.ok()) {
         picPICT->DrawPicture(magX, magY);
     } else {
         std::vector<std::uint8_t>().swap(gDib.bits);
@@ -342,11 +296,11 @@ bool frmMainView::RenderPicture(std::optional<core::Range16> grey) {
         }
         picPICT->DrawOnDemand(layout, gRawData, magX, magY);
     }
-    return true;
+    return {};
 }
 
 // The whole decode, under a progress dialog that shows when it lasts more than a moment.
-DecodeStatus frmMainView::DecodeWhole(std::int64_t offset) {
+Outcome frmMainView::DecodeWhole(std::int64_t offset) {
     const auto& s = gDib.settings;
     std::unique_ptr<toolkit::LongWork> progress;
     if (modBITMAPinfo::RowStride(s.gPicWidth) * s.gPicHeight > kDecodeProgressBytes) {
@@ -362,20 +316,19 @@ DecodeStatus frmMainView::DecodeWhole(std::int64_t offset) {
 // A picture in a direct format is never held whole (a 1 GiB file in RGB is 358 million
 // pixels): the image box decodes its colours where they are shown, from gRawData. Gray16
 // needs the range of its values first, from the read or taken here.
-bool frmMainView::RenderFormat(const core::FormatLayout& layout,
-                               std::optional<core::Range16> grey) {
+Outcome frmMainView::RenderFormat(const core::FormatLayout& layout,
+                                  std::optional<core::Range16> grey) {
     if (!core::Drawable(layout, static_cast<std::int64_t>(gRawData.size()))) {
-        ReportNotDrawn(DecodeStatus::BadSize);
-        return false;
+        return Outcome::Refused(Outcome::Why::kBadSize, EINVAL, "no picture of the file");
     }
     if (!grey && layout.format->family == core::FormatFamily::Gray16) {
         grey = MeasureGrey(layout);
         if (!grey) {
-            return false;
+            return Outcome::Cancelled();
         }
     }
     std::vector<std::uint8_t>().swap(gDib.bits);
-    if (modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height) == DecodeStatus::Ok) {
+    if (modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height).ok()) {
         modBITMAPinfo::FillHeader(gDib.bmiHeader, layout.width, layout.height);
     }
     const int magX = std::max(1, gDib.settings.gMagX);
@@ -384,7 +337,7 @@ bool frmMainView::RenderFormat(const core::FormatLayout& layout,
     picPICT->SetTop(mMargin);
     picPICT->SetSize(layout.width * magX, layout.height * magY);
     picPICT->DrawFormat(layout, gRawData, grey.value_or(core::Range16{}), magX, magY);
-    return true;
+    return {};
 }
 
 // A gray16 picture's smallest and largest value, a band of rows at a time, under the progress
@@ -413,20 +366,6 @@ void frmMainView::ShowPicture() {
 
 void frmMainView::ShowCaption() {
     setWindowTitle(QStringLiteral("Rastel - ") + QString::fromStdString(gDib.settings.gFileName));
-}
-
-void frmMainView::ReportNotDrawn(DecodeStatus status) {
-    const QString text = status == DecodeStatus::OutOfMemory
-                             ? QStringLiteral("メモリが足りないため画像を作れませんでした")
-                         : status == DecodeStatus::TooLarge
-                             ? QStringLiteral("画像が大きすぎるため表示できません")
-                             : QStringLiteral("画像の幅と高さが正しくありません");
-    toolkit::MsgBox(this, text, toolkit::kAppTitle, MsgIcon::Exclamation);
-}
-
-void frmMainView::ReportNoMemory() {
-    toolkit::MsgBox(this, QStringLiteral("メモリが足りないためファイルを読み込めませんでした"),
-                    toolkit::kAppTitle, MsgIcon::Exclamation);
 }
 
 void frmMainView::picBASE_OLEDragOver(QDragMoveEvent* event) {

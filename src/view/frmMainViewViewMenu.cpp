@@ -76,7 +76,7 @@ void frmMainView::fMnuVIEWwidth_Click() {
     const core::WidthCandidate& chosen = dialog.Chosen();
     modBITMAPinfo::ViewChoice next = modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib);
     SetRows(next.settings, chosen.format, chosen.width);
-    if (Redraw(next, gRawData)) {
+    if (Redraw(next, gRawData).ok()) {
         Form_Resize();
     }
 }
@@ -124,7 +124,7 @@ void frmMainView::fMnuVIEWpictures_Click() {
         n.gArray256 = 0;
     }
     SetRows(n, chosen.format, chosen.width);
-    if (Redraw(next, gRawData)) {
+    if (Redraw(next, gRawData).ok()) {
         Form_Resize();
         ScrollToCell({0, 0});
     }

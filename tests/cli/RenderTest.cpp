@@ -55,7 +55,7 @@ Bytes Expected(const Bytes& data, std::int32_t depth, std::int32_t order, std::i
     image.settings.gPicWidth = width;
     image.settings.gPicHeight = (std::ssize(data) * PixelsPerByte(depth) + width - 1) / width;
     BuildPalette(image, palette, depth, image.bmiColors);
-    EXPECT_EQ(DecodePixels(image, data, offset), DecodeStatus::Ok);
+    EXPECT_TRUE(DecodePixels(image, data, offset).ok());
     return BmpFileBytes(image);
 }
 

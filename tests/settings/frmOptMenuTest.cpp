@@ -312,9 +312,10 @@ class SettingsMonkey : public testing::DialogMonkey {
         auto stride = [this, field](const std::string& text) {
             const auto value = fieldRules::StrideOnLeave(text);
             const auto* format = core::ChosenFormat(Formats()->currentIndex());
-            return value && (!format || core::CheckStride(
-                                            *format, toolkit::Tag(field("tbxWIDTH")).toLongLong(),
-                                            *value) == core::LayoutProblem::None);
+            return value &&
+                   (!format ||
+                    core::CheckStride(*format, toolkit::Tag(field("tbxWIDTH")).toLongLong(), *value)
+                        .ok());
         };
         return {{field("tbxWIDTH"), 1, width, false, rule(fieldRules::WidthOnLeave)},
                 {field("tbxMagX"), 1, 8, false, rule(fieldRules::MagnificationOnLeave)},

@@ -1,6 +1,7 @@
-// What became of work that can fail: done, or why not, with the number the system knows that
-// failure by. Checks and reads of a file fail the system's way only; writing a picture has
-// reasons of its own besides, which the window and the renderer each say in their own words.
+// What became of work that can fail, the one result of every operation of the core that can:
+// done, or why not (a kind from one list), with the number the system knows that failure by
+// and a detail. The window and the renderer each say the kinds in their own words, each in
+// one place.
 #pragma once
 
 #include <cerrno>
@@ -17,6 +18,19 @@ struct Outcome {
         kTooLarge,     // the picture is larger than the file format can describe
         kOutOfMemory,  // the memory to work in could not be had
         kUnreadable,   // the bytes the picture is made of could not be read: the read's failure
+        // A file the program does not take (CheckInputFile).
+        kFolder,
+        kNotRegular,  // a FIFO would block the read, a device never ends
+        kEmpty,
+        kFileTooLarge,  // beyond what the picture's size fields hold
+        // Settings that make no picture of the file.
+        kBadSize,         // a width or height below 1
+        kFileTooShort,    // not even one pixel's bytes
+        kWidthTooSmall,   // below 1
+        kWidthTooLarge,   // above the pixel count
+        kStrideTooSmall,  // neither 0 nor a whole row's bytes
+        kStrideTooLarge,  // above kMaxStride
+        kOffsetTooLarge,  // not strictly inside +-kOffsetLimit
     };
 
     int error = 0;       // 0 when done; a failure is never 0, and its own reasons take the
@@ -27,6 +41,10 @@ struct Outcome {
     bool ok() const { return error == 0; }
 
     static Outcome Cancelled() { return {ECANCELED, "cancelled", Why::kCancelled}; }
+    // A refusal of the core's own: its kind, with the system's number for the condition.
+    static Outcome Refused(Why why, int error, std::string reason = {}) {
+        return {error, std::move(reason), why};
+    }
     static Outcome TooLarge(std::string reason) {
         return {EFBIG, std::move(reason), Why::kTooLarge};
     }

@@ -35,7 +35,7 @@ bool FormatHolds(FileFormat format, std::int64_t width, std::int64_t height) {
         case FileFormat::kBmp:
             break;
     }
-    return CheckBmpGeometry(width, height) == DecodeStatus::Ok;
+    return CheckBmpGeometry(width, height).ok();
 }
 
 Picture Picture::Held(const DibImage& image) {

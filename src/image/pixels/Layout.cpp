@@ -25,8 +25,8 @@ std::int64_t RowsFor(const Layout& kind, std::int64_t fileSize, std::int64_t wid
 }
 
 bool Drawable(const FormatLayout& l, std::int64_t fileSize) {
-    return l.height >= 1 && CheckFormatLayout(*l.format, fileSize, l.width, l.offset, l.stride) ==
-                                LayoutProblem::None;
+    return l.height >= 1 &&
+           CheckFormatLayout(*l.format, fileSize, l.width, l.offset, l.stride).ok();
 }
 
 std::optional<modBITMAPinfo::Cell> CellOf(const Layout& l, std::int64_t b) {

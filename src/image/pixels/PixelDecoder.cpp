@@ -10,6 +10,8 @@
 
 namespace rastel::modBITMAPinfo {
 
+using core::Outcome;
+
 namespace {
 
 // A byte of data, or nothing when index lies outside it.
@@ -256,17 +258,17 @@ void DecodeRows(const DecodeLayout& layout, ByteSpan data, std::int64_t y0, std:
     }
 }
 
-DecodeStatus CheckBmpGeometry(std::int64_t width, std::int64_t height) {
+Outcome CheckBmpGeometry(std::int64_t width, std::int64_t height) {
     if (width < 1 || height < 1) {
-        return DecodeStatus::BadSize;
+        return Outcome::Refused(Outcome::Why::kBadSize, EINVAL, "no pixels");
     }
     constexpr std::int64_t kMaxSide = std::numeric_limits<std::int32_t>::max();
     // bfSize = 14 + 40 + 1024 + biSizeImage + 1 must fit in 32 bits.
     constexpr std::int64_t kMaxImage = std::numeric_limits<std::uint32_t>::max() - 1079;
     if (width > kMaxSide || height > kMaxSide || RowStride(width) * height > kMaxImage) {
-        return DecodeStatus::TooLarge;
+        return Outcome::TooLarge("the picture is too large for a BMP file");
     }
-    return DecodeStatus::Ok;
+    return {};
 }
 
 void FillHeader(BITMAPINFOHEADER& h, std::int64_t width, std::int64_t height) {
@@ -280,19 +282,18 @@ void FillHeader(BITMAPINFOHEADER& h, std::int64_t width, std::int64_t height) {
     h.biPlanes = 1;
 }
 
-DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset) {
+Outcome DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset) {
     return DecodePixels(image, data, offset, {});
 }
 
-DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
-                          const DecodeProgress& progress) {
+Outcome DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
+                     const DecodeProgress& progress) {
     const ViewSettings& s = image.settings;
     if (PixelsPerByte(s.gColBit) == 0) {
-        return DecodeStatus::Ok;  // an unknown depth decodes nothing at all
+        return {};  // an unknown depth decodes nothing at all
     }
-    const DecodeStatus status = CheckBmpGeometry(s.gPicWidth, s.gPicHeight);
-    if (status != DecodeStatus::Ok) {
-        return status;
+    if (Outcome fits = CheckBmpGeometry(s.gPicWidth, s.gPicHeight); !fits.ok()) {
+        return fits;
     }
     const DecodeLayout layout = DecodeLayout::From(s, offset);
     const std::int64_t stride = layout.stride();
@@ -302,16 +303,16 @@ DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
     try {
         bits.assign(static_cast<std::size_t>(sizeImage) + 1, 0);
     } catch (const std::bad_alloc&) {
-        return DecodeStatus::OutOfMemory;
+        return Outcome::OutOfMemory("the picture's pixels");
     } catch (const std::length_error&) {
-        return DecodeStatus::OutOfMemory;
+        return Outcome::OutOfMemory("the picture's pixels");
     }
     // Bands of a few MiB, so that a caller showing progress hears from us often enough.
     constexpr std::int64_t kBandBytes = std::int64_t{8} << 20;
     const std::int64_t band = std::max<std::int64_t>(1, kBandBytes / stride);
     for (std::int64_t y0 = 0; y0 < layout.height; y0 += band) {
         if (progress && !progress(y0, layout.height)) {
-            return DecodeStatus::Cancelled;
+            return Outcome::Cancelled();
         }
         const std::int64_t y1 = std::min(layout.height, y0 + band);
         DecodeRows(layout, data, y0, y1, bits.data() + (layout.height - 1 - y0) * stride,
@@ -320,7 +321,7 @@ DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
 
     FillHeader(image.bmiHeader, layout.width, layout.height);
     image.bits = std::move(bits);
-    return DecodeStatus::Ok;
+    return {};
 }
 
 }  // namespace rastel::modBITMAPinfo

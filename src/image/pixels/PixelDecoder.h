@@ -8,6 +8,7 @@
 #include <span>
 #include <utility>
 
+#include "image/base/Outcome.h"
 #include "image/pixels/modBITMAPinfo.h"
 
 namespace rastel::modBITMAPinfo {
@@ -84,30 +85,24 @@ std::pair<std::int64_t, std::int64_t> BytesOfRows(const DecodeLayout& layout, st
 void DecodeRows(const DecodeLayout& layout, ByteSpan data, std::int64_t y0, std::int64_t y1,
                 std::uint8_t* dst, std::ptrdiff_t rowStep);
 
-enum class DecodeStatus {
-    Ok,
-    BadSize,      // width or height below 1
-    TooLarge,     // width, height or pixel bytes beyond what a BMP header holds
-    OutOfMemory,  // the pixel array could not be allocated
-    Cancelled,    // the progress callback asked to stop
-};
-
 // The limits of the BMP header: 32-bit signed width and height, and a file size
-// (1078 + biSizeImage + 1) that fits its 32-bit field.
-DecodeStatus CheckBmpGeometry(std::int64_t width, std::int64_t height);
+// (1078 + biSizeImage + 1) that fits its 32-bit field. Done; kBadSize for a width or height
+// below 1; kTooLarge beyond them.
+core::Outcome CheckBmpGeometry(std::int64_t width, std::int64_t height);
 
 // Sets the header fields a decode owns for a picture of this size (which must pass
 // CheckBmpGeometry); the pixels-per-metre and important-colour fields are left as they are.
 void FillHeader(BITMAPINFOHEADER& header, std::int64_t width, std::int64_t height);
 
-// Rebuilds the header and pixel array of image from data. On any status but Ok the image is
-// left exactly as it was, so the caller can keep showing the previous picture.
-DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset);
+// Rebuilds the header and pixel array of image from data: done, or the geometry's refusal, or
+// kOutOfMemory for the pixel array. On any failure the image is left exactly as it was, so the
+// caller can keep showing the previous picture.
+core::Outcome DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset);
 
 // The same, calling progress between bands of rows with the rows done so far; when it returns
-// false the decode stops with Cancelled and the image is left as it was.
+// false the decode stops, cancelled, and the image is left as it was.
 using DecodeProgress = std::function<bool(std::int64_t rowsDone, std::int64_t rows)>;
-DecodeStatus DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
-                          const DecodeProgress& progress);
+core::Outcome DecodePixels(DibImage& image, ByteSpan data, std::int64_t offset,
+                           const DecodeProgress& progress);
 
 }  // namespace rastel::modBITMAPinfo

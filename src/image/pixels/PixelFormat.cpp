@@ -56,41 +56,48 @@ std::int64_t FormatHeight(const PixelFormat& format, std::int64_t fileSize, std:
     return (pixels + width - 1) / width;
 }
 
-LayoutProblem CheckFormatWidth(const PixelFormat& format, std::int64_t fileSize,
-                               std::int64_t width) {
-    if (fileSize < format.bytes) {
-        return LayoutProblem::FileTooShort;
-    }
-    if (width < 1) {
-        return LayoutProblem::WidthTooSmall;
-    }
-    return width > FormatPixelCount(format, fileSize) ? LayoutProblem::WidthTooLarge
-                                                      : LayoutProblem::None;
+namespace {
+
+Outcome Problem(Outcome::Why why) {
+    return Outcome::Refused(why, why == Outcome::Why::kOffsetTooLarge ? ERANGE : EINVAL);
 }
 
-LayoutProblem CheckStride(const PixelFormat& format, std::int64_t width, std::int64_t stride) {
+}  // namespace
+
+Outcome CheckFormatWidth(const PixelFormat& format, std::int64_t fileSize, std::int64_t width) {
+    if (fileSize < format.bytes) {
+        return Problem(Outcome::Why::kFileTooShort);
+    }
+    if (width < 1) {
+        return Problem(Outcome::Why::kWidthTooSmall);
+    }
+    return width > FormatPixelCount(format, fileSize) ? Problem(Outcome::Why::kWidthTooLarge)
+                                                      : Outcome{};
+}
+
+Outcome CheckStride(const PixelFormat& format, std::int64_t width, std::int64_t stride) {
     if (stride > kMaxStride) {
-        return LayoutProblem::StrideTooLarge;
+        return Problem(Outcome::Why::kStrideTooLarge);
     }
     // A width past the limit would make the product overflow; its rows fit no stride anyway.
     const bool fits = stride == 0 || (stride > 0 && width <= stride / format.bytes);
-    return fits ? LayoutProblem::None : LayoutProblem::StrideTooSmall;
+    return fits ? Outcome{} : Problem(Outcome::Why::kStrideTooSmall);
 }
 
-LayoutProblem CheckByteOffset(std::int64_t offset) {
-    return offset > -kOffsetLimit && offset < kOffsetLimit ? LayoutProblem::None
-                                                           : LayoutProblem::OffsetTooLarge;
+Outcome CheckByteOffset(std::int64_t offset) {
+    return offset > -kOffsetLimit && offset < kOffsetLimit ? Outcome{}
+                                                           : Problem(Outcome::Why::kOffsetTooLarge);
 }
 
-LayoutProblem CheckFormatLayout(const PixelFormat& format, std::int64_t fileSize,
-                                std::int64_t width, std::int64_t offset, std::int64_t stride) {
-    for (const LayoutProblem p : {CheckFormatWidth(format, fileSize, width),
-                                  CheckStride(format, width, stride), CheckByteOffset(offset)}) {
-        if (p != LayoutProblem::None) {
+Outcome CheckFormatLayout(const PixelFormat& format, std::int64_t fileSize, std::int64_t width,
+                          std::int64_t offset, std::int64_t stride) {
+    for (Outcome p : {CheckFormatWidth(format, fileSize, width), CheckStride(format, width, stride),
+                      CheckByteOffset(offset)}) {
+        if (!p.ok()) {
             return p;
         }
     }
-    return LayoutProblem::None;
+    return {};
 }
 
 }  // namespace rastel::core

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "image/base/Outcome.h"
 #include "image/rules/LayoutLimits.h"
 
 namespace rastel::core {
@@ -134,24 +135,14 @@ std::int64_t FormatPixelCount(const PixelFormat& format, std::int64_t fileSize);
 std::int64_t FormatHeight(const PixelFormat& format, std::int64_t fileSize, std::int64_t width,
                           std::int64_t stride);
 
-// Why settings cannot show a file in a format; the callers word it.
-enum class LayoutProblem {
-    None,
-    FileTooShort,    // not even one pixel's bytes
-    WidthTooSmall,   // below 1
-    WidthTooLarge,   // above the pixel count
-    StrideTooSmall,  // neither 0 nor a whole row's bytes
-    StrideTooLarge,  // above kMaxStride
-    OffsetTooLarge,  // not strictly inside +-kOffsetLimit
-};
-
-// Each field's rule alone, for a field checked as it is typed.
-LayoutProblem CheckFormatWidth(const PixelFormat& format, std::int64_t fileSize,
-                               std::int64_t width);
-LayoutProblem CheckStride(const PixelFormat& format, std::int64_t width, std::int64_t stride);
-LayoutProblem CheckByteOffset(std::int64_t offset);
+// Whether settings can show a file in a format: done, or why not (kFileTooShort,
+// kWidthTooSmall, kWidthTooLarge, kStrideTooSmall, kStrideTooLarge, kOffsetTooLarge); the
+// callers word it. Each field's rule alone, for a field checked as it is typed:
+Outcome CheckFormatWidth(const PixelFormat& format, std::int64_t fileSize, std::int64_t width);
+Outcome CheckStride(const PixelFormat& format, std::int64_t width, std::int64_t stride);
+Outcome CheckByteOffset(std::int64_t offset);
 // All of them, the first problem in the order above.
-LayoutProblem CheckFormatLayout(const PixelFormat& format, std::int64_t fileSize,
-                                std::int64_t width, std::int64_t offset, std::int64_t stride);
+Outcome CheckFormatLayout(const PixelFormat& format, std::int64_t fileSize, std::int64_t width,
+                          std::int64_t offset, std::int64_t stride);
 
 }  // namespace rastel::core

@@ -10,17 +10,18 @@ namespace rastel::core {
 namespace {
 
 InputFile Judge(int statResult, const struct stat& st) {
+    using Why = Outcome::Why;
     if (statResult != 0) {
         const int err = errno;
-        return {InputFile::kUnexamined, 0, {err, std::strerror(err)}};
+        return {{err, std::strerror(err)}, 0};
     }
     const std::int64_t size = st.st_size;
-    const InputFile::Kind kind = S_ISDIR(st.st_mode)      ? InputFile::kFolder
-                                 : !S_ISREG(st.st_mode)   ? InputFile::kNotRegular
-                                 : size < 1               ? InputFile::kEmpty
-                                 : size >= kFileSizeLimit ? InputFile::kTooLarge
-                                                          : InputFile::kFit;
-    return {kind, size, {}};
+    const Outcome result = S_ISDIR(st.st_mode)      ? Outcome::Refused(Why::kFolder, EISDIR)
+                           : !S_ISREG(st.st_mode)   ? Outcome::Refused(Why::kNotRegular, ENODEV)
+                           : size < 1               ? Outcome::Refused(Why::kEmpty, ENODATA)
+                           : size >= kFileSizeLimit ? Outcome::Refused(Why::kFileTooLarge, EFBIG)
+                                                    : Outcome{};
+    return {result, size};
 }
 
 }  // namespace

@@ -13,17 +13,10 @@ namespace rastel::core {
 constexpr std::int64_t kFileSizeLimit = 0x7F000000;
 
 struct InputFile {
-    enum Kind {
-        kFit,
-        kUnexamined,  // the system could not tell: failure says why
-        kFolder,
-        kNotRegular,  // a FIFO would block the read, a device never ends
-        kEmpty,
-        kTooLarge,
-    };
-    Kind kind = kUnexamined;
+    // Done when the file can be shown; kFolder, kNotRegular, kEmpty or kFileTooLarge when it
+    // is refused; kSystem when the system could not even say what it is.
+    Outcome result;
     std::int64_t size = 0;  // as the system reports it, when examined
-    Outcome failure;        // for kUnexamined
 };
 
 // The file at path, following links; the name's bytes as the file system has them.

@@ -44,7 +44,7 @@ DibImage Decoded(const Bytes& data, std::int32_t depth, std::int32_t order, std:
     image.settings.gArray256 = image.settings.gArray16 = image.settings.gArray2 = order;
     image.settings.gPicWidth = width;
     image.settings.gPicHeight = height;
-    EXPECT_EQ(DecodePixels(image, data, offset), DecodeStatus::Ok);
+    EXPECT_TRUE(DecodePixels(image, data, offset).ok());
     return image;
 }
 
@@ -97,14 +97,14 @@ TEST(DecodePixels, StoresRowsBottomUpPaddedWithOneByteMore) {
 }
 
 TEST(DecodePixels, RefusesWhatABmpHeaderCannotHold) {
-    EXPECT_EQ(CheckBmpGeometry(0, 1), DecodeStatus::BadSize);
-    EXPECT_EQ(CheckBmpGeometry(1, 0), DecodeStatus::BadSize);
-    EXPECT_EQ(CheckBmpGeometry(2147483647, 1), DecodeStatus::Ok);
-    EXPECT_EQ(CheckBmpGeometry(2147483648, 1), DecodeStatus::TooLarge);
-    EXPECT_EQ(CheckBmpGeometry(1, 2147483648), DecodeStatus::TooLarge);
+    EXPECT_EQ(CheckBmpGeometry(0, 1).why, Outcome::Why::kBadSize);
+    EXPECT_EQ(CheckBmpGeometry(1, 0).why, Outcome::Why::kBadSize);
+    EXPECT_EQ(CheckBmpGeometry(2147483647, 1).why, Outcome::Why::kDone);
+    EXPECT_EQ(CheckBmpGeometry(2147483648, 1).why, Outcome::Why::kTooLarge);
+    EXPECT_EQ(CheckBmpGeometry(1, 2147483648).why, Outcome::Why::kTooLarge);
     // 1078 + biSizeImage + 1 must fit bfSize's 32 bits.
-    EXPECT_EQ(CheckBmpGeometry(4, 1073741554), DecodeStatus::Ok);
-    EXPECT_EQ(CheckBmpGeometry(4, 1073741555), DecodeStatus::TooLarge);
+    EXPECT_EQ(CheckBmpGeometry(4, 1073741554).why, Outcome::Why::kDone);
+    EXPECT_EQ(CheckBmpGeometry(4, 1073741555).why, Outcome::Why::kTooLarge);
 }
 
 TEST(BmpFile, LaysOutHeadersPaletteAndBottomUpRows) {

@@ -181,28 +181,28 @@ TEST(PixelFormat, NamesAndGeometry) {
     EXPECT_EQ(std::pair(CellOf(colours, 14), BeforeStart(colours, 4)),
               std::pair(std::optional<modBITMAPinfo::Cell>({0, 1}), true));
 
-    using P = LayoutProblem;
+    using P = Outcome::Why;
     const std::int64_t limit = fieldRules::kOffsetLimit;
     const struct {
         std::int64_t file, width, offset, stride;
-        LayoutProblem problem;
+        Outcome::Why problem;
     } rules[] = {
-        {3, 1, 0, 0, P::None},
-        {2, 1, 0, 0, P::FileTooShort},
-        {10, 0, 0, 0, P::WidthTooSmall},
-        {10, 4, 0, 0, P::None},
-        {10, 5, 0, 0, P::WidthTooLarge},
-        {10, 3, 0, 9, P::None},
-        {10, 3, 0, 8, P::StrideTooSmall},
-        {10, 1, 0, -3, P::StrideTooSmall},
-        {10, 1, 0, kMaxStride, P::None},
-        {10, 1, 0, kMaxStride + 1, P::StrideTooLarge},
-        {10, 1, 1 - limit, 0, P::None},
-        {10, 1, -limit, 0, P::OffsetTooLarge},
-        {10, 1, limit, 0, P::OffsetTooLarge},
+        {3, 1, 0, 0, P::kDone},
+        {2, 1, 0, 0, P::kFileTooShort},
+        {10, 0, 0, 0, P::kWidthTooSmall},
+        {10, 4, 0, 0, P::kDone},
+        {10, 5, 0, 0, P::kWidthTooLarge},
+        {10, 3, 0, 9, P::kDone},
+        {10, 3, 0, 8, P::kStrideTooSmall},
+        {10, 1, 0, -3, P::kStrideTooSmall},
+        {10, 1, 0, kMaxStride, P::kDone},
+        {10, 1, 0, kMaxStride + 1, P::kStrideTooLarge},
+        {10, 1, 1 - limit, 0, P::kDone},
+        {10, 1, -limit, 0, P::kOffsetTooLarge},
+        {10, 1, limit, 0, P::kOffsetTooLarge},
     };
     for (const auto& r : rules) {
-        EXPECT_EQ(CheckFormatLayout(rgb, r.file, r.width, r.offset, r.stride), r.problem)
+        EXPECT_EQ(CheckFormatLayout(rgb, r.file, r.width, r.offset, r.stride).why, r.problem)
             << r.file << " " << r.width << " " << r.offset << " " << r.stride;
     }
 }
