@@ -91,6 +91,14 @@ TEST_F(LoadedTest, RefusedFilesAndFailedReadsChangeNothing) {
     edit = [&] { fifo("target.bin"); };
     OpenThroughMenu(target);
     EXPECT_EQ(gRawData, Pattern(700));
+
+    // Settings that make no picture of the file read: said, and nothing changes.
+    edit = nullptr;
+    look = {.format = 1};
+    const State before = Now();
+    OpenThroughMenu(WriteFile("two", Pattern(2)));
+    EXPECT_EQ(Now(), before);
+    ExpectBox(dialogs, {"画像の幅と高さが正しくありません", "rastel", MsgIcon::Exclamation});
 }
 
 // The file's bytes that cannot be had are refused with a message; a pixel array that cannot
