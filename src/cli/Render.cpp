@@ -88,8 +88,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         return listing.flush() ? 0 : fail("the pictures could not be written");
     }
     if (o.suggestWidth) {
-        const auto widths = o.format != nullptr ? SuggestWidths(source, *o.format)
-                                                : SuggestWidths(source, o.depth, o.order);
+        const auto widths = SuggestWidths(source, Layout{o.format, o.depth, o.order});
         if (!widths) {
             return readError();
         }

@@ -49,6 +49,12 @@ QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo:
     }
 }
 
+QString PointerReadout(const core::Layout& layout, core::ByteSpan data, std::int64_t x,
+                       std::int64_t y) {
+    return layout.indexed() ? PointerReadout(layout.Indices(), data, x, y)
+                            : PointerReadout(layout.Colours(), data, x, y);
+}
+
 QString PointerReadout(const core::FormatLayout& layout, core::ByteSpan data, std::int64_t x,
                        std::int64_t y) {
     const QString text = QStringLiteral("X: %1  Y: %2").arg(x).arg(y);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "image/pixels/FormatDecoder.h"
+#include "image/pixels/Layout.h"
 #include "image/pixels/PixelDecoder.h"
 #include "image/search/Overview.h"
 
@@ -19,6 +20,9 @@ QString PointerReadout(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo:
 // The same in a direct format: the pixel's first byte and its channels as stored, "R 200 G 31
 // B 7" with "A 128" after them where the format has alpha, "値 4095" for gray16, "Y 81 U 90
 // V 240" for YUV.
+// Either, as the layout's kind says.
+QString PointerReadout(const core::Layout& layout, core::ByteSpan data, std::int64_t x,
+                       std::int64_t y);
 QString PointerReadout(const core::FormatLayout& layout, core::ByteSpan data, std::int64_t x,
                        std::int64_t y);
 

@@ -2,8 +2,6 @@
 // what several of its handlers share. Which file holds which handlers: see the README.
 #include "view/frmMainView.h"
 
-#include <unistd.h>
-
 #include <QAction>
 #include <QCoreApplication>
 #include <QDragMoveEvent>
@@ -30,20 +28,6 @@ namespace {
 
 constexpr int kBarThickness = 17;
 
-// Pictures are held whole up to the size of the row cache: no more memory than the cache
-// would take, and the export writes them as held. A larger bitmap costs decoding time and
-// memory that the view, which shows one screen of it, never uses. On a small machine a
-// quarter of its memory is the bound: the file's bytes and the system need room too.
-std::int64_t DefaultPictureBudget() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    const std::int64_t hold = core::PictureRows::kDefaultCacheBytes;
-    if (pages <= 0 || pageSize <= 0) {
-        return hold;
-    }
-    return std::min(hold, std::int64_t{pages} * pageSize / 4);
-}
-
 void ShowAboutWindow(QWidget* owner) {
     frmAbout2 about(owner);
     about.exec();
@@ -55,7 +39,7 @@ frmMainView::frmMainView(QWidget* parent)
     : QMainWindow(parent),
       mRunOptMenu(RunOptMenu),
       mShowAbout(ShowAboutWindow),
-      mPictureBudget(DefaultPictureBudget()) {
+      mPictureBudget(core::HoldBudget()) {
     setObjectName(QStringLiteral("frmMainView"));
     setWindowTitle(QStringLiteral("Rastel version x.xx"));
     createControls();

@@ -153,6 +153,7 @@ class frmMainView : public QMainWindow {
     core::Outcome DecodeWhole(std::int64_t offset);
     core::Outcome RenderFormat(const core::FormatLayout& layout, std::optional<core::Range16> grey);
     std::optional<core::Range16> MeasureGrey(const core::FormatLayout& layout);
+    void PlacePicture(std::int64_t width, std::int64_t height);
     void ShowPicture();
     void ShowCaption();
 

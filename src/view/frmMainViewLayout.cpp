@@ -181,10 +181,7 @@ void frmMainView::picPICT_Change() {
     }
     const std::int64_t px = x / picPICT->MagX();
     const std::int64_t py = y / picPICT->MagY();
-    const core::Layout shown = Shown();
-    lblPOINTER->setText(shown.indexed()
-                            ? PointerReadout(shown.Indices(), modBITMAPinfo::gRawData, px, py)
-                            : PointerReadout(shown.Colours(), modBITMAPinfo::gRawData, px, py));
+    lblPOINTER->setText(PointerReadout(Shown(), modBITMAPinfo::gRawData, px, py));
 }
 
 }  // namespace rastel

@@ -282,11 +282,8 @@ Outcome frmMainView::RenderPicture(std::optional<core::Range16> grey) {
     }
     const int magX = std::max(1, s.gMagX);
     const int magY = std::max(1, s.gMagY);
-    const std::int64_t width = held.ok() ? gDib.bmiHeader.biWidth : layout.width;
-    const std::int64_t height = held.ok() ? gDib.bmiHeader.biHeight : layout.height;
-    picPICT->SetLeft(mMargin);
-    picPICT->SetTop(mMargin);
-    picPICT->SetSize(width * magX, height * magY);
+    PlacePicture(held.ok() ? gDib.bmiHeader.biWidth : layout.width,
+                 held.ok() ? gDib.bmiHeader.biHeight : layout.height);
     if (held.ok()) {
         picPICT->DrawPicture(magX, magY);
     } else {
@@ -331,13 +328,18 @@ Outcome frmMainView::RenderFormat(const core::FormatLayout& layout,
     if (modBITMAPinfo::CheckBmpGeometry(layout.width, layout.height).ok()) {
         modBITMAPinfo::FillHeader(gDib.bmiHeader, layout.width, layout.height);
     }
-    const int magX = std::max(1, gDib.settings.gMagX);
-    const int magY = std::max(1, gDib.settings.gMagY);
+    PlacePicture(layout.width, layout.height);
+    picPICT->DrawFormat(layout, gRawData, grey.value_or(core::Range16{}),
+                        std::max(1, gDib.settings.gMagX), std::max(1, gDib.settings.gMagY));
+    return {};
+}
+
+// The image box at the margin, at the picture's size magnified as the settings say.
+void frmMainView::PlacePicture(std::int64_t width, std::int64_t height) {
     picPICT->SetLeft(mMargin);
     picPICT->SetTop(mMargin);
-    picPICT->SetSize(layout.width * magX, layout.height * magY);
-    picPICT->DrawFormat(layout, gRawData, grey.value_or(core::Range16{}), magX, magY);
-    return {};
+    picPICT->SetSize(width * std::max(1, gDib.settings.gMagX),
+                     height * std::max(1, gDib.settings.gMagY));
 }
 
 // A gray16 picture's smallest and largest value, a band of rows at a time, under the progress

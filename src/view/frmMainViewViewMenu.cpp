@@ -59,11 +59,10 @@ std::vector<core::PictureRegion> Reachable(std::vector<core::PictureRegion> regi
 // everything else stays. A line in a direct format applies that format too, its rows packed.
 void frmMainView::fMnuVIEWwidth_Click() {
     const auto& s = modBITMAPinfo::gDib.settings;
-    const core::PixelFormat* format = Shown().format;
+    const core::Layout shown = Shown();
+    const core::PixelFormat* format = shown.format;
     core::SpanSource source(gRawData);
-    const auto widths =
-        format ? core::SuggestWidths(source, *format)
-               : core::SuggestWidths(source, s.gColBit, modBITMAPinfo::CurrentOrder(s));
+    const auto widths = core::SuggestWidths(source, shown);
     if (!widths || widths->empty()) {
         toolkit::MsgBox(this, QStringLiteral("データから幅の候補が見つかりませんでした"),
                         toolkit::kAppTitle, toolkit::MsgIcon::Information);

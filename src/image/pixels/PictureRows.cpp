@@ -1,11 +1,26 @@
 #include "image/pixels/PictureRows.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 
 namespace rastel::core {
+
+// No more memory than the cache would take, and the export writes them as held. A larger
+// bitmap costs decoding time and memory that the view, which shows one screen of it, never
+// uses. On a small machine the file's bytes and the system need room too.
+std::int64_t HoldBudget() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    const std::int64_t hold = PictureRows::kDefaultCacheBytes;
+    if (pages <= 0 || pageSize <= 0) {
+        return hold;
+    }
+    return std::min(hold, std::int64_t{pages} * pageSize / 4);
+}
 
 using namespace modBITMAPinfo;
 

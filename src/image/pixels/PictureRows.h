@@ -13,6 +13,10 @@
 
 namespace rastel::core {
 
+// The largest pixel array a picture is held whole in: the row cache's size, or on a small
+// machine a quarter of its memory. Beyond it the rows in view are decoded from the bytes.
+std::int64_t HoldBudget();
+
 class PictureRows {
   public:
     // Bytes of decoded pixels kept around the view when decoding on demand.

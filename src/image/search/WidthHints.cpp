@@ -10,6 +10,12 @@
 
 namespace rastel::core {
 
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
+                                                         int count) {
+    return kind.format ? SuggestWidths(source, *kind.format, count)
+                       : SuggestWidths(source, kind.depth, kind.order, count);
+}
+
 namespace widths {
 namespace {
 

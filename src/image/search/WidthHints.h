@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/base/ByteSource.h"
+#include "image/pixels/Layout.h"
 #include "image/pixels/PixelFormat.h"
 #include "image/search/WidthElement.h"
 
@@ -48,6 +49,10 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
 // whole number of its pixels, two pixels or more.
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
                                                          const PixelFormat& format, int count = 8);
+
+// The widths for the layout's kind of pixel: its format, or its depth and order.
+std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
+                                                         int count = 8);
 
 namespace widths {
 
