@@ -23,85 +23,16 @@ bool ByteAt(ByteSpan data, std::int64_t index, std::uint8_t& value) {
     return true;
 }
 
-std::uint8_t Pixel256(std::int32_t order, ByteSpan data, std::int64_t p) {
-    std::int64_t index = 0;
-    switch (order) {
-        case 0:
-            index = p;
-            break;
-        case 1:
-            index = p % 2 == 0 ? p + 1 : p - 1;
-            break;  // aligned pairs swapped
-        case 2: {
-            static constexpr int kMove[4] = {3, 1, -1, -3};  // aligned groups of 4 reversed
-            index = p + kMove[p % 4];
-            break;
-        }
-        default:
-            return 0;
-    }
-    std::uint8_t v = 0;
-    return ByteAt(data, index, v) ? v : 0;
-}
-
-std::uint8_t Pixel16(std::int32_t order, ByteSpan data, std::int64_t p) {
-    const std::int64_t q = p / 2;
-    std::int64_t index = q;
-    bool high = false;
-    switch (order) {
-        case 0:
-            high = p % 2 == 0;
-            break;
-        case 1:
-            high = p % 2 == 1;
-            break;
-        case 2:
-            // second byte's low, its high, then first byte's low, its high
-            index = p % 4 < 2 ? q + 1 : q - 1;
-            high = p % 2 == 1;
-            break;
-        default:
-            return 0;
-    }
-    std::uint8_t v = 0;
-    if (!ByteAt(data, index, v)) {
-        return 0;
-    }
-    return high ? v >> 4 : v & 0x0F;
-}
-
-std::uint8_t Pixel2(std::int32_t order, ByteSpan data, std::int64_t p) {
-    int bit = 0;
-    switch (order) {
-        case 0:
-            bit = 7 - static_cast<int>(p % 8);
-            break;  // most significant bit first
-        case 1:
-            bit = static_cast<int>(p % 8);
-            break;  // least significant bit first
-        default:
-            return 0;
-    }
-    std::uint8_t v = 0;
-    return ByteAt(data, p / 8, v) ? (v >> bit) & 1 : 0;
-}
-
 }  // namespace
 
+// The bits its inverse names: which bits a pixel shows is written once, in SourceOf.
 std::uint8_t PixelAt(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p) {
-    if (p < 0) {
+    const std::optional<PixelSource> s = SourceOf(depth, order, p);
+    std::uint8_t v = 0;
+    if (!s || !ByteAt(data, s->byte, v)) {
         return 0;
     }
-    switch (depth) {
-        case kDepth256:
-            return Pixel256(order, data, p);
-        case kDepth16:
-            return Pixel16(order, data, p);
-        case kDepth2:
-            return Pixel2(order, data, p);
-        default:
-            return 0;
-    }
+    return static_cast<std::uint8_t>((v >> s->shift) & ((1 << s->bits) - 1));
 }
 
 std::optional<PixelSource> SourceOf(std::int32_t depth, std::int32_t order, std::int64_t p) {

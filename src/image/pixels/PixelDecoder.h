@@ -17,7 +17,8 @@ using ByteSpan = std::span<const std::uint8_t>;
 
 // The pixel at position p (pixels of the depth counted from the start of data), or 0 where
 // p is negative, a byte it needs lies outside data, or the depth or order is unknown.
-// This is the plain rule; the run decoder below must agree with it everywhere.
+// This is the plain rule, the bits SourceOf names; the run decoder below must agree with it
+// everywhere.
 std::uint8_t PixelAt(std::int32_t depth, std::int32_t order, ByteSpan data, std::int64_t p);
 
 // Where the pixel at a position takes its bits from: the pixel is
