@@ -25,6 +25,7 @@
 
 #include "BenchFiles.h"
 #include "image/pixels/PaletteBuilder.h"
+#include "image/pixels/PixelFormat.h"
 #include "image/pixels/modCLUT.h"
 #include "support/ScriptedDialogs.h"
 #include "view/PictureBoxes.h"
@@ -96,12 +97,17 @@ struct Viewer {
         window->SetOptionsDialog([=](QWidget*, const modBITMAPinfo::ViewChoice& start) {
             modBITMAPinfo::ViewChoice chosen = start;
             auto& s = chosen.settings;
-            const std::int64_t pixels = s.gFileSize * modBITMAPinfo::PixelsPerByte(depth);
-            s.gColBit = depth;
+            // Depth 3 stands for the bytes as rgb24 instead of palette indices.
+            const core::PixelFormat* rgb = depth == 3 ? core::FindFormat("rgb24") : nullptr;
+            s.gFormat = rgb != nullptr ? core::ChoiceOf(*rgb) : 0;
+            s.gColBit = rgb != nullptr ? modBITMAPinfo::kDepth256 : depth;
+            const std::int64_t pixels = rgb != nullptr
+                                            ? core::FormatPixelCount(*rgb, s.gFileSize)
+                                            : s.gFileSize * modBITMAPinfo::PixelsPerByte(depth);
             s.gPicWidth = std::min(width, pixels);
             s.gPicHeight = (pixels + s.gPicWidth - 1) / s.gPicWidth;
             s.gMagX = s.gMagY = mag;
-            modBITMAPinfo::BuildPalette(chosen.palette, modBITMAPinfo::kPalRainbow, depth,
+            modBITMAPinfo::BuildPalette(chosen.palette, modBITMAPinfo::kPalRainbow, s.gColBit,
                                         modCLUT::gCustomPal.colors);
             return std::optional(chosen);
         });
@@ -225,7 +231,7 @@ void FirstPaint(benchmark::State& state, const fs::path& file, int depth, std::i
     state.counters["limit_MiB"] = static_cast<double>(fs::file_size(file) >> 20) + 256;
 }
 
-// args: depth, width.
+// args: depth (3: rgb24), width.
 void BM_FirstPaint1GiB(benchmark::State& state) {
     FirstPaint(state, RandomFile("in1g.bin", kGiB), static_cast<int>(state.range(0)),
                state.range(1));
@@ -241,7 +247,7 @@ BENCHMARK(BM_PaintFrame)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(300);
 BENCHMARK(BM_FirstPaint1GiB)
-    ->ArgsProduct({{0, 1, 2}, {128, 4096}})
+    ->ArgsProduct({{0, 1, 2, 3}, {128, 4096}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
