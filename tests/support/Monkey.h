@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QKeySequence>
 #include <QWindow>
 #include <deque>
