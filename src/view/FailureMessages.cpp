@@ -33,8 +33,6 @@ constexpr Message kMessages[] = {
     {FailedStep::kLoad, Why::kFileTooLarge, "ファイルが大きすぎます", Title::kReading, 10, MsgIcon::Critical},
     {FailedStep::kLoad, Why::kUnreadable, "ファイルが読み出せませんでした", Title::kReading, 6, MsgIcon::Critical},
     {FailedStep::kLoad, Why::kOutOfMemory, "メモリが足りないためファイルを読み込めませんでした", Title::kProgram, 0, MsgIcon::Exclamation},
-    {FailedStep::kDraw, Why::kOutOfMemory, "メモリが足りないため画像を作れませんでした", Title::kProgram, 0, MsgIcon::Exclamation},
-    {FailedStep::kDraw, Why::kTooLarge, "画像が大きすぎるため表示できません", Title::kProgram, 0, MsgIcon::Exclamation},
     {FailedStep::kDraw, Why::kDone, "画像の幅と高さが正しくありません", Title::kProgram, 0, MsgIcon::Exclamation},
     {FailedStep::kWrite, Why::kDone, "ファイルの書き込みに失敗しました", Title::kWriting, 0, MsgIcon::Critical},
 };

@@ -19,6 +19,14 @@ Outcome Outside() {
     return {EINVAL, "a read outside the file's size"};
 }
 
+// A read of the file that gave got instead of bytes: the system's error, or none at all
+// because the file ended before the size it had.
+Outcome ReadFailure(std::ptrdiff_t got) {
+    const int error = got < 0 ? errno : FdSource::kShrank;
+    return {error,
+            error == FdSource::kShrank ? "it shrank while it was read" : std::strerror(error)};
+}
+
 }  // namespace
 
 bool ByteSource::Failed(Outcome failure) {
@@ -64,9 +72,7 @@ bool FdSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
             continue;
         }
         if (got <= 0) {
-            const int error = got < 0 ? errno : kShrank;
-            return Failed(
-                {error, error == kShrank ? "it shrank while it was read" : std::strerror(error)});
+            return Failed(ReadFailure(got));
         }
         out += got;
         pos += got;
@@ -85,9 +91,7 @@ Outcome ReadWhole(int fd, std::span<std::uint8_t> into, std::size_t piece,
             continue;
         }
         if (n <= 0) {
-            const int error = n < 0 ? errno : FdSource::kShrank;
-            return {error, error == FdSource::kShrank ? "it shrank while it was read"
-                                                      : std::strerror(error)};
+            return ReadFailure(n);
         }
         done += static_cast<std::size_t>(n);
         if (progress && !progress(done)) {
