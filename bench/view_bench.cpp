@@ -99,7 +99,7 @@ struct Viewer {
             auto& s = chosen.settings;
             // Depth 3 stands for the bytes as rgb24 instead of palette indices.
             const core::PixelFormat* rgb = depth == 3 ? core::FindFormat("rgb24") : nullptr;
-            s.gFormat = rgb != nullptr ? core::ChoiceOf(*rgb) : 0;
+            s.gFormat = rgb;
             s.gColBit = rgb != nullptr ? modBITMAPinfo::kDepth256 : depth;
             const std::int64_t pixels = rgb != nullptr
                                             ? core::FormatPixelCount(*rgb, s.gFileSize)

@@ -47,7 +47,7 @@ DecoderInput ReadDecoderInput(InputReader& in) {
 
 core::FormatLayout ReadFormatInput(InputReader& in) {
     core::FormatLayout l;
-    l.format = &core::kFormats[in.u8() % core::kFormats.size()];
+    l.format = &core::kColourFormats[in.u8() % core::kColourFormats.size()];
     l.width = in.range(1, 1024);
     l.height = in.range(1, std::max<std::int64_t>(1, 16384 / l.width));
     l.offset = ReadOffset(in);

@@ -54,6 +54,8 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     FdSource source(fd.get(), size);
     auto readError = [&]() { return fail(path + ": cannot be read: " + source.result().reason); };
+    // The options checked the depth and order, so the table has their entry.
+    const PixelFormat* kind = o.format != nullptr ? o.format : IndexFormat(o.depth, o.order);
 
     if (o.overview) {
         const auto overview = ComputeOverview(source, o.blocks.value_or(256));
@@ -88,7 +90,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         return listing.flush() ? 0 : fail("the pictures could not be written");
     }
     if (o.suggestWidth) {
-        const auto widths = SuggestWidths(source, Layout{o.format, o.depth, o.order});
+        const auto widths = SuggestWidths(source, Layout{kind});
         if (!widths) {
             return readError();
         }
@@ -103,7 +105,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
 
     const std::string out = o.output.value_or(path + ".bmp");
     DibImage colours;  // a fresh palette, as the viewer has at start
-    Layout layout{o.format, o.depth, o.order, 0, 0, o.offset, o.stride};
+    Layout layout{kind, 0, 0, o.offset, o.stride};
     const std::int64_t pixels = PixelCountOf(layout, size);
     if (o.format != nullptr) {
         const PixelFormat& f = *o.format;

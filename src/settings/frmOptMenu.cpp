@@ -275,7 +275,7 @@ void frmOptMenu::createFormatFrame() {
     cmbFORMAT->setObjectName("cmbFORMAT");
     cmbFORMAT->setGeometry(8, 18, 229, 20);
     cmbFORMAT->addItem(optMenuQt::Qs(core::kPaletteIndicesCaption));
-    for (const core::PixelFormat& format : core::kFormats) {
+    for (const core::PixelFormat& format : core::kColourFormats) {
         cmbFORMAT->addItem(optMenuQt::Qs(format.caption));
     }
     lblNOP[11] = MakeLabel(fraFORMAT, "行のバイト数", QRect(8, 49, 90, 14));

@@ -155,8 +155,9 @@ std::optional<core::Layout> frmOptMenu::ChosenKind() const {
         return std::nullopt;
     }
     core::Layout kind;
-    kind.format = format;
-    kind.depth = depth.value_or(modBITMAPinfo::kDepth256);
+    // The order moves pixels within their bytes, so it counts none.
+    kind.format =
+        format != nullptr ? format : core::IndexFormat(depth.value_or(modBITMAPinfo::kDepth256), 0);
     kind.stride = format != nullptr ? AcceptedStride() : 0;
     return kind;
 }

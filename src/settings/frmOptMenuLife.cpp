@@ -68,7 +68,8 @@ void frmOptMenu::Form_Load() {
     SetTag(tbxOFFa, Number(s.gOffA));
     SetTag(tbxSTRIDE, Number(s.gStride));
     tbxSTRIDE->setText(Number(s.gStride));
-    cmbFORMAT->setCurrentIndex(s.gFormat > 0 && s.gFormat < cmbFORMAT->count() ? s.gFormat : 0);
+    const std::int32_t format = s.gFormat != nullptr ? core::ChoiceOf(*s.gFormat) : 0;
+    cmbFORMAT->setCurrentIndex(format < cmbFORMAT->count() ? format : 0);
 }
 
 void frmOptMenu::cmdOK_Click() {
@@ -99,7 +100,7 @@ void frmOptMenu::cmdOK_Click() {
     s.gOffA = fieldRules::OffsetEdit(Std(tbxOFFa->text())).kind == fieldRules::Edit::kAccept
                   ? FieldValue(tbxOFFa)
                   : fieldRules::WholePart(fieldRules::ParseNumber(Std(Tag(tbxOFFa))).value_or(0));
-    s.gFormat = mFormatShown;
+    s.gFormat = SelectedFormat();
     // As for the offset: a disabled field's last good value.
     s.gStride = fieldRules::StrideEdit(Std(tbxSTRIDE->text())).kind == fieldRules::Edit::kAccept
                     ? FieldValue(tbxSTRIDE)

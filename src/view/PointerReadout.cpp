@@ -81,6 +81,8 @@ QString PointerReadout(const core::FormatLayout& layout, core::ByteSpan data, st
         case core::FormatFamily::Opaque:
             channels = QStringLiteral("R %1 G %2 B %3").arg(c[0]).arg(c[1]).arg(c[2]);
             break;
+        case core::FormatFamily::Indices:  // read by the readout of palette indices
+            break;
     }
     return text + QStringLiteral("  位置: %1 (%2)  ").arg(Hex(pixel.byte)).arg(pixel.byte) +
            channels;

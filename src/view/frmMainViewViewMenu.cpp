@@ -41,7 +41,7 @@ namespace {
 // is none; the height follows from the file's size.
 void SetRows(modBITMAPinfo::ViewSettings& s, const core::PixelFormat* format, std::int64_t width) {
     s.gPicWidth = width;
-    s.gFormat = format != nullptr ? core::ChoiceOf(*format) : 0;
+    s.gFormat = format;
     s.gStride = format != nullptr ? 0 : s.gStride;
     s.gPicHeight = core::RowsFor(core::LayoutOf(s), s.gFileSize, width);
 }

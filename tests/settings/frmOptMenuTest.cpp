@@ -183,7 +183,7 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
     EXPECT_FALSE(window->isVisible());
     const modBITMAPinfo::ViewSettings& s = window->Choice().settings;
     EXPECT_EQ(std::tuple(s.gFormat, s.gStride, s.gPicWidth, s.gPicHeight, s.gColBit),
-              std::tuple(5, 512, 128, 2, 1));
+              std::tuple(core::ChosenFormat(5), 512, 128, 2, 1));
     // The next opening starts from them.
     start = window->Choice();
     Open();
@@ -203,17 +203,17 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
 // Each item of the format list is the format it names, taken by OK and shown again on the next
 // opening.
 TEST_F(OptMenu, EveryFormatItemIsTheFormatItNames) {
-    for (int i = 1; i <= std::ssize(core::kFormats); ++i) {
+    for (int i = 1; i <= std::ssize(core::kColourFormats); ++i) {
         Open();
         auto* formats = Get<QComboBox>("cmbFORMAT");
-        ASSERT_EQ(formats->count(), std::ssize(core::kFormats) + 1);
+        ASSERT_EQ(formats->count(), std::ssize(core::kColourFormats) + 1);
         QString words = formats->itemText(i);
         words.replace("グレー", "gray").replace(" 32ビット", "").remove("ビット");
         words.replace("リトルエンディアン", "le").replace("ビッグエンディアン", "be");
         formats->setCurrentIndex(i);
         Click(Get<QPushButton>("cmdOK"));
         start = window->Choice();
-        const core::PixelFormat* format = core::ChosenFormat(start.settings.gFormat);
+        const core::PixelFormat* format = start.settings.gFormat;
         ASSERT_NE(format, nullptr) << i;
         EXPECT_EQ(words.remove(QRegularExpression("[^0-9A-Za-z]")).toLower().toStdString(),
                   format->name);

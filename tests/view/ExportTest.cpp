@@ -98,7 +98,7 @@ TEST_F(LoadedTest, APictureTooLargeForABmpOrTheClipboardSaysSo) {
 TEST_F(LoadedTest, ExportWritesADirectFormatInItsColours) {
     const core::FormatLayout l{core::FindFormat("bgra"), 9, 28, 5, 0};
     auto& s = gDib.settings;
-    s.gFormat = core::ChoiceOf(*l.format);
+    s.gFormat = l.format;
     s.gPicWidth = l.width;
     s.gPicHeight = l.height;
     s.gUseOffset = true;

@@ -171,7 +171,7 @@ TEST_F(MainViewTest, ASuggestedWidthIsAppliedAsTheSettingsDialogWouldOnEnterOnly
         << first.toStdString();
     const auto& s = gDib.settings;
     EXPECT_EQ(std::tuple(s.gFormat, s.gPicWidth, s.gPicHeight, s.gStride),
-              std::tuple(1, 100, 200, 0));
+              std::tuple(core::ChosenFormat(1), 100, 200, 0));
 }
 
 // The strip: zeros, text and random bytes, a third of the file each, top to bottom.
@@ -275,7 +275,7 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
         Action("fMnuVIEWpictures")->trigger();
         const auto& s = gDib.settings;
         EXPECT_EQ(std::tuple(s.gFormat, s.gPicWidth, s.gUseOffset),
-                  std::tuple(format ? core::ChoiceOf(*format) : 0, width, true));
+                  std::tuple(format, width, true));
         EXPECT_LT(std::abs(s.gOffA - start), width * (format ? format->bytes : 1));
         if (format) {
             EXPECT_EQ(

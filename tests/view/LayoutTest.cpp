@@ -232,7 +232,7 @@ class WindowMonkey : public MainViewTest, public Monkey {
                 .magX = 1 + Pick(8),
                 .magY = 1 + Pick(8),
                 .depth = depth,
-                .order = Pick(3),
+                .order = Pick(modBITMAPinfo::OrderCount(depth)),
                 .palette = Pick(3)};
         answer = Pick(4) != 0;
         window->SetPictureBudget(Pick(2) ? 1000 : std::int64_t{1} << 40);

@@ -68,9 +68,9 @@ class MainViewTest : public ::testing::Test {
             s.gMagY = look.magY.value_or(std::max(1, s.gMagY));
             s.gPicWidth = look.width.value_or(s.gPicWidth);
             s.gColBit = look.depth.value_or(s.gColBit);
-            s.gFormat = look.format.value_or(s.gFormat);
+            s.gFormat = look.format ? core::ChosenFormat(*look.format) : s.gFormat;
             s.gStride = look.stride.value_or(s.gStride);
-            const core::PixelFormat* format = core::ChosenFormat(s.gFormat);
+            const core::PixelFormat* format = s.gFormat;
             s.gPicHeight = look.height.value_or(
                 format ? core::FormatHeight(*format, s.gFileSize, s.gPicWidth, s.gStride)
                        : modBITMAPinfo::HeightForWidth(

@@ -5,23 +5,22 @@
 namespace rastel::core {
 
 Layout LayoutOf(const modBITMAPinfo::ViewSettings& s) {
-    return {ChosenFormat(s.gFormat),
-            s.gColBit,
-            modBITMAPinfo::CurrentOrder(s),
-            s.gPicWidth,
-            s.gPicHeight,
-            s.gUseOffset ? s.gOffA : 0,
+    const PixelFormat* indices = IndexFormat(s.gColBit, modBITMAPinfo::CurrentOrder(s));
+    if (indices == nullptr) {
+        indices = IndexFormat(s.gColBit, 0) ? IndexFormat(s.gColBit, 0) : &kFormats[0];
+    }
+    return {s.gFormat ? s.gFormat : indices, s.gPicWidth, s.gPicHeight, s.gUseOffset ? s.gOffA : 0,
             s.gStride};
 }
 
 std::int64_t PixelCountOf(const Layout& kind, std::int64_t fileSize) {
-    return kind.format ? FormatPixelCount(*kind.format, fileSize)
-                       : modBITMAPinfo::PixelCount(fileSize, kind.depth);
+    return !kind.indexed() ? FormatPixelCount(*kind.format, fileSize)
+                           : modBITMAPinfo::PixelCount(fileSize, kind.format->depth);
 }
 
 std::int64_t RowsFor(const Layout& kind, std::int64_t fileSize, std::int64_t width) {
-    return kind.format ? FormatHeight(*kind.format, fileSize, width, kind.stride)
-                       : modBITMAPinfo::HeightForWidth(PixelCountOf(kind, fileSize), width);
+    return !kind.indexed() ? FormatHeight(*kind.format, fileSize, width, kind.stride)
+                           : modBITMAPinfo::HeightForWidth(PixelCountOf(kind, fileSize), width);
 }
 
 bool Drawable(const FormatLayout& l, std::int64_t fileSize) {
@@ -30,20 +29,20 @@ bool Drawable(const FormatLayout& l, std::int64_t fileSize) {
 }
 
 std::optional<modBITMAPinfo::Cell> CellOf(const Layout& l, std::int64_t b) {
-    return l.format ? FormatCellOf(l.Colours(), b) : modBITMAPinfo::CellOf(l.Indices(), b);
+    return !l.indexed() ? FormatCellOf(l.Colours(), b) : modBITMAPinfo::CellOf(l.Indices(), b);
 }
 
 bool BeforeStart(const Layout& l, std::int64_t b) {
-    if (l.format) {
+    if (!l.indexed()) {
         return b < l.offset;
     }
-    const auto p = modBITMAPinfo::FirstPositionOf(l.depth, l.order, b);
+    const auto p = modBITMAPinfo::FirstPositionOf(l.format->depth, l.format->order, b);
     return !p || *p < l.offset;
 }
 
 std::pair<std::int64_t, std::int64_t> BytesOfRows(const Layout& l, std::int64_t y0, std::int64_t y1,
                                                   std::int64_t size) {
-    if (l.format) {
+    if (!l.indexed()) {
         const FormatLayout f = l.Colours();
         return {std::clamp<std::int64_t>(f.byteOf(y0, 0), 0, size),
                 std::clamp<std::int64_t>(f.byteOf(y1, 0), 0, size)};

@@ -1,7 +1,8 @@
-// How a picture's pixels lie in the file, one value for every kind of pixel: palette indices
-// at a depth and order, their offset counted in pixels; or a format of colours, its offset
-// counted in bytes, with a row stride. Made from the settings in one place, LayoutOf, and
-// taken by everything that draws, writes, reads back or goes to a byte.
+// How a picture's pixels lie in the file, one value for every kind of pixel: an entry of the
+// format table, palette indices at a depth and order with their offset counted in pixels, or a
+// format of colours with its offset counted in bytes and a row stride. Made from the settings
+// in one place, LayoutOf, and taken by everything that draws, writes, reads back or goes to a
+// byte.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +17,23 @@
 namespace rastel::core {
 
 struct Layout {
-    const PixelFormat* format = nullptr;  // an entry of the table; nullptr: palette indices
-    std::int32_t depth = modBITMAPinfo::kDepth256;  // palette indices only
-    std::int32_t order = 0;                         // palette indices only
+    const PixelFormat* format = &kFormats[0];  // an entry of the table, never a copy
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::int64_t offset = 0;  // pixels of the depth for palette indices, bytes for a format
     std::int64_t stride = 0;  // a format's bytes from one row's start to the next; 0: packed
 
-    bool indexed() const { return format == nullptr; }
-    modBITMAPinfo::DecodeLayout Indices() const { return {depth, order, width, height, offset}; }
+    bool indexed() const { return format->family == FormatFamily::Indices; }
+    // For palette indices only.
+    modBITMAPinfo::DecodeLayout Indices() const {
+        return {format->depth, format->order, width, height, offset};
+    }
     // For a format only.
     FormatLayout Colours() const { return {format, width, height, offset, stride}; }
 };
 
-// The layout of the picture the settings show.
+// The layout of the picture the settings show. Settings no dialog makes read as the stored
+// order of their depth, or as 256 colours in stored order for a depth outside the list.
 Layout LayoutOf(const modBITMAPinfo::ViewSettings& s);
 
 // The pixels a file of fileSize bytes holds in the layout's kind (its format, or its depth),

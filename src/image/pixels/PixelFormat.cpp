@@ -5,15 +5,22 @@
 
 namespace rastel::core {
 
+const PixelFormat* IndexFormat(std::int32_t depth, std::int32_t order) {
+    const auto* found =
+        std::find_if(kFormats.begin(), kFormats.begin() + kIndexFormats,
+                     [&](const PixelFormat& f) { return f.depth == depth && f.order == order; });
+    return found == kFormats.begin() + kIndexFormats ? nullptr : found;
+}
+
 const PixelFormat* FindFormat(std::string_view name) {
-    const auto* found = std::find_if(kFormats.begin(), kFormats.end(),
-                                     [name](const PixelFormat& f) { return f.name == name; });
-    return found == kFormats.end() ? nullptr : found;
+    const auto found = std::find_if(kColourFormats.begin(), kColourFormats.end(),
+                                    [name](const PixelFormat& f) { return f.name == name; });
+    return found == kColourFormats.end() ? nullptr : &*found;
 }
 
 std::string FormatNames(std::string_view separator) {
     std::string names;
-    for (const PixelFormat& f : kFormats) {
+    for (const PixelFormat& f : kColourFormats) {
         names += names.empty() ? "" : separator;
         names += f.name;
     }
@@ -21,13 +28,15 @@ std::string FormatNames(std::string_view separator) {
 }
 
 const PixelFormat* ChosenFormat(std::int32_t choice) {
-    return choice >= 1 && choice <= static_cast<std::int32_t>(kFormats.size())
-               ? &kFormats[static_cast<std::size_t>(choice - 1)]
+    return choice >= 1 && choice <= static_cast<std::int32_t>(kColourFormats.size())
+               ? &kColourFormats[static_cast<std::size_t>(choice - 1)]
                : nullptr;
 }
 
 std::int32_t ChoiceOf(const PixelFormat& format) {
-    return static_cast<std::int32_t>(&format - kFormats.data()) + 1;
+    return format.family == FormatFamily::Indices
+               ? 0
+               : static_cast<std::int32_t>(&format - kColourFormats.data()) + 1;
 }
 
 FormatLayout FormatLayout::For(const PixelFormat& format, std::int64_t fileSize, std::int64_t width,

@@ -1,6 +1,8 @@
-// Formats whose bytes hold colours directly, as raw frames from cameras, displays and games do:
-// one table, each format its bytes per pixel and where its channels sit, read by one decoder.
-// Their pictures are laid out in bytes: an offset in bytes and an optional row stride.
+// Every way the bytes of a file hold pixels, one table: palette indices at each depth and order,
+// and the formats whose bytes hold colours directly, as raw frames from cameras, displays and
+// games do, each its bytes per pixel and where its channels sit. A format is named by its
+// entry. Pictures of palette indices count their offset in pixels of the depth; those of the
+// colour formats in bytes, with an optional row stride.
 #pragma once
 
 #include <array>
@@ -10,6 +12,7 @@
 #include <string_view>
 
 #include "image/base/Outcome.h"
+#include "image/pixels/modBITMAPinfo.h"
 #include "image/rules/LayoutLimits.h"
 
 namespace rastel::core {
@@ -17,10 +20,11 @@ namespace rastel::core {
 using ByteSpan = std::span<const std::uint8_t>;
 
 enum class FormatFamily {
-    Opaque,  // red, green, blue
-    Alpha,   // red, green, blue and how opaque
-    Gray16,  // one 16-bit value
-    Yuv422,  // a Y of its own; each pair of pixels shares its U and V
+    Indices,  // palette indices of 8, 4 or 1 bits, at the depth and order the entry names
+    Opaque,   // red, green, blue
+    Alpha,    // red, green, blue and how opaque
+    Gray16,   // one 16-bit value
+    Yuv422,   // a Y of its own; each pair of pixels shares its U and V
 };
 
 // Bits [shift, shift + bits) of a number; bits 0: the format has no such channel.
@@ -41,13 +45,17 @@ constexpr BitField InByte(int i) {
 struct PixelFormat {
     std::string_view name;  // as the renderer's option and video tools name it
     FormatFamily family;
-    std::int32_t bytes;  // per pixel
+    std::int32_t bytes;  // per pixel; Indices: 1, the pixels a byte holds following the depth
     bool bigEndian;      // how a pixel's bytes make one number: the first byte highest or lowest
     // Fields of that number. Opaque and Alpha: red, green, blue, alpha (none when opaque).
     // Gray16: the value. Yuv422: Y, of the pixel's own number; then U and V, of the
     // little-endian number its pair's four bytes make.
     std::array<BitField, 4> fields;
     std::string_view caption;  // as the windows' lists show it
+    // Indices: the depth (modBITMAPinfo::Depth) and the order of pixels within bytes, as the
+    // settings dialog numbers them.
+    std::int32_t depth = 0;
+    std::int32_t order = 0;
 };
 
 inline constexpr BitField kNone{};
@@ -55,10 +63,22 @@ inline constexpr BitField kNone{};
 // Item 0 of the settings dialog's list.
 inline constexpr std::string_view kPaletteIndicesCaption = "パレット番号（単位と配列のとおり）";
 
-// In the order of the settings dialog's list, after the palette indices; an entry a format,
-// its caption on the line under it.
+// Palette indices at a depth and order: its entry's name.
+constexpr PixelFormat Indices(std::string_view name, std::int32_t depth, std::int32_t order) {
+    return {name, FormatFamily::Indices, 1, false, {}, kPaletteIndicesCaption, depth, order};
+}
+
+// The palette indices first, by depth (256, 16, 2 colours) and order; then the colour formats
+// in the order of the settings dialog's list, after its item for palette indices: an entry a
+// format, its caption on the line under it.
+inline constexpr std::size_t kIndexFormats = 8;
 // clang-format off
-inline constexpr std::array<PixelFormat, 16> kFormats = {{
+inline constexpr std::array<PixelFormat, kIndexFormats + 16> kFormats = {{
+    Indices("pal8", modBITMAPinfo::kDepth256, 0), Indices("pal8.1", modBITMAPinfo::kDepth256, 1),
+    Indices("pal8.2", modBITMAPinfo::kDepth256, 2),
+    Indices("pal4", modBITMAPinfo::kDepth16, 0), Indices("pal4.1", modBITMAPinfo::kDepth16, 1),
+    Indices("pal4.2", modBITMAPinfo::kDepth16, 2),
+    Indices("pal1", modBITMAPinfo::kDepth2, 0), Indices("pal1.1", modBITMAPinfo::kDepth2, 1),
     {"rgb24", FormatFamily::Opaque, 3, false, {InByte(0), InByte(1), InByte(2), kNone},
      "RGB 24ビット"},
     {"bgr24", FormatFamily::Opaque, 3, false, {InByte(2), InByte(1), InByte(0), kNone},
@@ -94,14 +114,21 @@ inline constexpr std::array<PixelFormat, 16> kFormats = {{
 }};
 // clang-format on
 
-// The format of that name, or nullptr.
+// The colour formats, in the table's order.
+inline constexpr std::span<const PixelFormat> kColourFormats{kFormats.data() + kIndexFormats,
+                                                             kFormats.size() - kIndexFormats};
+// The palette indices at a depth and order; nullptr for a depth or order no dialog offers.
+const PixelFormat* IndexFormat(std::int32_t depth, std::int32_t order);
+
+// The colour format of that name, or nullptr.
 const PixelFormat* FindFormat(std::string_view name);
-// Every name, in the table's order, separator between them: for a usage message.
+// Every colour format's name, in the table's order, separator between them: for a usage
+// message.
 std::string FormatNames(std::string_view separator);
-// Item `choice` of the settings dialog's list: nullptr for item 0 (palette indices) or a
-// number outside the list.
+// Item `choice` of the settings dialog's list: nullptr for item 0 (palette indices, at the
+// depth and order chosen beside it) or a number outside the list.
 const PixelFormat* ChosenFormat(std::int32_t choice);
-// The inverse: the list item that names a format of the table.
+// The inverse: the list item that shows an entry of the table.
 std::int32_t ChoiceOf(const PixelFormat& format);
 
 // A channel of fewer than 8 bits spread over 0..255 by repeating its bits, so that its
@@ -112,7 +139,7 @@ constexpr std::uint32_t Widen(std::uint32_t v, int bits) {
 
 struct FormatLayout {
     // An entry of the table, never a copy: the decoders keep lookups per entry.
-    const PixelFormat* format = &kFormats[0];
+    const PixelFormat* format = &kColourFormats[0];
     std::int64_t width = 1;   // pixels of the format
     std::int64_t height = 1;  // rows
     std::int64_t offset = 0;  // bytes; bytes before the file's start read as 0

@@ -52,7 +52,7 @@ void SetForNewFile(ViewSettings& s, const std::string& path, std::int64_t size) 
     // A stride belongs to the file it was set for; a format is kept, as the depth is, with the
     // width in its pixels.
     s.gStride = 0;
-    if (const core::PixelFormat* format = core::ChosenFormat(s.gFormat)) {
+    if (const core::PixelFormat* format = s.gFormat) {
         s.gPicWidth = std::min(s.gPicWidth, core::FormatPixelCount(*format, size));
         s.gPicHeight = core::FormatHeight(*format, size, s.gPicWidth, 0);
     }

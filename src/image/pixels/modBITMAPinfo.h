@@ -8,6 +8,10 @@
 
 #include "image/base/RawBytes.h"
 
+namespace rastel::core {
+struct PixelFormat;
+}
+
 namespace rastel::modBITMAPinfo {
 
 // Laid out as the BMP format's BITMAPINFOHEADER so it can be written as it stands.
@@ -72,9 +76,9 @@ struct ViewSettings {
     bool gSynXY = false;
     bool gUseOffset = false;
     std::int64_t gOffA = 0;  // pixels of the depth; bytes when a direct format is chosen
-    // How the bytes hold pixels: 0, palette indices at gColBit; otherwise item gFormat of the
-    // table of direct formats (core::ChosenFormat), whose colours need no palette.
-    std::int32_t gFormat = 0;
+    // How the bytes hold pixels: nullptr, palette indices at gColBit in its order; otherwise a
+    // colour format of the table (core::kColourFormats), whose colours need no palette.
+    const core::PixelFormat* gFormat = nullptr;
     std::int64_t gStride =
         0;  // bytes from one row's start to the next in a direct format; 0: packed
 

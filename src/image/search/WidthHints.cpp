@@ -12,8 +12,8 @@ namespace rastel::core {
 
 std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
                                                          int count) {
-    return kind.format ? SuggestWidths(source, *kind.format, count)
-                       : SuggestWidths(source, kind.depth, kind.order, count);
+    return !kind.indexed() ? SuggestWidths(source, *kind.format, count)
+                           : SuggestWidths(source, kind.format->depth, kind.format->order, count);
 }
 
 namespace widths {

@@ -32,7 +32,7 @@ TEST(FormatDecoder, FastPathsMatchThePlainRule) {
         b = static_cast<std::uint8_t>(rng());
     }
     SpanSource source(data);
-    for (const PixelFormat& f : kFormats) {
+    for (const PixelFormat& f : kColourFormats) {
         const std::int64_t unit = DecodedBytes(f);
         for (const std::int64_t width : {1, 3, 7, 16}) {
             for (const std::int64_t offset : {-9, -1, 0, 1, 2, 5, 58}) {
@@ -142,8 +142,11 @@ TEST(FormatDecoder, ChannelsAndPairs) {
 
 TEST(PixelFormat, NamesAndGeometry) {
     EXPECT_EQ(FormatNames(" ").substr(0, 17), "rgb24 bgr24 rgb0 ");
-    EXPECT_EQ(FindFormat("uyvy422"), &kFormats[15]);
+    EXPECT_EQ(FindFormat("uyvy422"), &kColourFormats[15]);
     EXPECT_EQ(FindFormat("RGB24"), nullptr);
+    EXPECT_EQ(FindFormat("pal8"), nullptr);  // palette indices go by depth and order
+    EXPECT_EQ(std::tuple(IndexFormat(1, 2)->name, IndexFormat(2, 2), ChoiceOf(kFormats[3])),
+              std::tuple("pal4.2", nullptr, 0));
     EXPECT_EQ(ChosenFormat(0), nullptr);
     EXPECT_EQ(ChosenFormat(1)->name, "rgb24");
     EXPECT_EQ(ChosenFormat(17), nullptr);
@@ -167,11 +170,11 @@ TEST(PixelFormat, NamesAndGeometry) {
     v.gOffA = 5;
     v.gStride = 8;
     Layout indices = LayoutOf(v);
-    EXPECT_EQ(std::tuple(indices.format, indices.depth, indices.order, indices.offset),
-              std::tuple(nullptr, 1, 2, 0));
+    EXPECT_EQ(std::tuple(indices.format->depth, indices.format->order, indices.offset),
+              std::tuple(1, 2, 0));
     EXPECT_EQ(RowsFor(indices, 10, 3), 7);  // 20 pixels at 16 colours
     v.gUseOffset = true;
-    v.gFormat = 1;
+    v.gFormat = &rgb;
     const Layout colours = LayoutOf(v);
     EXPECT_EQ(std::tuple(colours.format, colours.width, colours.height, colours.offset),
               std::tuple(&rgb, 3, 7, 5));
