@@ -255,13 +255,19 @@ void CheckDecoder(Input input) {
     Expect(band.back() == 0xA5, "a band wrote past its rows");
 
     // Two views of the same rows decoded on demand, as a picture too large to hold is shown,
-    // through a cache too small for some of their margins.
+    // through a cache too small for some of their margins; an order outside the lists has no
+    // layout to show it by.
+    const PixelFormat* entry = IndexFormat(l.depth, l.order);
     PictureRows record, onDemand;
     record.ShowRecord(image);
-    onDemand.ShowBytes(l, data, 1 + runCount * 64);
+    onDemand.ShowBytes({entry ? entry : &kFormats[0], l.width, l.height, l.offset}, data, {},
+                       1 + runCount * 64);
     const std::int64_t x0 = static_cast<std::int64_t>(static_cast<std::uint64_t>(runStart) %
                                                       static_cast<std::uint64_t>(l.width));
     for (const std::int64_t top : {y0, (y0 + l.height / 2) % l.height}) {
+        if (entry == nullptr) {
+            break;
+        }
         const std::int64_t bottom = std::min(l.height, top + 1 + bandRows % 8);
         Expect(
             onDemand.Prepare(x0, top, l.width, bottom) && record.Prepare(x0, top, l.width, bottom),

@@ -54,7 +54,7 @@ QImage ExpandPicture(core::PictureRows& rows, const modBITMAPinfo::Palette& pale
         column[c] = px >= px0 && px < px1 ? static_cast<std::int32_t>(px - px0) : -1;
     }
     const bool direct = rows.FromFormat();
-    const bool checker = direct && rows.Format().format->family == core::FormatFamily::Alpha;
+    const bool checker = direct && rows.Layout().format->family == core::FormatFamily::Alpha;
     std::int64_t lastRow = -1;
     for (int r = 0; r < height; ++r) {
         const std::int64_t py = (y0 + r) >= 0 ? (y0 + r) / magY : -1;

@@ -98,18 +98,9 @@ void ImageBox::DrawPicture(int magX, int magY) {
     emit Change();
 }
 
-void ImageBox::DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
-                            int magX, int magY) {
-    mRows.ShowBytes(layout, data);
-    mMagX = magX;
-    mMagY = magY;
-    update();
-    emit Change();
-}
-
-void ImageBox::DrawFormat(const core::FormatLayout& layout, core::ByteSpan data, core::Range16 grey,
-                          int magX, int magY) {
-    mRows.ShowFormat(layout, data, grey);
+void ImageBox::DrawBytes(const core::Layout& layout, core::ByteSpan data, core::Range16 grey,
+                         int magX, int magY) {
+    mRows.ShowBytes(layout, data, grey);
     mMagX = magX;
     mMagY = magY;
     update();
@@ -132,10 +123,8 @@ QImage ImageBox::Drawn() const {
     core::PictureRows rows;
     if (mRows.FromRecord()) {
         rows.ShowRecord(modBITMAPinfo::gDib);
-    } else if (mRows.FromFormat()) {
-        rows.ShowFormat(mRows.Format(), mRows.Data(), mRows.GreyRange());
     } else {
-        rows.ShowBytes(mRows.Layout(), mRows.Data());
+        rows.ShowBytes(mRows.Layout(), mRows.Data(), mRows.GreyRange());
     }
     return toolkit::ExpandPicture(rows, modBITMAPinfo::gDib.bmiColors, mMagX, mMagY, 0, 0,
                                   static_cast<int>(mWidth), static_cast<int>(mHeight));

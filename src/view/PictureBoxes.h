@@ -75,13 +75,10 @@ class ImageBox : public DropBox {
 
     // Shows gDib at these magnifications from now on; ClearPicture shows nothing.
     void DrawPicture(int magX, int magY);
-    // Shows the picture that layout makes of data, decoding only what comes into view; data
-    // must stay as it is until the next drawing or clearing.
-    void DrawOnDemand(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
-                      int magX, int magY);
-    // The same for a picture in a direct format, gray16 spread over grey's range.
-    void DrawFormat(const core::FormatLayout& layout, core::ByteSpan data, core::Range16 grey,
-                    int magX, int magY);
+    // Shows the picture that layout makes of data, decoding only what comes into view, gray16
+    // spread over grey's range; data must stay as it is until the next drawing or clearing.
+    void DrawBytes(const core::Layout& layout, core::ByteSpan data, core::Range16 grey, int magX,
+                   int magY);
     void ClearPicture();
     const core::PictureRows& Rows() const { return mRows; }
     bool HasPicture() const { return mMagX > 0; }

@@ -151,7 +151,7 @@ class frmMainView : public QMainWindow {
                          std::optional<core::Range16> grey = std::nullopt);
     core::Outcome RenderPicture(std::optional<core::Range16> grey = std::nullopt);
     core::Outcome DecodeWhole(std::int64_t offset);
-    core::Outcome RenderFormat(const core::FormatLayout& layout, std::optional<core::Range16> grey);
+    core::Outcome RenderFormat(const core::Layout& shown, std::optional<core::Range16> grey);
     std::optional<core::Range16> MeasureGrey(const core::FormatLayout& layout);
     void PlacePicture(std::int64_t width, std::int64_t height);
     void ShowPicture();

@@ -261,7 +261,7 @@ Outcome frmMainView::RenderPicture(std::optional<core::Range16> grey) {
     const auto& s = gDib.settings;
     const core::Layout shown = Shown();
     if (!shown.indexed()) {
-        return RenderFormat(shown.Colours(), grey);
+        return RenderFormat(shown, grey);
     }
     const std::int64_t offset = shown.offset;
     const modBITMAPinfo::DecodeLayout layout = shown.Indices();
@@ -291,7 +291,7 @@ Outcome frmMainView::RenderPicture(std::optional<core::Range16> grey) {
         if (describable) {
             modBITMAPinfo::FillHeader(gDib.bmiHeader, layout.width, layout.height);
         }
-        picPICT->DrawOnDemand(layout, gRawData, magX, magY);
+        picPICT->DrawBytes(shown, gRawData, {}, magX, magY);
     }
     return {};
 }
@@ -313,8 +313,8 @@ Outcome frmMainView::DecodeWhole(std::int64_t offset) {
 // A picture in a direct format is never held whole (a 1 GiB file in RGB is 358 million
 // pixels): the image box decodes its colours where they are shown, from gRawData. Gray16
 // needs the range of its values first, from the read or taken here.
-Outcome frmMainView::RenderFormat(const core::FormatLayout& layout,
-                                  std::optional<core::Range16> grey) {
+Outcome frmMainView::RenderFormat(const core::Layout& shown, std::optional<core::Range16> grey) {
+    const core::FormatLayout layout = shown.Colours();
     if (!core::Drawable(layout, static_cast<std::int64_t>(gRawData.size()))) {
         return Outcome::Refused(Outcome::Why::kBadSize, EINVAL, "no picture of the file");
     }
@@ -329,8 +329,8 @@ Outcome frmMainView::RenderFormat(const core::FormatLayout& layout,
         modBITMAPinfo::FillHeader(gDib.bmiHeader, layout.width, layout.height);
     }
     PlacePicture(layout.width, layout.height);
-    picPICT->DrawFormat(layout, gRawData, grey.value_or(core::Range16{}),
-                        std::max(1, gDib.settings.gMagX), std::max(1, gDib.settings.gMagY));
+    picPICT->DrawBytes(shown, gRawData, grey.value_or(core::Range16{}),
+                       std::max(1, gDib.settings.gMagX), std::max(1, gDib.settings.gMagY));
     return {};
 }
 

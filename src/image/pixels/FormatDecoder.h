@@ -15,9 +15,11 @@ namespace rastel::core {
 
 // A decoded colour: 0xAARRGGBB held as a native 32-bit number (bytes B, G, R, A in memory on
 // a little-endian machine, as QImage::Format_ARGB32 has them); alpha is 255 for every family
-// but Alpha. Gray16 decodes to its 16-bit values instead.
+// but Alpha. Gray16 decodes to its 16-bit values instead, palette indices to one byte each.
 constexpr std::int64_t DecodedBytes(const PixelFormat& format) {
-    return format.family == FormatFamily::Gray16 ? 2 : 4;
+    return format.family == FormatFamily::Indices  ? 1
+           : format.family == FormatFamily::Gray16 ? 2
+                                                   : 4;
 }
 
 // YUV 4:2:2 to RGB by BT.601 at limited range (Y 16..235, U and V 16..240): the coefficients

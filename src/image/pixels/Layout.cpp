@@ -23,6 +23,18 @@ std::int64_t RowsFor(const Layout& kind, std::int64_t fileSize, std::int64_t wid
                            : modBITMAPinfo::HeightForWidth(PixelCountOf(kind, fileSize), width);
 }
 
+void DecodeRows(const Layout& l, ByteSpan data, std::int64_t y0, std::int64_t y1, std::int64_t x0,
+                std::int64_t count, std::uint8_t* dst, std::ptrdiff_t rowStep) {
+    if (!l.indexed()) {
+        return DecodeFormatRows(l.Colours(), data, y0, y1, x0, count, dst, rowStep);
+    }
+    const modBITMAPinfo::DecodeLayout indices = l.Indices();
+    for (std::int64_t y = y0; y < y1; ++y, dst += rowStep) {
+        modBITMAPinfo::DecodeRun(indices.depth, indices.order, data, indices.position(y, x0), count,
+                                 dst);
+    }
+}
+
 bool Drawable(const FormatLayout& l, std::int64_t fileSize) {
     return l.height >= 1 &&
            CheckFormatLayout(*l.format, fileSize, l.width, l.offset, l.stride).ok();

@@ -42,6 +42,12 @@ std::int64_t PixelCountOf(const Layout& kind, std::int64_t fileSize);
 // The rows that width pixels of the layout's kind, with its stride, take to hold the file.
 std::int64_t RowsFor(const Layout& kind, std::int64_t fileSize, std::int64_t width);
 
+// Columns [x0, x0 + count) of rows [y0, y1) into dst, DecodedBytes of the format each, row y
+// starting at dst + (y - y0) * rowStep bytes (negative for a bottom-up buffer): every layout's
+// fast path. Only those pixels are written; any byte outside data reads as 0.
+void DecodeRows(const Layout& l, ByteSpan data, std::int64_t y0, std::int64_t y1, std::int64_t x0,
+                std::int64_t count, std::uint8_t* dst, std::ptrdiff_t rowStep);
+
 // Whether a format's layout shows a picture of the file: a row at least, and settings its
 // rules accept.
 bool Drawable(const FormatLayout& l, std::int64_t fileSize);

@@ -30,19 +30,11 @@ void PictureRows::ShowRecord(const DibImage& image) {
     mRecord = &image;
 }
 
-void PictureRows::ShowBytes(const DecodeLayout& layout, ByteSpan data, std::int64_t cacheBytes) {
+void PictureRows::ShowBytes(const core::Layout& layout, ByteSpan data, Range16 grey,
+                            std::int64_t cacheBytes) {
     Clear();
     mMode = Mode::Bytes;
     mLayout = layout;
-    mData = data;
-    mCacheBytes = cacheBytes;
-}
-
-void PictureRows::ShowFormat(const FormatLayout& layout, ByteSpan data, Range16 grey,
-                             std::int64_t cacheBytes) {
-    Clear();
-    mMode = Mode::Format;
-    mFormat = layout;
     mGrey = grey;
     if (layout.format->family == FormatFamily::Gray16) {
         mScale.emplace(grey);
@@ -68,8 +60,6 @@ std::int64_t PictureRows::Width() const {
             return mRecord->bmiHeader.biWidth;
         case Mode::Bytes:
             return mLayout.width;
-        case Mode::Format:
-            return mFormat.width;
         default:
             return 0;
     }
@@ -81,8 +71,6 @@ std::int64_t PictureRows::Height() const {
             return mRecord->bmiHeader.biHeight;
         case Mode::Bytes:
             return mLayout.height;
-        case Mode::Format:
-            return mFormat.height;
         default:
             return 0;
     }
@@ -97,7 +85,7 @@ bool PictureRows::Prepare(std::int64_t x0, std::int64_t y0, std::int64_t x1, std
     if (mMode == Mode::Record) {
         return static_cast<std::int64_t>(mRecord->bits.size()) >= RowStride(w) * h;
     }
-    if (mMode != Mode::Bytes && mMode != Mode::Format) {
+    if (mMode != Mode::Bytes) {
         return false;
     }
     if (x0 >= mCx0 && x1 <= mCx1 && y0 >= mCy0 && y1 <= mCy1) {
@@ -157,16 +145,12 @@ bool PictureRows::Prepare(std::int64_t x0, std::int64_t y0, std::int64_t x1, std
 
 void PictureRows::DecodeRow(std::int64_t y, std::int64_t x0, std::int64_t count,
                             std::uint8_t* dst) {
-    if (mMode == Mode::Bytes) {
-        // Held at the 64-bit limits, as the whole decode holds it: wrapping round would bring a
-        // position far past the data back inside it.
-        DecodeRun(mLayout.depth, mLayout.order, mData, mLayout.position(y, x0), count, dst);
-    } else if (!mScale) {
-        DecodeFormatRows(mFormat, mData, y, y + 1, x0, count, dst, 0);
+    if (!mScale) {
+        core::DecodeRows(mLayout, mData, y, y + 1, x0, count, dst, 0);
     } else {
         // Gray16 decodes to values, which become opaque greys.
         mValues.resize(static_cast<std::size_t>(count));
-        DecodeFormatRows(mFormat, mData, y, y + 1, x0, count,
+        core::DecodeRows(mLayout, mData, y, y + 1, x0, count,
                          reinterpret_cast<std::uint8_t*>(mValues.data()), 0);
         for (const std::uint16_t v : mValues) {
             const std::uint32_t g = (*mScale)(v);

@@ -1,6 +1,6 @@
 // The pixels the view paints, whichever way the picture is held: palette indices of a decoded
-// record, or of the file's bytes decoded a rectangle at a time around what is in view; or the
-// colours of a direct format, decoded the same way.
+// record, or any layout of the file's bytes decoded a rectangle at a time around what is in
+// view.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/pixels/FormatDisplay.h"
+#include "image/pixels/Layout.h"
 #include "image/pixels/PixelDecoder.h"
 #include "image/pixels/modBITMAPinfo.h"
 
@@ -24,26 +25,23 @@ class PictureRows {
 
     // Rows straight from a record's pixel array; the record must outlive this use.
     void ShowRecord(const modBITMAPinfo::DibImage& image);
-    // Rows decoded on demand from data; data must stay alive and unchanged meanwhile.
-    void ShowBytes(const modBITMAPinfo::DecodeLayout& layout, modBITMAPinfo::ByteSpan data,
+    // Rows decoded on demand from data, which must stay alive and unchanged meanwhile: palette
+    // indices, or the colours of a format as 0xAARRGGBB (alpha as stored, 255 where the format
+    // has none), gray16 spread over grey's range as GreyLevel says.
+    void ShowBytes(const core::Layout& layout, ByteSpan data, Range16 grey = {},
                    std::int64_t cacheBytes = kDefaultCacheBytes);
-    // Colours of a direct format decoded on demand from data: 0xAARRGGBB (alpha as stored,
-    // 255 where the format has none), gray16 spread over grey's range as GreyLevel says.
-    void ShowFormat(const FormatLayout& layout, ByteSpan data, Range16 grey,
-                    std::int64_t cacheBytes = kDefaultCacheBytes);
     void Clear();
 
     bool Empty() const { return mMode == Mode::None; }
     bool FromRecord() const { return mMode == Mode::Record; }
-    bool FromFormat() const { return mMode == Mode::Format; }
-    // What ShowFormat was given.
-    const FormatLayout& Format() const { return mFormat; }
+    // Colours, not palette indices.
+    bool FromFormat() const { return mMode == Mode::Bytes && !mLayout.indexed(); }
     Range16 GreyRange() const { return mGrey; }
     // Bytes of one pixel that Row hands out: 1, a palette index; 4, a colour.
     int PixelBytes() const { return FromFormat() ? 4 : 1; }
     // What ShowBytes was given.
-    const modBITMAPinfo::DecodeLayout& Layout() const { return mLayout; }
-    modBITMAPinfo::ByteSpan Data() const { return mData; }
+    const core::Layout& Layout() const { return mLayout; }
+    ByteSpan Data() const { return mData; }
     // The record's size is read when asked, so a record decoded again is shown as it is now.
     std::int64_t Width() const;
     std::int64_t Height() const;
@@ -60,7 +58,7 @@ class PictureRows {
     std::int64_t DecodedPixels() const { return mDecoded; }
 
   private:
-    enum class Mode { None, Record, Bytes, Format };
+    enum class Mode { None, Record, Bytes };
 
     // Columns [x0, x0 + count) of row y into dst.
     void DecodeRow(std::int64_t y, std::int64_t x0, std::int64_t count, std::uint8_t* dst);
@@ -69,12 +67,11 @@ class PictureRows {
 
     const modBITMAPinfo::DibImage* mRecord = nullptr;
 
-    modBITMAPinfo::DecodeLayout mLayout;
-    FormatLayout mFormat;
+    core::Layout mLayout;
     Range16 mGrey;
     std::optional<GreyScale> mScale;     // gray16: its grey level per value
     std::vector<std::uint16_t> mValues;  // gray16: a row of values on their way to greys
-    modBITMAPinfo::ByteSpan mData;
+    ByteSpan mData;
     std::int64_t mCacheBytes = kDefaultCacheBytes;
     // The decoded rectangle: columns [mCx0, mCx1) of rows [mCy0, mCy1), row by row.
     std::vector<std::uint8_t> mCache;
