@@ -53,14 +53,16 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     FdSource source(fd.get(), size);
-    auto readError = [&]() { return fail(path + ": cannot be read: " + source.result().reason); };
+    auto readError = [&](const Outcome& read) {
+        return fail(path + ": cannot be read: " + read.reason);
+    };
     // The options checked the depth and order, so the table has their entry.
     const PixelFormat* kind = o.format != nullptr ? o.format : IndexFormat(o.depth, o.order);
 
     if (o.overview) {
         const auto overview = ComputeOverview(source, o.blocks.value_or(256));
         if (!overview) {
-            return readError();
+            return readError(overview.outcome());
         }
         for (std::int64_t i = 0; i < overview->blockCount(); ++i) {
             char line[64];
@@ -75,7 +77,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     if (o.findPictures) {
         const auto regions = FindPictures(source);
         if (!regions) {
-            return readError();
+            return readError(regions.outcome());
         }
         for (const PictureRegion& r : *regions) {
             char offset[24];
@@ -92,7 +94,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     if (o.suggestWidth) {
         const auto widths = SuggestWidths(source, Layout{kind});
         if (!widths) {
-            return readError();
+            return readError(widths.outcome());
         }
         for (const WidthCandidate& c : *widths) {
             char score[16];

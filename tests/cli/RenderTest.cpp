@@ -275,6 +275,9 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         // sysfs gives fewer bytes than the size it states
         {"-o '" + (dir / "s.bmp").string() + "' /sys/kernel/uevent_seqnum",
          "uevent_seqnum: cannot be read: it shrank while it was read"},
+        {"--find-pictures /sys/kernel/uevent_seqnum", "cannot be read: it shrank while it was"},
+        {"--overview /sys/kernel/uevent_seqnum", "cannot be read: it shrank while it was"},
+        {"--suggest-width /sys/kernel/uevent_seqnum", "cannot be read: it shrank while it was"},
         {"--overview --suggest-width" + f, "--suggest-width does not go with --overview", 2},
         {"--overview --width 0 -o /nonexistent/x.png" + f, "--width does not go with --overview",
          2},

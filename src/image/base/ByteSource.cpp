@@ -101,4 +101,8 @@ Outcome ReadWhole(int fd, std::span<std::uint8_t> into, std::size_t piece,
     return {};
 }
 
+Outcome StoppedOrUnreadable(const ByteSource& source) {
+    return source.result().ok() ? Outcome::Cancelled() : Outcome::Unreadable(source.result());
+}
+
 }  // namespace rastel::core

@@ -40,6 +40,10 @@ class ByteSource {
     Outcome mResult;
 };
 
+// Why work over a source ended without its answer: the first read that failed, or else a stop
+// that was asked for.
+Outcome StoppedOrUnreadable(const ByteSource& source);
+
 class SpanSource : public ByteSource {
   public:
     explicit SpanSource(std::span<const std::uint8_t> data) : mData(data) {}

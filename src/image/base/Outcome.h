@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -57,6 +58,32 @@ struct Outcome {
         read.why = Why::kUnreadable;
         return read;
     }
+};
+
+// A value, or the outcome that kept it from being made: what the core's searches return. Read
+// as an optional: true with a value, and outcome() says why not otherwise.
+template <class T>
+class Result {
+  public:
+    Result(T value) : mValue(std::move(value)) {}
+    // A failure: never done.
+    Result(Outcome failure) : mOutcome(std::move(failure)) {
+        mOutcome.error = mOutcome.error != 0 ? mOutcome.error : EIO;
+        mOutcome.why = mOutcome.why != Outcome::Why::kDone ? mOutcome.why : Outcome::Why::kSystem;
+    }
+
+    bool has_value() const { return mValue.has_value(); }
+    explicit operator bool() const { return has_value(); }
+    const Outcome& outcome() const { return mOutcome; }
+    T& operator*() & { return *mValue; }
+    const T& operator*() const& { return *mValue; }
+    T&& operator*() && { return *std::move(mValue); }
+    T* operator->() { return &*mValue; }
+    const T* operator->() const { return &*mValue; }
+
+  private:
+    Outcome mOutcome;
+    std::optional<T> mValue;
 };
 
 }  // namespace rastel::core

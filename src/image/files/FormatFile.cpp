@@ -264,8 +264,7 @@ Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& s
             return !progress || progress(done / 2, rows);
         });
         if (!grey) {
-            return source.result().ok() ? Outcome::Cancelled()
-                                        : Outcome::Unreadable(source.result());
+            return StoppedOrUnreadable(source);
         }
     }
     const std::unique_ptr<GreyScale> scale =

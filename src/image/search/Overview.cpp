@@ -272,7 +272,7 @@ Overview ComputeOverview(std::span<const std::uint8_t> data, std::int64_t count)
     return builder.Take();
 }
 
-std::optional<Overview> ComputeOverview(ByteSource& source, std::int64_t count) {
+Result<Overview> ComputeOverview(ByteSource& source, std::int64_t count) {
     constexpr std::int64_t kPiece = std::int64_t{16} << 20;
     OverviewBuilder builder(source.size(), count);
     std::vector<std::uint8_t> buffer;
@@ -280,7 +280,7 @@ std::optional<Overview> ComputeOverview(ByteSource& source, std::int64_t count) 
         const auto n = static_cast<std::size_t>(std::min(kPiece, source.size() - pos));
         if (!source.Lend(pos, n, buffer,
                          [&builder](std::span<const std::uint8_t> s) { builder.Feed(s); })) {
-            return std::nullopt;
+            return Outcome::Unreadable(source.result());
         }
     }
     return builder.Take();

@@ -120,10 +120,10 @@ class OverviewBuilder {
     Utf8Scanner mUtf8;
 };
 
-// The overview of bytes held in memory, or of a source read in pieces; nothing when a read
+// The overview of bytes held in memory, or of a source read in pieces; unreadable when a read
 // failed.
 Overview ComputeOverview(std::span<const std::uint8_t> data, std::int64_t count);
-std::optional<Overview> ComputeOverview(ByteSource& source, std::int64_t count);
+Result<Overview> ComputeOverview(ByteSource& source, std::int64_t count);
 
 // The viewer's blocks for a file of size bytes: as fine as the most it keeps, but none smaller
 // than the blocks in which random bytes can be told from the rest.

@@ -353,8 +353,7 @@ bool Judge(ByteSource& source, SmoothCells& cells, std::atomic<std::int64_t>& ne
 }  // namespace
 }  // namespace pictures
 
-std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
-                                                       const ScanControl& control) {
+Result<std::vector<PictureRegion>> FindPictures(ByteSource& source, const ScanControl& control) {
     using namespace pictures;
     const int threads = Threads(control);
     SmoothCells cells(source.size());
@@ -374,10 +373,14 @@ std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
         }
         ok = ok && otherOk;
     }
-    if (!ok) {
-        return std::nullopt;
+    std::optional<std::vector<PictureRegion>> found;
+    if (ok) {
+        found = Search(source, cells, control, threads).Run();
     }
-    return Search(source, cells, control, threads).Run();
+    if (!found) {
+        return StoppedOrUnreadable(source);
+    }
+    return std::move(*found);
 }
 
 }  // namespace rastel::core

@@ -44,8 +44,8 @@ struct ScanControl {
 };
 
 // The pictures in source, best first: its bytes are read once in pieces, then here and there.
-// Nothing when a read failed (source.result() says why) or a stop was requested.
-std::optional<std::vector<PictureRegion>> FindPictures(ByteSource& source,
-                                                       const ScanControl& control = {});
+// Unreadable when a read failed, cancelled when a stop was requested.
+Result<std::vector<PictureRegion>> FindPictures(ByteSource& source,
+                                                const ScanControl& control = {});
 
 }  // namespace rastel::core

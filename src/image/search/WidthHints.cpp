@@ -10,8 +10,8 @@
 
 namespace rastel::core {
 
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
-                                                         int count) {
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
+                                                  int count) {
     return !kind.indexed() ? SuggestWidths(source, *kind.format, count)
                            : SuggestWidths(source, kind.format->depth, kind.format->order, count);
 }
@@ -307,17 +307,17 @@ std::optional<Rows> FindRows(ByteSource& source, std::int64_t begin, std::int64_
 
 }  // namespace widths
 
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
-                                                         std::int32_t order, int count) {
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
+                                                  std::int32_t order, int count) {
     return SuggestWidths(source, 0, source.size(), depth, order, count);
 }
 
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
-                                                         std::int64_t end, std::int32_t depth,
-                                                         std::int32_t order, int count) {
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
+                                                  std::int64_t end, std::int32_t depth,
+                                                  std::int32_t order, int count) {
     std::optional<widths::Rows> rows = widths::FindRows(source, begin, end, depth, order, count);
     if (!rows) {
-        return std::nullopt;
+        return Outcome::Unreadable(source.result());
     }
     widths::OfferFormat(*rows, depth, order, count);
     return std::move(rows->widths);
@@ -325,13 +325,13 @@ std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std
 
 // The rows of bytes, in pixels of the format where they hold whole pixels: more are looked
 // at than are shown, as some hold none.
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
-                                                         const PixelFormat& format, int count) {
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const PixelFormat& format,
+                                                  int count) {
     constexpr int kLooked = 4;
     auto rows = widths::FindRows(source, 0, source.size(), modBITMAPinfo::kDepth256, 0,
                                  std::max(1, count) * kLooked);
     if (!rows) {
-        return std::nullopt;
+        return Outcome::Unreadable(source.result());
     }
     std::vector<WidthCandidate> kept;
     for (WidthCandidate c : rows->widths) {

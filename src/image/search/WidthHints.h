@@ -34,25 +34,25 @@ struct WidthCandidate {
 // also offers the best row made of whole elements in the direct format of that size, right
 // after it: rgb24, rgb0, or gray16le or gray16be, whichever has the byte more alike from one
 // element to the next high, pairs counted from the file's start. Reads a bounded sample spread
-// over the source, so the answer costs the same for any size. Nothing when a read failed.
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
-                                                         std::int32_t order, int count = 8);
+// over the source, so the answer costs the same for any size. Unreadable when a read failed.
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int32_t depth,
+                                                  std::int32_t order, int count = 8);
 
 // The same for the pixels of bytes [begin, end) of source alone, a region of the file: places
 // in elements and rows still count from the file's start, and the sample starts at the first
 // multiple of 32 pixels from begin on, so that the orders' groups of bytes stay whole.
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
-                                                         std::int64_t end, std::int32_t depth,
-                                                         std::int32_t order, int count = 8);
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64_t begin,
+                                                  std::int64_t end, std::int32_t depth,
+                                                  std::int32_t order, int count = 8);
 
 // Widths in pixels of a direct format, each line naming it: rows whose byte length is a
 // whole number of its pixels, two pixels or more.
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source,
-                                                         const PixelFormat& format, int count = 8);
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const PixelFormat& format,
+                                                  int count = 8);
 
 // The widths for the layout's kind of pixel: its format, or its depth and order.
-std::optional<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
-                                                         int count = 8);
+Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
+                                                  int count = 8);
 
 namespace widths {
 

@@ -219,12 +219,13 @@ TEST(FindPictures, StopsWhenAsked) {
     SpanSource source(data);
     std::stop_source stop;
     double last = 0;
-    EXPECT_FALSE(FindPictures(source, {stop.get_token(), [&](double done) {
-                                           EXPECT_GE(done, last);
-                                           EXPECT_LE(done, 1.0);
-                                           last = done;
-                                           stop.request_stop();
-                                       }}));
+    const auto found = FindPictures(source, {stop.get_token(), [&](double done) {
+                                                 EXPECT_GE(done, last);
+                                                 EXPECT_LE(done, 1.0);
+                                                 last = done;
+                                                 stop.request_stop();
+                                             }});
+    EXPECT_EQ(found.outcome().why, Outcome::Why::kCancelled);
     EXPECT_GT(last, 0.0);
 }
 
