@@ -19,6 +19,7 @@
 #include "image/rules/InputFile.h"
 #include "image/search/OverviewWork.h"
 #include "image/search/PictureWork.h"
+#include "image/shown/FileArrival.h"
 
 class QAction;
 class QDragMoveEvent;
@@ -139,10 +140,8 @@ class frmMainView : public QMainWindow {
     modBITMAPinfo::ViewSettings SettingsForFile(const std::string& name, std::int64_t size);
     std::optional<modBITMAPinfo::ViewChoice> ConfirmSettings(
         const modBITMAPinfo::ViewSettings& settings);
-    core::Outcome ReadWholeFile(const core::FileDescriptor& file, std::int64_t size,
-                                std::shared_ptr<modBITMAPinfo::RawBytes>& bytes,
-                                std::unique_ptr<core::OverviewWork>& overview,
-                                core::GreyMeter* grey);
+    core::Result<core::FileArrival> ReadWholeFile(const core::FileDescriptor& file,
+                                                  std::int64_t size, const core::Layout& layout);
     // grey: a gray16 picture's range when the read has measured it.
     void StartBackgroundWork(std::unique_ptr<core::OverviewWork> overview,
                              std::unique_ptr<core::PictureWork> search);

@@ -85,7 +85,6 @@ core::Outcome frmMainView::LoadBinary(const QString& path) {
         ReportFailure(this, FailedStep::kLoad, input.result, path);
         return input.result;
     }
-    std::shared_ptr<RawBytes> bytes;
     std::unique_ptr<core::OverviewWork> overview;
     std::unique_ptr<core::PictureWork> search;
     try {
@@ -93,26 +92,17 @@ core::Outcome frmMainView::LoadBinary(const QString& path) {
         if (!chosen) {
             return Outcome::Cancelled();
         }
-        // A gray16 picture's range is taken as its bytes arrive.
-        const core::Layout layout = core::LayoutOf(chosen->settings);
-        std::optional<core::GreyMeter> meter;
-        if (!layout.indexed() && layout.format->family == core::FormatFamily::Gray16 &&
-            core::Drawable(layout.Colours(), input.size)) {
-            meter.emplace(layout.Colours());
+        core::Result<core::FileArrival> read =
+            ReadWholeFile(file, input.size, core::LayoutOf(chosen->settings));
+        if (!read) {
+            ReportFailure(this, FailedStep::kLoad, read.outcome(), path);
+            return read.outcome();
         }
-        if (const Outcome read =
-                ReadWholeFile(file, input.size, bytes, overview, meter ? &*meter : nullptr);
-            !read.ok()) {
-            ReportFailure(this, FailedStep::kLoad, read, path);
-            return read;
-        }
-        std::optional<core::Range16> grey;
-        if (meter) {
-            grey = meter->Done(*bytes);
-        }
+        overview = std::move(read->overview);
         // Made before the picture is committed, so that no memory for it changes nothing.
-        search = std::make_unique<core::PictureWork>(bytes);
-        if (const Outcome drawn = Redraw(*chosen, SharedBytes(bytes), grey); !drawn.ok()) {
+        search = std::make_unique<core::PictureWork>(read->bytes);
+        if (const Outcome drawn = Redraw(*chosen, SharedBytes(read->bytes), read->grey);
+            !drawn.ok()) {
             return drawn;
         }
     } catch (const std::bad_alloc&) {
@@ -144,66 +134,30 @@ std::optional<ViewChoice> frmMainView::ConfirmSettings(const ViewSettings& setti
 }
 
 // All of the file or nothing: the bytes go to a new buffer that only replaces gRawData once
-// every byte has arrived. The file is read as it was when its size was taken: a file cut short
-// since cannot be read; bytes it gained are left out, as the settings were confirmed without
-// them. A large file is read in pieces under a progress dialog whose Cancel gives up the read.
-// Done, cancelled, out of memory for the bytes, or the read's failure, which the caller says.
-// The strip's overview is taken from each piece as it arrives, on a thread of its own
-// that goes on once the picture shows, so the file is walked once and nothing waits; so is
-// the range of a gray16 picture, here, while the piece is still in the cache.
-Outcome frmMainView::ReadWholeFile(const core::FileDescriptor& file, std::int64_t size,
-                                   std::shared_ptr<RawBytes>& bytes,
-                                   std::unique_ptr<core::OverviewWork>& overview,
-                                   core::GreyMeter* grey) {
-    if (!file.valid()) {  // there, but not to be opened
-        return Outcome::Unreadable({EACCES, "it could not be opened"});
-    }
-    try {
-        if (size >= mMemoryLimit) {
-            throw std::bad_alloc();
-        }
-        bytes = std::make_shared<RawBytes>(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return Outcome::OutOfMemory("the file's bytes");
-    }
+// every byte has arrived, as the file was when its size was taken. A large file is read under
+// a progress dialog whose Cancel gives up the read. The caller says a failure.
+core::Result<core::FileArrival> frmMainView::ReadWholeFile(const core::FileDescriptor& file,
+                                                           std::int64_t size,
+                                                           const core::Layout& layout) {
     std::unique_ptr<toolkit::LongWork> progress;
     if (size > kReadProgressBytes) {
         progress = std::make_unique<toolkit::LongWork>(
             this, QStringLiteral("ファイルを読み込んでいます..."), size, true);
     }
-    // Pieces small enough that the strip's overview takes them while they are still in the
-    // cache; the progress dialog hears of every sixteenth.
-    constexpr std::size_t kPiece = core::OverviewWork::kPiece;
-    constexpr std::size_t kReported = std::size_t{16} << 20;
-    overview =
-        std::make_unique<core::OverviewWork>(bytes, core::StripBlockCount(size), mOverviewStep);
-    // Without a thread for it the file is read all the same, and its strip stays empty.
-    if (!overview
-             ->Start([this] {
+    return core::ReadFileWhole(
+        file.get(),
+        {.size = size,
+         .layout = layout,
+         .memoryLimit = mMemoryLimit,
+         .progress =
+             [&progress](std::int64_t done) { return !progress || progress->Advance(done); },
+         .overviewDone =
+             [this] {
                  QMetaObject::invokeMethod(this, &frmMainView::ShowStripOverview,
                                            Qt::QueuedConnection);
-             })
-             .ok()) {
-        overview.reset();
-    }
-    const auto arrived = [&](std::size_t done) {
-        if (overview) {
-            overview->Arrived(static_cast<std::int64_t>(done));
-        }
-        if (grey != nullptr) {
-            grey->Arrived(*bytes, static_cast<std::int64_t>(done));
-        }
-        const bool report = done % kReported < kPiece || done == bytes->size();
-        return !report || !progress || progress->Advance(static_cast<std::int64_t>(done));
-    };
-    const Outcome read = core::ReadWhole(file.get(), *bytes, kPiece, arrived, mReadFile);
-    progress.reset();
-    if (!read.ok()) {
-        overview.reset();
-        bytes.reset();
-        return read.why == Outcome::Why::kCancelled ? read : Outcome::Unreadable(read);
-    }
-    return {};
+             },
+         .overviewStep = mOverviewStep,
+         .reader = mReadFile});
 }
 
 // Draws the picture choice gives of bytes in place of the shown one: the record holds them
