@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #include "image/base/FileDescriptor.h"
@@ -33,7 +34,8 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     if (fd.get() < 0) {
         return fail(path + ": cannot be read: " + std::strerror(errno));
     }
-    const InputFile input = CheckInputFile(fd.get());
+    // Read in pieces whatever its size: only the viewer holds a file whole.
+    const InputFile input = CheckInputFile(fd.get(), std::numeric_limits<std::int64_t>::max());
     const std::int64_t size = input.size;
     switch (input.result.why) {
         case Outcome::Why::kDone:
@@ -44,10 +46,6 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
             return fail(path + ": is not a regular file");
         case Outcome::Why::kEmpty:
             return fail(path + ": is empty");
-        case Outcome::Why::kFileTooLarge:
-            return fail(path + ": is too large (" + std::to_string(size) +
-                        " bytes): files must be smaller than " + std::to_string(kFileSizeLimit) +
-                        " bytes");
         default:  // the system could not tell
             return fail(path + ": cannot be read: " + input.result.reason);
     }
@@ -108,14 +106,33 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     const std::string out = o.output.value_or(path + ".bmp");
     DibImage colours;  // a fresh palette, as the viewer has at start
     Layout layout{kind, 0, 0, o.offset, o.stride};
-    const std::int64_t pixels = PixelCountOf(layout, size);
+    // A part of the file is read as a file of its own, from the start of the aligned group of
+    // 4 bytes it begins in, so that the orders that reverse groups take the same bytes together
+    // as in the whole file.
+    std::int64_t shown = size;  // the bytes the picture is of
+    std::optional<SliceSource> part;
+    if (o.length) {
+        const std::int64_t perByte = layout.indexed() ? PixelsPerByte(kind->depth) : 1;
+        const std::int64_t first = o.offset >= 0 ? o.offset / perByte : -1;
+        if (first < 0 || *o.length > size - first) {
+            return fail("length " + std::to_string(*o.length) + " from offset " +
+                        std::to_string(o.offset) + " is out of range: the bytes must lie in the " +
+                        std::to_string(size) + " of the file");
+        }
+        const std::int64_t begin = first / 4 * 4;
+        part.emplace(source, begin, first + *o.length - begin);
+        layout.offset = o.offset - begin * perByte;
+        shown = *o.length;
+    }
+    ByteSource& bytes = part ? static_cast<ByteSource&>(*part) : source;
+    const std::int64_t pixels = PixelCountOf(layout, shown);
     if (o.format != nullptr) {
         const PixelFormat& f = *o.format;
         const std::string name(f.name);
         // Without a width, a stride's row is filled.
         const std::int64_t width = o.width.value_or(
             o.stride != 0 ? std::min(o.stride / f.bytes, pixels) : DefaultWidth(pixels));
-        switch (CheckFormatLayout(f, size, width, o.offset, o.stride).why) {
+        switch (CheckFormatLayout(f, shown, width, layout.offset, o.stride).why) {
             case Outcome::Why::kDone:
                 break;
             case Outcome::Why::kFileTooShort:
@@ -127,7 +144,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         }
         layout.width = width;
     } else {
-        const std::int64_t width = o.width.value_or(modBITMAPinfo::DefaultWidth(size));
+        const std::int64_t width = o.width.value_or(modBITMAPinfo::DefaultWidth(shown));
         if (width < 1 || width > pixels) {
             return fail("width " + std::to_string(width) + " is out of range: 1 to " +
                         std::to_string(pixels) + " for this file at this depth");
@@ -135,8 +152,8 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         layout.width = width;
         BuildPalette(colours, o.palette, o.depth, colours.bmiColors);
     }
-    layout.height = RowsFor(layout, size, layout.width);
-    const Picture picture = Picture::Streamed(layout, colours.bmiColors, source);
+    layout.height = RowsFor(layout, shown, layout.width);
+    const Picture picture = Picture::Streamed(layout, colours.bmiColors, bytes);
 
     FdSink standardOutput(STDOUT_FILENO);
     const Outcome written = out == "-" ? WritePicture(standardOutput, FileFormat::kBmp, picture)

@@ -38,13 +38,13 @@ struct Listing {
 // A direct format has no use for the depth, order and palette either.
 const Listing kListings[] = {
     {"--overview",
-     {"--suggest-width", "--depth", "--order", "--width", "--offset", "--palette", "-o", "--format",
-      "--stride"}},
-    {"--suggest-width", {"--width", "--offset", "--palette", "-o", "--stride"}},
+     {"--suggest-width", "--depth", "--order", "--width", "--offset", "--length", "--palette", "-o",
+      "--format", "--stride"}},
+    {"--suggest-width", {"--width", "--offset", "--length", "--palette", "-o", "--stride"}},
     {"--format", {"--depth", "--order", "--palette"}},
     {"--find-pictures",
-     {"--overview", "--suggest-width", "--depth", "--order", "--width", "--offset", "--palette",
-      "-o", "--format", "--stride"}},
+     {"--overview", "--suggest-width", "--depth", "--order", "--width", "--offset", "--length",
+      "--palette", "-o", "--format", "--stride"}},
 };
 
 // The first option given that a listing given leaves unread, with that listing.
@@ -81,7 +81,10 @@ std::string RenderUsage() {
            "                      file size when smaller); the height follows\n"
            "  --offset N          start the picture N pixels into the file (N bytes with\n"
            "                      --format); negative moves it earlier, filling with 0\n"
-           "                      (|N| below 2130706431)\n"
+           "                      (|N| below 2130706431, or further with --length)\n"
+           "  --length BYTES      with --offset: the picture of those bytes of the file\n"
+           "                      alone, from the byte the offset starts at, as a picture\n"
+           "                      found inside it is written; any file size\n"
            "  --palette NAME      grey (default), thermo or binary\n"
            "  --format NAME       bytes that hold colours, instead of --depth, --order and\n"
            "                      --palette: rgb24 bgr24 rgb0 bgr0 rgba bgra argb abgr\n"
@@ -121,6 +124,7 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     ParseResult result;
     RenderOptions& o = result.options;
     std::string orderText;  // as typed, for the message when it is not in the depth's list
+    std::string offsetText;
     auto fail = [&result](std::string message) {
         result.error = std::move(message);
         return result;
@@ -198,12 +202,20 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
             const Number read = number();
             if (read == Number::kNotWhole)
                 return fail("--offset needs a whole number");
-            if (read == Number::kTooLarge || n <= -fieldRules::kOffsetLimit ||
-                n >= fieldRules::kOffsetLimit) {
+            // Further into the file with --length, which the end checks.
+            if (read == Number::kTooLarge || n <= -fieldRules::kOffsetLimit) {
                 return fail("offset " + v + " is out of range: its absolute value must be below " +
                             std::to_string(fieldRules::kOffsetLimit));
             }
             o.offset = n;
+            offsetText = v;
+        } else if (arg == "--length") {
+            const Number read = number();
+            if (read == Number::kNotWhole)
+                return fail("--length needs a whole number");
+            if (read == Number::kTooLarge || n < 1)
+                return fail("length " + v + " is out of range: 1 to the bytes after the offset");
+            o.length = n;
         } else if (arg == "--format") {
             if (!value(v))
                 return fail("--format needs a value: one of " + core::FormatNames(", "));
@@ -245,6 +257,10 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     }
     if (o.file.empty()) {
         return fail("no FILE given (see --help)");
+    }
+    if (o.offset >= fieldRules::kOffsetLimit && !o.length) {
+        return fail("offset " + offsetText + " is out of range: its absolute value must be below " +
+                    std::to_string(fieldRules::kOffsetLimit) + ", or give --length");
     }
     if (o.blocks && !o.overview) {
         return fail("--blocks goes with --overview");

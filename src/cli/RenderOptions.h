@@ -15,6 +15,9 @@ struct RenderOptions {
     std::int32_t order = 0;
     std::optional<std::int64_t> width;  // defaults as the viewer gives a new file
     std::int64_t offset = 0;
+    // Bytes of the file the picture shows, from the byte the offset starts it at: a part of the
+    // file written alone. Nothing: the whole file, as the viewer shows it.
+    std::optional<std::int64_t> length;
     std::int32_t palette = 0;  // palette choice: grey, thermo or binary
     // A direct format instead of depth, order and palette; its offset counts bytes.
     const core::PixelFormat* format = nullptr;

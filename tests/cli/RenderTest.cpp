@@ -235,7 +235,6 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     const std::string in = File("r.bin", Sample(100));
     const std::string empty = File("empty.bin", {});
     const std::string two = File("two.bin", Sample(2));
-    fs::resize_file(File("large.bin", {}), 0x7F000000);
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     fs::resize_file(File("tall.bin", {}), 300'000'000);  // 2.4 billion pixels at 2 colours
     const std::string f = " '" + in + "'";
@@ -249,7 +248,12 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     const Case cases[] = {
         {"'" + dir.string() + "'", ": is a folder"},
         {"'" + empty + "'", ": is empty"},
-        {"'" + (dir / "large.bin").string() + "'", ": is too large (2130706432 bytes)"},
+        {"--length 0" + f, "length 0 is out of range: 1 to the bytes after the offset", 2},
+        {"--offset 2130706431" + f, "or give --length", 2},
+        {"--offset 1 --length 100" + f, "length 100 from offset 1 is out of range"},
+        {"--offset -1 --length 1" + f, "length 1 from offset -1 is out of range"},
+        {"--depth 2 --offset 800 --length 1" + f, "length 1 from offset 800 is out of range"},
+        {"--suggest-width --length 5" + f, "--length does not go with --suggest-width", 2},
         {"'" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"'" + (dir / "missing").string() + "'", ": cannot be read: No such file or directory"},
         {"--frobnicate" + f, "unknown option '--frobnicate'", 2},
@@ -306,10 +310,65 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         EXPECT_EQ(err.rfind("rastel-render: ", 0), 0u) << err;
     }
     EXPECT_FALSE(fs::exists(in + ".bmp"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 8);  // inputs, out and err only
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 7);  // inputs, out and err only
     EXPECT_EQ(Run("--overview --blocks 65536" + f), 0);
     EXPECT_EQ(Run("--depth 2 --width 800 --offset -2130706430" + f), 0);
     EXPECT_EQ(Run("--offset 2130706430" + f), 0);
+}
+
+// A file past the viewer's limit of 2 GB: a picture found beyond it, written with its start and
+// length, is the picture of those bytes as a file of their own, at each depth, order and format
+// the bytes take; a part that starts inside a group of bytes an order reverses reads that group
+// as the whole file does.
+TEST_F(RenderTest, WritesAPictureFoundBeyondTwoGigabytesAlone) {
+    const fs::path photo =
+        fs::path(__FILE__).parent_path() / "../image/search/pictures/rgb24-coffee-450-in-gzip.bin";
+    const Bytes bytes = Read(photo);
+    const std::int64_t at = std::int64_t{2100} << 20;
+    const std::string big = File("big.bin", {});
+    fs::resize_file(big, static_cast<std::uintmax_t>(at));
+    std::ofstream(big, std::ios::binary | std::ios::app)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    fs::resize_file(big, std::uintmax_t{2200} << 20);
+    ASSERT_EQ(Run("--find-pictures '" + big + "'"), 0) << err;
+    std::istringstream first(Out());
+    std::string start, format;
+    std::int64_t size = 0, row = 0, element = 0, width = 0;
+    first >> start >> size >> row >> element >> format >> width;
+    ASSERT_EQ(std::tuple(row, format, width), std::tuple(450, "rgb24", 150)) << Out();
+    const std::int64_t offset = std::stoll(start, nullptr, 16);
+    ASSERT_GT(offset, std::int64_t{1} << 31);
+    const auto from = bytes.begin() + (offset - at);
+    const std::string part = File("part.bin", Bytes(from, bytes.end() - 5));
+    // The same bytes from the start of their group of 4, shown from where the part starts: rows
+    // of the widths below as many as the part's.
+    // The same bytes from the start of their group of 4, shown from where the part starts: rows
+    // of the widths below as many as the part's.
+    const std::string aligned = File("aligned.bin", Bytes(from - offset % 4, bytes.end() - 5));
+    const std::string length = " --length " + std::to_string(fs::file_size(part));
+    struct Look {
+        std::string args;
+        std::int64_t perByte;
+        bool reverses;  // groups of bytes: the alone file keeps their place in the whole
+    };
+    for (const Look& l : {Look{"--format rgb24 --width 150", 1, false},
+                          {"--format yuyv422 --width 225", 1, false},
+                          {"--depth 2 --width 3600", 8, false},
+                          {"--depth 16 --order 2 --width 901", 2, true},
+                          {"--order 2 --width 451", 1, true}}) {
+        SCOPED_TRACE(l.args);
+        const std::string alone =
+            l.reverses
+                ? " --offset " + std::to_string(offset % 4 * l.perByte) + " '" + aligned + "'"
+                : " '" + part + "'";
+        ASSERT_EQ(Run(l.args + " -o '" + (dir / "alone.png").string() + "'" + alone), 0) << err;
+        ASSERT_EQ(Run(l.args + " --offset " + std::to_string(offset * l.perByte) + length +
+                      " -o '" + (dir / "found.png").string() + "' '" + big + "'"),
+                  0)
+            << err;
+        EXPECT_EQ(Read(dir / "found.png"), Read(dir / "alone.png"));
+    }
 }
 
 // The largest file there may be, streamed through memory that could not hold it.

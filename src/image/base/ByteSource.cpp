@@ -47,6 +47,21 @@ bool ByteSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>
     return true;
 }
 
+bool SliceSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
+    if (!Inside(pos, n, size())) {
+        return Failed(Outside());
+    }
+    return mWhole.Read(mBegin + pos, n, out) || Failed(mWhole.result());
+}
+
+bool SliceSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+                       const Use& use) {
+    if (!Inside(pos, n, size())) {
+        return Failed(Outside());
+    }
+    return mWhole.Lend(mBegin + pos, n, buffer, use) || Failed(mWhole.result());
+}
+
 bool SpanSource::Read(std::int64_t pos, std::size_t n, std::uint8_t* out) {
     if (!Inside(pos, n, size())) {
         return Failed(Outside());

@@ -57,6 +57,24 @@ class SpanSource : public ByteSource {
     std::span<const std::uint8_t> mData;
 };
 
+// Bytes [begin, begin + size) of another source, read as a source of their own: a part of a
+// file written as a picture of those bytes alone. The part must lie inside the other source.
+class SliceSource : public ByteSource {
+  public:
+    SliceSource(ByteSource& whole, std::int64_t begin, std::int64_t size)
+        : mWhole(whole), mBegin(begin), mSize(size) {}
+    std::int64_t size() const override { return mSize; }
+    bool Read(std::int64_t pos, std::size_t n, std::uint8_t* out) override;
+    bool Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
+              const Use& use) override;
+    bool InMemory() const override { return mWhole.InMemory(); }
+
+  private:
+    ByteSource& mWhole;
+    std::int64_t mBegin;
+    std::int64_t mSize;
+};
+
 // Reads an open file of a known size; a file that shrank since makes Read and Lend fail.
 // Lend reads into the buffer: reading the file's pages through a mapping of them measured
 // several times slower than copying them out with a read.

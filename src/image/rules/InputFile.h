@@ -19,9 +19,10 @@ struct InputFile {
     std::int64_t size = 0;  // as the system reports it, when examined
 };
 
-// The file at path, following links; the name's bytes as the file system has them.
-InputFile CheckInputFile(const std::string& path);
+// The file at path, following links; the name's bytes as the file system has them. Files of
+// limit bytes or more are refused (kFileTooLarge).
+InputFile CheckInputFile(const std::string& path, std::int64_t limit = kFileSizeLimit);
 // The file open at fd.
-InputFile CheckInputFile(int fd);
+InputFile CheckInputFile(int fd, std::int64_t limit = kFileSizeLimit);
 
 }  // namespace rastel::core
