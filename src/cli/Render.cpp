@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "image/base/FileDescriptor.h"
 #include "image/files/PictureFile.h"
@@ -22,6 +24,48 @@ namespace rastel::cli {
 
 using namespace modBITMAPinfo;
 using namespace core;
+
+namespace {
+
+// Where a part of a file that begins at byte first is read from: the start of the aligned
+// group of 4 bytes it begins in, so that the orders that reverse groups take the same bytes
+// together as in the whole file.
+constexpr std::int64_t GroupStart(std::int64_t first) {
+    return first / 4 * 4;
+}
+
+// Each picture found, written as a PNG of its bytes alone into folder, its name printed once it
+// is whole; the first that cannot be written ends it, named.
+template <class Fail>
+int Extract(const std::vector<PictureRegion>& regions, ByteSource& source,
+            const std::string& folder, std::ostream& listing, const Fail& fail) {
+    Palette grey;
+    BuildPalette(grey, kPalGrey, kDepth256, grey);
+    for (const PictureRegion& r : regions) {
+        // Without a format, its bytes as the search read them: in the order they are stored.
+        const PixelFormat& format = r.format ? *r.format : *IndexFormat(kDepth256, 0);
+        const std::int64_t begin = GroupStart(r.start);
+        SliceSource part(source, begin, r.start + r.length - begin);
+        Layout layout{&format, r.width, 0, r.start - begin, 0};
+        layout.height = RowsFor(layout, r.length, r.width);
+        char name[96];
+        std::snprintf(name, sizeof name, "0x%08llx-%lldx%lld-%s.png",
+                      static_cast<unsigned long long>(r.start),
+                      static_cast<long long>(layout.width), static_cast<long long>(layout.height),
+                      std::string(format.name).c_str());
+        const std::string path = folder + "/" + name;
+        const Outcome written = WritePicture(path, Picture::Streamed(layout, grey, part));
+        if (!written.ok()) {
+            return fail(path + ": " +
+                        (written.why == Outcome::Why::kUnreadable ? "cannot be read: " : "") +
+                        written.reason);
+        }
+        listing << path << '\n' << std::flush;
+    }
+    return listing ? 0 : fail("the names could not be written");
+}
+
+}  // namespace
 
 int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     auto fail = [&err](const std::string& message) {
@@ -77,6 +121,9 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         if (!regions) {
             return readError(regions.outcome());
         }
+        if (o.extract) {
+            return Extract(*regions, source, *o.extract, listing, fail);
+        }
         for (const PictureRegion& r : *regions) {
             char offset[24];
             char score[16];
@@ -119,7 +166,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
                         std::to_string(o.offset) + " is out of range: the bytes must lie in the " +
                         std::to_string(size) + " of the file");
         }
-        const std::int64_t begin = first / 4 * 4;
+        const std::int64_t begin = GroupStart(first);
         part.emplace(source, begin, first + *o.length - begin);
         layout.offset = o.offset - begin * perByte;
         shown = *o.length;

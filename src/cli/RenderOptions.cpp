@@ -112,7 +112,11 @@ std::string RenderUsage() {
            "                      first: offset (hexadecimal), length, row length in bytes,\n"
            "                      bytes per element, format (- for palette indices), width\n"
            "                      in pixels of that format and a score from 0 to 1; no\n"
-           "                      picture is written, and it takes no other option\n"
+           "                      picture is written, and it takes no other option but\n"
+           "  --extract DIR       with --find-pictures: write each picture found as a PNG in\n"
+           "                      DIR, in its format (8-bit grey for palette indices) and\n"
+           "                      width, named by its start, size and format\n"
+           "                      (0x01325cb0-1024x768-bgr0.png), printing each name\n"
            "  --blocks N          with --overview: at most N blocks of equal size, 1 to 65536\n"
            "                      (default 256), never more than the file has bytes\n"
            "  --help              show this help\n"
@@ -164,6 +168,10 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
             o.overview = true;
         } else if (arg == "--find-pictures") {
             o.findPictures = true;
+        } else if (arg == "--extract") {
+            if (!value(v) || v.empty())
+                return fail("--extract needs a folder");
+            o.extract = v;
         } else if (arg == "--blocks") {
             const Number read = number();
             if (read == Number::kNotWhole)
@@ -261,6 +269,9 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     if (o.offset >= fieldRules::kOffsetLimit && !o.length) {
         return fail("offset " + offsetText + " is out of range: its absolute value must be below " +
                     std::to_string(fieldRules::kOffsetLimit) + ", or give --length");
+    }
+    if (o.extract && !o.findPictures) {
+        return fail("--extract goes with --find-pictures");
     }
     if (o.blocks && !o.overview) {
         return fail("--blocks goes with --overview");

@@ -24,9 +24,11 @@ struct RenderOptions {
     std::int64_t stride = 0;  // with a format: bytes from one row's start to the next; 0: packed
     std::optional<std::string> output;  // "-" for standard output
     std::string file;
-    bool suggestWidth = false;           // print the widths the data suggests instead of a picture
-    bool overview = false;               // print the file's blocks and their classes instead
-    bool findPictures = false;           // print the pictures found inside the file instead
+    bool suggestWidth = false;  // print the widths the data suggests instead of a picture
+    bool overview = false;      // print the file's blocks and their classes instead
+    bool findPictures = false;  // print the pictures found inside the file instead
+    // With findPictures: write each picture found as a PNG in this folder instead of listing it.
+    std::optional<std::string> extract;
     std::optional<std::int64_t> blocks;  // how many blocks at most, for the overview
     bool help = false;
 };

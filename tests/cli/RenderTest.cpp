@@ -213,6 +213,25 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     ASSERT_EQ(Run("--find-pictures '" + photo.string() + "'"), 0) << err;
     EXPECT_EQ(std::regex_replace(Out(), std::regex("(0\\.\\d)\\d\\d\n"), "$1..\n"),
               "0x00001771 16384 256 4 rgba 64 0.8..\n0x000072cc 18000 200 1 - 200 0.7..\n");
+    // Written out, each is the picture of its bytes alone, named by its start, size and format.
+    fs::create_directory(dir / "found");
+    ASSERT_EQ(Run("--find-pictures --extract '" + (dir / "found").string() + "' '" +
+                  photo.string() + "'"),
+              0)
+        << err;
+    const std::string found = (dir / "found/").string();
+    EXPECT_EQ(Out(),
+              found + "0x00001771-64x64-rgba.png\n" + found + "0x000072cc-200x90-pal8.png\n");
+    for (const auto& [name, look] :
+         {std::pair{"0x00001771-64x64-rgba.png",
+                    "--format rgba --width 64 --offset 6001 --length 16384"},
+          {"0x000072cc-200x90-pal8.png", "--width 200 --offset 29388 --length 18000"}}) {
+        ASSERT_EQ(Run(std::string(look) + " -o '" + (dir / "one.png").string() + "' '" +
+                      photo.string() + "'"),
+                  0)
+            << err;
+        EXPECT_EQ(Read(dir / "found" / name), Read(dir / "one.png")) << name;
+    }
 
     Bytes blocks(400, 0);  // zeros, a fill, text, and a last block one byte short
     blocks.resize(800, 0xFF);
@@ -238,6 +257,9 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     fs::resize_file(File("tall.bin", {}), 300'000'000);  // 2.4 billion pixels at 2 colours
     const std::string f = " '" + in + "'";
+    const std::string photo = (fs::path(__FILE__).parent_path() /
+                               "../image/search/pictures/two-bgra-icon-256-grey-coins-200.bin")
+                                  .string();
     const std::string tall = " '" + (dir / "tall.bin").string() + "'";
     struct Case {
         std::string args, message;
@@ -254,6 +276,9 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--offset -1 --length 1" + f, "length 1 from offset -1 is out of range"},
         {"--depth 2 --offset 800 --length 1" + f, "length 1 from offset 800 is out of range"},
         {"--suggest-width --length 5" + f, "--length does not go with --suggest-width", 2},
+        {"--extract ." + f, "--extract goes with --find-pictures", 2},
+        {"--find-pictures --extract '" + (dir / "no").string() + "' '" + photo + "'",
+         "/no/0x00001771-64x64-rgba.png: No such file or directory"},
         {"'" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"'" + (dir / "missing").string() + "'", ": cannot be read: No such file or directory"},
         {"--frobnicate" + f, "unknown option '--frobnicate'", 2},
