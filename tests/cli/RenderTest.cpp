@@ -212,7 +212,7 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
                            "../image/search/pictures/two-bgra-icon-256-grey-coins-200.bin";
     ASSERT_EQ(Run("--find-pictures '" + photo.string() + "'"), 0) << err;
     EXPECT_EQ(std::regex_replace(Out(), std::regex("(0\\.\\d)\\d\\d\n"), "$1..\n"),
-              "0x00001771 16384 256 4 rgba 64 0.8..\n0x000072cc 18000 200 1 - 200 0.7..\n");
+              "0x00001771 16384 256 4 bgra 64 0.8..\n0x000072cc 18000 200 1 - 200 0.7..\n");
     // Written out, each is the picture of its bytes alone, named by its start, size and format.
     fs::create_directory(dir / "found");
     ASSERT_EQ(Run("--find-pictures --extract '" + (dir / "found").string() + "' '" +
@@ -221,10 +221,10 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
         << err;
     const std::string found = (dir / "found/").string();
     EXPECT_EQ(Out(),
-              found + "0x00001771-64x64-rgba.png\n" + found + "0x000072cc-200x90-pal8.png\n");
+              found + "0x00001771-64x64-bgra.png\n" + found + "0x000072cc-200x90-pal8.png\n");
     for (const auto& [name, look] :
-         {std::pair{"0x00001771-64x64-rgba.png",
-                    "--format rgba --width 64 --offset 6001 --length 16384"},
+         {std::pair{"0x00001771-64x64-bgra.png",
+                    "--format bgra --width 64 --offset 6001 --length 16384"},
           {"0x000072cc-200x90-pal8.png", "--width 200 --offset 29388 --length 18000"}}) {
         ASSERT_EQ(Run(std::string(look) + " -o '" + (dir / "one.png").string() + "' '" +
                       photo.string() + "'"),
@@ -278,7 +278,7 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--suggest-width --length 5" + f, "--length does not go with --suggest-width", 2},
         {"--extract ." + f, "--extract goes with --find-pictures", 2},
         {"--find-pictures --extract '" + (dir / "no").string() + "' '" + photo + "'",
-         "/no/0x00001771-64x64-rgba.png: No such file or directory"},
+         "/no/0x00001771-64x64-bgra.png: No such file or directory"},
         {"'" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"'" + (dir / "missing").string() + "'", ": cannot be read: No such file or directory"},
         {"--frobnicate" + f, "unknown option '--frobnicate'", 2},

@@ -250,8 +250,8 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
         Action("fMnuVIEWpictures")->trigger();
     }
     EXPECT_EQ(gDib.settings, expected);
-    EXPECT_TRUE(first.contains("  64 × 64  RGBA 32ビット  一致度 ")) << first.toStdString();
-    const core::PixelFormat* rgba = core::FindFormat("rgba");
+    EXPECT_TRUE(first.contains("  64 × 64  BGRA 32ビット  一致度 ")) << first.toStdString();
+    const core::PixelFormat* bgra = core::FindFormat("bgra");
     struct Case {
         Look before;
         int row;  // of the list, best first
@@ -262,7 +262,7 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
          {Case{{.depth = modBITMAPinfo::kDepth2}, 1, nullptr, 29388, 200},
           {{.depth = kDepth256, .order = 2}, 1, nullptr, 29388, 200},  // in stored order
           {{.width = 100, .stride = 500, .format = 1}, 1, nullptr, 29388, 200},
-          {{.depth = modBITMAPinfo::kDepth16}, 0, rgba, 6001, 64}}) {  // the stride left over
+          {{.depth = modBITMAPinfo::kDepth16}, 0, bgra, 6001, 64}}) {  // the stride left over
         SCOPED_TRACE(row);
         look = before;
         Action("fMnuEDIToption")->trigger();

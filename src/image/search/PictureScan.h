@@ -24,8 +24,8 @@ struct PictureRegion {
     std::int64_t rowBytes = 0;
     // The bytes of the values or pixels the rows are made of, 1 when none was found.
     int elementBytes = 1;
-    // The format that shows it: 2 bytes gray16le, gray16be or rgb565le, 3 rgb24, 4 rgb0 or
-    // rgba; none (palette indices at 256 colours) for single bytes and other elements.
+    // The format that shows it: 2 bytes gray16le, gray16be or rgb565le, 3 rgb24, 4 bgr0 or
+    // bgra; none (palette indices at 256 colours) for single bytes and other elements.
     const PixelFormat* format = nullptr;
     std::int64_t width = 0;  // in pixels of the format, or in bytes when none
     // From 0 to 1: how much closer bytes a row apart are than bytes a quarter row more or less

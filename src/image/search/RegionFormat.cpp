@@ -127,7 +127,10 @@ FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t beg
         case 4: {
             bool constant = false;
             const std::int64_t alpha = AlphaPlace(peek, begin, end, constant, failed);
-            return {FindFormat(alpha < 0 || constant ? "rgb0" : "rgba"),
+            // Named as 32-bit pixels lie in little-endian memory (X servers, Qt and Cairo
+            // images, Windows bitmaps): blue, green, red, then the filler or alpha, which the
+            // phase puts last. Which of red and blue comes first the bytes cannot tell.
+            return {FindFormat(alpha < 0 || constant ? "bgr0" : "bgra"),
                     alpha < 0 ? -1 : (alpha + 1) % 4};
         }
         default:

@@ -40,11 +40,11 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
     const Case cases[] = {
         {"grey-camera-240-in-code.bin", {{9001, 24000, 240, 1, nullptr}}},
         {"rgb24-coffee-450-in-gzip.bin", {{7013, 28800, 450, 3, "rgb24"}}},
-        {"bgra-astronaut-384-in-text.bin", {{6007, 27648, 384, 4, "rgb0"}}},
+        {"bgra-astronaut-384-in-text.bin", {{6007, 27648, 384, 4, "bgr0"}}},
         {"rgb565le-chelsea-256-in-code.bin", {{8003, 21760, 256, 2, "rgb565le"}}},
         {"gray16le-moon-320-in-gzip.bin", {{5005, 25600, 320, 2, "gray16le"}}},
         {"two-bgra-icon-256-grey-coins-200.bin",
-         {{6001, 16384, 256, 4, "rgba"}, {29388, 18000, 200, 1, nullptr}}},
+         {{6001, 16384, 256, 4, "bgra"}, {29388, 18000, 200, 1, nullptr}}},
         {"two-gray16be-camera-280-rgb565le-chelsea-256.bin",
          {{4005, 16800, 280, 2, "gray16be"}, {29806, 21760, 256, 2, "rgb565le"}}},
         {"two-gray16le-moon-320-rgb565le-chelsea-256.bin",  // back to back
