@@ -88,8 +88,13 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
             return fail(path + ": is a folder");
         case Outcome::Why::kNotRegular:
             return fail(path + ": is not a regular file");
-        case Outcome::Why::kEmpty:
-            return fail(path + ": is empty");
+        case Outcome::Why::kEmpty: {
+            // Files the kernel makes up as they are read (/proc, /sys) say they hold nothing.
+            char byte = 0;
+            return fail(path + (::read(fd.get(), &byte, 1) > 0
+                                    ? ": cannot be measured: the system gives its size as 0"
+                                    : ": is empty"));
+        }
         default:  // the system could not tell
             return fail(path + ": cannot be read: " + input.result.reason);
     }

@@ -270,6 +270,7 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
     const Case cases[] = {
         {"'" + dir.string() + "'", ": is a folder"},
         {"'" + empty + "'", ": is empty"},
+        {"/proc/self/status", "status: cannot be measured: the system gives its size as 0"},
         {"--length 0" + f, "length 0 is out of range: 1 to the bytes after the offset", 2},
         {"--offset 2130706431" + f, "or give --length", 2},
         {"--offset 1 --length 100" + f, "length 100 from offset 1 is out of range"},
