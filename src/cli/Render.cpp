@@ -19,6 +19,7 @@
 #include "image/search/Overview.h"
 #include "image/search/PictureScan.h"
 #include "image/search/WidthHints.h"
+#include "image/shown/RegionFile.h"
 
 namespace rastel::cli {
 
@@ -27,34 +28,14 @@ using namespace core;
 
 namespace {
 
-// Where a part of a file that begins at byte first is read from: the start of the aligned
-// group of 4 bytes it begins in, so that the orders that reverse groups take the same bytes
-// together as in the whole file.
-constexpr std::int64_t GroupStart(std::int64_t first) {
-    return first / 4 * 4;
-}
-
 // Each picture found, written as a PNG of its bytes alone into folder, its name printed once it
 // is whole; the first that cannot be written ends it, named.
 template <class Fail>
 int Extract(const std::vector<PictureRegion>& regions, ByteSource& source,
             const std::string& folder, std::ostream& listing, const Fail& fail) {
-    Palette grey;
-    BuildPalette(grey, kPalGrey, kDepth256, grey);
     for (const PictureRegion& r : regions) {
-        // Without a format, its bytes as the search read them: in the order they are stored.
-        const PixelFormat& format = r.format ? *r.format : *IndexFormat(kDepth256, 0);
-        const std::int64_t begin = GroupStart(r.start);
-        SliceSource part(source, begin, r.start + r.length - begin);
-        Layout layout{&format, r.width, 0, r.start - begin, 0};
-        layout.height = RowsFor(layout, r.length, r.width);
-        char name[96];
-        std::snprintf(name, sizeof name, "0x%08llx-%lldx%lld-%s.png",
-                      static_cast<unsigned long long>(r.start),
-                      static_cast<long long>(layout.width), static_cast<long long>(layout.height),
-                      std::string(format.name).c_str());
-        const std::string path = folder + "/" + name;
-        const Outcome written = WritePicture(path, Picture::Streamed(layout, grey, part));
+        const std::string path = folder + "/" + RegionFileName(r);
+        const Outcome written = WriteRegion(source, r, path);
         if (!written.ok()) {
             return fail(path + ": " +
                         (written.why == Outcome::Why::kUnreadable ? "cannot be read: " : "") +
