@@ -49,8 +49,10 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const FileRequest& r
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog->setFileMode(request.save || !request.fileMustExist ? QFileDialog::AnyFile
-                                                               : QFileDialog::ExistingFile);
+    dialog->setFileMode(request.folder                           ? QFileDialog::Directory
+                        : request.save || !request.fileMustExist ? QFileDialog::AnyFile
+                                                                 : QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::ShowDirsOnly, request.folder);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     dialog->setNameFilter(QtFilter(request.filter));
     QString suffix = request.defaultExtension;

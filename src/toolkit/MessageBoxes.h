@@ -27,7 +27,8 @@ struct MessageRequest {
 };
 
 struct FileRequest {
-    bool save = false;  // false: an open dialog
+    bool save = false;    // false: an open dialog
+    bool folder = false;  // a folder to choose, not a file
     // "description|pattern" pairs joined by "|", as "すべてのファイル(*.*)|*.*".
     QString filter;
     QString fileName;          // proposed full path or bare name

@@ -1,5 +1,6 @@
 #include "toolkit/PickList.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -31,6 +32,7 @@ PickList::PickList(QWidget* owner, const Texts& texts, const QStringList& lines)
     const OkCancel buttons = StackWithOkCancel(this, {lblLINE, lstLINE});
     cmdOK = buttons.ok;
     cmdCANCEL = buttons.cancel;
+    mButtons = buttons.box;
     wireEvents();
     lstLINE->setFocus();
 }
@@ -52,6 +54,28 @@ void PickList::cmdOK_Click() {
 
 void PickList::lstLINE_DblClick(QListWidgetItem*) {
     cmdOK_Click();
+}
+
+QPushButton* PickList::AddButton(const QString& text, const QString& name) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    mButtons->addButton(button, QDialogButtonBox::ActionRole);
+    return button;
+}
+
+void PickList::AllowManyLines() {
+    lstLINE->setSelectionMode(QAbstractItemView::ExtendedSelection);
+}
+
+std::vector<int> PickList::SelectedRows() const {
+    std::vector<int> rows;
+    for (int i = 0; i < lstLINE->count(); ++i) {
+        if (lstLINE->item(i)->isSelected()) {
+            rows.push_back(i);
+        }
+    }
+    return rows;
 }
 
 }  // namespace rastel::toolkit

@@ -4,7 +4,9 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <vector>
 
+class QDialogButtonBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -29,6 +31,15 @@ class PickList : public QDialog {
     // Once accepted: the index of the line picked.
     int ChosenRow() const { return mChosenRow; }
 
+  protected:
+    // A button of the dialog's own beside OK and キャンセル; the caller wires it.
+    QPushButton* AddButton(const QString& text, const QString& name);
+    // Lets more than one line be selected (with Shift and Ctrl), for the dialog's own buttons;
+    // OK still picks the current one.
+    void AllowManyLines();
+    // The lines selected, in the list's order.
+    std::vector<int> SelectedRows() const;
+
   private:  // handlers
     void cmdOK_Click();
     void lstLINE_DblClick(QListWidgetItem* item);
@@ -40,6 +51,7 @@ class PickList : public QDialog {
     QListWidget* lstLINE = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCANCEL = nullptr;
+    QDialogButtonBox* mButtons = nullptr;
 
     int mChosenRow = -1;
 };

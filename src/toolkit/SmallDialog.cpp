@@ -22,7 +22,7 @@ OkCancel StackWithOkCancel(QDialog* dialog, std::initializer_list<QWidget*> cont
     }
     stack->addWidget(buttons);
     stack->setSizeConstraint(QLayout::SetFixedSize);
-    return {ok, cancel};
+    return {ok, cancel, buttons};
 }
 
 }  // namespace rastel::toolkit

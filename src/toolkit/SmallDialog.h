@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <initializer_list>
 
+class QDialogButtonBox;
 class QPushButton;
 
 namespace rastel::toolkit {
@@ -15,8 +16,9 @@ inline constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedS
                                                 Qt::WindowCloseButtonHint;
 
 struct OkCancel {
-    QPushButton* ok;      // "cmdOK", the default button
-    QPushButton* cancel;  // "cmdCANCEL"
+    QPushButton* ok;        // "cmdOK", the default button
+    QPushButton* cancel;    // "cmdCANCEL"
+    QDialogButtonBox* box;  // that holds them: a dialog's own buttons go beside them
 };
 
 // Lays controls out in dialog one under the other, the two buttons below them, and fixes the

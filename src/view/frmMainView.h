@@ -105,6 +105,8 @@ class frmMainView : public QMainWindow {
     void fMnuVIEWgoto_Click();
     void fMnuVIEWwidth_Click();
     void fMnuVIEWpictures_Click();
+    // The pictures found that the user selected, written out alone into a folder.
+    void ExtractPictures(QWidget* owner, const std::vector<core::PictureRegion>& regions);
     void fMnuVIEWstrip_Click(bool checked);
     void fMnuHELPabout_Click();
 
@@ -142,10 +144,10 @@ class frmMainView : public QMainWindow {
         const modBITMAPinfo::ViewSettings& settings);
     core::Result<core::FileArrival> ReadWholeFile(const core::FileDescriptor& file,
                                                   std::int64_t size, const core::Layout& layout);
-    // grey: a gray16 picture's range when the read has measured it.
     void StartBackgroundWork(std::unique_ptr<core::OverviewWork> overview,
                              std::unique_ptr<core::PictureWork> search);
     void StopBackgroundWork();
+    // grey: a gray16 picture's range when the read has measured it.
     core::Outcome Redraw(const modBITMAPinfo::ViewChoice& choice, modBITMAPinfo::SharedBytes bytes,
                          std::optional<core::Range16> grey = std::nullopt);
     core::Outcome RenderPicture(std::optional<core::Range16> grey = std::nullopt);

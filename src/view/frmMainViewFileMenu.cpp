@@ -5,6 +5,7 @@
 #include "image/files/PictureFile.h"
 #include "image/files/PngFile.h"
 #include "image/pixels/PixelFormat.h"
+#include "image/shown/RegionFile.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/LongWork.h"
@@ -83,6 +84,32 @@ void frmMainView::fMnuFILEsave_Click() {
         held && static_cast<std::int64_t>(gDib.bits.size()) <= kHeldProgressBytes;
     const Outcome result = Export(path, picture, smallHeld, this);
     ReportFailure(this, FailedStep::kWrite, result);  // a cancel needs no word
+}
+
+// Each picture as a PNG of its bytes alone, named as the renderer's --extract names it, under
+// the export's progress dialog; the first that cannot be written is said and ends it.
+void frmMainView::ExtractPictures(QWidget* owner, const std::vector<core::PictureRegion>& regions) {
+    toolkit::FileRequest request;
+    request.folder = true;
+    const std::optional<QString> folder = toolkit::CurrentDialogs().File(owner, request);
+    if (!folder) {
+        return;
+    }
+    SpanSource source(gRawData);
+    for (const core::PictureRegion& r : regions) {
+        const std::string path =
+            toolkit::EncodeName(*folder).toStdString() + "/" + core::RegionFileName(r);
+        toolkit::LongWork work(
+            owner, QStringLiteral("画像を書き出しています..."),
+            std::max<std::int64_t>(1, r.length / std::max<std::int64_t>(1, r.rowBytes)), false);
+        const Outcome result = core::WriteRegion(
+            source, r, path,
+            [&work](std::int64_t rowsDone, std::int64_t) { return work.Advance(rowsDone); });
+        if (!result.ok()) {
+            ReportFailure(owner, FailedStep::kWrite, result);
+            return;
+        }
+    }
 }
 
 void frmMainView::fMnuFILEexit_Click() {

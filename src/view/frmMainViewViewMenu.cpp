@@ -108,7 +108,10 @@ void frmMainView::fMnuVIEWpictures_Click() {
                         toolkit::kAppTitle, toolkit::MsgIcon::Information);
         return;
     }
-    frmPictures dialog(this, regions);
+    frmPictures dialog(this, regions,
+                       [this](QWidget* owner, const std::vector<core::PictureRegion>& chosen) {
+                           ExtractPictures(owner, chosen);
+                       });
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

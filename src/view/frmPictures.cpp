@@ -1,5 +1,6 @@
 #include "view/frmPictures.h"
 
+#include <QPushButton>
 #include <algorithm>
 #include <cmath>
 
@@ -17,13 +18,33 @@ QStringList Lines(const std::vector<core::PictureRegion>& regions) {
 
 }  // namespace
 
-frmPictures::frmPictures(QWidget* owner, const std::vector<core::PictureRegion>& regions)
+frmPictures::frmPictures(QWidget* owner, const std::vector<core::PictureRegion>& regions,
+                         Extract extract)
     : PickList(
           owner,
           {QStringLiteral("frmPictures"), QStringLiteral("画像を探す"),
            QStringLiteral("ファイルの中の画像 (一致度の高い順)(&P):"), QStringLiteral("PICTURE")},
           Lines(regions)),
-      mRegions(regions) {}
+      mRegions(regions),
+      mExtract(std::move(extract)) {
+    AllowManyLines();
+    cmdEXTRACT = AddButton(QStringLiteral("書き出す(&W)..."), QStringLiteral("cmdEXTRACT"));
+    wireEvents();
+}
+
+void frmPictures::wireEvents() {
+    connect(cmdEXTRACT, &QPushButton::clicked, this, &frmPictures::cmdEXTRACT_Click);
+}
+
+void frmPictures::cmdEXTRACT_Click() {
+    std::vector<core::PictureRegion> chosen;
+    for (const int row : SelectedRows()) {
+        chosen.push_back(mRegions[static_cast<std::size_t>(row)]);
+    }
+    if (!chosen.empty() && mExtract) {
+        mExtract(this, chosen);
+    }
+}
 
 QString frmPictures::Line(const core::PictureRegion& r) {
     const std::int64_t rows =

@@ -1,7 +1,9 @@
 // Finding one's way in the file: the pointer readout, going to a byte, suggested widths, the
 // pictures found inside it.
 #include <QLabel>
+#include <QImage>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -229,7 +231,8 @@ TEST_F(MainViewTest, TheOverviewStripShowsTheWholeFileAndGoesWhereClicked) {
 // An icon's BGRA rows and a photograph's bytes of grey among code and text: marked on the
 // strip once found, listed, and one Enter away, each whatever depth, order or format was shown
 // before (the photograph's bytes as palette indices at 256 colours, in stored order); Escape
-// changes nothing.
+// changes nothing. 書き出す writes the lines selected into a folder, named as the renderer
+// names them, and says so when it cannot.
 TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly) {
     using modBITMAPinfo::kDepth256;
     const auto file = std::filesystem::path(__FILE__).parent_path() /
@@ -243,13 +246,24 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
     const auto expected = gDib.settings;
     QString first;
     {
-        WhenModal<QDialog> user([&first](QDialog* dialog) {
-            first = dialog->findChild<QListWidget*>("lstPICTURE")->item(0)->text();
+        WhenModal<QDialog> user([&](QDialog* dialog) {
+            auto* list = dialog->findChild<QListWidget*>("lstPICTURE");
+            first = list->item(0)->text();
+            list->selectAll();
+            dialogs.fileAnswers = {dir.path(), dir.filePath("none")};
+            for (int i = 0; i < 2; ++i) {
+                QTest::mouseClick(dialog->findChild<QPushButton*>("cmdEXTRACT"), Qt::LeftButton);
+            }
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
         Action("fMnuVIEWpictures")->trigger();
     }
     EXPECT_EQ(gDib.settings, expected);
+    EXPECT_EQ(std::pair(QImage(dir.filePath("0x00001771-64x64-bgra.png")).size(),
+                        QImage(dir.filePath("0x000072cc-200x90-pal8.png")).size()),
+              std::pair(QSize(64, 64), QSize(200, 90)));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "ファイルの書き込みに失敗しました");
     EXPECT_TRUE(first.contains("  64 × 64  BGRA 32ビット  一致度 ")) << first.toStdString();
     const core::PixelFormat* bgra = core::FindFormat("bgra");
     struct Case {
