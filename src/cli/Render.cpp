@@ -139,9 +139,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
     const std::string out = o.output.value_or(path + ".bmp");
     DibImage colours;  // a fresh palette, as the viewer has at start
     Layout layout{kind, 0, 0, o.offset, o.stride};
-    // A part of the file is read as a file of its own, from the start of the aligned group of
-    // 4 bytes it begins in, so that the orders that reverse groups take the same bytes together
-    // as in the whole file.
+    // A part of the file is read as a file of its own, from its group's start (GroupStart).
     std::int64_t shown = size;  // the bytes the picture is of
     std::optional<SliceSource> part;
     if (o.length) {

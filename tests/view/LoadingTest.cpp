@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <cerrno>
+#include <utility>
 
 #include "image/base/Background.h"
 #include "image/files/BmpFile.h"
@@ -139,9 +140,11 @@ TEST_F(LoadedTest, CancellingALongReadDecodeOrExportChangesNothing) {
     const QString large = SparseFile("large.bin", frmMainView::kReadProgressBytes + (1 << 20));
     QStringList steps;  // the labels of the progress shown, "" for one not shown yet
     QString cancel;
+    int partway = 0;  // steps of a read told before its end, where a Cancel is heard
     const toolkit::LongWorkProbe previous = toolkit::SetLongWorkProbe(
-        [&](const QString& label, std::int64_t, std::int64_t, bool shown) {
+        [&](const QString& label, std::int64_t done, std::int64_t total, bool shown) {
             steps << (shown ? label : "");
+            partway += label == "ファイルを読み込んでいます..." && done < total;
             return label == cancel;
         });
     const QString reading = "ファイルを読み込んでいます...", decoding = "画像を作成しています...";
@@ -154,6 +157,7 @@ TEST_F(LoadedTest, CancellingALongReadDecodeOrExportChangesNothing) {
         EXPECT_EQ(steps.first(), reading);  // shown at once for a read this large
         EXPECT_EQ(steps.last() != reading, step == decoding);
         EXPECT_EQ(Now(), before);
+        EXPECT_GT(std::exchange(partway, 0), 0);
         steps.clear();
     }
     cancel = "画像を書き出しています...";

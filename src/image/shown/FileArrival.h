@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -28,7 +29,7 @@ struct ReadRequest {
     std::int64_t size = 0;  // as the file was when it was checked: bytes it gained are left out
     Layout layout;          // of the picture the bytes are read for
     // Bytes beyond this many are not asked of the system: a test's small machine.
-    std::int64_t memoryLimit = INT64_MAX;
+    std::int64_t memoryLimit = std::numeric_limits<std::int64_t>::max();
     // Told of every 16 MiB and of the end with the bytes in place; false cancels the read.
     std::function<bool(std::int64_t done)> progress;
     // Runs on the overview's thread once it is complete; it must only post.
