@@ -96,15 +96,19 @@ void frmMainView::ExtractPictures(QWidget* owner, const std::vector<core::Pictur
         return;
     }
     SpanSource source(gRawData);
-    for (const core::PictureRegion& r : regions) {
-        const std::string path =
-            toolkit::EncodeName(*folder).toStdString() + "/" + core::RegionFileName(r);
-        toolkit::LongWork work(
-            owner, QStringLiteral("画像を書き出しています..."),
-            std::max<std::int64_t>(1, r.length / std::max<std::int64_t>(1, r.rowBytes)), false);
+    // One dialog for them all, a share of it each.
+    constexpr std::int64_t kShare = 1000;
+    toolkit::LongWork work(owner, QStringLiteral("画像を書き出しています..."),
+                           std::ssize(regions) * kShare, false);
+    const std::string into = toolkit::EncodeName(*folder).toStdString() + "/";
+    for (std::int64_t i = 0; i < std::ssize(regions); ++i) {
+        const core::PictureRegion& r = regions[static_cast<std::size_t>(i)];
         const Outcome result = core::WriteRegion(
-            source, r, path,
-            [&work](std::int64_t rowsDone, std::int64_t) { return work.Advance(rowsDone); });
+            source, r, into + core::RegionFileName(r),
+            [&work, i](std::int64_t rowsDone, std::int64_t rows) {
+                return work.Advance(i * kShare +
+                                    rowsDone * kShare / std::max<std::int64_t>(1, rows));
+            });
         if (!result.ok()) {
             ReportFailure(owner, FailedStep::kWrite, result);
             return;

@@ -6,9 +6,8 @@ namespace rastel::core {
 
 Layout LayoutOf(const modBITMAPinfo::ViewSettings& s) {
     const PixelFormat* indices = IndexFormat(s.gColBit, modBITMAPinfo::CurrentOrder(s));
-    if (indices == nullptr) {
-        indices = IndexFormat(s.gColBit, 0) ? IndexFormat(s.gColBit, 0) : &kFormats[0];
-    }
+    indices = indices != nullptr ? indices : IndexFormat(s.gColBit, 0);
+    indices = indices != nullptr ? indices : &kFormats[0];
     return {s.gFormat ? s.gFormat : indices, s.gPicWidth, s.gPicHeight, s.gUseOffset ? s.gOffA : 0,
             s.gStride};
 }
