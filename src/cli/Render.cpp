@@ -28,12 +28,16 @@ using namespace core;
 
 namespace {
 
-// Each picture found, written as a PNG of its bytes alone into folder, its name printed once it
-// is whole; the first that cannot be written ends it, named.
+// Each picture found (and each table, when asked for), written as a PNG of its bytes alone
+// into folder, its name printed once it is whole; the first that cannot be written ends it,
+// named.
 template <class Fail>
-int Extract(const std::vector<PictureRegion>& regions, ByteSource& source,
+int Extract(const std::vector<PictureRegion>& regions, bool tables, ByteSource& source,
             const std::string& folder, std::ostream& listing, const Fail& fail) {
     for (const PictureRegion& r : regions) {
+        if (r.table && !tables) {
+            continue;
+        }
         const std::string path = folder + "/" + RegionFileName(r);
         const Outcome written = WriteRegion(source, r, path);
         if (!written.ok()) {
@@ -108,7 +112,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
             return readError(regions.outcome());
         }
         if (o.extract) {
-            return Extract(*regions, source, *o.extract, listing, fail);
+            return Extract(*regions, o.tables, source, *o.extract, listing, fail);
         }
         for (const PictureRegion& r : *regions) {
             char offset[24];
@@ -118,7 +122,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
             std::snprintf(score, sizeof score, "%.3f", r.score);
             listing << offset << ' ' << r.length << ' ' << r.rowBytes << ' ' << r.elementBytes
                     << ' ' << (r.format != nullptr ? r.format->name : "-") << ' ' << r.width << ' '
-                    << score << '\n';
+                    << score << ' ' << (r.table ? "table" : "picture") << '\n';
         }
         return listing.flush() ? 0 : fail("the pictures could not be written");
     }

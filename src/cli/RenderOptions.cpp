@@ -109,14 +109,16 @@ std::string RenderUsage() {
            "                      text, random or data); no picture is written, and of the\n"
            "                      other options it takes only --blocks\n"
            "  --find-pictures     print the pictures found inside the file, one per line, best\n"
-           "                      first: offset (hexadecimal), length, row length in bytes,\n"
-           "                      bytes per element, format (- for palette indices), width\n"
-           "                      in pixels of that format and a score from 0 to 1; no\n"
-           "                      picture is written, and it takes no other option but\n"
+           "                      first, then the tables of records: offset (hexadecimal),\n"
+           "                      length, row length in bytes, bytes per element, format\n"
+           "                      (- for palette indices), width in pixels of that format, a\n"
+           "                      score from 0 to 1 and picture or table; no picture is\n"
+           "                      written, and it takes no other option but\n"
            "  --extract DIR       with --find-pictures: write each picture found as a PNG in\n"
            "                      DIR, in its format (8-bit grey for palette indices) and\n"
            "                      width, named by its start, size and format\n"
            "                      (0x01325cb0-1024x768-bgr0.png), printing each name\n"
+           "  --tables            with --extract: the tables too, a record a row\n"
            "  --blocks N          with --overview: at most N blocks of equal size, 1 to 65536\n"
            "                      (default 256), never more than the file has bytes\n"
            "  --help              show this help\n"
@@ -172,6 +174,8 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
             if (!value(v) || v.empty())
                 return fail("--extract needs a folder");
             o.extract = v;
+        } else if (arg == "--tables") {
+            o.tables = true;
         } else if (arg == "--blocks") {
             const Number read = number();
             if (read == Number::kNotWhole)
@@ -272,6 +276,9 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     }
     if (o.extract && !o.findPictures) {
         return fail("--extract goes with --find-pictures");
+    }
+    if (o.tables && !o.extract) {
+        return fail("--tables goes with --extract");
     }
     if (o.blocks && !o.overview) {
         return fail("--blocks goes with --overview");

@@ -29,6 +29,7 @@ struct RenderOptions {
     bool findPictures = false;  // print the pictures found inside the file instead
     // With findPictures: write each picture found as a PNG in this folder instead of listing it.
     std::optional<std::string> extract;
+    bool tables = false;                 // with extract: the tables found too
     std::optional<std::int64_t> blocks;  // how many blocks at most, for the overview
     bool help = false;
 };

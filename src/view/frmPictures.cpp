@@ -53,6 +53,13 @@ QString frmPictures::Line(const core::PictureRegion& r) {
     const std::string_view name =
         r.format != nullptr ? r.format->caption : std::string_view("パレット番号 256色");
     const QString start = QString::number(r.start, 16).toUpper().rightJustified(8, u'0');
+    if (r.table) {  // records: their size and how many
+        return QStringLiteral("0x%1  表 %2 バイト × %3 行  一致度 %4%")
+            .arg(start)
+            .arg(r.rowBytes)
+            .arg(rows)
+            .arg(static_cast<int>(std::lround(r.score * 100)));
+    }
     return QStringLiteral("0x%1  %2 × %3  %4  一致度 %5%")
         .arg(start)
         .arg(r.width)

@@ -207,12 +207,13 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     ASSERT_EQ(Run("--help"), 0);
     EXPECT_NE(Out().find("--suggest-width"), std::string::npos);
     // An icon of 64 BGRA pixels a row and a photograph of 200 bytes a row, best first: start,
-    // length, row, element, format, width, score (its first digit here).
+    // length, row, element, format, width, score (its first digit here), kind.
     const fs::path photo = fs::path(__FILE__).parent_path() /
                            "../image/search/pictures/two-bgra-icon-256-grey-coins-200.bin";
     ASSERT_EQ(Run("--find-pictures '" + photo.string() + "'"), 0) << err;
-    EXPECT_EQ(std::regex_replace(Out(), std::regex("(0\\.\\d)\\d\\d\n"), "$1..\n"),
-              "0x00001771 16384 256 4 bgra 64 0.8..\n0x000072cc 18000 200 1 - 200 0.7..\n");
+    EXPECT_EQ(std::regex_replace(Out(), std::regex("(0\\.\\d)\\d\\d "), "$1.. "),
+              "0x00001771 16384 256 4 bgra 64 0.8.. picture\n"
+              "0x000072cc 18000 200 1 - 200 0.7.. picture\n");
     // Written out, each is the picture of its bytes alone, named by its start, size and format.
     fs::create_directory(dir / "found");
     ASSERT_EQ(Run("--find-pictures --extract '" + (dir / "found").string() + "' '" +

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace rastel::core::pictures {
 
 namespace {
@@ -37,25 +41,29 @@ struct Test {
 struct Walker {
     Peek& peek;
     const RowShape shape;
-    const std::int64_t probe;  // bytes tested
-    const std::int64_t aside;  // a quarter row, in whole elements
+    const std::int64_t probe;       // bytes tested
+    const std::int64_t aside;       // a quarter row, in whole elements
+    const std::int64_t rivalReach;  // the longest of shape's rivals, 0 when none
     bool failed = false;
     double row = 0;  // over the rows found alike
     double around = 0;
     double tested = 0;  // bytes compared
 
-    // Bytes [q, q + probe) against those a row back; outside the file, a miss.
+    // Bytes [q, q + probe) against those a row back; outside the file, or where a rival row
+    // fits them better, a miss.
     Test At(std::int64_t q) {
         const std::int64_t w = shape.bytes;
-        const std::int64_t back = w + aside;
+        const std::int64_t back = std::max(w + aside, rivalReach);
+        const std::int64_t fit = shape.rivals.empty() ? 0 : FitProbe(w);
         Test t;
-        if (q - back < 0 || q + probe > peek.size() || failed) {
+        if (q - back < 0 || q + std::max(probe, fit) > peek.size() || failed) {
             return t;
         }
         std::int64_t r = 0;
         std::int64_t a = 0;
         std::int64_t used = 0;
-        failed = !peek(q - back, q + probe, [&](const std::uint8_t* b) {
+        bool rivalFits = false;
+        failed = !peek(q - back, q + std::max(probe, fit), [&](const std::uint8_t* b) {
             const std::uint8_t* c = b + back;
             for (std::int64_t i = 0; i < probe; ++i) {
                 if (shape.Uses(q + i)) {
@@ -65,13 +73,21 @@ struct Walker {
                     ++used;
                 }
             }
+            if (fit > 0) {
+                LagDistance distance(shape, fit);
+                distance.Place(q);
+                const double own = kFitsBetter * static_cast<double>(distance(c, w));
+                for (const std::int64_t rival : shape.rivals) {
+                    rivalFits = rivalFits || static_cast<double>(distance(c, rival)) < own;
+                }
+            }
         });
         t.row = static_cast<double>(r);
         t.around = static_cast<double>(a) / 2;
         t.used = static_cast<double>(used);
-        t.fit = failed   ? Fit::Miss
-                : a == 0 ? (r == 0 ? Fit::Quiet : Fit::Miss)
-                         : (t.row < kRowMatch * t.around ? Fit::Match : Fit::Miss);
+        t.fit = failed || rivalFits ? Fit::Miss
+                : a == 0            ? (r == 0 ? Fit::Quiet : Fit::Miss)
+                                    : (t.row < kRowMatch * t.around ? Fit::Match : Fit::Miss);
         return t;
     }
 
@@ -202,12 +218,56 @@ struct Walker {
 
 }  // namespace
 
+LagDistance::LagDistance(const RowShape& shape, std::int64_t n) : mShape(shape), mN(n), mAll(true) {
+    for (std::int64_t p = 0; p < shape.element; ++p) {
+        mAll = mAll && shape.Uses(p);
+    }
+    if (!mAll) {
+        mMask.resize(static_cast<std::size_t>(n));
+    }
+}
+
+void LagDistance::Place(std::int64_t q) {
+    const std::int64_t e = mShape.element;
+    for (std::int64_t i = 0, p = q % e; i < std::ssize(mMask); ++i, p = p + 1 == e ? 0 : p + 1) {
+        mMask[static_cast<std::size_t>(i)] = (mShape.places >> p & 1) != 0 ? 0xff : 0;
+    }
+}
+
+std::int64_t LagDistance::operator()(const std::uint8_t* b, std::int64_t lag) const {
+    const std::uint8_t* back = b - lag;
+    const std::uint8_t* mask = mAll ? nullptr : mMask.data();
+    std::int64_t sum = 0;
+    std::int64_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sums = zero;
+    for (; i + 16 <= mN; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(back + i));
+        __m128i d = _mm_or_si128(_mm_subs_epu8(x, y), _mm_subs_epu8(y, x));
+        if (mask != nullptr) {
+            d = _mm_and_si128(d, _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i)));
+        }
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(d, zero));
+    }
+    alignas(16) std::int64_t lanes[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), sums);
+    sum = lanes[0] + lanes[1];
+#endif
+    for (; i < mN; ++i) {
+        sum += mask == nullptr || mask[i] != 0 ? std::abs(b[i] - back[i]) : 0;
+    }
+    return sum;
+}
+
 std::optional<Extent> FindExtent(Peek& peek, const RowShape& shape, std::int64_t from,
                                  std::int64_t to, bool& failed) {
     const std::int64_t w = shape.bytes;
     const std::int64_t e = std::max<std::int64_t>(1, shape.element);
     Walker walk{peek, shape, std::clamp(w, kProbeMin, kProbeMax),
-                e * std::max<std::int64_t>(1, (w / 4 + e / 2) / e)};
+                e * std::max<std::int64_t>(1, (w / 4 + e / 2) / e),
+                shape.rivals.empty() ? 0 : *std::ranges::max_element(shape.rivals)};
     std::optional<std::int64_t> seed;
     const std::int64_t gap = std::max(w, (to - from) / kSeeds);
     for (std::int64_t q = from + w + walk.aside; !seed && !walk.failed && q + w + walk.probe <= to;

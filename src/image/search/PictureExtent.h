@@ -60,8 +60,35 @@ struct RowShape {
     std::int64_t bytes;
     std::int64_t element;
     std::uint32_t places = ~std::uint32_t{0};
+    // Rows of other lengths that fit bytes nearby: where one fits clearly better, these rows
+    // have stopped.
+    std::vector<std::int64_t> rivals = {};
 
     bool Uses(std::int64_t pos) const { return (places >> (pos % element) & 1) != 0; }
+};
+
+// Bytes fit another row than their own when they are at most this share as far from those
+// that row back, over a row of them or FitProbe bytes: fewer find rows a pixel or two
+// longer or shorter closer where a picture's lines slant.
+constexpr double kFitsBetter = 0.8;
+constexpr std::int64_t FitProbe(std::int64_t row) {
+    return std::clamp(row, std::int64_t{512}, std::int64_t{8} << 10);
+}
+
+// How far n bytes are from those some bytes back, summed over the places a shape uses.
+class LagDistance {
+  public:
+    LagDistance(const RowShape& shape, std::int64_t n);
+    // The bytes are those from q on.
+    void Place(std::int64_t q);
+    // Their distance to those lag bytes back; b points at byte q.
+    std::int64_t operator()(const std::uint8_t* b, std::int64_t lag) const;
+
+  private:
+    const RowShape& mShape;
+    std::int64_t mN;
+    bool mAll;                        // every place is used: no mask
+    std::vector<std::uint8_t> mMask;  // 0xff for a byte used, 0 for one left out
 };
 
 struct Extent {

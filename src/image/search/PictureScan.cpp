@@ -10,6 +10,8 @@
 #include "image/search/Overview.h"
 #include "image/search/PictureExtent.h"
 #include "image/search/RegionFormat.h"
+#include "image/search/RegionKind.h"
+#include "image/search/RowChange.h"
 #include "image/search/WidthHints.h"
 
 namespace rastel::core {
@@ -46,6 +48,10 @@ constexpr std::int64_t kMinBytes = 2048;
 // alike only from one row to the next are a table.
 constexpr double kPictureAlike = 0.5;
 constexpr double kPlaceShare = 0.5;
+// A region whose rows change length is cut at most kRounds times; one its own bytes give
+// other rows must keep kWholeShare of its length at those.
+constexpr double kWholeShare = 0.75;
+constexpr int kRounds = 3;
 // Cells of a window whose class is looked at: a window most of them text or random bytes is
 // no picture.
 constexpr int kClassCells = 8;
@@ -126,19 +132,12 @@ std::uint32_t AlikePlaces(const widths::Rows& rows) {
     return places;
 }
 
-// The picture whose rows a line of the width suggestions gives, around the first place in the
-// window where they are alike; nothing when they are nowhere, or the region is too small or
-// a table.
-std::optional<PictureRegion> Follow(Peek& peek, const widths::Rows& rows,
-                                    const WidthCandidate& line, const Window& w, bool& failed) {
-    const std::int64_t rowBytes = line.width;
-    if (rowBytes < kMinRowBytes || rowBytes <= line.elementPixels ||
-        rowBytes % rows.element.bytes != 0 || rows.alike.empty() ||
-        *std::max_element(rows.alike.begin(), rows.alike.end()) < kPictureAlike) {
-        return std::nullopt;
-    }
-    const auto x =
-        FindExtent(peek, {rowBytes, rows.element.bytes, AlikePlaces(rows)}, w.begin, w.end, failed);
+// The region of rows of shape around the first place in [from, to) where they are alike, in
+// the format rows' element and its bytes give; nothing when there is none or it is too small.
+std::optional<PictureRegion> Region(Peek& peek, const widths::Rows& rows, const RowShape& shape,
+                                    std::int64_t from, std::int64_t to, bool& failed) {
+    const std::int64_t rowBytes = shape.bytes;
+    const auto x = FindExtent(peek, shape, from, to, failed);
     if (!x || x->end - x->begin < std::max(kMinBytes, kMinRows * rowBytes)) {
         return std::nullopt;
     }
@@ -155,7 +154,85 @@ std::optional<PictureRegion> Follow(Peek& peek, const widths::Rows& rows,
     r.format = choice.format;
     r.width = rowBytes / (choice.format != nullptr ? choice.format->bytes : 1);
     r.score = x->score;
+    r.table = LooksLikeTable(peek, shape, r.format, r.start, r.start + r.length, failed);
+    if (r.table) {  // records, one a row, shown as bytes
+        r.format = nullptr;
+        r.width = rowBytes;
+    }
     return r;
+}
+
+// Whether rows of rowBytes can be a picture's, in rows' element: rows of several elements
+// alike from one element to the next.
+bool Fits(const widths::Rows& rows, std::int64_t rowBytes, std::int64_t elementPixels) {
+    return rowBytes >= kMinRowBytes && rowBytes > elementPixels &&
+           rowBytes % rows.element.bytes == 0 && !rows.alike.empty() &&
+           *std::max_element(rows.alike.begin(), rows.alike.end()) >= kPictureAlike;
+}
+
+// Whether the rows a region's own bytes give are those of a smaller element than the
+// region's rows, whose element the window's other bytes gave: the region's rows are then
+// within an element of a whole number of its own.
+bool Finer(const widths::Rows& own, const RowShape& shape) {
+    if (own.widths.empty() || own.element.bytes >= shape.element) {
+        return false;
+    }
+    const std::int64_t row = own.widths.front().width;
+    const std::int64_t over = shape.bytes % row;
+    return row <= shape.bytes && std::min(over, row - over) < shape.element;
+}
+
+// The picture whose rows a line of the width suggestions gives, around the first place in the
+// window where they are alike; nothing when they are nowhere, or the region is too small. A
+// window may hold several things, its rows and element those of the others: the region's own
+// bytes are asked for theirs, and a finer element taken. Where the region is two pictures (rows of
+// about the same length, or a multiple of both), the part most of it fits is looked at alone, for
+// its own rows and element, and followed again until its rows stop where the others' fit better.
+// The rest of the window is looked at later.
+std::optional<PictureRegion> Follow(ByteSource& source, Peek& peek, const widths::Rows& rows,
+                                    const WidthCandidate& line, const Window& w, bool& failed) {
+    if (!Fits(rows, line.width, line.elementPixels)) {
+        return std::nullopt;
+    }
+    RowShape shape{line.width, rows.element.bytes, AlikePlaces(rows)};
+    auto region = Region(peek, rows, shape, w.begin, w.end, failed);
+    for (int round = 0; region && !failed && round < kRounds; ++round) {
+        const auto change = FindRowChange(peek, shape, region->start,
+                                          region->start + region->length, kMinRowBytes, failed);
+        if (failed || (!change && (round > 0 ||
+                                   !MayHideFinerElement(peek, shape, region->start,
+                                                        region->start + region->length, failed)))) {
+            break;
+        }
+        const std::int64_t from = change ? change->begin : region->start;
+        const std::int64_t to = change ? change->end : region->start + region->length;
+        auto own =
+            widths::FindRows(source, from, to, modBITMAPinfo::kDepth256, 0, kLines, kWindowSample);
+        failed = !own;
+        if (failed || (!change && !Finer(*own, shape))) {
+            break;
+        }
+        RowShape part{change ? change->row : own->widths.front().width, own->element.bytes,
+                      AlikePlaces(*own), shape.rivals};
+        if (change) {
+            part.rivals.insert(part.rivals.end(), change->rivals.begin(), change->rivals.end());
+            part.rivals.push_back(shape.bytes);
+            std::erase(part.rivals, part.bytes);
+        }
+        if (!Fits(*own, part.bytes, own->element.pixels)) {
+            own->element = {};  // single bytes: a row of any length is made of them
+            own->alike = {1.0};
+            part.element = 1;
+            part.places = ~std::uint32_t{0};
+        }
+        auto refound = Region(peek, *own, part, from, to, failed);
+        if (!refound || (!change && refound->length < kWholeShare * region->length)) {
+            break;
+        }
+        region = refound;
+        shape = std::move(part);
+    }
+    return failed ? std::nullopt : region;
 }
 
 // The first picture in a window, if it holds one: the window is left alone when most of it is
@@ -173,7 +250,8 @@ std::optional<PictureRegion> Examine(ByteSource& source, Peek& peek, const Windo
                                        modBITMAPinfo::kDepth256, 0, kLines, kWindowSample);
     failed = !rows;
     for (int i = 0; rows && i < std::min<int>(kTried, std::ssize(rows->widths)); ++i) {
-        auto region = Follow(peek, *rows, rows->widths[static_cast<std::size_t>(i)], w, failed);
+        auto region =
+            Follow(source, peek, *rows, rows->widths[static_cast<std::size_t>(i)], w, failed);
         if (region || failed) {
             return region;
         }
@@ -188,6 +266,39 @@ bool Overlaps(const PictureRegion& r, std::int64_t begin, std::int64_t end) {
 bool MeetsFound(const std::vector<PictureRegion>& found, const Window& w) {
     return std::any_of(found.begin(), found.end(),
                        [&w](const PictureRegion& r) { return Overlaps(r, w.begin, w.end); });
+}
+
+// Rows are followed beyond their window, so they may reach regions found before: by a row or
+// so where two pictures meet, which is cut off, or over most of it, the same picture seen at
+// another row length, which is left out. The longest part of r outside them, starting where a
+// pixel does, when it is most of r and no smaller than a picture.
+std::optional<PictureRegion> Outside(const std::vector<PictureRegion>& found, PictureRegion r) {
+    std::vector<std::pair<std::int64_t, std::int64_t>> cuts;
+    for (const PictureRegion& f : found) {
+        if (Overlaps(f, r.start, r.start + r.length)) {
+            cuts.emplace_back(f.start, f.start + f.length);
+        }
+    }
+    if (cuts.empty()) {
+        return r;
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.emplace_back(r.start + r.length, r.start + r.length);
+    const std::int64_t e = r.elementBytes;
+    std::int64_t from = r.start;
+    PictureRegion best = r;
+    best.length = 0;
+    for (const auto& [cutBegin, cutEnd] : cuts) {
+        if (std::min(cutBegin, r.start + r.length) - from > best.length) {
+            best.start = from;
+            best.length = std::min(cutBegin, r.start + r.length) - from;
+        }
+        from = std::max(from, r.start + (cutEnd - r.start + e - 1) / e * e);
+    }
+    if (2 * best.length < r.length || best.length < std::max(kMinBytes, kMinRows * r.rowBytes)) {
+        return std::nullopt;
+    }
+    return best;
 }
 
 // Whether [begin, end) overlaps a region found; if so, the parts outside them are queued.
@@ -274,8 +385,9 @@ class Search {
                 mControl.progress(shown);
             }
         }
-        std::stable_sort(mFound.begin(), mFound.end(),
-                         [](const auto& a, const auto& b) { return a.score > b.score; });
+        std::stable_sort(mFound.begin(), mFound.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.table, -a.score) < std::pair(b.table, -b.score);
+        });
         return std::move(mFound);
     }
 
@@ -298,10 +410,11 @@ class Search {
         return next;
     }
 
-    void Keep(const Window& w, const std::optional<PictureRegion>& r) {
-        // Rows are followed beyond their window, so they may reach a region found before:
-        // the same picture seen at another row length, which is left out.
-        if (r && !MeetsFound(mFound, {r->start, r->start + r->length, 0})) {
+    void Keep(const Window& w, std::optional<PictureRegion> r) {
+        if (r) {
+            r = Outside(mFound, *r);
+        }
+        if (r) {
             mFound.push_back(*r);
             AddWindows(mCells, w.begin, std::max(w.begin, r->start), mQueue);
             AddWindows(mCells, std::min(w.end, r->start + r->length), w.end, mQueue);

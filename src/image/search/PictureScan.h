@@ -31,6 +31,9 @@ struct PictureRegion {
     // From 0 to 1: how much closer bytes a row apart are than bytes a quarter row more or less
     // apart, over its rows.
     double score = 0;
+    // Records of rowBytes, alike only field under field, rather than a picture: no format,
+    // its width a row's bytes.
+    bool table = false;
 };
 
 // What a long scan reports and listens to; either may be left empty.
@@ -43,7 +46,8 @@ struct ScanControl {
     int threads = 0;
 };
 
-// The pictures in source, best first: its bytes are read once in pieces, then here and there.
+// The pictures in source, best first, then the tables, best first: its bytes are read once in
+// pieces, then here and there.
 // Unreadable when a read failed, cancelled when a stop was requested.
 Result<std::vector<PictureRegion>> FindPictures(ByteSource& source,
                                                 const ScanControl& control = {});
