@@ -44,9 +44,7 @@ constexpr std::int64_t kMinRowBytes = 16;
 // A picture has at least kMinRows rows and kMinBytes bytes.
 constexpr std::int64_t kMinRows = 8;
 constexpr std::int64_t kMinBytes = 2048;
-// Neighbouring values of a picture are alike, in one place of its elements at least; records
-// alike only from one row to the next are a table.
-constexpr double kPictureAlike = 0.5;
+// The places of an element used are those at least kPlaceShare as alike as the most alike.
 constexpr double kPlaceShare = 0.5;
 // A region whose rows change length is cut at most kRounds times; one its own bytes give
 // other rows must keep kWholeShare of its length at those.
@@ -166,8 +164,51 @@ std::optional<PictureRegion> Region(Peek& peek, const widths::Rows& rows, const 
 // alike from one element to the next.
 bool Fits(const widths::Rows& rows, std::int64_t rowBytes, std::int64_t elementPixels) {
     return rowBytes >= kMinRowBytes && rowBytes > elementPixels &&
-           rowBytes % rows.element.bytes == 0 && !rows.alike.empty() &&
-           *std::max_element(rows.alike.begin(), rows.alike.end()) >= kPictureAlike;
+           rowBytes % rows.element.bytes == 0 && !rows.alike.empty();
+}
+
+// The rows of rowBytes in rows' element, or nothing when they cannot be a picture's or a
+// table's; rows of no whole number of elements are taken in single bytes.
+std::optional<RowShape> ShapeOf(widths::Rows& rows, std::int64_t rowBytes,
+                                std::int64_t elementPixels) {
+    if (rowBytes < kMinRowBytes) {
+        return std::nullopt;
+    }
+    if (!Fits(rows, rowBytes, elementPixels)) {
+        rows.element = {};
+        rows.alike = {1.0};
+    }
+    return RowShape{rowBytes, rows.element.bytes, AlikePlaces(rows)};
+}
+
+struct Followed {
+    RowShape shape;
+    PictureRegion region;
+};
+
+// The region of rows of rowBytes, in rows' element, around the first place in [from, to)
+// where they are alike, stopping where rivals fit better. An element as long as a row may be
+// a record, alike at any multiple of its length, where no row tests alike against rows a
+// quarter longer or shorter: then a table of rows of one.
+std::optional<Followed> FollowRows(Peek& peek, widths::Rows& rows, std::int64_t rowBytes,
+                                   std::int64_t elementPixels, std::int64_t from, std::int64_t to,
+                                   const std::vector<std::int64_t>& rivals, bool& failed) {
+    const std::int64_t record = rows.element.bytes;
+    for (const std::int64_t row : {rowBytes, record}) {
+        if (row != rowBytes && (row < kMinRowBytes || rowBytes % row != 0 || row == rowBytes)) {
+            break;
+        }
+        auto shape = ShapeOf(rows, row, elementPixels);
+        if (!shape) {
+            return std::nullopt;
+        }
+        shape->rivals = rivals;
+        std::erase(shape->rivals, row);
+        if (auto region = Region(peek, rows, *shape, from, to, failed); region || failed) {
+            return region ? std::optional<Followed>({std::move(*shape), *region}) : std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 // Whether the rows a region's own bytes give are those of a smaller element than the
@@ -191,48 +232,40 @@ bool Finer(const widths::Rows& own, const RowShape& shape) {
 // The rest of the window is looked at later.
 std::optional<PictureRegion> Follow(ByteSource& source, Peek& peek, const widths::Rows& rows,
                                     const WidthCandidate& line, const Window& w, bool& failed) {
-    if (!Fits(rows, line.width, line.elementPixels)) {
-        return std::nullopt;
-    }
-    RowShape shape{line.width, rows.element.bytes, AlikePlaces(rows)};
-    auto region = Region(peek, rows, shape, w.begin, w.end, failed);
-    for (int round = 0; region && !failed && round < kRounds; ++round) {
-        const auto change = FindRowChange(peek, shape, region->start,
-                                          region->start + region->length, kMinRowBytes, failed);
+    widths::Rows found = rows;
+    auto followed =
+        FollowRows(peek, found, line.width, line.elementPixels, w.begin, w.end, {}, failed);
+    for (int round = 0; followed && !failed && round < kRounds; ++round) {
+        const RowShape& shape = followed->shape;
+        const PictureRegion& region = followed->region;
+        const std::int64_t end = region.start + region.length;
+        const auto change =
+            FindRowChange(peek, shape, region.start, end, kMinRowBytes, {w.begin, w.end}, failed);
         if (failed || (!change && (round > 0 ||
-                                   !MayHideFinerElement(peek, shape, region->start,
-                                                        region->start + region->length, failed)))) {
+                                   !MayHideFinerElement(peek, shape, region.start, end, failed)))) {
             break;
         }
-        const std::int64_t from = change ? change->begin : region->start;
-        const std::int64_t to = change ? change->end : region->start + region->length;
+        const std::int64_t from = change ? change->begin : region.start;
+        const std::int64_t to = change ? change->end : end;
         auto own =
             widths::FindRows(source, from, to, modBITMAPinfo::kDepth256, 0, kLines, kWindowSample);
         failed = !own;
         if (failed || (!change && !Finer(*own, shape))) {
             break;
         }
-        RowShape part{change ? change->row : own->widths.front().width, own->element.bytes,
-                      AlikePlaces(*own), shape.rivals};
+        std::vector<std::int64_t> rivals = shape.rivals;
         if (change) {
-            part.rivals.insert(part.rivals.end(), change->rivals.begin(), change->rivals.end());
-            part.rivals.push_back(shape.bytes);
-            std::erase(part.rivals, part.bytes);
+            rivals.insert(rivals.end(), change->rivals.begin(), change->rivals.end());
+            rivals.push_back(shape.bytes);
         }
-        if (!Fits(*own, part.bytes, own->element.pixels)) {
-            own->element = {};  // single bytes: a row of any length is made of them
-            own->alike = {1.0};
-            part.element = 1;
-            part.places = ~std::uint32_t{0};
-        }
-        auto refound = Region(peek, *own, part, from, to, failed);
-        if (!refound || (!change && refound->length < kWholeShare * region->length)) {
+        auto refound = FollowRows(peek, *own, change ? change->row : own->widths.front().width,
+                                  own->element.pixels, from, to, rivals, failed);
+        if (!refound || (!change && refound->region.length < kWholeShare * region.length)) {
             break;
         }
-        region = refound;
-        shape = std::move(part);
+        followed = std::move(refound);
     }
-    return failed ? std::nullopt : region;
+    return failed || !followed ? std::nullopt : std::optional(followed->region);
 }
 
 // The first picture in a window, if it holds one: the window is left alone when most of it is

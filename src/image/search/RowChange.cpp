@@ -11,7 +11,7 @@ namespace {
 // off is too far from the row's own to pass for it. A row a few bytes off too, of a part
 // that is not made of the region's element. Fractions of the row down to a kParts-th.
 constexpr std::int64_t kNear = 16;
-constexpr std::int64_t kParts = 8;
+constexpr std::int64_t kParts = 64;
 // The region is looked at in places about kGap bytes apart, kFewest to kMost of them.
 constexpr std::int64_t kGap = std::int64_t{32} << 10;
 constexpr std::int64_t kFewest = 16;
@@ -42,14 +42,16 @@ std::vector<std::int64_t> Candidates(const RowShape& shape, std::int64_t minRow)
 }
 
 struct Run {
+    std::size_t row = 0;     // the row its places fit, as an index into the rows compared
+    std::int64_t first = 0;  // its first place
     std::int64_t length = 0;
-    std::int64_t first = 0;  // the first place of it
 };
 
 }  // namespace
 
 std::optional<RowChange> FindRowChange(Peek& peek, const RowShape& shape, std::int64_t begin,
-                                       std::int64_t end, std::int64_t minRow, bool& failed) {
+                                       std::int64_t end, std::int64_t minRow,
+                                       std::pair<std::int64_t, std::int64_t> near, bool& failed) {
     const std::vector<std::int64_t> rows = Candidates(shape, minRow);
     const std::int64_t longest = *std::max_element(rows.begin(), rows.end());
     const std::int64_t probe = FitProbe(shape.bytes);
@@ -80,34 +82,40 @@ std::optional<RowChange> FindRowChange(Peek& peek, const RowShape& shape, std::i
     if (failed) {
         return std::nullopt;
     }
-    // The longest run of places fitting each row.
-    std::vector<Run> runs(rows.size());
-    for (std::int64_t i = 0, from = 0; i < places; ++i) {
+    // The runs of places fitting one row; the part taken is the run that meets near most, or
+    // the longest.
+    const auto at = [&](std::int64_t i) { return begin + longest + span * i / (places - 1); };
+    std::vector<Run> runs;
+    for (std::int64_t i = 0; i < places; ++i) {
         const std::size_t r = fits[static_cast<std::size_t>(i)];
-        if (i > 0 && fits[static_cast<std::size_t>(i - 1)] != r) {
-            from = i;
+        if (i == 0 || fits[static_cast<std::size_t>(i - 1)] != r) {
+            runs.push_back({r, i, 0});
         }
-        if (i - from + 1 > runs[r].length) {
-            runs[r] = {i - from + 1, from};
-        }
+        ++runs.back().length;
     }
-    const auto most = static_cast<std::size_t>(
-        std::max_element(runs.begin(), runs.end(),
-                         [](const Run& a, const Run& b) { return a.length < b.length; }) -
-        runs.begin());
+    const auto score = [&](const Run& run) {
+        const std::int64_t from = at(run.first) - longest;
+        const std::int64_t to = at(run.first + run.length - 1) + probe;
+        return std::pair(
+            std::max<std::int64_t>(0, std::min(to, near.second) - std::max(from, near.first)),
+            run.length);
+    };
+    const Run taken = *std::max_element(
+        runs.begin(), runs.end(), [&](const Run& x, const Run& y) { return score(x) < score(y); });
     RowChange change;
-    change.row = rows[most];
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (r != most && runs[r].length >= kRun) {
-            change.rivals.push_back(rows[r]);
+    change.row = rows[taken.row];
+    for (const Run& run : runs) {
+        if (run.row != taken.row && run.length >= kRun &&
+            std::find(change.rivals.begin(), change.rivals.end(), rows[run.row]) ==
+                change.rivals.end()) {
+            change.rivals.push_back(rows[run.row]);
         }
     }
     if (change.rivals.empty()) {
         return std::nullopt;
     }
-    const auto at = [&](std::int64_t i) { return begin + longest + span * i / (places - 1); };
-    change.begin = at(runs[most].first) - longest;
-    change.end = at(runs[most].first + runs[most].length - 1) + probe;
+    change.begin = at(taken.first) - longest;
+    change.end = at(taken.first + taken.length - 1) + probe;
     return change;
 }
 
