@@ -234,6 +234,24 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
         EXPECT_EQ(Read(dir / "found" / name), Read(dir / "one.png")) << name;
     }
 
+    // A table of records is listed after the picture beside it, and written out only when
+    // asked for, a record a row.
+    const fs::path records = fs::path(__FILE__).parent_path() /
+                             "../image/search/pictures/table-records-16-grey-camera-240.bin";
+    ASSERT_EQ(Run("--find-pictures '" + records.string() + "'"), 0) << err;
+    EXPECT_EQ(std::regex_replace(Out(), std::regex(" 0\\.\\d\\d\\d "), " "),
+              "0x0000938b 24000 240 1 - 240 picture\n0x0000138b 32768 16 1 - 16 table\n");
+    for (const bool tables : {false, true}) {
+        const fs::path to = dir / (tables ? "with" : "without");
+        fs::create_directory(to);
+        ASSERT_EQ(Run("--find-pictures --extract '" + to.string() +
+                      (tables ? "' --tables '" : "' '") + records.string() + "'"),
+                  0)
+            << err;
+        EXPECT_EQ(Out(), to.string() + "/0x0000938b-240x100-pal8.png\n" +
+                             (tables ? to.string() + "/0x0000138b-16x2048-pal8.png\n" : ""));
+    }
+
     Bytes blocks(400, 0);  // zeros, a fill, text, and a last block one byte short
     blocks.resize(800, 0xFF);
     for (int i = 0; i < 799; ++i)
@@ -279,6 +297,7 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--depth 2 --offset 800 --length 1" + f, "length 1 from offset 800 is out of range"},
         {"--suggest-width --length 5" + f, "--length does not go with --suggest-width", 2},
         {"--extract ." + f, "--extract goes with --find-pictures", 2},
+        {"--find-pictures --tables" + f, "--tables goes with --extract", 2},
         {"--find-pictures --extract '" + (dir / "no").string() + "' '" + photo + "'",
          "/no/0x00001771-64x64-bgra.png: No such file or directory"},
         {"'" + (dir / "fifo").string() + "'", ": is not a regular file"},

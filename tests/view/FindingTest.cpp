@@ -12,6 +12,7 @@
 
 #include "image/pixels/PixelFormat.h"
 #include "view/MainViewFixture.h"
+#include "view/frmPictures.h"
 #include "view/OverviewStrip.h"
 
 namespace rastel::testing {
@@ -265,6 +266,14 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "ファイルの書き込みに失敗しました");
     EXPECT_TRUE(first.contains("  64 × 64  BGRA 32ビット  一致度 ")) << first.toStdString();
+    // A table is named by its records.
+    EXPECT_EQ(frmPictures::Line({.start = 0x138b,
+                                 .length = 32768,
+                                 .rowBytes = 16,
+                                 .width = 16,
+                                 .score = 0.92,
+                                 .table = true}),
+              "0x0000138B  表 16 バイト × 2048 行  一致度 92%");
     const core::PixelFormat* bgra = core::FindFormat("bgra");
     struct Case {
         Look before;

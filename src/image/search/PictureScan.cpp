@@ -181,6 +181,14 @@ std::optional<RowShape> ShapeOf(widths::Rows& rows, std::int64_t rowBytes,
     return RowShape{rowBytes, rows.element.bytes, AlikePlaces(rows)};
 }
 
+// A region found, and the bytes its window's rows first reached: where they reach beyond it,
+// other rows were found, of things to look at again.
+struct Found {
+    PictureRegion region;
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+};
+
 struct Followed {
     RowShape shape;
     PictureRegion region;
@@ -229,12 +237,14 @@ bool Finer(const widths::Rows& own, const RowShape& shape) {
 // bytes are asked for theirs, and a finer element taken. Where the region is two pictures (rows of
 // about the same length, or a multiple of both), the part most of it fits is looked at alone, for
 // its own rows and element, and followed again until its rows stop where the others' fit better.
-// The rest of the window is looked at later.
-std::optional<PictureRegion> Follow(ByteSource& source, Peek& peek, const widths::Rows& rows,
-                                    const WidthCandidate& line, const Window& w, bool& failed) {
+// The rest of the window, and of the bytes the first rows reached, is looked at later.
+std::optional<Found> Follow(ByteSource& source, Peek& peek, const widths::Rows& rows,
+                            const WidthCandidate& line, const Window& w, bool& failed) {
     widths::Rows found = rows;
     auto followed =
         FollowRows(peek, found, line.width, line.elementPixels, w.begin, w.end, {}, failed);
+    const std::int64_t reachBegin = followed ? followed->region.start : 0;
+    const std::int64_t reachEnd = followed ? reachBegin + followed->region.length : 0;
     for (int round = 0; followed && !failed && round < kRounds; ++round) {
         const RowShape& shape = followed->shape;
         const PictureRegion& region = followed->region;
@@ -265,13 +275,15 @@ std::optional<PictureRegion> Follow(ByteSource& source, Peek& peek, const widths
         }
         followed = std::move(refound);
     }
-    return failed || !followed ? std::nullopt : std::optional(followed->region);
+    if (failed || !followed) {
+        return std::nullopt;
+    }
+    return Found{followed->region, reachBegin, reachEnd};
 }
 
 // The first picture in a window, if it holds one: the window is left alone when most of it is
 // text or random bytes, and otherwise tried at the best few widths its bytes suggest.
-std::optional<PictureRegion> Examine(ByteSource& source, Peek& peek, const Window& w,
-                                     bool& failed) {
+std::optional<Found> Examine(ByteSource& source, Peek& peek, const Window& w, bool& failed) {
     if (NeverPicture(peek, w.begin, w.end, failed) || failed) {
         return std::nullopt;
     }
@@ -360,7 +372,7 @@ bool Requeue(const SmoothCells& cells, const std::vector<PictureRegion>& found, 
 
 // What a window held: a region, or nothing; failed when its reads did.
 struct Look {
-    std::optional<PictureRegion> region;
+    std::optional<Found> found;
     bool failed = false;
 };
 
@@ -377,7 +389,7 @@ class Search {
             mAhead.emplace([this](const Window& w) {
                 Peek peek(mSource);
                 Look look;
-                look.region = Examine(mSource, peek, w, look.failed);
+                look.found = Examine(mSource, peek, w, look.failed);
                 return look;
             });
         }
@@ -404,12 +416,12 @@ class Search {
             }
             if (!look) {
                 look.emplace();
-                look->region = Examine(mSource, mPeek, w, look->failed);
+                look->found = Examine(mSource, mPeek, w, look->failed);
             }
             if (look->failed) {
                 return std::nullopt;
             }
-            Keep(w, look->region);
+            Keep(w, look->found);
             const double done =
                 static_cast<double>(looked) /
                 static_cast<double>(std::min<std::int64_t>(budget, looked + std::ssize(mQueue)));
@@ -443,14 +455,21 @@ class Search {
         return next;
     }
 
-    void Keep(const Window& w, std::optional<PictureRegion> r) {
-        if (r) {
-            r = Outside(mFound, *r);
+    void Keep(const Window& w, const std::optional<Found>& found) {
+        const auto r = found ? Outside(mFound, found->region) : std::nullopt;
+        if (!r) {
+            return;
         }
-        if (r) {
-            mFound.push_back(*r);
-            AddWindows(mCells, w.begin, std::max(w.begin, r->start), mQueue);
-            AddWindows(mCells, std::min(w.end, r->start + r->length), w.end, mQueue);
+        mFound.push_back(*r);
+        AddWindows(mCells, w.begin, std::max(w.begin, r->start), mQueue);
+        AddWindows(mCells, std::min(w.end, r->start + r->length), w.end, mQueue);
+        // Bytes of other rows the window's first reached: looked at again whatever their
+        // cells, as records' seldom pass for smooth.
+        for (const auto& [begin, end] :
+             {std::pair(found->begin, r->start), std::pair(r->start + r->length, found->end)}) {
+            if (end - begin >= kMinBytes) {
+                mQueue.insert({begin, end, (end - begin + kCell - 1) / kCell});
+            }
         }
     }
 

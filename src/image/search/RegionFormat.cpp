@@ -107,13 +107,27 @@ std::int64_t AlphaPlace(Peek& peek, std::int64_t begin, std::int64_t end, bool& 
     return best;
 }
 
+// Where, of three places as the file counts them, a pixel of rgb24 starts: after the pair of
+// neighbouring bytes least alike, the last channel of a pixel and the first of the next, as
+// red and blue are the channels least alike and green is like both.
+std::int64_t PixelOfThree(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed) {
+    const auto [from, to] = Middle(begin, end);
+    std::int64_t apart[3] = {};
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        for (std::int64_t i = 0; i + 1 < to - from; ++i) {
+            apart[(from + i) % 3] += std::abs(b[i] - b[i + 1]);
+        }
+    });
+    return (std::max_element(apart, apart + 3) - apart + 1) % 3;
+}
+
 }  // namespace
 
 FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t begin,
                           std::int64_t end, bool& failed) {
     switch (rows.element.bytes) {
         case 3:
-            return {FindFormat("rgb24"), -1};
+            return {FindFormat("rgb24"), PixelOfThree(peek, begin, end, failed)};
         case 2: {
             // The high byte of a 16-bit value or of rgb565 (red) is the one more alike.
             const std::int64_t high = rows.alike.size() == 2 && rows.alike[1] > rows.alike[0];

@@ -29,12 +29,21 @@ raw $d/moon.png -resize 160x -crop 160x80+0+40 -depth 16 -endian LSB gray:moon-g
 raw $icon -resize 64x64 -depth 8 bgra:icon-bgra
 raw $d/coins.png -resize 200x -crop 200x90+0+10 -depth 8 gray:coins-grey
 raw $d/camera.png -resize 140x -crop 140x60+0+30 -depth 16 -endian MSB gray:camera-gray16be
+raw $d/coins.png -resize 512x -crop 512x64+0+40 -depth 8 gray:coins-grey-512
+raw $d/coffee.png -resize 256x -crop 256x48+0+60 -depth 8 rgb:coffee-rgb24-768
 
 python3 - "$out" <<'PY'
 import sys
 out = sys.argv[1]
 def part(name, at, n):
     return open(name, 'rb').read()[at:at + n]
+def records(n):
+    # A table of 16-byte records as a heap holds them: a size word, then a pointer that
+    # steps from one record to the next.
+    import random, struct
+    random.seed(16)
+    return b''.join(struct.pack('<IIQ', random.choice((0x21, 0x31)), 0, 0x55d0c0a00000 + 0x30 * i)
+                    for i in range(n))
 def rgb565le(rgb):
     b = bytearray()
     for i in range(0, len(rgb), 3):
@@ -50,6 +59,9 @@ pictures = {
     'icon-bgra': part('icon-bgra', 0, 1 << 30),
     'coins-grey': part('coins-grey', 0, 1 << 30),
     'camera-gray16be': part('camera-gray16be', 0, 1 << 30),
+    'coins-grey-512': part('coins-grey-512', 0, 1 << 30),
+    'coffee-rgb24-768': part('coffee-rgb24-768', 0, 1 << 30),
+    'records-16': records(2048),
 }
 # Each file: pieces of filler bytes and pictures, in order.
 files = {
@@ -61,6 +73,8 @@ files = {
     'two-bgra-icon-256-grey-coins-200.bin': [('code', 1200007, 6001), 'icon-bgra', ('text', 40001, 7003), 'coins-grey', ('gz1', 150000, 3000)],
     'two-gray16be-camera-280-rgb565le-chelsea-256.bin': [('gz2', 100001, 4005), 'camera-gray16be', ('code', 1500009, 9001), 'chelsea-rgb565le', ('code', 1600000, 3000)],
     'two-gray16le-moon-320-rgb565le-chelsea-256.bin': [('gz1', 120001, 4001), 'moon-gray16le', 'chelsea-rgb565le', ('code', 2000001, 5000)],
+    'two-grey-coins-512-rgb24-coffee-768.bin': [('gz1', 20011, 6007), 'coins-grey-512', 'coffee-rgb24-768', ('code', 900000, 4000)],
+    'table-records-16-grey-camera-240.bin': [('gz1', 50000, 5003), 'records-16', 'camera-grey', ('gz2', 30000, 4000)],
     'none-code.bin': [('code', 2000001, 40000)],
     'none-gzip.bin': [('gz1', 120001, 32000)],
     'none-text.bin': [('text', 3, 28000)],
