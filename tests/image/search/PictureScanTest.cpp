@@ -1,6 +1,7 @@
 #include "image/base/LookAhead.h"
 #include "image/search/PictureScan.h"
 #include "image/search/PictureWork.h"
+#include "image/search/RegionKind.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -112,6 +113,33 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
                 EXPECT_EQ((r.start - e.start) % r.format->bytes, 0) << c.file << " " << r.start;
             }
         }
+    }
+}
+
+// Rows alike a row apart but whose neighbouring bytes are no more alike than bytes farther
+// along are records, a table, however much the rows differ; a picture's neighbours are alike.
+TEST(FindPictures, TellsTablesFromPictures) {
+    std::mt19937 random(40);
+    std::vector<std::uint8_t> base(64);
+    std::generate(base.begin(), base.end(), [&] { return random() & 255; });
+    std::normal_distribution<double> noise(0, 80);
+    std::vector<std::uint8_t> table;
+    std::vector<std::uint8_t> picture;
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            table.push_back(
+                static_cast<std::uint8_t>(std::clamp(base[x] + noise(random), 0.0, 255.0)));
+            picture.push_back(
+                static_cast<std::uint8_t>(128 + 100 * std::sin(x / 9.0 + y / 13.0) + random() % 5));
+        }
+    }
+    for (const auto& [bytes, isTable] : {std::pair{&table, true}, {&picture, false}}) {
+        SpanSource source(*bytes);
+        pictures::Peek peek(source);
+        bool failed = false;
+        EXPECT_EQ(pictures::LooksLikeTable(peek, {64, 1}, nullptr, 0, source.size(), failed),
+                  isTable);
+        EXPECT_FALSE(failed);
     }
 }
 
