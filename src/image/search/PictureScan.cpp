@@ -239,7 +239,7 @@ bool Finer(const widths::Rows& own, const RowShape& shape) {
 // its own rows and element, and followed again until its rows stop where the others' fit better.
 // The rest of the window, and of the bytes the first rows reached, is looked at later.
 std::optional<Found> Follow(ByteSource& source, Peek& peek, const widths::Rows& rows,
-                            const WidthCandidate& line, const Window& w, bool& failed) {
+                            const WidthCandidate& line, const Window& w, int& looks, bool& failed) {
     widths::Rows found = rows;
     auto followed =
         FollowRows(peek, found, line.width, line.elementPixels, w.begin, w.end, {}, failed);
@@ -259,6 +259,7 @@ std::optional<Found> Follow(ByteSource& source, Peek& peek, const widths::Rows& 
         const std::int64_t to = change ? change->end : end;
         auto own =
             widths::FindRows(source, from, to, modBITMAPinfo::kDepth256, 0, kLines, kWindowSample);
+        ++looks;
         failed = !own;
         if (failed || (!change && !Finer(*own, shape))) {
             break;
@@ -283,7 +284,11 @@ std::optional<Found> Follow(ByteSource& source, Peek& peek, const widths::Rows& 
 
 // The first picture in a window, if it holds one: the window is left alone when most of it is
 // text or random bytes, and otherwise tried at the best few widths its bytes suggest.
-std::optional<Found> Examine(ByteSource& source, Peek& peek, const Window& w, bool& failed) {
+// looks counts the windows' worth of rows sought, this one's and those its regions' own bytes
+// were asked for.
+std::optional<Found> Examine(ByteSource& source, Peek& peek, const Window& w, int& looks,
+                             bool& failed) {
+    ++looks;
     if (NeverPicture(peek, w.begin, w.end, failed) || failed) {
         return std::nullopt;
     }
@@ -295,8 +300,8 @@ std::optional<Found> Examine(ByteSource& source, Peek& peek, const Window& w, bo
                                        modBITMAPinfo::kDepth256, 0, kLines, kWindowSample);
     failed = !rows;
     for (int i = 0; rows && i < std::min<int>(kTried, std::ssize(rows->widths)); ++i) {
-        auto region =
-            Follow(source, peek, *rows, rows->widths[static_cast<std::size_t>(i)], w, failed);
+        auto region = Follow(source, peek, *rows, rows->widths[static_cast<std::size_t>(i)], w,
+                             looks, failed);
         if (region || failed) {
             return region;
         }
@@ -373,6 +378,7 @@ bool Requeue(const SmoothCells& cells, const std::vector<PictureRegion>& found, 
 // What a window held: a region, or nothing; failed when its reads did.
 struct Look {
     std::optional<Found> found;
+    int looks = 0;
     bool failed = false;
 };
 
@@ -389,7 +395,7 @@ class Search {
             mAhead.emplace([this](const Window& w) {
                 Peek peek(mSource);
                 Look look;
-                look.found = Examine(mSource, peek, w, look.failed);
+                look.found = Examine(mSource, peek, w, look.looks, look.failed);
                 return look;
             });
         }
@@ -408,7 +414,6 @@ class Search {
             if (w.end - w.begin < kMinBytes || Requeue(mCells, mFound, w, mQueue)) {
                 continue;
             }
-            ++looked;
             std::optional<Look> look;
             if (mAhead) {
                 mAhead->Plan(Next(budget - looked));
@@ -416,11 +421,13 @@ class Search {
             }
             if (!look) {
                 look.emplace();
-                look->found = Examine(mSource, mPeek, w, look->failed);
+                look->found = Examine(mSource, mPeek, w, look->looks, look->failed);
             }
             if (look->failed) {
                 return std::nullopt;
             }
+            // The budget counts rows sought, as a window's and its regions' cost them.
+            looked += look->looks;
             Keep(w, look->found);
             const double done =
                 static_cast<double>(looked) /
