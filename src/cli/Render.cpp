@@ -30,10 +30,11 @@ namespace {
 
 // Each picture found (and each table, when asked for), written as a PNG of its bytes alone
 // into folder, its name printed once it is whole; the first that cannot be written ends it,
-// named.
+// the failure naming the file it could not read or write.
 template <class Fail>
 int Extract(const std::vector<PictureRegion>& regions, bool tables, ByteSource& source,
-            const std::string& folder, std::ostream& listing, const Fail& fail) {
+            const std::string& input, const std::string& folder, std::ostream& listing,
+            const Fail& fail) {
     for (const PictureRegion& r : regions) {
         if (r.table && !tables) {
             continue;
@@ -41,9 +42,9 @@ int Extract(const std::vector<PictureRegion>& regions, bool tables, ByteSource& 
         const std::string path = folder + "/" + RegionFileName(r);
         const Outcome written = WriteRegion(source, r, path);
         if (!written.ok()) {
-            return fail(path + ": " +
-                        (written.why == Outcome::Why::kUnreadable ? "cannot be read: " : "") +
-                        written.reason);
+            return fail(written.why == Outcome::Why::kUnreadable
+                            ? input + ": cannot be read: " + written.reason
+                            : written.reason);
         }
         listing << path << '\n' << std::flush;
     }
@@ -112,7 +113,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
             return readError(regions.outcome());
         }
         if (o.extract) {
-            return Extract(*regions, o.tables, source, *o.extract, listing, fail);
+            return Extract(*regions, o.tables, source, path, *o.extract, listing, fail);
         }
         for (const PictureRegion& r : *regions) {
             char offset[24];

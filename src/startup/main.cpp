@@ -1,6 +1,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <csignal>
 
 #include "startup/PictureClock.h"
 #include "startup/modSTARTUP.h"
@@ -9,6 +10,9 @@
 #include "view/frmMainView.h"
 
 int main(int argc, char** argv) {
+    // A file over the size limit fails its write (EFBIG) instead of ending us by a signal:
+    // the export says so and leaves nothing half-written.
+    std::signal(SIGXFSZ, SIG_IGN);
     rastel::toolkit::Application app(argc, argv);
     // Standard buttons in the program's language ("キャンセル").
     QTranslator translator;

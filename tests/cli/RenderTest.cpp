@@ -234,6 +234,17 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
         EXPECT_EQ(Read(dir / "found" / name), Read(dir / "one.png")) << name;
     }
 
+    // A folder that fills up: the pictures written stay whole, the one that failed leaves
+    // nothing, and the failure names it.
+    fs::create_directory(dir / "full");
+    ASSERT_EQ(
+        Run("--find-pictures --extract '" + (dir / "full").string() + "' '" + photo.string() + "'",
+            "", "ulimit -f 14; "),  // 7 KiB, or 14 with a 1 KiB block
+        1);
+    EXPECT_EQ(Out(), found.substr(0, found.size() - 6) + "full/0x00001771-64x64-bgra.png\n");
+    EXPECT_NE(err.find("0x000072cc-200x90-pal8.png: File too large"), std::string::npos) << err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "full"), {}), 1);
+
     // A table of records is listed after the picture beside it, and written out only when
     // asked for, a record a row.
     const fs::path records = fs::path(__FILE__).parent_path() /
@@ -299,7 +310,8 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--extract ." + f, "--extract goes with --find-pictures", 2},
         {"--find-pictures --tables" + f, "--tables goes with --extract", 2},
         {"--find-pictures --extract '" + (dir / "no").string() + "' '" + photo + "'",
-         "/no/0x00001771-64x64-bgra.png: No such file or directory"},
+         "rastel-render: create " +
+             (dir / "no/0x00001771-64x64-bgra.png: No such file or directory").string()},
         {"'" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"'" + (dir / "missing").string() + "'", ": cannot be read: No such file or directory"},
         {"--frobnicate" + f, "unknown option '--frobnicate'", 2},
