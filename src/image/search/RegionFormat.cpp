@@ -111,7 +111,9 @@ std::int64_t AlphaPlace(Peek& peek, std::int64_t begin, std::int64_t end, bool& 
 // neighbouring bytes least alike, the last channel of a pixel and the first of the next, as
 // red and blue are the channels least alike and green is like both.
 std::int64_t PixelOfThree(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed) {
-    const auto [from, to] = Middle(begin, end);
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;  // named again: a lambda cannot take a binding
+    const std::int64_t to = last;
     std::int64_t apart[3] = {};
     failed = !peek(from, to, [&](const std::uint8_t* b) {
         for (std::int64_t i = 0; i + 1 < to - from; ++i) {
