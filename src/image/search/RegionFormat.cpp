@@ -1,7 +1,9 @@
 #include "image/search/RegionFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <numeric>
 #include <utility>
 
 namespace rastel::core::pictures {
@@ -16,8 +18,10 @@ constexpr std::int64_t kFarPixels[] = {888, 696};
 // The blue of rgb565 is a channel of a picture, its neighbours at most half as far apart as
 // far pixels; the low bits of a 16-bit grey are noise.
 constexpr double kBlueAlike = 0.5;
-// A place of four whose bytes are 0 or 255 at least this often is an alpha or a padding byte.
+// A place of four whose bytes are 0 or 255 at least this often is an alpha or a padding byte,
+// padding when one value fills at least kPaddingShare of it.
 constexpr double kAlphaShare = 0.5;
+constexpr double kPaddingShare = 0.99;
 
 // Bytes [from, to) of the middle of a region, from an even byte.
 std::pair<std::int64_t, std::int64_t> Middle(std::int64_t begin, std::int64_t end) {
@@ -75,35 +79,37 @@ bool HighFirst(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t hi
 }
 
 // The place of four, as the file counts, whose bytes are most often 0 or 255; -1 for none.
-// constant: that place holds one value, as padding does.
+// constant: that place holds one value but for a few bytes (kPaddingShare), as padding does,
+// with the odd byte a cursor or an overlay left in it, rather than an alpha.
 std::int64_t AlphaPlace(Peek& peek, std::int64_t begin, std::int64_t end, bool& constant,
                         bool& failed) {
     const auto [first, last] = Middle(begin, end);
     const std::int64_t from = first;
     const std::int64_t to = last;
-    std::int64_t extremes[4] = {};
-    std::int64_t count[4] = {};
-    int lowest[4] = {255, 255, 255, 255};
-    int highest[4] = {};
+    std::array<std::array<std::int64_t, 256>, 4> seen{};
     failed = !peek(from, to, [&](const std::uint8_t* b) {
         for (std::int64_t i = 0; i < to - from; ++i) {
-            const std::size_t p = static_cast<std::size_t>((from + i) % 4);
-            extremes[p] += b[i] == 0 || b[i] == 255 ? 1 : 0;
-            ++count[p];
-            lowest[p] = std::min<int>(lowest[p], b[i]);
-            highest[p] = std::max<int>(highest[p], b[i]);
+            ++seen[static_cast<std::size_t>((from + i) % 4)][b[i]];
         }
     });
     std::int64_t best = -1;
     double share = kAlphaShare;
+    double mostShare = 0;  // of the best place's most common value
     for (std::size_t p = 0; p < 4; ++p) {
-        const double s = count[p] > 0 ? static_cast<double>(extremes[p]) / count[p] : 0;
-        if (s > share || (s == share && best >= 0 && lowest[p] == highest[p])) {
+        const auto count =
+            static_cast<double>(std::accumulate(seen[p].begin(), seen[p].end(), std::int64_t{0}));
+        const double s = count > 0 ? static_cast<double>(seen[p][0] + seen[p][255]) / count : 0;
+        const double most =
+            count > 0
+                ? static_cast<double>(*std::max_element(seen[p].begin(), seen[p].end())) / count
+                : 0;
+        if (s > share || (s == share && best >= 0 && most > mostShare)) {
             share = s;
             best = static_cast<std::int64_t>(p);
+            mostShare = most;
         }
     }
-    constant = best >= 0 && lowest[best] == highest[best];
+    constant = best >= 0 && mostShare >= kPaddingShare;
     return best;
 }
 

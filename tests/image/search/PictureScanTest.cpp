@@ -222,8 +222,9 @@ TEST(FindPictures, FindsNothingWithoutRows) {
     }
 }
 
-// A frame of 1920 pixels of 4 bytes among random bytes, as a memory dump holds one: found at
-// its whole row, and the same read from a file, in chunks, as from memory.
+// A frame of 1920 pixels of 4 bytes among random bytes, as a memory dump holds one, its fourth
+// byte padding but where a cursor left a few: found at its whole row, in bgr0, and the same
+// read from a file, in chunks, as from memory.
 TEST(FindPictures, FindsLongRowsInAFile) {
     std::mt19937 random(7);
     const auto noise = [&random](std::vector<std::uint8_t>& to, std::size_t n) {
@@ -236,7 +237,8 @@ TEST(FindPictures, FindsLongRowsInAFile) {
         for (int x = 0; x < kWidth * 4; ++x) {
             const double v = 128 + 60 * std::sin(x / 4 / 37.0 + x % 4) +
                              50 * std::cos(y / 23.0 + x / 4 / 91.0) + random() % 9 - 4.0;
-            data.push_back(static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+            data.push_back(x % 4 == 3 ? (random() % 400 == 0 ? 255 : 0)
+                                      : static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
         }
     }
     noise(data, 50000);
@@ -248,6 +250,7 @@ TEST(FindPictures, FindsLongRowsInAFile) {
     EXPECT_LT(std::abs(r.start - 100003), kWidth * 4) << r.start;
     EXPECT_EQ(r.rowBytes, kWidth * 4);
     EXPECT_EQ(r.elementBytes, 4);
+    EXPECT_EQ(r.format, FindFormat("bgr0"));
 
     const auto path = std::filesystem::temp_directory_path() / "rastel-long-rows.bin";
     std::ofstream(path, std::ios::binary)
