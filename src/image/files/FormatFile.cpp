@@ -192,12 +192,13 @@ void ToBmp(int bits, const std::uint8_t* decoded, std::int64_t n, const GreyScal
 }
 
 // Decoded pixels as a PNG row holds them: red, green, blue (and alpha); or 16-bit values, the
-// high byte first.
-void ToPng(PngPixels pixels, const std::uint8_t* decoded, std::int64_t n, std::uint8_t* out) {
+// high byte first, values of fewer bits (valueBits) widened to 16.
+void ToPng(PngPixels pixels, int valueBits, const std::uint8_t* decoded, std::int64_t n,
+           std::uint8_t* out) {
     switch (pixels) {
         case PngPixels::kGrey16:
             for (std::int64_t i = 0; i < n; ++i, out += 2) {
-                const std::uint16_t v = ValueAt(decoded, i);
+                const std::uint16_t v = WidenTo16(ValueAt(decoded, i), valueBits);
                 out[0] = static_cast<std::uint8_t>(v >> 8);
                 out[1] = static_cast<std::uint8_t>(v);
             }
@@ -322,11 +323,12 @@ RowFill FormatPngRows(const FormatLayout& layout, ByteSource& source, std::int64
     auto bands = std::make_shared<Bands>(
         layout, source, chunkBytes,
         PickFor(*layout.format, {0, 1, 2, 3}, static_cast<int>(PngPixelBytes(pixels))));
-    return [bands, pixels, &source, width = layout.width](std::int64_t y0, std::int64_t y1,
-                                                          std::uint8_t* dst) -> Outcome {
+    return [bands, pixels, &source, width = layout.width,
+            valueBits = int{layout.format->fields[0].bits}](std::int64_t y0, std::int64_t y1,
+                                                            std::uint8_t* dst) -> Outcome {
         const std::int64_t rowBytes = width * PngPixelBytes(pixels);
         auto put = [&](std::int64_t y, std::int64_t x, const std::uint8_t* px, std::int64_t n) {
-            ToPng(pixels, px, n, dst + (y - y0) * rowBytes + x * PngPixelBytes(pixels));
+            ToPng(pixels, valueBits, px, n, dst + (y - y0) * rowBytes + x * PngPixelBytes(pixels));
             return true;
         };
         for (std::int64_t top = y0; top < y1; top += bands->rows()) {

@@ -97,7 +97,7 @@ FormatPixel FormatPixelAt(const FormatLayout& l, ByteSpan data, std::int64_t x, 
     const auto& field = f.fields;
     switch (f.family) {
         case FormatFamily::Gray16:
-            ch[0] = px.value = own;
+            ch[0] = px.value = field[0].Of(own);
             break;
         case FormatFamily::Yuv422: {
             const Wide pair = l.offset + 4 * FloorDiv(b - l.offset, 4);

@@ -157,15 +157,23 @@ __m128i Load16(Bytes p, bool big) {
 }
 #endif
 
+// The bits of a grey number that are its value: the low 10 or 12 of them, or all 16.
+std::uint16_t ValueMask(const PixelFormat& f) {
+    return static_cast<std::uint16_t>((std::uint32_t{1} << f.fields[0].bits) - 1);
+}
+
 void DecodeGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8_t* out) {
+    const std::uint16_t mask = ValueMask(f);
     std::int64_t i = 0;
 #if defined(__SSE2__)
+    const __m128i masks = _mm_set1_epi16(static_cast<std::int16_t>(mask));
     for (; i + 8 <= count; i += 8) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), Load16(in + 2 * i, f.bigEndian));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i),
+                         _mm_and_si128(Load16(in + 2 * i, f.bigEndian), masks));
     }
 #endif
     for (; i < count; ++i) {
-        const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i));
+        const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i) & mask);
         std::memcpy(out + 2 * i, &v, 2);
     }
 }
@@ -299,15 +307,18 @@ void Decode(const PixelFormat& f, Bytes in, int phase, std::int64_t count, std::
 void AddGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint16_t& lo,
                std::uint16_t& hi) {
     std::uint16_t l = lo, h = hi;
+    const std::uint16_t mask = ValueMask(f);
     std::int64_t i = 0;
 #if defined(__SSE2__)
     if (count >= 8) {
         // Unsigned order through signed compares: the top bit flipped on the way in and out.
         const __m128i flip = _mm_set1_epi16(-0x8000);
+        const __m128i masks = _mm_set1_epi16(static_cast<std::int16_t>(mask));
         __m128i vl = _mm_set1_epi16(static_cast<std::int16_t>(l ^ 0x8000));
         __m128i vh = _mm_set1_epi16(static_cast<std::int16_t>(h ^ 0x8000));
         for (; i + 8 <= count; i += 8) {
-            const __m128i v = _mm_xor_si128(Load16(in + 2 * i, f.bigEndian), flip);
+            const __m128i v =
+                _mm_xor_si128(_mm_and_si128(Load16(in + 2 * i, f.bigEndian), masks), flip);
             vl = _mm_min_epi16(vl, v);
             vh = _mm_max_epi16(vh, v);
         }
@@ -319,7 +330,7 @@ void AddGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint16_t
     }
 #endif
     for (; i < count; ++i) {
-        const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i));
+        const auto v = static_cast<std::uint16_t>(Number16(f, in + 2 * i) & mask);
         l = std::min(l, v);
         h = std::max(h, v);
     }

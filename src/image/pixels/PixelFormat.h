@@ -23,7 +23,7 @@ enum class FormatFamily {
     Indices,  // palette indices of 8, 4 or 1 bits, at the depth and order the entry names
     Opaque,   // red, green, blue
     Alpha,    // red, green, blue and how opaque
-    Gray16,   // one 16-bit value
+    Gray16,   // one value in the low bits of a 16-bit number: 16, 12 or 10 of them
     Yuv422,   // a Y of its own; each pair of pixels shares its U and V
 };
 
@@ -73,7 +73,7 @@ constexpr PixelFormat Indices(std::string_view name, std::int32_t depth, std::in
 // format, its caption on the line under it.
 inline constexpr std::size_t kIndexFormats = 8;
 // clang-format off
-inline constexpr std::array<PixelFormat, kIndexFormats + 16> kFormats = {{
+inline constexpr std::array<PixelFormat, kIndexFormats + 18> kFormats = {{
     Indices("pal8", modBITMAPinfo::kDepth256, 0), Indices("pal8.1", modBITMAPinfo::kDepth256, 1),
     Indices("pal8.2", modBITMAPinfo::kDepth256, 2),
     Indices("pal4", modBITMAPinfo::kDepth16, 0), Indices("pal4.1", modBITMAPinfo::kDepth16, 1),
@@ -111,6 +111,10 @@ inline constexpr std::array<PixelFormat, kIndexFormats + 16> kFormats = {{
      "YUYV 4:2:2"},
     {"uyvy422", FormatFamily::Yuv422, 2, false, {InByte(1), InByte(0), InByte(2), kNone},
      "UYVY 4:2:2"},
+    {"gray10le", FormatFamily::Gray16, 2, false, {{{0, 10}, kNone, kNone, kNone}},
+     "グレー 10ビット リトルエンディアン"},
+    {"gray12le", FormatFamily::Gray16, 2, false, {{{0, 12}, kNone, kNone, kNone}},
+     "グレー 12ビット リトルエンディアン"},
 }};
 // clang-format on
 
@@ -135,6 +139,12 @@ std::int32_t ChoiceOf(const PixelFormat& format);
 // largest value becomes 255 (5 bits: v << 3 | v >> 2); 8 bits or more stay as they are.
 constexpr std::uint32_t Widen(std::uint32_t v, int bits) {
     return bits >= 8 ? v : v << (8 - bits) | v >> (2 * bits - 8);
+}
+
+// A grey value of fewer than 16 bits spread over 0..65535 by repeating its bits, as video
+// tools scale 10- and 12-bit grey to 16 (10 bits: v << 6 | v >> 4); 16 bits stay as they are.
+constexpr std::uint16_t WidenTo16(std::uint32_t v, int bits) {
+    return static_cast<std::uint16_t>(bits >= 16 ? v : v << (16 - bits) | v >> (2 * bits - 16));
 }
 
 struct FormatLayout {

@@ -107,6 +107,8 @@ TEST(FormatDecoder, WorkedValues) {
         {"rgb555le", {0xE0, 0x03, 0x10, 0x42}, 0xFF00FF00, 0xFF848484},
         {"gray16le", {0x34, 0x12, 0xFF, 0x0F}, 0x1234, 0x0FFF},
         {"gray16be", {0x34, 0x12, 0xFF, 0x0F}, 0x3412, 0xFF0F},
+        {"gray10le", {0xFF, 0x03, 0xFF, 0xFF}, 0x03FF, 0x03FF},  // the high 6 bits ignored
+        {"gray12le", {0xFF, 0x0F, 0x34, 0x12}, 0x0FFF, 0x0234},
         {"yuyv422", {235, 128, 16, 128}, 0xFFFFFFFF, 0xFF000000},
         {"yuyv422", {81, 90, 145, 240}, 0xFFFE0000, 0xFFFF4A4A},  // red, and lighter
         {"uyvy422", {90, 81, 240, 145}, 0xFFFE0000, 0xFFFF4A4A},
@@ -149,7 +151,8 @@ TEST(PixelFormat, NamesAndGeometry) {
               std::tuple("pal4.2", nullptr, 0));
     EXPECT_EQ(ChosenFormat(0), nullptr);
     EXPECT_EQ(ChosenFormat(1)->name, "rgb24");
-    EXPECT_EQ(ChosenFormat(17), nullptr);
+    EXPECT_EQ(ChosenFormat(18)->name, "gray12le");
+    EXPECT_EQ(ChosenFormat(19), nullptr);
     EXPECT_EQ(ChoiceOf(*FindFormat("gray16be")), 14);
 
     const PixelFormat& rgb = *FindFormat("rgb24");
