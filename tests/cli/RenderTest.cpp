@@ -145,6 +145,8 @@ TEST_F(RenderTest, WritesDirectFormatsInTheirColours) {
           {"argb --width 5 --offset 2", 5, 32, 122, 8, 6},
           {"gray16be --width 7 --offset 1", 7, 8, 1078, 16, 0},
           {"gray10le --width 7", 7, 8, 1078, 16, 0},
+          {"rgb48le --width 7 --offset 3", 7, 24, 54, 16, 2},
+          {"rgba64be --width 5 --offset -3 --stride 43", 5, 32, 122, 16, 6},
           {"rgb24 --stride 43", 14, 24, 54, 8, 2},
           {"bgra --stride 43", 10, 32, 122, 8, 6},
           {"rgb24 --stride 400", 101, 24, 54, 8, 2}}) {
@@ -188,6 +190,16 @@ TEST_F(RenderTest, WritesDirectFormatsInTheirColours) {
                     const int valueBits = FindFormat(name)->fields[0].bits;
                     ASSERT_EQ(reinterpret_cast<const quint16*>(p.constScanLine(y))[x],
                               valueBits == 10 ? want << 6 | want >> 4 : want);
+                } else if (pngDepth == 16) {  // the BMP the high bytes, the PNG the samples
+                    ASSERT_EQ(b.pixel(x, y), want) << x << "," << y;
+                    const QRgba64 c = p.pixelColor(x, y).rgba64();
+                    const auto ch = FormatPixelAt(l, data, x, y).channels;
+                    ASSERT_EQ(std::vector<quint16>({c.red(), c.green(), c.blue(), c.alpha()}),
+                              std::vector<quint16>(
+                                  {static_cast<quint16>(ch[0]), static_cast<quint16>(ch[1]),
+                                   static_cast<quint16>(ch[2]),
+                                   static_cast<quint16>(bits == 32 ? ch[3] : 0xFFFF)}))
+                        << x << "," << y;
                 } else {
                     ASSERT_EQ(b.pixel(x, y), want) << x << "," << y;
                     ASSERT_EQ(p.pixel(x, y), want) << x << "," << y;

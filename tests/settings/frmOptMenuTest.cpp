@@ -203,6 +203,7 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
 // Each item of the format list is the format it names, taken by OK and shown again on the next
 // opening.
 TEST_F(OptMenu, EveryFormatItemIsTheFormatItNames) {
+    Reset(4096);  // 128 pixels of every format
     for (int i = 1; i <= std::ssize(core::kColourFormats); ++i) {
         Open();
         auto* formats = Get<QComboBox>("cmbFORMAT");

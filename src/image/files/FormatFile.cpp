@@ -236,13 +236,14 @@ int FormatBmpBits(const PixelFormat& format) {
 }
 
 PngPixels FormatPngPixels(const PixelFormat& format) {
+    const bool deep = format.fields[0].bits == 16;
     switch (format.family) {
         case FormatFamily::Alpha:
-            return PngPixels::kRgba;
+            return deep ? PngPixels::kRgba16 : PngPixels::kRgba;
         case FormatFamily::Gray16:
             return PngPixels::kGrey16;
         default:
-            return PngPixels::kRgb;
+            return deep ? PngPixels::kRgb16 : PngPixels::kRgb;
     }
 }
 
@@ -318,8 +319,60 @@ Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& s
     return {};
 }
 
+namespace {
+
+// The PNG rows of a format of 16-bit channels: its samples exactly, the high byte first, read
+// a piece of a row at a time; bytes outside the file are 0.
+RowFill DeepPngRows(const FormatLayout& layout, ByteSource& source, std::int64_t chunkBytes) {
+    const PixelFormat& f = *layout.format;
+    const int channels = f.family == FormatFamily::Alpha ? 4 : 3;
+    // The byte of a pixel each PNG byte comes from: each channel's high byte, then its low.
+    std::array<int, 8> from{};
+    for (int c = 0; c < channels; ++c) {
+        const int low = f.fields[static_cast<std::size_t>(c)].shift / 8;
+        const int high = low + 1;
+        from[static_cast<std::size_t>(2 * c)] = f.bigEndian ? f.bytes - 1 - high : high;
+        from[static_cast<std::size_t>(2 * c + 1)] = f.bigEndian ? f.bytes - 1 - low : low;
+    }
+    const std::int64_t piece = std::max<std::int64_t>(1, chunkBytes / f.bytes);
+    auto buffer = std::make_shared<std::vector<std::uint8_t>>();
+    return [layout, from, channels, piece, buffer, &source](std::int64_t y0, std::int64_t y1,
+                                                            std::uint8_t* dst) -> Outcome {
+        const std::int64_t bytes = layout.format->bytes;
+        for (std::int64_t y = y0; y < y1; ++y) {
+            for (std::int64_t x = 0; x < layout.width; x += piece) {
+                const std::int64_t n = std::min(piece, layout.width - x);
+                const std::int64_t begin = layout.byteOf(y, x);
+                buffer->assign(static_cast<std::size_t>(n * bytes), 0);
+                // byteOf holds at the 64-bit limits: the overlap is taken before any sum.
+                const std::int64_t first = std::clamp<std::int64_t>(begin, 0, source.size());
+                const std::int64_t last = begin > source.size() - n * bytes
+                                              ? source.size()
+                                              : std::max<std::int64_t>(0, begin + n * bytes);
+                if (first < last && !source.Read(first, static_cast<std::size_t>(last - first),
+                                                 buffer->data() + (first - begin))) {
+                    return Outcome::Unreadable(source.result());
+                }
+                std::uint8_t* out = dst + ((y - y0) * layout.width + x) * 2 * channels;
+                for (std::int64_t i = 0; i < n; ++i) {
+                    for (int k = 0; k < 2 * channels; ++k) {
+                        *out++ = (*buffer)[static_cast<std::size_t>(
+                            i * bytes + from[static_cast<std::size_t>(k)])];
+                    }
+                }
+            }
+        }
+        return {};
+    };
+}
+
+}  // namespace
+
 RowFill FormatPngRows(const FormatLayout& layout, ByteSource& source, std::int64_t chunkBytes) {
     const PngPixels pixels = FormatPngPixels(*layout.format);
+    if (pixels == PngPixels::kRgb16 || pixels == PngPixels::kRgba16) {
+        return DeepPngRows(layout, source, chunkBytes);
+    }
     auto bands = std::make_shared<Bands>(
         layout, source, chunkBytes,
         PickFor(*layout.format, {0, 1, 2, 3}, static_cast<int>(PngPixelBytes(pixels))));

@@ -55,11 +55,13 @@ bool WriteHead(png_structp png, png_infop info, std::uint32_t width, std::uint32
         return false;
     }
     png_set_user_limits(png, kMaxSide, kMaxSide);  // the default refuses rows over a million
-    static constexpr int kColourType[] = {PNG_COLOR_TYPE_PALETTE, PNG_COLOR_TYPE_RGB,
-                                          PNG_COLOR_TYPE_RGB_ALPHA, PNG_COLOR_TYPE_GRAY};
-    png_set_IHDR(png, info, width, height, pixels == PngPixels::kGrey16 ? 16 : 8,
-                 kColourType[static_cast<int>(pixels)], PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    static constexpr int kColourType[] = {PNG_COLOR_TYPE_PALETTE,   PNG_COLOR_TYPE_RGB,
+                                          PNG_COLOR_TYPE_RGB_ALPHA, PNG_COLOR_TYPE_GRAY,
+                                          PNG_COLOR_TYPE_RGB,       PNG_COLOR_TYPE_RGB_ALPHA};
+    const bool sixteen =
+        pixels == PngPixels::kGrey16 || pixels == PngPixels::kRgb16 || pixels == PngPixels::kRgba16;
+    png_set_IHDR(png, info, width, height, sixteen ? 16 : 8, kColourType[static_cast<int>(pixels)],
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (pixels == PngPixels::kIndexed) {
         png_set_PLTE(png, info, colours, kPaletteSize);
     }
@@ -103,7 +105,7 @@ bool NamesPng(std::string_view name) {
 }
 
 std::int64_t PngPixelBytes(PngPixels pixels) {
-    static constexpr std::int64_t kBytes[] = {1, 3, 4, 2};
+    static constexpr std::int64_t kBytes[] = {1, 3, 4, 2, 6, 8};
     return kBytes[static_cast<int>(pixels)];
 }
 

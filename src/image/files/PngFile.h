@@ -20,7 +20,7 @@ bool PngCanHold(std::int64_t width, std::int64_t height);
 
 // What a PNG file holds per pixel, and the bytes of it in a row: a palette index; red, green,
 // blue; the same and alpha; a 16-bit grey value, high byte first.
-enum class PngPixels { kIndexed, kRgb, kRgba, kGrey16 };
+enum class PngPixels { kIndexed, kRgb, kRgba, kGrey16, kRgb16, kRgba16 };
 std::int64_t PngPixelBytes(PngPixels pixels);
 
 // Fills rows [y0, y1) of the picture, row 0 at the top, row y at dst + (y - y0) * the row's

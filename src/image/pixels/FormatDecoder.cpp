@@ -25,11 +25,11 @@ std::uint32_t ByteAt(ByteSpan data, Wide i) {
     return i >= 0 && i < static_cast<Wide>(data.size()) ? data[static_cast<std::size_t>(i)] : 0;
 }
 
-// The number n bytes at `at` make, the first one highest when big.
-std::uint32_t NumberAt(ByteSpan data, Wide at, int n, bool big) {
-    std::uint32_t v = 0;
+// The number n bytes (8 at most) at `at` make, the first one highest when big.
+std::uint64_t NumberAt(ByteSpan data, Wide at, int n, bool big) {
+    std::uint64_t v = 0;
     for (int i = 0; i < n; ++i) {
-        v |= ByteAt(data, at + i) << 8 * (big ? n - 1 - i : i);
+        v |= std::uint64_t{ByteAt(data, at + i)} << 8 * (big ? n - 1 - i : i);
     }
     return v;
 }
@@ -92,7 +92,7 @@ FormatPixel FormatPixelAt(const FormatLayout& l, ByteSpan data, std::int64_t x, 
     const Wide b = static_cast<Wide>(y) * l.rowBytes() + static_cast<Wide>(x) * f.bytes + l.offset;
     FormatPixel px;
     px.byte = px.pair = Held(b);
-    const std::uint32_t own = NumberAt(data, b, f.bytes, f.bigEndian);
+    const std::uint64_t own = NumberAt(data, b, f.bytes, f.bigEndian);
     auto& ch = px.channels;
     const auto& field = f.fields;
     switch (f.family) {
@@ -102,7 +102,7 @@ FormatPixel FormatPixelAt(const FormatLayout& l, ByteSpan data, std::int64_t x, 
         case FormatFamily::Yuv422: {
             const Wide pair = l.offset + 4 * FloorDiv(b - l.offset, 4);
             px.pair = Held(pair);
-            const std::uint32_t shared = NumberAt(data, pair, 4, false);
+            const std::uint64_t shared = NumberAt(data, pair, 4, false);
             ch = {field[0].Of(own), field[1].Of(shared), field[2].Of(shared), 0};
             px.value = YuvColour(static_cast<int>(ch[0]), static_cast<int>(ch[1]),
                                  static_cast<int>(ch[2]));

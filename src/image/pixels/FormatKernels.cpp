@@ -23,9 +23,11 @@ void Put32(std::uint8_t* out, std::uint32_t v) {
     std::memcpy(out, &v, 4);
 }
 
-// Byte i of the number a format's pixel makes, counted from the pixel's first byte.
+// The byte of a pixel, counted from its first, that holds a channel's high 8 bits (the whole
+// channel but for 16-bit ones).
 int ByteIndex(const PixelFormat& f, BitField field) {
-    return f.bigEndian ? f.bytes - 1 - field.shift / 8 : field.shift / 8;
+    const int high = (field.shift + field.bits - 8) / 8;
+    return f.bigEndian ? f.bytes - 1 - high : high;
 }
 
 std::uint32_t Number16(const PixelFormat& f, Bytes p) {
@@ -58,7 +60,8 @@ __attribute__((target("ssse3"))) std::int64_t ShuffleBytes(const ByteLayout& l, 
     }
     const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(mask.data()));
     const __m128i opaque = _mm_set1_epi32(l.alpha < 0 ? static_cast<int>(0xFF000000u) : 0);
-    if (count * l.bytes < 16) {
+    // Four pixels of more than 4 bytes do not fit one load.
+    if (count * l.bytes < 16 || l.bytes > 4) {
         return 0;
     }
     // Each step loads 16 bytes: the steps stop where that would read past the pixels.
@@ -77,7 +80,7 @@ __attribute__((target("ssse3"))) std::int64_t PickSteps(Bytes in, int inBytes,
                                                         const std::array<std::int8_t, 4>& from,
                                                         int outBytes, std::int64_t count,
                                                         std::uint8_t* out) {
-    if (count * inBytes < 16 || count * outBytes < 16) {
+    if (count * inBytes < 16 || count * outBytes < 16 || inBytes > 4 || outBytes > 4) {
         return 0;
     }
     alignas(16) std::array<std::int8_t, 16> mask;

@@ -32,14 +32,18 @@ struct BitField {
     std::uint8_t shift = 0;
     std::uint8_t bits = 0;
 
-    constexpr std::uint32_t Of(std::uint32_t v) const {
-        return (v >> shift) & ((std::uint32_t{1} << bits) - 1);
+    constexpr std::uint32_t Of(std::uint64_t v) const {
+        return static_cast<std::uint32_t>((v >> shift) & ((std::uint64_t{1} << bits) - 1));
     }
 };
 
 // An 8-bit channel in byte i of the number (the first byte when little-endian).
 constexpr BitField InByte(int i) {
     return {static_cast<std::uint8_t>(8 * i), 8};
+}
+// A 16-bit channel of a pixel of several: its bits in the number the pixel's bytes make.
+constexpr BitField InWord(int i) {
+    return {static_cast<std::uint8_t>(16 * i), 16};
 }
 
 struct PixelFormat {
@@ -73,7 +77,7 @@ constexpr PixelFormat Indices(std::string_view name, std::int32_t depth, std::in
 // format, its caption on the line under it.
 inline constexpr std::size_t kIndexFormats = 8;
 // clang-format off
-inline constexpr std::array<PixelFormat, kIndexFormats + 18> kFormats = {{
+inline constexpr std::array<PixelFormat, kIndexFormats + 22> kFormats = {{
     Indices("pal8", modBITMAPinfo::kDepth256, 0), Indices("pal8.1", modBITMAPinfo::kDepth256, 1),
     Indices("pal8.2", modBITMAPinfo::kDepth256, 2),
     Indices("pal4", modBITMAPinfo::kDepth16, 0), Indices("pal4.1", modBITMAPinfo::kDepth16, 1),
@@ -115,6 +119,14 @@ inline constexpr std::array<PixelFormat, kIndexFormats + 18> kFormats = {{
      "グレー 10ビット リトルエンディアン"},
     {"gray12le", FormatFamily::Gray16, 2, false, {{{0, 12}, kNone, kNone, kNone}},
      "グレー 12ビット リトルエンディアン"},
+    {"rgb48le", FormatFamily::Opaque, 6, false, {InWord(0), InWord(1), InWord(2), kNone},
+     "RGB 48ビット リトルエンディアン"},
+    {"rgb48be", FormatFamily::Opaque, 6, true, {InWord(2), InWord(1), InWord(0), kNone},
+     "RGB 48ビット ビッグエンディアン"},
+    {"rgba64le", FormatFamily::Alpha, 8, false, {InWord(0), InWord(1), InWord(2), InWord(3)},
+     "RGBA 64ビット リトルエンディアン"},
+    {"rgba64be", FormatFamily::Alpha, 8, true, {InWord(3), InWord(2), InWord(1), InWord(0)},
+     "RGBA 64ビット ビッグエンディアン"},
 }};
 // clang-format on
 
@@ -135,10 +147,10 @@ const PixelFormat* ChosenFormat(std::int32_t choice);
 // The inverse: the list item that shows an entry of the table.
 std::int32_t ChoiceOf(const PixelFormat& format);
 
-// A channel of fewer than 8 bits spread over 0..255 by repeating its bits, so that its
-// largest value becomes 255 (5 bits: v << 3 | v >> 2); 8 bits or more stay as they are.
+// A channel as a level of 0..255: fewer than 8 bits spread by repeating its bits, so that its
+// largest value becomes 255 (5 bits: v << 3 | v >> 2); more than 8 its high 8 (16: v >> 8).
 constexpr std::uint32_t Widen(std::uint32_t v, int bits) {
-    return bits >= 8 ? v : v << (8 - bits) | v >> (2 * bits - 8);
+    return bits > 8 ? v >> (bits - 8) : bits == 8 ? v : v << (8 - bits) | v >> (2 * bits - 8);
 }
 
 // A grey value of fewer than 16 bits spread over 0..65535 by repeating its bits, as video

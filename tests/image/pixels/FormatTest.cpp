@@ -109,12 +109,23 @@ TEST(FormatDecoder, WorkedValues) {
         {"gray16be", {0x34, 0x12, 0xFF, 0x0F}, 0x3412, 0xFF0F},
         {"gray10le", {0xFF, 0x03, 0xFF, 0xFF}, 0x03FF, 0x03FF},  // the high 6 bits ignored
         {"gray12le", {0xFF, 0x0F, 0x34, 0x12}, 0x0FFF, 0x0234},
+        {"rgb48le", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 0xFF020406, 0xFF080A0C},  // high bytes
+        {"rgb48be", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 0xFF010305, 0xFF07090B},
+        {"rgba64le",
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         0x08020406,
+         0x100A0C0E},
+        {"rgba64be",
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         0x07010305,
+         0x0F090B0D},
         {"yuyv422", {235, 128, 16, 128}, 0xFFFFFFFF, 0xFF000000},
         {"yuyv422", {81, 90, 145, 240}, 0xFFFE0000, 0xFFFF4A4A},  // red, and lighter
         {"uyvy422", {90, 81, 240, 145}, 0xFFFE0000, 0xFFFF4A4A},
     };
     for (const Worked& w : cases) {
-        const FormatLayout l = FormatLayout::For(*FindFormat(w.format), 4, 2, 0, 0);
+        const FormatLayout l =
+            FormatLayout::For(*FindFormat(w.format), std::ssize(w.bytes), 2, 0, 0);
         EXPECT_EQ(FormatPixelAt(l, w.bytes, 0, 0).value, w.first) << w.format;
         EXPECT_EQ(FormatPixelAt(l, w.bytes, 1, 0).value, w.second) << w.format;
     }
@@ -151,8 +162,8 @@ TEST(PixelFormat, NamesAndGeometry) {
               std::tuple("pal4.2", nullptr, 0));
     EXPECT_EQ(ChosenFormat(0), nullptr);
     EXPECT_EQ(ChosenFormat(1)->name, "rgb24");
-    EXPECT_EQ(ChosenFormat(18)->name, "gray12le");
-    EXPECT_EQ(ChosenFormat(19), nullptr);
+    EXPECT_EQ(ChosenFormat(22)->name, "rgba64be");
+    EXPECT_EQ(ChosenFormat(23), nullptr);
     EXPECT_EQ(ChoiceOf(*FindFormat("gray16be")), 14);
 
     const PixelFormat& rgb = *FindFormat("rgb24");
