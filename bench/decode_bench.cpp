@@ -124,6 +124,18 @@ BENCHMARK_CAPTURE(BM_DecodeFormat, yuyv422, "yuyv422")
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, gray10le, "gray10le")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, rgb48le, "rgb48le")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, rgba64be, "rgba64be")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 }  // namespace
 

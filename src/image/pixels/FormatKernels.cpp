@@ -48,10 +48,14 @@ ByteLayout BytesOf(const PixelFormat& f) {
 }
 
 #ifdef RASTEL_SHUFFLE
+// Four pixels of up to 4 bytes a step, or two of 6 or 8 (the high bytes of 16-bit channels):
+// as many as a 16-byte load holds.
 __attribute__((target("ssse3"))) std::int64_t ShuffleBytes(const ByteLayout& l, Bytes in,
                                                            std::int64_t count, std::uint8_t* out) {
-    alignas(16) std::array<std::int8_t, 16> mask{};
-    for (int k = 0; k < 4; ++k) {
+    const int perStep = l.bytes <= 4 ? 4 : 16 / l.bytes;
+    alignas(16) std::array<std::int8_t, 16> mask;
+    mask.fill(-128);
+    for (int k = 0; k < perStep; ++k) {
         const int from = k * l.bytes;
         mask[4 * k] = static_cast<std::int8_t>(from + l.blue);
         mask[4 * k + 1] = static_cast<std::int8_t>(from + l.green);
@@ -60,19 +64,24 @@ __attribute__((target("ssse3"))) std::int64_t ShuffleBytes(const ByteLayout& l, 
     }
     const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(mask.data()));
     const __m128i opaque = _mm_set1_epi32(l.alpha < 0 ? static_cast<int>(0xFF000000u) : 0);
-    // Four pixels of more than 4 bytes do not fit one load.
-    if (count * l.bytes < 16 || l.bytes > 4) {
+    if (count * l.bytes < 16) {
         return 0;
     }
     // Each step loads 16 bytes: the steps stop where that would read past the pixels.
-    const std::int64_t step = 4 * l.bytes;
+    const std::int64_t step = perStep * l.bytes;
     const std::int64_t steps = (count * l.bytes - 16) / step + 1;
     for (std::int64_t s = 0; s < steps; ++s) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + s * step));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * s),
-                         _mm_or_si128(_mm_shuffle_epi8(v, shuffle), opaque));
+        const __m128i v = _mm_or_si128(
+            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + s * step)),
+                             shuffle),
+            opaque);
+        if (perStep == 4) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * s), v);
+        } else {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 8 * s), v);
+        }
     }
-    return 4 * steps;
+    return perStep * steps;
 }
 
 // Four pixels a step; the 16 bytes each step loads and stores stay inside the pixels.
