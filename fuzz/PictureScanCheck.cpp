@@ -2,6 +2,7 @@
 // (rows of a given length, each the one before it changed a little), so that regions are
 // found and their bounds, formats and order can be checked, not only random bytes looked at.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "Check.h"
@@ -59,7 +60,9 @@ void CheckPictureScan(Input input) {
                    : r.format->bytes == r.elementBytes && r.width * r.format->bytes == r.rowBytes,
                "the width is not the row in pixels of the format");
         Expect(r.score >= 0 && r.score <= 1, "a score outside 0 to 1");
-        Expect(i == 0 || (*found)[i - 1].score >= r.score, "the regions are not best first");
+        Expect(i == 0 || std::pair((*found)[i - 1].table, -(*found)[i - 1].score) <=
+                             std::pair(r.table, -r.score),
+               "the regions are not the pictures best first, then the tables");
         for (std::size_t j = 0; j < i; ++j) {
             const core::PictureRegion& o = (*found)[j];
             Expect(o.start + o.length <= r.start || r.start + r.length <= o.start,
