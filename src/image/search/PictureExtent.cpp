@@ -48,6 +48,8 @@ struct Walker {
     double row = 0;  // over the rows found alike
     double around = 0;
     double tested = 0;  // bytes compared
+    // Rivals are compared over a row of bytes, or FitProbe's, with one mask for every test.
+    LagDistance rivalDistance{shape, FitProbe(shape.bytes)};
 
     // Bytes [q, q + probe) against those a row back; outside the file, or where a rival row
     // fits them better, a miss.
@@ -74,11 +76,10 @@ struct Walker {
                 }
             }
             if (fit > 0) {
-                LagDistance distance(shape, fit);
-                distance.Place(q);
-                const double own = kFitsBetter * static_cast<double>(distance(c, w));
+                rivalDistance.Place(q);
+                const double own = kFitsBetter * static_cast<double>(rivalDistance(c, w));
                 for (const std::int64_t rival : shape.rivals) {
-                    rivalFits = rivalFits || static_cast<double>(distance(c, rival)) < own;
+                    rivalFits = rivalFits || static_cast<double>(rivalDistance(c, rival)) < own;
                 }
             }
         });

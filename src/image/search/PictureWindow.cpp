@@ -96,21 +96,14 @@ std::optional<PictureRegion> Region(Peek& peek, const widths::Rows& rows, const 
     return r;
 }
 
-// Whether rows of rowBytes can be a picture's, in rows' element: rows of several elements
-// alike from one element to the next.
-bool Fits(const widths::Rows& rows, std::int64_t rowBytes, std::int64_t elementPixels) {
-    return rowBytes >= kMinRowBytes && rowBytes > elementPixels &&
-           rowBytes % rows.element.bytes == 0 && !rows.alike.empty();
-}
-
 // The rows of rowBytes in rows' element, or nothing when they cannot be a picture's or a
-// table's; rows of no whole number of elements are taken in single bytes.
+// table's. Rows of no whole number of elements, or of a single one, are taken in single bytes.
 std::optional<RowShape> ShapeOf(widths::Rows& rows, std::int64_t rowBytes,
                                 std::int64_t elementPixels) {
     if (rowBytes < kMinRowBytes) {
         return std::nullopt;
     }
-    if (!Fits(rows, rowBytes, elementPixels)) {
+    if (rowBytes <= elementPixels || rowBytes % rows.element.bytes != 0 || rows.alike.empty()) {
         rows.element = {};
         rows.alike = {1.0};
     }
@@ -130,10 +123,11 @@ std::optional<Followed> FollowRows(Peek& peek, widths::Rows& rows, std::int64_t 
                                    std::int64_t elementPixels, std::int64_t from, std::int64_t to,
                                    const std::vector<std::int64_t>& rivals, bool& failed) {
     const std::int64_t record = rows.element.bytes;
-    for (const std::int64_t row : {rowBytes, record}) {
-        if (row != rowBytes && (row < kMinRowBytes || rowBytes % row != 0 || row == rowBytes)) {
-            break;
-        }
+    std::vector<std::int64_t> tried{rowBytes};
+    if (record != rowBytes && rowBytes % record == 0) {
+        tried.push_back(record);
+    }
+    for (const std::int64_t row : tried) {
         auto shape = ShapeOf(rows, row, elementPixels);
         if (!shape) {
             return std::nullopt;

@@ -1,7 +1,6 @@
 #include "image/search/RowChange.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace rastel::core::pictures {
 
