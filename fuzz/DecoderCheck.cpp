@@ -12,6 +12,7 @@
 #include "Check.h"
 #include "DecoderInput.h"
 #include "image/pixels/FormatWindowDecoder.h"
+#include "image/pixels/FrameDecoder.h"
 #include "image/pixels/PictureRows.h"
 #include "image/pixels/PixelDecoder.h"
 #include "image/rules/FieldRules.h"
@@ -109,11 +110,37 @@ void CheckInverse(const DecodeLayout& l, ByteSpan data, const DibImage& image, s
            "a byte's cell does not show its first pixel");
 }
 
+// The first bytes of the samples a pixel with bytes beyond its own reads: its Y, U and V, or
+// the mosaic's sites around it.
+std::vector<Int128> SamplesOf(const FormatLayout& l, const FormatPixel& p, std::int64_t x,
+                              std::int64_t y) {
+    if (l.format->family == FormatFamily::Planar) {
+        const ChromaSite c = ChromaOf(l, x, y);
+        Expect(c.u == p.pair, "a pixel's U is not where its readout says");
+        return {p.byte, c.u, c.v};
+    }
+    std::vector<Int128> sites;
+    auto mirrored = [](std::int64_t i, std::int64_t n) {
+        return std::clamp<std::int64_t>(i < 0 ? -i : i >= n ? 2 * (n - 1) - i : i, 0, n - 1);
+    };
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            sites.push_back(static_cast<Int128>(mirrored(y + dy, l.height)) * l.rowBytes() +
+                            static_cast<Int128>(mirrored(x + dx, l.width)) * l.format->bytes +
+                            l.offset);
+        }
+    }
+    return sites;
+}
+
 // What the readout says of a pixel: its first byte, and its pair's, the only bytes it reads.
 void CheckOwnBytes(const FormatLayout& l, ByteSpan data, std::int64_t x, std::int64_t y) {
     const FormatPixel p = FormatPixelAt(l, data, x, y);
     Expect(p.byte == l.byteOf(y, x), "a pixel's first byte is not where the layout puts it");
     const bool yuv = l.format->family == FormatFamily::Yuv422;
+    const bool sampled =
+        l.format->family == FormatFamily::Planar || l.format->family == FormatFamily::Bayer;
+    const std::vector<Int128> samples = sampled ? SamplesOf(l, p, x, y) : std::vector<Int128>{};
     const Int128 run = static_cast<Int128>(p.pair) - l.offset;
     Expect(!yuv || p.byte == std::numeric_limits<std::int64_t>::min() ||
                p.byte == std::numeric_limits<std::int64_t>::max() ||
@@ -125,7 +152,10 @@ void CheckOwnBytes(const FormatLayout& l, ByteSpan data, std::int64_t x, std::in
         const Int128 fromPair = static_cast<Int128>(i) - p.pair;
         const bool own = fromByte >= 0 && fromByte < l.format->bytes;
         const bool pair = yuv && fromPair >= 0 && fromPair < 4;
-        others[static_cast<std::size_t>(i)] ^= own || pair ? 0 : 0xFF;
+        const bool sample = std::any_of(samples.begin(), samples.end(), [&](Int128 at) {
+            return i - at >= 0 && i - at < l.format->bytes;
+        });
+        others[static_cast<std::size_t>(i)] ^= own || pair || sample ? 0 : 0xFF;
     }
     Expect(FormatPixelAt(l, others, x, y).value == p.value, "a pixel reads bytes it does not name");
     Expect(l.format->family != FormatFamily::Opaque || p.value >> 24 == 0xFF,
@@ -135,7 +165,7 @@ void CheckOwnBytes(const FormatLayout& l, ByteSpan data, std::int64_t x, std::in
 // A layout the rules accept shows the whole file and nothing past a row more.
 void CheckLayoutRules(const FormatLayout& l, std::int64_t size) {
     const PixelFormat& f = *l.format;
-    if (!CheckFormatLayout(f, size, l.width, l.offset, l.stride).ok()) {
+    if (!CheckFormatLayout(f, size, l.width, l.offset, l.stride, l.frameHeight).ok()) {
         return;
     }
     const std::int64_t rowBytes = l.stride != 0 ? l.stride : l.width * f.bytes;
@@ -143,7 +173,22 @@ void CheckLayoutRules(const FormatLayout& l, std::int64_t size) {
                l.width <= FormatPixelCount(f, size) && l.offset < fieldRules::kOffsetLimit &&
                l.offset > -fieldRules::kOffsetLimit,
            "the layout rules accepted a layout beyond their limits");
-    const std::int64_t height = FormatHeight(f, size, l.width, l.stride);
+    const std::int64_t height = FormatHeight(f, size, l.width, l.stride, l.frameHeight);
+    if (l.planar()) {
+        // Every frame whose luma the file holds, and no other; or one frame, the most rows
+        // the file holds, a row at least.
+        FormatLayout all = l;
+        all.height = height;
+        const FrameShape frame = all.frame();
+        const Int128 frames = height / all.frameRows();
+        const bool one = all.frameRows() == 1 || frame.frameBytes <= size;
+        Expect(height % all.frameRows() == 0 && frames >= 1 &&
+                   (l.frameHeight > 0 ? (frames - 1) * frame.frameBytes + frame.lumaBytes <= size &&
+                                            frames * frame.frameBytes + frame.lumaBytes > size
+                                      : frames == 1 && one),
+               "the frames do not cover the file exactly");
+        return;
+    }
     Expect(height >= 1 && (height - 1) * rowBytes < size && height * rowBytes >= size,
            "the rows do not cover the file exactly");
 }

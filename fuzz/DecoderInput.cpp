@@ -65,6 +65,9 @@ core::FormatLayout ReadFormatInput(InputReader& in) {
             l.stride = in.u16();  // rows may overlap: the decoders must agree all the same
             break;
     }
+    if (l.planar()) {
+        l.frameHeight = in.range(0, l.height);  // 0: one frame
+    }
     return l;
 }
 

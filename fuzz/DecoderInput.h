@@ -17,7 +17,8 @@ struct DecoderInput {
 DecoderInput ReadDecoderInput(InputReader& in);
 
 // A picture in a direct format: any of the table, a small picture (at most 16384 pixels), an
-// offset in bytes as above, and rows packed, padded, overlapping or up to the longest stride.
+// offset in bytes as above, and rows packed, padded, overlapping or up to the longest stride;
+// for planes, frames of any height.
 core::FormatLayout ReadFormatInput(InputReader& in);
 
 }  // namespace rastel::fuzz

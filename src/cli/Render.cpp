@@ -143,7 +143,7 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
 
     const std::string out = o.output.value_or(path + ".bmp");
     DibImage colours;  // a fresh palette, as the viewer has at start
-    Layout layout{kind, 0, 0, o.offset, o.stride};
+    Layout layout{kind, 0, 0, o.offset, o.stride, o.frameHeight};
     // A part of the file is read as a file of its own, from its group's start (GroupStart).
     std::int64_t shown = size;  // the bytes the picture is of
     std::optional<SliceSource> part;
@@ -168,15 +168,23 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         // Without a width, a stride's row is filled.
         const std::int64_t width = o.width.value_or(
             o.stride != 0 ? std::min(o.stride / f.bytes, pixels) : DefaultWidth(pixels));
-        switch (CheckFormatLayout(f, shown, width, layout.offset, o.stride).why) {
+        switch (CheckFormatLayout(f, shown, width, layout.offset, o.stride, o.frameHeight).why) {
             case Outcome::Why::kDone:
                 break;
             case Outcome::Why::kFileTooShort:
                 return fail(path + ": is shorter than a pixel of " + name + " (" +
                             std::to_string(f.bytes) + " bytes)");
+            case Outcome::Why::kFrameTooTall: {
+                const std::int64_t row = o.stride != 0 ? o.stride : width * f.bytes;
+                return fail("frame height " + std::to_string(o.frameHeight) +
+                            " is out of range: 1 to " + std::to_string(shown / row) +
+                            ", the rows of " + std::to_string(row) +
+                            " bytes the file holds, for a frame's Y in " + name);
+            }
             default:  // the width: stride and offset are the options' own checks
-                return fail("width " + std::to_string(width) + " is out of range: 1 to " +
-                            std::to_string(pixels) + " for this file in " + name);
+                return fail("width " + std::to_string(width) +
+                            " is out of range: " + (f.family == FormatFamily::Bayer ? "2" : "1") +
+                            " to " + std::to_string(pixels) + " for this file in " + name);
         }
         layout.width = width;
     } else {

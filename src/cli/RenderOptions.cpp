@@ -39,12 +39,13 @@ struct Listing {
 const Listing kListings[] = {
     {"--overview",
      {"--suggest-width", "--depth", "--order", "--width", "--offset", "--length", "--palette", "-o",
-      "--format", "--stride"}},
-    {"--suggest-width", {"--width", "--offset", "--length", "--palette", "-o", "--stride"}},
+      "--format", "--stride", "--frame-height"}},
+    {"--suggest-width",
+     {"--width", "--offset", "--length", "--palette", "-o", "--stride", "--frame-height"}},
     {"--format", {"--depth", "--order", "--palette"}},
     {"--find-pictures",
      {"--overview", "--suggest-width", "--depth", "--order", "--width", "--offset", "--length",
-      "--palette", "-o", "--format", "--stride"}},
+      "--palette", "-o", "--format", "--stride", "--frame-height"}},
 };
 
 // The first option given that a listing given leaves unread, with that listing.
@@ -89,17 +90,27 @@ std::string RenderUsage() {
            "  --format NAME       bytes that hold colours, instead of --depth, --order and\n"
            "                      --palette: rgb24 bgr24 rgb0 bgr0 rgba bgra argb abgr\n"
            "                      rgb565le rgb565be bgr565le rgb555le gray16le gray16be\n"
-           "                      yuyv422 uyvy422 gray10le gray12le rgb48le rgb48be\n"
-           "                      rgba64le rgba64be; written as a BMP of 24 bits per pixel,\n"
-           "                      32 with alpha, or 8-bit grey from the grey values'\n"
-           "                      smallest to their largest; a PNG holds 8-bit RGB, RGBA,\n"
-           "                      the 16-bit samples of rgb48 and rgba64, or the grey values\n"
-           "                      at 16 bits (10 and 12 bits widened). --width counts its\n"
-           "                      pixels (default 128, or\n"
-           "                      the pixels the file holds when fewer)\n"
+           "                      yuyv422 uyvy422; YUV in planes, a frame its Y, then its\n"
+           "                      U and V: yuv420p yv12 yuv422p yuv444p yuv411p nv12 nv21\n"
+           "                      nv16 nv24 yuv420p10le yuv422p10le p010le p016le; rgb48le\n"
+           "                      rgb48be rgba64le rgba64be gray10le gray12le; colour\n"
+           "                      mosaics, shown demosaiced: bayer_rggb8 bayer_bggr8\n"
+           "                      bayer_grbg8 bayer_gbrg8 bayer_rggb16le bayer_bggr16le\n"
+           "                      bayer_grbg16le bayer_gbrg16le. Written as a BMP of 24\n"
+           "                      bits per pixel, 32 with alpha, or 8-bit grey from the\n"
+           "                      grey values' smallest to their largest; a PNG holds 8-bit\n"
+           "                      RGB, RGBA, the 16-bit samples of rgb48 and rgba64, or\n"
+           "                      the grey values at 16 bits (10 and 12 bits widened).\n"
+           "                      --width counts its pixels (default 128, or the pixels the\n"
+           "                      file holds when fewer; a mosaic needs 2)\n"
            "  --stride BYTES      with --format: bytes from one row's start to the next, at\n"
            "                      least a row's; the rest of each is skipped (default 0: rows\n"
-           "                      packed; with a stride the width defaults to what fills it)\n"
+           "                      packed; with a stride the width defaults to what fills it).\n"
+           "                      With planes, the luma's rows; chroma rows take it over\n"
+           "                      their subsampling\n"
+           "  --frame-height ROWS with a format of planes: the rows of each frame, whose\n"
+           "                      planes follow its Y; the frames are shown one under\n"
+           "                      another (default: the whole file one frame)\n"
            "  -o OUT              where to write: OUT ending in .png writes a PNG, - writes\n"
            "                      the BMP to standard output; default FILE.bmp\n"
            "  --suggest-width     print up to 8 widths at which the data falls into rows, one\n"
@@ -244,6 +255,14 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
                 return fail("stride " + v + " is out of range: 0 to " +
                             std::to_string(core::kMaxStride));
             o.stride = n;
+        } else if (arg == "--frame-height") {
+            const Number read = number();
+            if (read == Number::kNotWhole)
+                return fail("--frame-height needs a whole number");
+            if (read == Number::kTooLarge || n < 1 || n > core::kMaxStride)
+                return fail("frame height " + v + " is out of range: 1 to " +
+                            std::to_string(core::kMaxStride) + " rows");
+            o.frameHeight = n;
         } else if (arg == "--palette") {
             if (!value(v))
                 return fail("--palette needs a value: grey, thermo or binary");
@@ -289,8 +308,19 @@ ParseResult ParseRenderOptions(const std::vector<std::string>& args) {
     if (!o.format && std::find(given.begin(), given.end(), "--stride") != given.end()) {
         return fail("--stride goes with --format");
     }
+    if (std::find(given.begin(), given.end(), "--frame-height") != given.end() &&
+        (!o.format || o.format->family != core::FormatFamily::Planar)) {
+        return fail(o.format
+                        ? "--frame-height does not go with --format " +
+                              std::string(o.format->name) + ": only formats with planes have frames"
+                        : "--frame-height goes with --format");
+    }
     if (const std::string clash = Clash(given); !clash.empty()) {
         return fail(clash);
+    }
+    if (o.format && o.format->family == core::FormatFamily::Bayer && o.width && *o.width < 2) {
+        return fail("width " + std::to_string(*o.width) + " is out of range: a mosaic of " +
+                    std::string(o.format->name) + " needs rows of 2 pixels at least");
     }
     // A row must fit its stride, whatever the file: the width given, or at least one pixel.
     if (o.format && !core::CheckStride(*o.format, o.width.value_or(1), o.stride).ok()) {

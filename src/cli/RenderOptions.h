@@ -22,6 +22,7 @@ struct RenderOptions {
     // A direct format instead of depth, order and palette; its offset counts bytes.
     const core::PixelFormat* format = nullptr;
     std::int64_t stride = 0;  // with a format: bytes from one row's start to the next; 0: packed
+    std::int64_t frameHeight = 0;  // with a format of planes: rows a frame; 0: the file one frame
     std::optional<std::string> output;  // "-" for standard output
     std::string file;
     bool suggestWidth = false;  // print the widths the data suggests instead of a picture

@@ -74,6 +74,22 @@ QString PointerReadout(const core::FormatLayout& layout, core::ByteSpan data, st
         case core::FormatFamily::Yuv422:
             channels = QStringLiteral("Y %1 U %2 V %3").arg(c[0]).arg(c[1]).arg(c[2]);
             break;
+        case core::FormatFamily::Planar: {
+            const std::int64_t rows = std::max<std::int64_t>(1, layout.frameRows());
+            channels = QStringLiteral("フレーム %1 / %2  Y %3 U %4 V %5")
+                           .arg(y / rows + 1)
+                           .arg(layout.height / rows)
+                           .arg(c[0])
+                           .arg(c[1])
+                           .arg(c[2]);
+            break;
+        }
+        case core::FormatFamily::Bayer: {
+            static const char* const kSite[] = {"赤", "緑", "青"};
+            channels =
+                QStringLiteral("値 %1 (%2)").arg(c[0]).arg(QString::fromUtf8(kSite[c[1] % 3]));
+            break;
+        }
         case core::FormatFamily::Alpha:
             channels =
                 QStringLiteral("R %1 G %2 B %3 A %4").arg(c[0]).arg(c[1]).arg(c[2]).arg(c[3]);

@@ -149,19 +149,26 @@ TEST_F(RenderTest, WritesDirectFormatsInTheirColours) {
           {"rgba64be --width 5 --offset -3 --stride 43", 5, 32, 122, 16, 6},
           {"rgb24 --stride 43", 14, 24, 54, 8, 2},
           {"bgra --stride 43", 10, 32, 122, 8, 6},
-          {"rgb24 --stride 400", 101, 24, 54, 8, 2}}) {
+          {"rgb24 --stride 400", 101, 24, 54, 8, 2},
+          {"nv21 --width 7 --offset 3 --frame-height 5", 7, 24, 54, 8, 2},
+          {"yuv420p10le --width 5 --stride 11 --frame-height 3", 5, 24, 54, 8, 2},
+          {"yuv411p --width 9 --offset -2", 9, 24, 54, 8, 2},
+          {"bayer_grbg16le --width 7 --offset 1", 7, 24, 54, 8, 2},
+          {"bayer_bggr8 --width 9 --stride 10", 9, 24, 54, 8, 2}}) {
         SCOPED_TRACE(args);
         const std::string bmp = (dir / "x.bmp").string(), png = (dir / "x.png").string();
         ASSERT_EQ(Run("--format " + std::string(args) + " -o '" + bmp + "' '" + in + "'"), 0);
         ASSERT_EQ(Run("--format " + std::string(args) + " -o '" + png + "' '" + in + "'"), 0);
         std::istringstream words(args);
         std::string name, option;
-        std::int64_t value = 0, offset = 0, stride = 0;
+        std::int64_t value = 0, offset = 0, stride = 0, frame = 0;
         for (words >> name; words >> option >> value;) {
             offset = option == "--offset" ? value : offset;
             stride = option == "--stride" ? value : stride;
+            frame = option == "--frame-height" ? value : frame;
         }
-        const FormatLayout l = FormatLayout::For(*FindFormat(name), 301, width, offset, stride);
+        const FormatLayout l =
+            FormatLayout::For(*FindFormat(name), 301, width, offset, stride, frame);
         const Bytes file = Read(bmp);
         ASSERT_EQ(file.size(), pixelOffset + BmpRowBytes(bits, width) * l.height);
         EXPECT_EQ(U32(file, 2), file.size());
@@ -373,6 +380,14 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--stride 8" + f, "--stride goes with --format", 2},
         {"--format rgb0 --width 26" + f, "width 26 is out of range: 1 to 25 for this file in rgb0"},
         {"--format rgb24 '" + two + "'", ": is shorter than a pixel of rgb24 (3 bytes)"},
+        {"--format rgb24 --frame-height 4" + f,
+         "--frame-height does not go with --format rgb24: only formats with planes have frames", 2},
+        {"--frame-height 4" + f, "--frame-height goes with --format", 2},
+        {"--format nv12 --frame-height 0" + f, "frame height 0 is out of range: 1 to", 2},
+        {"--format nv12 --width 10 --frame-height 11" + f,
+         "frame height 11 is out of range: 1 to 10, the rows of 10 bytes the file holds"},
+        {"--format bayer_rggb8 --width 1" + f,
+         "width 1 is out of range: a mosaic of bayer_rggb8 needs rows of 2 pixels at least", 2},
     };
     for (const Case& c : cases) {
         if (*c.before != '\0' && kSanitized) {

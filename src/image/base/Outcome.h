@@ -31,6 +31,7 @@ struct Outcome {
         kWidthTooLarge,   // above the pixel count
         kStrideTooSmall,  // neither 0 nor a whole row's bytes
         kStrideTooLarge,  // above kMaxStride
+        kFrameTooTall,    // a frame's luma longer than the file, or a frame height below 0
         kOffsetTooLarge,  // not strictly inside +-kOffsetLimit
     };
 

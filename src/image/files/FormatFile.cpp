@@ -236,14 +236,17 @@ int FormatBmpBits(const PixelFormat& format) {
 }
 
 PngPixels FormatPngPixels(const PixelFormat& format) {
+    // Channels of 16 bits are written whole; YUV and mosaics as the colours they show.
     const bool deep = format.fields[0].bits == 16;
     switch (format.family) {
         case FormatFamily::Alpha:
             return deep ? PngPixels::kRgba16 : PngPixels::kRgba;
         case FormatFamily::Gray16:
             return PngPixels::kGrey16;
-        default:
+        case FormatFamily::Opaque:
             return deep ? PngPixels::kRgb16 : PngPixels::kRgb;
+        default:
+            return PngPixels::kRgb;
     }
 }
 

@@ -2,24 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "image/pixels/FormatKernels.h"
+#include "image/pixels/FrameDecoder.h"
+#include "image/pixels/WidePositions.h"
 
 namespace rastel::core {
 
 namespace {
-
-__extension__ using Wide = __int128;  // holds any position a layout can name, unclamped
-
-std::int64_t Held(Wide v) {
-    return static_cast<std::int64_t>(std::clamp<Wide>(v, std::numeric_limits<std::int64_t>::min(),
-                                                      std::numeric_limits<std::int64_t>::max()));
-}
-
-Wide FloorDiv(Wide a, Wide b) {
-    return a / b - (a % b != 0 && a < 0 ? 1 : 0);
-}
 
 std::uint32_t ByteAt(ByteSpan data, Wide i) {
     return i >= 0 && i < static_cast<Wide>(data.size()) ? data[static_cast<std::size_t>(i)] : 0;
@@ -89,6 +79,9 @@ std::uint32_t YuvColour(int y, int u, int v) {
 
 FormatPixel FormatPixelAt(const FormatLayout& l, ByteSpan data, std::int64_t x, std::int64_t y) {
     const PixelFormat& f = *l.format;
+    if (f.family == FormatFamily::Planar || f.family == FormatFamily::Bayer) {
+        return FramePixelAt(l, data, x, y);
+    }
     const Wide b = static_cast<Wide>(y) * l.rowBytes() + static_cast<Wide>(x) * f.bytes + l.offset;
     FormatPixel px;
     px.byte = px.pair = Held(b);
@@ -121,6 +114,9 @@ FormatPixel FormatPixelAt(const FormatLayout& l, ByteSpan data, std::int64_t x, 
 }
 
 std::optional<modBITMAPinfo::Cell> FormatCellOf(const FormatLayout& l, std::int64_t b) {
+    if (l.planar()) {
+        return PlanarCellOf(l, b);
+    }
     // b is a byte of the file and the offset inside the field's limits: no overflow.
     if (b < l.offset) {
         return std::nullopt;
@@ -137,6 +133,9 @@ void DecodeFormatRows(const FormatLayout& l, ByteSpan data, std::int64_t y0, std
                       std::int64_t x0, std::int64_t count, std::uint8_t* dst,
                       std::ptrdiff_t rowStep) {
     const PixelFormat& f = *l.format;
+    if (f.family == FormatFamily::Planar || f.family == FormatFamily::Bayer) {
+        return DecodeFrameRows(l, data, y0, y1, x0, count, dst, rowStep);
+    }
     const std::int64_t unit = DecodedBytes(f);
     const std::int64_t x1 = x0 + count;
     // A pixel whose bytes all lie outside the data is made of zeros.

@@ -191,9 +191,40 @@ void DecodeGray16(const PixelFormat& f, Bytes in, std::int64_t count, std::uint8
 }
 
 #ifdef RASTEL_SHUFFLE
-// Eight pixels a step, from four pairs: the plain arithmetic on four pixels at once, each
-// channel gathered into 32-bit lanes by a mask built from the table; packing with saturation
-// holds the levels to 0..255 as the plain rule does.
+// The colours of eight pixels from their Y, U and V in 32-bit lanes, four a register: the plain
+// arithmetic on four pixels at once; packing with saturation holds the levels to 0..255 as the
+// plain rule does.
+__attribute__((target("sse4.1"))) void StoreYuv(const __m128i (&ys)[2], const __m128i (&us)[2],
+                                                const __m128i (&vs)[2], std::uint8_t* out) {
+    const __m128i y16 = _mm_set1_epi32(16), c128 = _mm_set1_epi32(128);
+    const __m128i half = _mm_set1_epi32(1 << (kYuvBits - 1));
+    const __m128i alpha = _mm_set1_epi16(255);
+    __m128i r[2], g[2], b[2];
+    for (int h = 0; h < 2; ++h) {
+        const __m128i luma = _mm_add_epi32(
+            _mm_mullo_epi32(_mm_sub_epi32(ys[h], y16), _mm_set1_epi32(kYScale)), half);
+        const __m128i cu = _mm_sub_epi32(us[h], c128);
+        const __m128i cv = _mm_sub_epi32(vs[h], c128);
+        r[h] = _mm_srai_epi32(_mm_add_epi32(luma, _mm_mullo_epi32(cv, _mm_set1_epi32(kRedV))),
+                              kYuvBits);
+        g[h] = _mm_srai_epi32(
+            _mm_sub_epi32(_mm_sub_epi32(luma, _mm_mullo_epi32(cu, _mm_set1_epi32(kGreenU))),
+                          _mm_mullo_epi32(cv, _mm_set1_epi32(kGreenV))),
+            kYuvBits);
+        b[h] = _mm_srai_epi32(_mm_add_epi32(luma, _mm_mullo_epi32(cu, _mm_set1_epi32(kBlueU))),
+                              kYuvBits);
+    }
+    // Bytes B0..B7 G0..G7 and R0..R7 A0..A7, woven into B G R A per pixel.
+    const __m128i bg = _mm_packus_epi16(_mm_packs_epi32(b[0], b[1]), _mm_packs_epi32(g[0], g[1]));
+    const __m128i ra = _mm_packus_epi16(_mm_packs_epi32(r[0], r[1]), alpha);
+    const __m128i bgPixels = _mm_unpacklo_epi8(bg, _mm_srli_si128(bg, 8));
+    const __m128i raPixels = _mm_unpacklo_epi8(ra, _mm_srli_si128(ra, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bgPixels, raPixels));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi16(bgPixels, raPixels));
+}
+
+// Eight pixels a step, from four pairs, each channel gathered into 32-bit lanes by a mask built
+// from the table.
 __attribute__((target("sse4.1"))) std::int64_t YuvSteps(int y, int u, int v, Bytes pair,
                                                         std::int64_t count, std::uint8_t* out) {
     auto gather = [](int half, auto byteOf) {
@@ -210,45 +241,57 @@ __attribute__((target("sse4.1"))) std::int64_t YuvSteps(int y, int u, int v, Byt
         us[h] = gather(h, [u](int k) { return k / 2 * 4 + u; });
         vs[h] = gather(h, [v](int k) { return k / 2 * 4 + v; });
     }
-    const __m128i y16 = _mm_set1_epi32(16), c128 = _mm_set1_epi32(128);
-    const __m128i half = _mm_set1_epi32(1 << (kYuvBits - 1));
-    const __m128i alpha = _mm_set1_epi16(255);
     std::int64_t i = 0;
     for (; i + 8 <= count; i += 8, pair += 16) {
         const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pair));
-        __m128i r[2], g[2], b[2];
-        for (int h = 0; h < 2; ++h) {
-            const __m128i luma =
-                _mm_add_epi32(_mm_mullo_epi32(_mm_sub_epi32(_mm_shuffle_epi8(in, ys[h]), y16),
-                                              _mm_set1_epi32(kYScale)),
-                              half);
-            const __m128i cu = _mm_sub_epi32(_mm_shuffle_epi8(in, us[h]), c128);
-            const __m128i cv = _mm_sub_epi32(_mm_shuffle_epi8(in, vs[h]), c128);
-            r[h] = _mm_srai_epi32(_mm_add_epi32(luma, _mm_mullo_epi32(cv, _mm_set1_epi32(kRedV))),
-                                  kYuvBits);
-            g[h] = _mm_srai_epi32(
-                _mm_sub_epi32(_mm_sub_epi32(luma, _mm_mullo_epi32(cu, _mm_set1_epi32(kGreenU))),
-                              _mm_mullo_epi32(cv, _mm_set1_epi32(kGreenV))),
-                kYuvBits);
-            b[h] = _mm_srai_epi32(_mm_add_epi32(luma, _mm_mullo_epi32(cu, _mm_set1_epi32(kBlueU))),
-                                  kYuvBits);
-        }
-        // Bytes B0..B7 G0..G7 and R0..R7 A0..A7, woven into B G R A per pixel.
-        const __m128i bg =
-            _mm_packus_epi16(_mm_packs_epi32(b[0], b[1]), _mm_packs_epi32(g[0], g[1]));
-        const __m128i ra = _mm_packus_epi16(_mm_packs_epi32(r[0], r[1]), alpha);
-        const __m128i bgPixels = _mm_unpacklo_epi8(bg, _mm_srli_si128(bg, 8));
-        const __m128i raPixels = _mm_unpacklo_epi8(ra, _mm_srli_si128(ra, 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i),
-                         _mm_unpacklo_epi16(bgPixels, raPixels));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i + 16),
-                         _mm_unpackhi_epi16(bgPixels, raPixels));
+        const __m128i y8[2] = {_mm_shuffle_epi8(in, ys[0]), _mm_shuffle_epi8(in, ys[1])};
+        const __m128i u8[2] = {_mm_shuffle_epi8(in, us[0]), _mm_shuffle_epi8(in, us[1])};
+        const __m128i v8[2] = {_mm_shuffle_epi8(in, vs[0]), _mm_shuffle_epi8(in, vs[1])};
+        StoreYuv(y8, u8, v8, out + 4 * i);
+    }
+    return i;
+}
+
+// Eight bytes from p + i, in two registers of four 32-bit lanes.
+__attribute__((target("sse4.1"))) void Lanes(Bytes p, std::int64_t i, __m128i (&out)[2]) {
+    const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i));
+    out[0] = _mm_cvtepu8_epi32(eight);
+    out[1] = _mm_cvtepu8_epi32(_mm_srli_si128(eight, 4));
+}
+
+// Eight pixels a step from three rows of bytes.
+__attribute__((target("sse4.1"))) std::int64_t YuvArraySteps(Bytes y, Bytes u, Bytes v,
+                                                             std::int64_t count,
+                                                             std::uint8_t* out) {
+    std::int64_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        __m128i y8[2], u8[2], v8[2];
+        Lanes(y, i, y8);
+        Lanes(u, i, u8);
+        Lanes(v, i, v8);
+        StoreYuv(y8, u8, v8, out + 4 * i);
     }
     return i;
 }
 
 const bool kCanYuvSteps = (__builtin_cpu_init(), __builtin_cpu_supports("sse4.1"));
 #endif
+
+}  // namespace
+
+void YuvColours(Bytes y, Bytes u, Bytes v, std::int64_t count, std::uint8_t* out) {
+    std::int64_t i = 0;
+#ifdef RASTEL_SHUFFLE
+    if (kCanYuvSteps) {
+        i = YuvArraySteps(y, u, v, count, out);
+    }
+#endif
+    for (; i < count; ++i) {
+        Put32(out + 4 * i, Chroma(u[i], v[i]).Colour(y[i]));
+    }
+}
+
+namespace {
 
 void DecodeYuv(const PixelFormat& f, Bytes pair, int phase, std::int64_t count, std::uint8_t* out) {
     const int y = f.fields[0].shift / 8;

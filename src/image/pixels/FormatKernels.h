@@ -38,6 +38,10 @@ struct Chroma {
     }
 };
 
+// The colours of count pixels from their Y, U and V, a byte each in three runs.
+void YuvColours(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                std::int64_t count, std::uint8_t* out);
+
 // Decodes count pixels from in into out, DecodedBytes each, every byte they need inside the
 // data. For Yuv422, in points at the first pixel's pair, and phase is 1 when that pixel is the
 // pair's second; otherwise phase is 0 and in points at the first pixel.

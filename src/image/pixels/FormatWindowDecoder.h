@@ -9,6 +9,7 @@
 
 #include "image/base/ByteSource.h"
 #include "image/pixels/FormatDecoder.h"
+#include "image/pixels/WidePositions.h"
 
 namespace rastel::core {
 
@@ -28,6 +29,13 @@ class FormatWindowDecoder {
     template <class Use>
     bool Lend(std::int64_t y0, std::int64_t y1, std::int64_t x0, std::int64_t count,
               const Use& use);
+
+    bool DecodePlanes(std::int64_t y0, std::int64_t y1, std::int64_t x0, std::int64_t count,
+                      std::uint8_t* dst, std::ptrdiff_t rowStep);
+    // n bytes at pos into out, those outside the source 0; false when the source failed.
+    bool ReadAt(Wide pos, std::int64_t n, std::uint8_t* out);
+    bool ReadRows(Wide pos, std::int64_t step, std::int64_t n, std::int64_t rows,
+                  std::uint8_t* out);
 
     const FormatLayout mLayout;
     ByteSource& mSource;

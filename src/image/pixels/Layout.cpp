@@ -8,8 +8,8 @@ Layout LayoutOf(const modBITMAPinfo::ViewSettings& s) {
     const PixelFormat* indices = IndexFormat(s.gColBit, modBITMAPinfo::CurrentOrder(s));
     indices = indices != nullptr ? indices : IndexFormat(s.gColBit, 0);
     indices = indices != nullptr ? indices : &kFormats[0];
-    return {s.gFormat ? s.gFormat : indices, s.gPicWidth, s.gPicHeight, s.gUseOffset ? s.gOffA : 0,
-            s.gStride};
+    return {s.gFormat ? s.gFormat : indices, s.gPicWidth, s.gPicHeight,
+            s.gUseOffset ? s.gOffA : 0,      s.gStride,   s.gFrameHeight};
 }
 
 std::int64_t PixelCountOf(const Layout& kind, std::int64_t fileSize) {
@@ -18,8 +18,9 @@ std::int64_t PixelCountOf(const Layout& kind, std::int64_t fileSize) {
 }
 
 std::int64_t RowsFor(const Layout& kind, std::int64_t fileSize, std::int64_t width) {
-    return !kind.indexed() ? FormatHeight(*kind.format, fileSize, width, kind.stride)
-                           : modBITMAPinfo::HeightForWidth(PixelCountOf(kind, fileSize), width);
+    return !kind.indexed()
+               ? FormatHeight(*kind.format, fileSize, width, kind.stride, kind.frameHeight)
+               : modBITMAPinfo::HeightForWidth(PixelCountOf(kind, fileSize), width);
 }
 
 void DecodeRows(const Layout& l, ByteSpan data, std::int64_t y0, std::int64_t y1, std::int64_t x0,
@@ -36,7 +37,7 @@ void DecodeRows(const Layout& l, ByteSpan data, std::int64_t y0, std::int64_t y1
 
 bool Drawable(const FormatLayout& l, std::int64_t fileSize) {
     return l.height >= 1 &&
-           CheckFormatLayout(*l.format, fileSize, l.width, l.offset, l.stride).ok();
+           CheckFormatLayout(*l.format, fileSize, l.width, l.offset, l.stride, l.frameHeight).ok();
 }
 
 std::optional<modBITMAPinfo::Cell> CellOf(const Layout& l, std::int64_t b) {
@@ -54,9 +55,13 @@ bool BeforeStart(const Layout& l, std::int64_t b) {
 std::pair<std::int64_t, std::int64_t> BytesOfRows(const Layout& l, std::int64_t y0, std::int64_t y1,
                                                   std::int64_t size) {
     if (!l.indexed()) {
+        // Rows of planes are shown by their luma: the bytes from the first row's to the end of
+        // the last's.
         const FormatLayout f = l.Colours();
+        const std::int64_t end =
+            f.planar() && y1 > y0 ? f.byteOf(y1 - 1, f.width) : f.byteOf(y1, 0);
         return {std::clamp<std::int64_t>(f.byteOf(y0, 0), 0, size),
-                std::clamp<std::int64_t>(f.byteOf(y1, 0), 0, size)};
+                std::clamp<std::int64_t>(end, 0, size)};
     }
     return modBITMAPinfo::BytesOfRows(l.Indices(), y0, y1, size);
 }

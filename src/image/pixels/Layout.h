@@ -20,8 +20,9 @@ struct Layout {
     const PixelFormat* format = &kFormats[0];  // an entry of the table, never a copy
     std::int64_t width = 0;
     std::int64_t height = 0;
-    std::int64_t offset = 0;  // pixels of the depth for palette indices, bytes for a format
-    std::int64_t stride = 0;  // a format's bytes from one row's start to the next; 0: packed
+    std::int64_t offset = 0;       // pixels of the depth for palette indices, bytes for a format
+    std::int64_t stride = 0;       // a format's bytes from one row's start to the next; 0: packed
+    std::int64_t frameHeight = 0;  // rows of a frame of planes; 0: one frame of every row
 
     bool indexed() const { return format->family == FormatFamily::Indices; }
     // For palette indices only.
@@ -29,7 +30,10 @@ struct Layout {
         return {format->depth, format->order, width, height, offset};
     }
     // For a format only.
-    FormatLayout Colours() const { return {format, width, height, offset, stride}; }
+    FormatLayout Colours() const {
+        return {format, width,  height,
+                offset, stride, format->family == FormatFamily::Planar ? frameHeight : 0};
+    }
 };
 
 // The layout of the picture the settings show. Settings no dialog makes read as the stored

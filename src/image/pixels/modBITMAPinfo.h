@@ -81,6 +81,8 @@ struct ViewSettings {
     const core::PixelFormat* gFormat = nullptr;
     std::int64_t gStride =
         0;  // bytes from one row's start to the next in a direct format; 0: packed
+    // Rows of each frame of a format with planes; 0: the whole file one frame.
+    std::int64_t gFrameHeight = 0;
 
     bool operator==(const ViewSettings&) const = default;
 };

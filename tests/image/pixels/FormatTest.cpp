@@ -9,6 +9,7 @@
 
 #include "image/pixels/FormatDisplay.h"
 #include "image/pixels/FormatWindowDecoder.h"
+#include "image/pixels/FrameDecoder.h"
 #include "image/pixels/Layout.h"
 #include "image/rules/FieldRules.h"
 
@@ -38,10 +39,13 @@ TEST(FormatDecoder, FastPathsMatchThePlainRule) {
             for (const std::int64_t offset : {-9, -1, 0, 1, 2, 5, 58}) {
                 for (const std::int64_t pad : {-1, 0, 1, 2, 5}) {
                     const std::int64_t stride = pad < 0 ? 0 : width * f.bytes + pad;
-                    FormatLayout l = FormatLayout::For(f, 61, width, offset, stride);
-                    l.height += 1;
-                    SCOPED_TRACE(testing::Message() << f.name << " width " << width << " offset "
-                                                    << offset << " stride " << stride);
+                    // Planes in one frame, or in frames of 1 and 3 rows.
+                    const std::int64_t frame = f.family == FormatFamily::Planar ? (pad + 1) % 4 : 0;
+                    FormatLayout l = FormatLayout::For(f, 61, width, offset, stride, frame);
+                    l.height += l.frameHeight > 0 ? l.frameHeight : 1;
+                    SCOPED_TRACE(testing::Message()
+                                 << f.name << " width " << width << " offset " << offset
+                                 << " stride " << stride << " frame " << frame);
                     const std::int64_t x0 = width / 2;
                     const std::int64_t count = width - x0;
                     Bytes rows(static_cast<std::size_t>(l.height * count * unit + 1), 0xA5);
@@ -122,6 +126,31 @@ TEST(FormatDecoder, WorkedValues) {
         {"yuyv422", {235, 128, 16, 128}, 0xFFFFFFFF, 0xFF000000},
         {"yuyv422", {81, 90, 145, 240}, 0xFFFE0000, 0xFFFF4A4A},  // red, and lighter
         {"uyvy422", {90, 81, 240, 145}, 0xFFFE0000, 0xFFFF4A4A},
+        // Frames of 2 x 2 pixels, or of a row of 2 where the chroma is not halved down.
+        {"yuv420p", {235, 16, 0, 0, 128, 128}, 0xFFFFFFFF, 0xFF000000},
+        {"yuv420p", {81, 145, 0, 0, 90, 240}, 0xFFFE0000, 0xFFFF4A4A},
+        {"yv12", {81, 145, 0, 0, 240, 90}, 0xFFFE0000, 0xFFFF4A4A},
+        {"nv12", {81, 145, 0, 0, 90, 240}, 0xFFFE0000, 0xFFFF4A4A},
+        {"nv21", {81, 145, 0, 0, 240, 90}, 0xFFFE0000, 0xFFFF4A4A},
+        {"yuv422p", {81, 145, 90, 240}, 0xFFFE0000, 0xFFFF4A4A},
+        {"yuv411p", {81, 145, 90, 240}, 0xFFFE0000, 0xFFFF4A4A},
+        {"nv16", {81, 145, 90, 240}, 0xFFFE0000, 0xFFFF4A4A},
+        {"yuv444p", {81, 235, 90, 128, 240, 128}, 0xFFFE0000, 0xFFFFFFFF},
+        {"nv24", {81, 235, 90, 240, 128, 128}, 0xFFFE0000, 0xFFFFFFFF},
+        // 10 bits in the low bits (the high 6 ignored) or the high ones, and 16: full scale is
+        // white, 16 at 8 bits black.
+        {"yuv420p10le", {0xFF, 0xFF, 0x40, 0, 0, 0, 0, 0, 0, 2, 0, 2}, 0xFFFFFFFF, 0xFF000000},
+        {"yuv422p10le", {0xFF, 0x03, 0x40, 0, 0, 2, 0, 2}, 0xFFFFFFFF, 0xFF000000},
+        {"p010le", {0xC0, 0xFF, 0, 0x10, 0, 0, 0, 0, 0, 0x80, 0, 0x80}, 0xFFFFFFFF, 0xFF000000},
+        {"p016le", {0xFF, 0xFF, 0, 0x10, 0, 0, 0, 0, 0, 0x80, 0, 0x80}, 0xFFFFFFFF, 0xFF000000},
+        // Mosaics of 2 x 2 sites: each keeps its own colour; across the edges the nearest
+        // sites of a colour stand for the missing ones.
+        {"bayer_rggb8", {200, 100, 50, 10}, 0xFFC84B0A, 0xFFC8640A},
+        {"bayer_bggr8", {200, 100, 50, 10}, 0xFF0A4BC8, 0xFF0A64C8},
+        {"bayer_grbg8", {200, 100, 50, 10}, 0xFF64C832, 0xFF646932},
+        {"bayer_gbrg8", {200, 100, 50, 10}, 0xFF32C864, 0xFF326964},
+        {"bayer_rggb16le", {0, 200, 0xFF, 100, 0x01, 50, 0, 10}, 0xFFC84B0A, 0xFFC8640A},
+        {"bayer_gbrg16le", {0, 200, 0, 100, 0, 50, 0, 10}, 0xFF32C864, 0xFF326964},
     };
     for (const Worked& w : cases) {
         const FormatLayout l =
@@ -148,6 +177,24 @@ TEST(FormatDecoder, ChannelsAndPairs) {
     EXPECT_EQ(FormatPixelAt(strided, Bytes{0, 0, 0, 0, 0, 0, 0xFF, 0xF7}, 0, 1).channels,
               (std::array<std::uint32_t, 4>{30, 63, 31, 0}));
     EXPECT_EQ(FormatPixelAt(strided, data, 0, 1).byte, 6);
+
+    // Frames of 4 rows of 3 bytes, 2 pixels each: a chroma row of 2 bytes a plane, of 4
+    // interleaved; 20 bytes a frame. Pixel (1, 7) is frame 1's row 3, chroma row 1.
+    for (const auto& [name, u, v] : {std::tuple("yuv420p", 34, 38), std::tuple("yv12", 38, 34),
+                                     std::tuple("nv12", 36, 37), std::tuple("nv21", 37, 36)}) {
+        const FormatLayout planes = FormatLayout::For(*FindFormat(name), 40, 2, 0, 3, 4);
+        EXPECT_EQ(planes.height, 8) << name;
+        EXPECT_EQ(FormatPixelAt(planes, {}, 1, 7).byte, 30) << name;
+        EXPECT_EQ(ChromaOf(planes, 1, 7).u, u) << name;
+        EXPECT_EQ(ChromaOf(planes, 1, 7).v, v) << name;
+        EXPECT_EQ(FormatCellOf(planes, u), (modBITMAPinfo::Cell{0, 6})) << name;
+        EXPECT_EQ(FormatCellOf(planes, 27), (modBITMAPinfo::Cell{1, 6})) << name;
+    }
+    const PixelFormat& i420 = *FindFormat("yuv420p");
+    EXPECT_EQ(FormatHeight(i420, 32, 2, 3, 4), 8);  // the second frame's luma is in
+    EXPECT_EQ(FormatHeight(i420, 31, 2, 3, 4), 4);
+    EXPECT_EQ(FormatHeight(i420, 1382400, 1280, 0, 0), 720);  // one frame, the whole file
+    EXPECT_EQ(FormatHeight(i420, 1382399, 1280, 0, 0), 719);
     const FormatLayout alpha = FormatLayout::For(*FindFormat("argb"), 10, 1, 0, 0);
     EXPECT_EQ(FormatPixelAt(alpha, data, 0, 0).channels,
               (std::array<std::uint32_t, 4>{90, 82, 240, 81}));
@@ -162,8 +209,8 @@ TEST(PixelFormat, NamesAndGeometry) {
               std::tuple("pal4.2", nullptr, 0));
     EXPECT_EQ(ChosenFormat(0), nullptr);
     EXPECT_EQ(ChosenFormat(1)->name, "rgb24");
-    EXPECT_EQ(ChosenFormat(22)->name, "rgba64be");
-    EXPECT_EQ(ChosenFormat(23), nullptr);
+    EXPECT_EQ(ChosenFormat(43)->name, "bayer_gbrg16le");
+    EXPECT_EQ(ChosenFormat(44), nullptr);
     EXPECT_EQ(ChoiceOf(*FindFormat("gray16be")), 14);
 
     const PixelFormat& rgb = *FindFormat("rgb24");
