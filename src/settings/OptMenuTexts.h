@@ -33,6 +33,10 @@ inline constexpr std::string_view kFormatTooLargeTip =
     "ファイルが1ピクセル分より短いため、この形式は選べません";
 inline constexpr std::string_view kStrideTooSmallTip =
     "行のバイト数が1行分(幅×1ピクセルのバイト数)より少なくなっています";
+inline constexpr std::string_view kFrameHeightTip =
+    "プレーン形式の1フレームの行数です。0 はファイル全体を1フレームとします";
+inline constexpr std::string_view kFrameTooTallTip =
+    "フレームの高さがファイルの行数(輝度の行)を超えています";
 inline constexpr std::string_view kWidthTooLargeTip = "幅がこの形式のピクセル数を超えています";
 
 }  // namespace rastel::optMenuTexts

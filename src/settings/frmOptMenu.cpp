@@ -270,7 +270,7 @@ void frmOptMenu::createPaletteFrame() {
 void frmOptMenu::createFormatFrame() {
     fraFORMAT = new QGroupBox("ピクセルの形式(&F)", this);
     fraFORMAT->setObjectName("fraFORMAT");
-    fraFORMAT->setGeometry(Twips(6120, 840, 3675, 1485));
+    fraFORMAT->setGeometry(Twips(6120, 840, 3675, 1845));
     cmbFORMAT = new QComboBox(fraFORMAT);
     cmbFORMAT->setObjectName("cmbFORMAT");
     cmbFORMAT->setGeometry(8, 18, 229, 20);
@@ -281,10 +281,15 @@ void frmOptMenu::createFormatFrame() {
     lblNOP[11] = MakeLabel(fraFORMAT, "行のバイト数", QRect(8, 49, 90, 14));
     tbxSTRIDE = MakeField(fraFORMAT, "tbxSTRIDE", "0", QRect(100, 46, 92, 20));
     lblNOP[11]->setBuddy(tbxSTRIDE);
-    lblNOP[12] = MakeLabel(fraFORMAT, "※0 は行の間を詰めます", QRect(8, 72, 229, 14));
-    // Only a direct format has rows of bytes; the palette indices have none.
-    lblNOP[11]->setEnabled(false);
-    tbxSTRIDE->setEnabled(false);
+    lblNOP[13] = MakeLabel(fraFORMAT, "フレームの高さ", QRect(8, 73, 90, 14));
+    tbxFRAMEH = MakeField(fraFORMAT, "tbxFRAMEH", "0", QRect(100, 70, 92, 20));
+    lblNOP[13]->setBuddy(tbxFRAMEH);
+    lblNOP[12] = MakeLabel(fraFORMAT, "※0 は行の間を詰めます", QRect(8, 96, 229, 14));
+    // Only a direct format has rows of bytes, and only one with planes has frames.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lblNOP[11], tbxSTRIDE, lblNOP[13], tbxFRAMEH}) {
+        w->setEnabled(false);
+    }
 }
 
 void frmOptMenu::createTabOrder() {
@@ -294,7 +299,7 @@ void frmOptMenu::createTabOrder() {
                         optPALCOLOR[0], optPALCOLOR[1], optPALCOLOR[2], optPALCOLOR[3],
                         optPALCOLOR[4], optPALCOLOR[5], optPALCOLOR[6], cmdPALcustom,
                         cbxOFFSET,      tbxOFFa,        cmdOK,          cmdCANCEL,
-                        cmbFORMAT,      tbxSTRIDE};
+                        cmbFORMAT,      tbxSTRIDE,      tbxFRAMEH};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i) {
         QWidget::setTabOrder(chain[i], chain[i + 1]);
     }
@@ -360,6 +365,10 @@ void frmOptMenu::wireEvents() {
     connect(Events(tbxSTRIDE), &toolkit::EventTap::keyDown, this, &frmOptMenu::tbxSTRIDE_KeyDown);
     connect(Events(tbxSTRIDE), &toolkit::EventTap::validate, this, &frmOptMenu::tbxSTRIDE_Validate);
     connect(Events(tbxSTRIDE), &toolkit::EventTap::gotFocus, this, &frmOptMenu::tbxSTRIDE_GotFocus);
+    connect(tbxFRAMEH, &QLineEdit::textChanged, this, &frmOptMenu::tbxFRAMEH_Change);
+    connect(Events(tbxFRAMEH), &toolkit::EventTap::keyDown, this, &frmOptMenu::tbxFRAMEH_KeyDown);
+    connect(Events(tbxFRAMEH), &toolkit::EventTap::validate, this, &frmOptMenu::tbxFRAMEH_Validate);
+    connect(Events(tbxFRAMEH), &toolkit::EventTap::gotFocus, this, &frmOptMenu::tbxFRAMEH_GotFocus);
     connect(Events(fraFORMAT), &toolkit::EventTap::mouseMove, this,
             &frmOptMenu::fraFORMAT_MouseMove);
 }

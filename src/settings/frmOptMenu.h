@@ -112,10 +112,18 @@ class frmOptMenu : public QDialog {
     void tbxSTRIDE_KeyDown(int key);
     void tbxSTRIDE_Validate(bool* cancel);
     void tbxSTRIDE_GotFocus();
+    void tbxFRAMEH_Change();
+    void tbxFRAMEH_KeyDown(int key);
+    void tbxFRAMEH_Validate(bool* cancel);
+    void tbxFRAMEH_GotFocus();
     void fraFORMAT_MouseMove();
     const core::PixelFormat* SelectedFormat() const { return core::ChosenFormat(mFormatShown); }
     std::int64_t AcceptedStride() const;
     bool StrideHoldsARow(std::int64_t stride) const;
+    // The frame height last accepted; 0 until one is.
+    std::int64_t AcceptedFrameHeight() const;
+    // Whether the file holds a frame of that many rows at the width and stride in their fields.
+    bool FileHoldsAFrame(std::int64_t rows) const;
 
     // handlers: leaving the dialog (frmOptMenuLife.cpp)
     void Form_QueryUnload(bool& cancel, UnloadMode mode);
@@ -124,7 +132,7 @@ class frmOptMenu : public QDialog {
     void Unload();
 
     // Top of the window.
-    std::array<QLabel*, 13> lblNOP{};  // 2 and 3 do not exist
+    std::array<QLabel*, 14> lblNOP{};  // 2 and 3 do not exist
     QLineEdit* tbxFILENAME = nullptr;
     QLineEdit* tbxFILESIZE = nullptr;
 
@@ -161,6 +169,7 @@ class frmOptMenu : public QDialog {
     QGroupBox* fraFORMAT = nullptr;
     QComboBox* cmbFORMAT = nullptr;
     QLineEdit* tbxSTRIDE = nullptr;
+    QLineEdit* tbxFRAMEH = nullptr;
 
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCANCEL = nullptr;

@@ -159,6 +159,7 @@ std::optional<core::Layout> frmOptMenu::ChosenKind() const {
     kind.format =
         format != nullptr ? format : core::IndexFormat(depth.value_or(modBITMAPinfo::kDepth256), 0);
     kind.stride = format != nullptr ? AcceptedStride() : 0;
+    kind.frameHeight = format != nullptr ? AcceptedFrameHeight() : 0;
     return kind;
 }
 
@@ -239,6 +240,14 @@ QLineEdit* frmOptMenu::FirstUnacceptableField() {
     if (!StrideHoldsARow(stride.value)) {
         ShowTip(Qs(optMenuTexts::kStrideTooSmallTip));
         return tbxSTRIDE;
+    }
+    const Edit frame = fieldRules::FrameHeightEdit(Std(tbxFRAMEH->text()));
+    if (frame.kind != Edit::kAccept) {
+        return tbxFRAMEH;
+    }
+    if (!FileHoldsAFrame(frame.value)) {
+        ShowTip(Qs(optMenuTexts::kFrameTooTallTip));
+        return tbxFRAMEH;
     }
     return nullptr;
 }

@@ -39,6 +39,10 @@ void frmOptMenu::cmbFORMAT_Click() {
     }
     lblNOP[11]->setEnabled(!indices);
     tbxSTRIDE->setEnabled(!indices);
+    // A format without planes keeps the frame height for when one with planes comes back.
+    const bool planes = format != nullptr && format->family == core::FormatFamily::Planar;
+    lblNOP[13]->setEnabled(planes);
+    tbxFRAMEH->setEnabled(planes);
     tbxWIDTH_Change();  // the width's limit and the height are the format's
 }
 
@@ -78,12 +82,57 @@ void frmOptMenu::tbxSTRIDE_GotFocus() {
     ShowTip(Qs(optMenuTexts::kStrideTip));
 }
 
+void frmOptMenu::tbxFRAMEH_Change() {
+    const fieldRules::Edit edit = fieldRules::FrameHeightEdit(Std(tbxFRAMEH->text()));
+    if (edit.kind == fieldRules::Edit::kPutBack) {
+        tbxFRAMEH->setText(Tag(tbxFRAMEH));
+    } else if (edit.kind == fieldRules::Edit::kAccept) {
+        tbxFRAMEH->setText(Number(edit.value));
+        SetTag(tbxFRAMEH, tbxFRAMEH->text());
+        tbxWIDTH_Change();  // whole frames make the height
+    }
+}
+
+void frmOptMenu::tbxFRAMEH_KeyDown(int key) {
+    StepField(tbxFRAMEH, key);
+}
+
+// A frame taller than the file's rows cannot be left; the tip line says why.
+void frmOptMenu::tbxFRAMEH_Validate(bool* cancel) {
+    const std::optional<std::int64_t> value = fieldRules::FrameHeightOnLeave(Std(tbxFRAMEH->text()));
+    if (!value || !FileHoldsAFrame(*value)) {
+        *cancel = true;
+        if (value) {
+            ShowTip(Qs(optMenuTexts::kFrameTooTallTip));
+        }
+        return;
+    }
+    tbxFRAMEH->setText(Number(*value));
+}
+
+void frmOptMenu::tbxFRAMEH_GotFocus() {
+    ShowTip(Qs(optMenuTexts::kFrameHeightTip));
+}
+
 void frmOptMenu::fraFORMAT_MouseMove() {
     ShowTip(Qs(optMenuTexts::kFormatTip));
 }
 
 std::int64_t frmOptMenu::AcceptedStride() const {
     return fieldRules::WholePart(fieldRules::ParseNumber(Std(Tag(tbxSTRIDE))).value_or(0));
+}
+
+std::int64_t frmOptMenu::AcceptedFrameHeight() const {
+    return fieldRules::WholePart(fieldRules::ParseNumber(Std(Tag(tbxFRAMEH))).value_or(0));
+}
+
+bool frmOptMenu::FileHoldsAFrame(std::int64_t rows) const {
+    const core::PixelFormat* format = SelectedFormat();
+    const std::int64_t width =
+        fieldRules::WholePart(fieldRules::ParseNumber(Std(Tag(tbxWIDTH))).value_or(1));
+    return format == nullptr || core::CheckFrameHeight(*format, mChoice.settings.gFileSize, width,
+                                                       AcceptedStride(), rows)
+                                    .ok();
 }
 
 bool frmOptMenu::StrideHoldsARow(std::int64_t stride) const {

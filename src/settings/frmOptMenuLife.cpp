@@ -68,6 +68,8 @@ void frmOptMenu::Form_Load() {
     SetTag(tbxOFFa, Number(s.gOffA));
     SetTag(tbxSTRIDE, Number(s.gStride));
     tbxSTRIDE->setText(Number(s.gStride));
+    SetTag(tbxFRAMEH, Number(s.gFrameHeight));
+    tbxFRAMEH->setText(Number(s.gFrameHeight));
     const std::int32_t format = s.gFormat != nullptr ? core::ChoiceOf(*s.gFormat) : 0;
     cmbFORMAT->setCurrentIndex(format < cmbFORMAT->count() ? format : 0);
 }
@@ -105,6 +107,10 @@ void frmOptMenu::cmdOK_Click() {
     s.gStride = fieldRules::StrideEdit(Std(tbxSTRIDE->text())).kind == fieldRules::Edit::kAccept
                     ? FieldValue(tbxSTRIDE)
                     : AcceptedStride();
+    s.gFrameHeight =
+        fieldRules::FrameHeightEdit(Std(tbxFRAMEH->text())).kind == fieldRules::Edit::kAccept
+            ? FieldValue(tbxFRAMEH)
+            : AcceptedFrameHeight();
     const std::int32_t order = std::max(cmbPICARRAY->currentIndex(), 0);
     switch (depth) {
         case modBITMAPinfo::kDepth16:

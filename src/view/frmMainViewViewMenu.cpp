@@ -43,6 +43,7 @@ void SetRows(modBITMAPinfo::ViewSettings& s, const core::PixelFormat* format, st
     s.gPicWidth = width;
     s.gFormat = format;
     s.gStride = format != nullptr ? 0 : s.gStride;
+    s.gFrameHeight = format != nullptr ? 0 : s.gFrameHeight;
     s.gPicHeight = core::RowsFor(core::LayoutOf(s), s.gFileSize, width);
 }
 

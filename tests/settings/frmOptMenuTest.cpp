@@ -191,6 +191,26 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
         std::tuple(Get<QComboBox>("cmbFORMAT")->currentIndex(), Text("tbxSTRIDE"), groupsOn()),
         std::tuple(5, "512", std::tuple(false, false, false, false)));
 
+    // A format with planes takes a frame height, which whole frames make the height of; the
+    // other formats keep it, disabled.
+    QLineEdit* frame = Get("tbxFRAMEH");
+    EXPECT_FALSE(frame->isEnabled());
+    Get<QComboBox>("cmbFORMAT")->setCurrentIndex(core::ChoiceOf(*core::FindFormat("nv12")));
+    EXPECT_TRUE(frame->isEnabled());
+    Paste(Get("tbxSTRIDE"), "0");
+    Paste(Get("tbxWIDTH"), "20");
+    EXPECT_EQ(Text("tbxHEIGHT"), "33");  // one frame: 33 rows and their chroma, 1000 bytes
+    Click(frame);
+    Paste(frame, "51");  // 51 rows of 20 bytes are more than the file's
+    QTest::keyClick(frame, Qt::Key_Tab);
+    EXPECT_TRUE(frame->hasFocus());
+    EXPECT_EQ(Get<QLabel>("lblALLtips")->text(),
+              "フレームの高さがファイルの行数(輝度の行)を超えています");
+    Paste(frame, "10");
+    EXPECT_EQ(Text("tbxHEIGHT"), "30");  // frames of 300 bytes: 3 whose luma the file holds
+    Get<QComboBox>("cmbFORMAT")->setCurrentIndex(1);
+    EXPECT_EQ(std::tuple(frame->isEnabled(), frame->text()), std::tuple(false, "10"));
+
     // A file shorter than one pixel of the format cannot be shown in it.
     Reset(2);
     Open();
@@ -279,7 +299,7 @@ class SettingsMonkey : public testing::DialogMonkey {
         controls_ = {"tbxWIDTH",  "tbxMagX",   "tbxMagY",     "tbxOFFa",     "cbxSynXY",
                      "cbxOFFSET", "optCOLBIT", "cmbPICARRAY", "optPALCOLOR", "cmdPALcustom",
                      "cmdOK",     "cmdCANCEL", "tbxWIDTH",    "optCOLBIT",   "cmbFORMAT",
-                     "tbxSTRIDE", "cmbFORMAT"};
+                     "tbxSTRIDE", "cmbFORMAT", "tbxFRAMEH"};
         // The palette editor is modal: it runs its own loop, in which this closes it.
         QObject::connect(&closer_, &QTimer::timeout, [this] {
             for (frmCLUT* editor :
@@ -319,11 +339,22 @@ class SettingsMonkey : public testing::DialogMonkey {
                     core::CheckStride(*format, toolkit::Tag(field("tbxWIDTH")).toLongLong(), *value)
                         .ok());
         };
+        // A frame height is left only where the file holds a frame's rows.
+        auto frame = [this, field](const std::string& text) {
+            const auto value = fieldRules::FrameHeightOnLeave(text);
+            const auto* format = core::ChosenFormat(Formats()->currentIndex());
+            return value &&
+                   (!format || core::CheckFrameHeight(
+                                   *format, fileSize_, toolkit::Tag(field("tbxWIDTH")).toLongLong(),
+                                   toolkit::Tag(field("tbxSTRIDE")).toLongLong(), *value)
+                                   .ok());
+        };
         return {{field("tbxWIDTH"), 1, width, false, rule(fieldRules::WidthOnLeave)},
                 {field("tbxMagX"), 1, 8, false, rule(fieldRules::MagnificationOnLeave)},
                 {field("tbxMagY"), 1, 8, false, rule(fieldRules::MagnificationOnLeave)},
                 {field("tbxOFFa"), -off, off, false, rule(fieldRules::OffsetOnLeave)},
-                {field("tbxSTRIDE"), 0, core::kMaxStride, false, stride}};
+                {field("tbxSTRIDE"), 0, core::kMaxStride, false, stride},
+                {field("tbxFRAMEH"), 0, core::kMaxStride, false, frame}};
     }
 
     // The palette indices' groups are on exactly while they are chosen, the stride the other
@@ -338,6 +369,10 @@ class SettingsMonkey : public testing::DialogMonkey {
         }
         if (window_->findChild<QLineEdit*>("tbxSTRIDE")->isEnabled() != (format != nullptr)) {
             return "the stride is not on with a direct format only";
+        }
+        if (window_->findChild<QLineEdit*>("tbxFRAMEH")->isEnabled() !=
+            (format != nullptr && format->family == core::FormatFamily::Planar)) {
+            return "the frame height is not on with a format of planes only";
         }
         return format && format->bytes > fileSize_ ? "a format larger than the file is chosen" : "";
     }

@@ -61,6 +61,15 @@ std::optional<std::int64_t> OffsetOnLeave(std::string_view text);
 inline std::optional<std::int64_t> StrideOnLeave(std::string_view text) {
     return WidthOnLeave(text);
 }
+// Rows of a frame of planes: from 0 (the whole file one frame) up to the stride's limit, which
+// no file's rows pass. Whether the file holds a frame's rows is the layout's rule
+// (core::CheckFrameHeight), checked when the field is left.
+inline Edit FrameHeightEdit(std::string_view text) {
+    return StrideEdit(text);
+}
+inline std::optional<std::int64_t> FrameHeightOnLeave(std::string_view text) {
+    return WidthOnLeave(text);
+}
 
 // A byte offset into a file of fileSize bytes: a number as the fields write them (its whole
 // part counts), or hexadecimal digits after "0x", surrounding spaces allowed either way.
