@@ -137,6 +137,31 @@ BENCHMARK_CAPTURE(BM_DecodeFormat, rgba64be, "rgba64be")
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
 
+BENCHMARK_CAPTURE(BM_DecodeFormat, yuv420p, "yuv420p")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, nv12, "nv12")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, yuv422p, "yuv422p")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, p010le, "p010le")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, bayer_rggb8, "bayer_rggb8")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_DecodeFormat, bayer_grbg16le, "bayer_grbg16le")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -98,6 +98,13 @@ std::uint32_t MosaicAt(const FormatLayout& l, ByteSpan data, std::int64_t x, std
 template <class Sample>
 void MosaicRun(const PixelFormat& f, const std::uint8_t* row, std::int64_t rowBytes, std::int64_t y,
                std::int64_t x0, std::int64_t x1, std::uint8_t* out) {
+    if (sizeof(Sample) == 1) {
+        const auto first = static_cast<std::size_t>((y & 1) * 2);
+        const std::int64_t done = formatKernels::MosaicSteps(row, rowBytes, f.sites[first],
+                                                             f.sites[first + 1], x0, x1 - x0, out);
+        x0 += done;
+        out += 4 * done;
+    }
     for (std::int64_t x = x0; x < x1; ++x, out += 4) {
         const std::uint8_t* p = row + x * static_cast<std::int64_t>(sizeof(Sample));
         const std::uint32_t v = Demosaic(f, y, x, [p, rowBytes](int dy, int dx) {
@@ -129,29 +136,42 @@ class PlanarRows {
             }
             return;
         }
-        const std::uint8_t* base = mData.data();
         const int step = f.bytes * (f.planes.interleaved ? 2 : 1);
         const int h = f.planes.h;
-        Gather(base + static_cast<std::ptrdiff_t>(first.y), f.bytes, 0, 0, count, mY.data());
+        Gather(first.y, f.bytes, 0, 0, count, mY.data());
         const std::int64_t phase = x0 & ((std::int64_t{1} << h) - 1);
-        Gather(base + static_cast<std::ptrdiff_t>(first.u), step, h, phase, count, mU.data());
-        Gather(base + static_cast<std::ptrdiff_t>(first.v), step, h, phase, count, mV.data());
+        Gather(first.u, step, h, phase, count, mU.data());
+        Gather(first.v, step, h, phase, count, mV.data());
         formatKernels::YuvColours(mY.data(), mU.data(), mV.data(), count, out);
     }
 
   private:
-    // count levels, pixel i taking the sample (i + phase) >> h from in, step bytes apart.
-    void Gather(const std::uint8_t* in, int step, int h, std::int64_t phase, std::int64_t count,
+    // count levels, pixel i taking the sample (i + phase) >> h of those step bytes apart from
+    // byte `at` of the data: a pixel at a time up to a block's start, then in the processor's
+    // steps, then a pixel at a time again.
+    void Gather(Wide at, int step, int h, std::int64_t phase, std::int64_t count,
                 std::uint8_t* out) const {
         const PixelFormat& f = *mL.format;
+        const std::uint8_t* in = mData.data() + static_cast<std::ptrdiff_t>(at);
         if (f.bytes == 1 && step == 1 && h == 0) {
             std::memcpy(out, in, static_cast<std::size_t>(count));
             return;
         }
-        for (std::int64_t i = 0; i < count; ++i) {
+        auto level = [&](std::int64_t i) {
             const std::uint8_t* s = in + ((i + phase) >> h) * step;
-            out[i] = static_cast<std::uint8_t>(
+            return static_cast<std::uint8_t>(
                 f.bytes == 1 ? s[0] : Level(f, s[0] | std::uint32_t{s[1]} << 8));
+        };
+        std::int64_t i = 0;
+        for (; i < count && ((i + phase) & ((std::int64_t{1} << h) - 1)) != 0; ++i) {
+            out[i] = level(i);
+        }
+        const std::int64_t from = ((i + phase) >> h) * step;
+        i += formatKernels::SpreadSteps(
+            in + from, f.bytes, step, h, f.fields[0].shift + f.fields[0].bits - 8, count - i,
+            static_cast<std::int64_t>(mData.size() - at) - from, out + i);
+        for (; i < count; ++i) {
+            out[i] = level(i);
         }
     }
 

@@ -28,20 +28,20 @@ std::uint32_t Decoded(const Bytes& out, std::int64_t i, std::int64_t unit) {
 // keep pairs aligned, and rows past the file's end.
 TEST(FormatDecoder, FastPathsMatchThePlainRule) {
     std::mt19937 rng(25);
-    Bytes data(61);
+    Bytes data(251);
     for (std::uint8_t& b : data) {
         b = static_cast<std::uint8_t>(rng());
     }
     SpanSource source(data);
     for (const PixelFormat& f : kColourFormats) {
         const std::int64_t unit = DecodedBytes(f);
-        for (const std::int64_t width : {1, 3, 7, 16}) {
-            for (const std::int64_t offset : {-9, -1, 0, 1, 2, 5, 58}) {
+        for (const std::int64_t width : {1, 3, 7, 16, 69}) {
+            for (const std::int64_t offset : {-9, -1, 0, 1, 2, 5, 58, 240}) {
                 for (const std::int64_t pad : {-1, 0, 1, 2, 5}) {
                     const std::int64_t stride = pad < 0 ? 0 : width * f.bytes + pad;
                     // Planes in one frame, or in frames of 1 and 3 rows.
                     const std::int64_t frame = f.family == FormatFamily::Planar ? (pad + 1) % 4 : 0;
-                    FormatLayout l = FormatLayout::For(f, 61, width, offset, stride, frame);
+                    FormatLayout l = FormatLayout::For(f, 251, width, offset, stride, frame);
                     l.height += l.frameHeight > 0 ? l.frameHeight : 1;
                     SCOPED_TRACE(testing::Message()
                                  << f.name << " width " << width << " offset " << offset
