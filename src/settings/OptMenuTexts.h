@@ -28,6 +28,23 @@ inline constexpr std::string_view kFormatTip =
     "バイトをそのまま色として読む形式です。単位・配列・パレットはパレット番号で使います";
 inline constexpr std::string_view kStrideTip =
     "行の先頭から次の行の先頭までのバイト数です。余りは飛ばします";
+// The format list's headings, each over the family whose first format it names.
+struct FormatHeading {
+    std::string_view first;
+    std::string_view caption;
+};
+inline constexpr FormatHeading kFormatHeadings[] = {
+    {"rgb24", "── RGB ──"},
+    {"gray16le", "── グレー ──"},
+    {"yuyv422", "── YUV パックド ──"},
+    {"yuv420p", "── YUV プレーナー ──"},
+    {"nv12", "── YUV セミプレーナー ──"},
+    {"yuv420p10le", "── YUV 10・16ビット ──"},
+    {"rgb48le", "── RGB 16ビット/チャンネル ──"},
+    {"gray10le", "── グレー 10・12ビット ──"},
+    {"bayer_rggb8", "── ベイヤー ──"},
+};
+
 // Why a format or a field is refused.
 inline constexpr std::string_view kFormatTooLargeTip =
     "ファイルが1ピクセル分より短いため、この形式は選べません";

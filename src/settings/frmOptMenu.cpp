@@ -10,9 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 
 #include "image/pixels/PixelFormat.h"
 #include "settings/OptMenuQt.h"
+#include "settings/OptMenuTexts.h"
 #include "toolkit/ControlArray.h"
 #include "toolkit/EventTap.h"
 #include "toolkit/Fonts.h"
@@ -274,9 +276,18 @@ void frmOptMenu::createFormatFrame() {
     cmbFORMAT = new QComboBox(fraFORMAT);
     cmbFORMAT->setObjectName("cmbFORMAT");
     cmbFORMAT->setGeometry(8, 18, 229, 20);
-    cmbFORMAT->addItem(optMenuQt::Qs(core::kPaletteIndicesCaption));
+    // Each item holds the number of its choice; the families' headings hold none and cannot be
+    // chosen.
+    cmbFORMAT->addItem(optMenuQt::Qs(core::kPaletteIndicesCaption), 0);
+    auto* items = qobject_cast<QStandardItemModel*>(cmbFORMAT->model());
     for (const core::PixelFormat& format : core::kColourFormats) {
-        cmbFORMAT->addItem(optMenuQt::Qs(format.caption));
+        for (const optMenuTexts::FormatHeading& heading : optMenuTexts::kFormatHeadings) {
+            if (heading.first == format.name) {
+                cmbFORMAT->addItem(optMenuQt::Qs(heading.caption), -1);
+                items->item(cmbFORMAT->count() - 1)->setFlags(Qt::NoItemFlags);
+            }
+        }
+        cmbFORMAT->addItem(optMenuQt::Qs(format.caption), core::ChoiceOf(format));
     }
     lblNOP[11] = MakeLabel(fraFORMAT, "行のバイト数", QRect(8, 49, 90, 14));
     tbxSTRIDE = MakeField(fraFORMAT, "tbxSTRIDE", "0", QRect(100, 46, 92, 20));

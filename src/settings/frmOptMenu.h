@@ -118,6 +118,8 @@ class frmOptMenu : public QDialog {
     void tbxFRAMEH_GotFocus();
     void fraFORMAT_MouseMove();
     const core::PixelFormat* SelectedFormat() const { return core::ChosenFormat(mFormatShown); }
+    // Shows the list's item of that choice; palette indices where there is none.
+    void ShowFormatChoice(int choice);
     std::int64_t AcceptedStride() const;
     bool StrideHoldsARow(std::int64_t stride) const;
     // The frame height last accepted; 0 until one is.
@@ -179,7 +181,7 @@ class frmOptMenu : public QDialog {
     modBITMAPinfo::ViewChoice mChoice;
     modBITMAPinfo::DibImage mPaletteStrip;
     bool mUnloadingByCode = false;
-    std::int32_t mFormatShown = 0;  // the list item last accepted
+    std::int32_t mFormatShown = 0;  // the choice last accepted: 0 palette indices, then formats
 };
 
 // Runs the dialog as its callers do: a fresh instance from start, Cancel enabled, modal over

@@ -21,14 +21,19 @@ using toolkit::SetTag;
 using toolkit::Tag;
 
 void frmOptMenu::cmbFORMAT_Click() {
-    const int choice = cmbFORMAT->currentIndex();
-    if (choice < 0) {
+    const int item = cmbFORMAT->currentIndex();
+    if (item < 0) {
+        return;
+    }
+    const int choice = cmbFORMAT->itemData(item).toInt();
+    if (choice < 0) {  // a heading, put there by a call: the last choice stays
+        ShowFormatChoice(mFormatShown);
         return;
     }
     const core::PixelFormat* format = core::ChosenFormat(choice);
     if (format != nullptr && core::CheckFormatWidth(*format, mChoice.settings.gFileSize, 1).why ==
                                  core::Outcome::Why::kFileTooShort) {
-        cmbFORMAT->setCurrentIndex(mFormatShown);
+        ShowFormatChoice(mFormatShown);
         ShowTip(Qs(optMenuTexts::kFormatTooLargeTip));
         return;
     }
@@ -44,6 +49,10 @@ void frmOptMenu::cmbFORMAT_Click() {
     lblNOP[13]->setEnabled(planes);
     tbxFRAMEH->setEnabled(planes);
     tbxWIDTH_Change();  // the width's limit and the height are the format's
+}
+
+void frmOptMenu::ShowFormatChoice(int choice) {
+    cmbFORMAT->setCurrentIndex(std::max(0, cmbFORMAT->findData(choice)));
 }
 
 void frmOptMenu::cmbFORMAT_GotFocus() {
@@ -99,7 +108,8 @@ void frmOptMenu::tbxFRAMEH_KeyDown(int key) {
 
 // A frame taller than the file's rows cannot be left; the tip line says why.
 void frmOptMenu::tbxFRAMEH_Validate(bool* cancel) {
-    const std::optional<std::int64_t> value = fieldRules::FrameHeightOnLeave(Std(tbxFRAMEH->text()));
+    const std::optional<std::int64_t> value =
+        fieldRules::FrameHeightOnLeave(Std(tbxFRAMEH->text()));
     if (!value || !FileHoldsAFrame(*value)) {
         *cancel = true;
         if (value) {

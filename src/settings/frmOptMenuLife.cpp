@@ -71,7 +71,7 @@ void frmOptMenu::Form_Load() {
     SetTag(tbxFRAMEH, Number(s.gFrameHeight));
     tbxFRAMEH->setText(Number(s.gFrameHeight));
     const std::int32_t format = s.gFormat != nullptr ? core::ChoiceOf(*s.gFormat) : 0;
-    cmbFORMAT->setCurrentIndex(format < cmbFORMAT->count() ? format : 0);
+    ShowFormatChoice(format);
 }
 
 void frmOptMenu::cmdOK_Click() {

@@ -29,6 +29,15 @@ void Paste(QLineEdit* field, const QString& text) {
     text.isEmpty() ? field->del() : field->insert(text);
 }
 
+// The format list's items hold their choice: 0 palette indices, then the formats in the
+// table's order; the headings between them hold none.
+int Chosen(const QComboBox* formats) {
+    return formats->currentData().toInt();
+}
+void Choose(QComboBox* formats, int choice) {
+    formats->setCurrentIndex(formats->findData(choice));
+}
+
 class OptMenu : public testing::WindowTest<frmOptMenu> {
   protected:
     void SetUp() override { Reset(1000); }
@@ -152,7 +161,7 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
             Get<QGroupBox>("fraMENU", 0)->isEnabled(), Get<QGroupBox>("fraMENU", 1)->isEnabled(),
             Get<QGroupBox>("fraMENU", 2)->isEnabled(), !Get("tbxSTRIDE")->isEnabled());
     };
-    formats->setCurrentIndex(1);  // RGB: 334 pixels, 128 to a row
+    Choose(formats, 1);  // RGB: 334 pixels, 128 to a row
     EXPECT_EQ(groupsOn(), std::tuple(false, false, false, false));
     EXPECT_EQ(Text("tbxHEIGHT"), "3");
     Paste(Get("tbxWIDTH"), "335");
@@ -171,11 +180,11 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
     EXPECT_EQ(Text("tbxHEIGHT"), "3");  // 1000 bytes in rows of 384
     Paste(stride, "500");
     EXPECT_EQ(Text("tbxHEIGHT"), "2");  // of 500, though 334 pixels make 3 rows of 128
-    formats->setCurrentIndex(0);
+    Choose(formats, 0);
     EXPECT_EQ(groupsOn(), std::tuple(true, true, true, true));
     EXPECT_EQ(Text("tbxHEIGHT"), "16");
     EXPECT_TRUE(Get<QRadioButton>("optCOLBIT", 1)->isChecked());
-    formats->setCurrentIndex(5);  // RGBA: rows of 512 bytes now
+    Choose(formats, 5);  // RGBA: rows of 512 bytes now
     Click(Get<QPushButton>("cmdOK"));
     EXPECT_TRUE(stride->hasFocus());
     Paste(stride, "512");
@@ -187,15 +196,14 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
     // The next opening starts from them.
     start = window->Choice();
     Open();
-    EXPECT_EQ(
-        std::tuple(Get<QComboBox>("cmbFORMAT")->currentIndex(), Text("tbxSTRIDE"), groupsOn()),
-        std::tuple(5, "512", std::tuple(false, false, false, false)));
+    EXPECT_EQ(std::tuple(Chosen(Get<QComboBox>("cmbFORMAT")), Text("tbxSTRIDE"), groupsOn()),
+              std::tuple(5, "512", std::tuple(false, false, false, false)));
 
     // A format with planes takes a frame height, which whole frames make the height of; the
     // other formats keep it, disabled.
     QLineEdit* frame = Get("tbxFRAMEH");
     EXPECT_FALSE(frame->isEnabled());
-    Get<QComboBox>("cmbFORMAT")->setCurrentIndex(core::ChoiceOf(*core::FindFormat("nv12")));
+    Choose(Get<QComboBox>("cmbFORMAT"), core::ChoiceOf(*core::FindFormat("nv12")));
     EXPECT_TRUE(frame->isEnabled());
     Paste(Get("tbxSTRIDE"), "0");
     Paste(Get("tbxWIDTH"), "20");
@@ -208,31 +216,50 @@ TEST_F(OptMenu, AFormatStandsInForTheDepthOrderAndPalette) {
               "フレームの高さがファイルの行数(輝度の行)を超えています");
     Paste(frame, "10");
     EXPECT_EQ(Text("tbxHEIGHT"), "30");  // frames of 300 bytes: 3 whose luma the file holds
-    Get<QComboBox>("cmbFORMAT")->setCurrentIndex(1);
+    Choose(Get<QComboBox>("cmbFORMAT"), 1);
     EXPECT_EQ(std::tuple(frame->isEnabled(), frame->text()), std::tuple(false, "10"));
 
     // A file shorter than one pixel of the format cannot be shown in it.
     Reset(2);
     Open();
-    Get<QComboBox>("cmbFORMAT")->setCurrentIndex(1);
-    EXPECT_EQ(Get<QComboBox>("cmbFORMAT")->currentIndex(), 0);
+    Choose(Get<QComboBox>("cmbFORMAT"), 1);
+    EXPECT_EQ(Chosen(Get<QComboBox>("cmbFORMAT")), 0);
     EXPECT_EQ(Get<QLabel>("lblALLtips")->text(),
               "ファイルが1ピクセル分より短いため、この形式は選べません");
 }
 
-// Each item of the format list is the format it names, taken by OK and shown again on the next
-// opening.
+// Each item of the format list is the format it names, in the table's order under its family's
+// heading, taken by OK and shown again on the next opening; a heading cannot be chosen, and
+// typing a name finds its format.
 TEST_F(OptMenu, EveryFormatItemIsTheFormatItNames) {
     Reset(4096);  // 128 pixels of every format
+    Open();
+    auto* list = Get<QComboBox>("cmbFORMAT");
+    int choice = 0;
+    QStringList headings;
+    for (int item = 1; item < list->count(); ++item) {
+        if (list->itemData(item).toInt() < 0) {
+            headings << list->itemText(item);
+            list->setCurrentIndex(item);
+            EXPECT_EQ(Chosen(list), choice) << item;
+            continue;
+        }
+        EXPECT_EQ(list->itemData(item).toInt(), ++choice);
+        list->setCurrentIndex(item);
+    }
+    EXPECT_EQ(choice, std::ssize(core::kColourFormats));
+    EXPECT_EQ(headings.size(), 9) << headings.join(" | ").toStdString();
+    list->setFocus();
+    QTest::keyClicks(list, "NV2");
+    EXPECT_EQ(core::ChosenFormat(Chosen(list))->name, "nv21");
     for (int i = 1; i <= std::ssize(core::kColourFormats); ++i) {
         Open();
         auto* formats = Get<QComboBox>("cmbFORMAT");
-        ASSERT_EQ(formats->count(), std::ssize(core::kColourFormats) + 1);
-        QString words = formats->itemText(i);
+        QString words = formats->itemText(formats->findData(i));
         words.replace("グレー", "gray").replace("ベイヤー", "bayer");
         words.replace(" 32ビット", "").remove("ビット");
         words.replace("リトルエンディアン", "le").replace("ビッグエンディアン", "be");
-        formats->setCurrentIndex(i);
+        Choose(formats, i);
         Click(Get<QPushButton>("cmdOK"));
         start = window->Choice();
         const core::PixelFormat* format = start.settings.gFormat;
@@ -240,7 +267,7 @@ TEST_F(OptMenu, EveryFormatItemIsTheFormatItNames) {
         EXPECT_EQ(words.remove(QRegularExpression("[^0-9A-Za-z]")).toLower(),
                   QString::fromUtf8(format->name).remove('_'));
         Open();
-        EXPECT_EQ(Get<QComboBox>("cmbFORMAT")->currentIndex(), i);
+        EXPECT_EQ(Chosen(Get<QComboBox>("cmbFORMAT")), i);
     }
 }
 
@@ -333,7 +360,7 @@ class SettingsMonkey : public testing::DialogMonkey {
         // A stride is left only holding a row of the width accepted, in the format chosen.
         auto stride = [this, field](const std::string& text) {
             const auto value = fieldRules::StrideOnLeave(text);
-            const auto* format = core::ChosenFormat(Formats()->currentIndex());
+            const auto* format = core::ChosenFormat(Formats()->currentData().toInt());
             return value &&
                    (!format ||
                     core::CheckStride(*format, toolkit::Tag(field("tbxWIDTH")).toLongLong(), *value)
@@ -342,7 +369,7 @@ class SettingsMonkey : public testing::DialogMonkey {
         // A frame height is left only where the file holds a frame's rows.
         auto frame = [this, field](const std::string& text) {
             const auto value = fieldRules::FrameHeightOnLeave(text);
-            const auto* format = core::ChosenFormat(Formats()->currentIndex());
+            const auto* format = core::ChosenFormat(Formats()->currentData().toInt());
             return value &&
                    (!format || core::CheckFrameHeight(
                                    *format, fileSize_, toolkit::Tag(field("tbxWIDTH")).toLongLong(),
@@ -360,7 +387,7 @@ class SettingsMonkey : public testing::DialogMonkey {
     // The palette indices' groups are on exactly while they are chosen, the stride the other
     // way round, and a format is chosen only when the file holds one of its pixels.
     std::string Broken() const override {
-        const int chosen = Formats()->currentIndex();
+        const int chosen = Formats()->currentData().toInt();
         const auto* format = core::ChosenFormat(chosen);
         for (int i : {0, 1, 2}) {
             if (toolkit::Element<QGroupBox>(window_.get(), "fraMENU", i)->isEnabled() != !format) {
