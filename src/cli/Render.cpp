@@ -135,6 +135,11 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         for (const WidthCandidate& c : *widths) {
             char score[16];
             std::snprintf(score, sizeof score, "%.3f", c.score);
+            if (c.frameHeight > 0) {  // a frame size: width x height, the format, the size's name
+                listing << c.width << 'x' << c.frameHeight << ' ' << score << ' ' << c.format->name
+                        << ' ' << c.sizeName << '\n';
+                continue;
+            }
             listing << c.width << ' ' << score << ' ' << c.elementBytes << ' '
                     << (c.format != nullptr ? c.format->name : "-") << '\n';
         }

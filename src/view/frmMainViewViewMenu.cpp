@@ -37,13 +37,16 @@ void frmMainView::fMnuVIEWgoto_Click() {
 
 namespace {
 
-// Rows of width pixels of format, packed, or of palette indices at the depth chosen when there
-// is none; the height follows from the file's size.
-void SetRows(modBITMAPinfo::ViewSettings& s, const core::PixelFormat* format, std::int64_t width) {
+// Rows of width pixels of format, packed, in frames of frameHeight rows where it has planes (0:
+// one frame), or of palette indices at the depth chosen when there is none; the height follows
+// from the file's size.
+void SetRows(modBITMAPinfo::ViewSettings& s, const core::PixelFormat* format, std::int64_t width,
+             std::int64_t frameHeight = 0) {
     s.gPicWidth = width;
     s.gFormat = format;
     s.gStride = format != nullptr ? 0 : s.gStride;
-    s.gFrameHeight = format != nullptr ? 0 : s.gFrameHeight;
+    const bool planes = format != nullptr && format->family == core::FormatFamily::Planar;
+    s.gFrameHeight = planes ? frameHeight : format != nullptr ? 0 : s.gFrameHeight;
     s.gPicHeight = core::RowsFor(core::LayoutOf(s), s.gFileSize, width);
 }
 
@@ -57,7 +60,8 @@ std::vector<core::PictureRegion> Reachable(std::vector<core::PictureRegion> regi
 }  // namespace
 
 // The picked width is applied as the settings dialog's OK would: the height follows, and
-// everything else stays. A line in a direct format applies that format too, its rows packed.
+// everything else stays. A line in a direct format applies that format too, its rows packed;
+// a frame size of planes, its frame height as well.
 void frmMainView::fMnuVIEWwidth_Click() {
     const auto& s = modBITMAPinfo::gDib.settings;
     const core::Layout shown = Shown();
@@ -75,7 +79,7 @@ void frmMainView::fMnuVIEWwidth_Click() {
     }
     const core::WidthCandidate& chosen = dialog.Chosen();
     modBITMAPinfo::ViewChoice next = modBITMAPinfo::ChoiceOf(modBITMAPinfo::gDib);
-    SetRows(next.settings, chosen.format, chosen.width);
+    SetRows(next.settings, chosen.format, chosen.width, chosen.frameHeight);
     if (Redraw(next, gRawData).ok()) {
         Form_Resize();
     }

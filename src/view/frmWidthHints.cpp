@@ -9,9 +9,16 @@ namespace {
 QString Line(const core::WidthCandidate& c, std::int64_t currentWidth,
              const core::PixelFormat* currentFormat) {
     QString line = QStringLiteral("%1 ピクセル").arg(c.width, 6);
-    // The row in elements, where the data was found to be made of values of several
-    // bytes and the row holds a whole number of them.
-    if (c.elementBytes > 1 && c.width % c.elementPixels == 0) {
+    // A frame size of video names its sides and the name it goes by.
+    if (c.frameHeight > 0) {
+        line = QStringLiteral("%1 × %2 (%3)")
+                   .arg(c.width, 4)
+                   .arg(c.frameHeight)
+                   .arg(QString::fromUtf8(c.sizeName.data(),
+                                          static_cast<qsizetype>(c.sizeName.size())));
+    } else if (c.elementBytes > 1 && c.width % c.elementPixels == 0) {
+        // The row in elements, where the data was found to be made of values of several
+        // bytes and the row holds a whole number of them.
         line +=
             QStringLiteral(" (%1 バイト × %2)").arg(c.elementBytes).arg(c.width / c.elementPixels);
     }
@@ -22,7 +29,7 @@ QString Line(const core::WidthCandidate& c, std::int64_t currentWidth,
                 QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     }
     line += QStringLiteral("  一致度 %1%").arg(static_cast<int>(std::lround(c.score * 100)), 3);
-    if (c.width == currentWidth && c.format == currentFormat) {
+    if (c.width == currentWidth && c.format == currentFormat && c.frameHeight == 0) {
         line += QStringLiteral("  (今の幅)");
     }
     return line;

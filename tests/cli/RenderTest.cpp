@@ -227,6 +227,14 @@ TEST_F(RenderTest, ListsWidthsOrBlocksOnePerLineInsteadOfAPicture) {
     EXPECT_EQ(Out().substr(0, 6), "74 0.9");
     EXPECT_EQ(Out().substr(8, 5), " 1 -\n");
     EXPECT_FALSE(fs::exists(in + ".bmp"));
+    // Two frames of QCIF in planes: a frame size, in its own form, after the widths.
+    Bytes frames(176 * 144 * 3);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        frames[i] = static_cast<std::uint8_t>(i % 176 + i / 176 % 144);
+    }
+    ASSERT_EQ(Run("--suggest-width --format yuv420p '" + File("f.yuv", frames) + "'"), 0) << err;
+    EXPECT_TRUE(std::regex_search(Out(), std::regex("\\n176x144 [01]\\.\\d{3} yuv420p QCIF\\n")))
+        << Out();
     ASSERT_EQ(Run("--help"), 0);
     EXPECT_NE(Out().find("--suggest-width"), std::string::npos);
     // An icon of 64 BGRA pixels a row and a photograph of 200 bytes a row, best first: start,

@@ -17,10 +17,10 @@ struct FormatChoice {
     std::int64_t phase = -1;
 };
 
-// 3 bytes rgb24, from the pixel its channels make; 4 bgra, or bgr0 when no place varies as an alpha does; 2 rgb565le when the
-// low five bits of the less alike byte are a channel, otherwise a 16-bit value whose high
-// byte is the more alike one: gray16be or gray16le as the values show. Bytes [begin, end) are the
-// region. failed is set when a read failed.
+// 3 bytes rgb24, from the pixel its channels make; 4 bgra, or bgr0 when no place varies as an alpha
+// does; 2 rgb565le when the low five bits of the less alike byte are a channel, otherwise a 16-bit
+// value whose high byte is the more alike one: gray16be or gray16le as the values show. Bytes
+// [begin, end) are the region. failed is set when a read failed.
 FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t begin,
                           std::int64_t end, bool& failed);
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "image/pixels/PixelDecoder.h"
+#include "image/search/FrameSizes.h"
 #include "image/search/WidthElement.h"
 #include "image/search/WidthSampling.h"
 
@@ -12,8 +13,24 @@ namespace rastel::core {
 
 Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
                                                   int count) {
-    return !kind.indexed() ? SuggestWidths(source, *kind.format, count)
-                           : SuggestWidths(source, kind.format->depth, kind.format->order, count);
+    if (kind.indexed()) {
+        return SuggestWidths(source, kind.format->depth, kind.format->order, count);
+    }
+    auto widths = SuggestWidths(source, *kind.format, count);
+    const auto frames = SuggestFrameSizes(source, *kind.format, kind.offset, count);
+    if (!widths || !frames) {
+        return !widths ? widths : Result<std::vector<WidthCandidate>>(frames.outcome());
+    }
+    for (const FrameSize& f : *frames) {
+        WidthCandidate c;
+        c.width = f.width;
+        c.score = f.score;
+        c.format = kind.format;
+        c.frameHeight = f.height;
+        c.sizeName = f.name;
+        widths->push_back(c);
+    }
+    return widths;
 }
 
 namespace widths {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "image/base/ByteSource.h"
@@ -25,6 +26,10 @@ struct WidthCandidate {
     // The direct format this line shows the rows in, width counted in its pixels; none: the
     // pixels of the depth the suggestions were asked for.
     const PixelFormat* format = nullptr;
+    // A frame size of video in that format: the rows of a frame, and the name the size goes
+    // by; 0 for a width alone.
+    std::int64_t frameHeight = 0;
+    std::string_view sizeName = {};
 };
 
 // Up to count widths, best first, for the pixels that depth and order make of source. A
@@ -50,7 +55,9 @@ Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, std::int64
 Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const PixelFormat& format,
                                                   int count = 8);
 
-// The widths for the layout's kind of pixel: its format, or its depth and order.
+// The widths for the layout's kind of pixel: its format, or its depth and order; for a YUV
+// format, then the frame sizes of video whose frames fill the bytes from the layout's offset
+// (SuggestFrameSizes), at most count of them.
 Result<std::vector<WidthCandidate>> SuggestWidths(ByteSource& source, const Layout& kind,
                                                   int count = 8);
 

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "image/pixels/modBITMAPinfo.h"
+#include "image/search/FrameSizes.h"
 #include "image/search/WidthSampling.h"
 
 namespace rastel::core {
@@ -63,6 +64,40 @@ TEST(SuggestWidths, PutsTheTrueRowLengthFirst) {
             EXPECT_LE(w.score, widths->front().score);
         }
     }
+}
+
+// Frames of video after a header: the sizes whose frames fill the bytes from the offset, the
+// true one first (CIF's frames hold four of QCIF's), in the lines of the widths too.
+TEST(SuggestFrameSizes, RanksTheTrueSizeFirst) {
+    std::vector<std::uint8_t> file(100, 7);
+    const std::vector<int> y = Smooth(176, 144, 220), chroma = Smooth(88, 72, 200);
+    std::mt19937 rng(8);
+    for (int frame = 0; frame < 8; ++frame) {
+        for (const auto* plane : {&y, &chroma, &chroma}) {
+            for (const int v : *plane) {
+                file.push_back(static_cast<std::uint8_t>(v + 16 + rng() % 3));
+            }
+        }
+    }
+    SpanSource source(file);
+    for (const char* name : {"yuv420p", "nv12"}) {
+        const PixelFormat& f = *FindFormat(name);
+        const auto sizes = SuggestFrameSizes(source, f, 100);
+        ASSERT_TRUE(sizes && sizes->size() == 2) << name;
+        EXPECT_EQ(std::tuple(sizes->front().width, sizes->front().height, sizes->front().name),
+                  std::tuple(176, 144, "QCIF"));
+        EXPECT_EQ(std::tuple(sizes->back().width, sizes->back().height), std::tuple(352, 288));
+        EXPECT_GT(sizes->front().score, sizes->back().score + 0.05) << name;
+        EXPECT_TRUE(SuggestFrameSizes(source, f, 0)->empty());  // the header spoils every size
+        Layout kind{&f};
+        kind.offset = 100;
+        const auto lines = SuggestWidths(source, kind);
+        ASSERT_TRUE(lines && std::any_of(lines->begin(), lines->end(), [&](const auto& c) {
+                        return c.frameHeight == 144 && c.width == 176 && c.format == &f;
+                    }));
+    }
+    EXPECT_TRUE(SuggestFrameSizes(source, *FindFormat("rgb24"), 100)->empty());
+    EXPECT_EQ(SuggestFrameSizes(source, *FindFormat("yuyv422"), 100 + 176 * 144 * 4)->size(), 2u);
 }
 
 // Real content, cropped small (widths/make.sh says where each file comes from): the true
