@@ -8,6 +8,7 @@
 #include "image/base/LookAhead.h"
 #include "image/search/PictureExtent.h"
 #include "image/search/PictureWindow.h"
+#include "image/search/RegionPlanes.h"
 
 namespace rastel::core {
 
@@ -190,6 +191,11 @@ class Search {
                 shown = kFirstShare + (1 - kFirstShare) * done;
                 mControl.progress(shown);
             }
+        }
+        bool failed = false;
+        pictures::JoinPlanes(mFound, mPeek, failed);
+        if (failed) {
+            return std::nullopt;
         }
         std::stable_sort(mFound.begin(), mFound.end(), [](const auto& a, const auto& b) {
             return std::pair(a.table, -a.score) < std::pair(b.table, -b.score);

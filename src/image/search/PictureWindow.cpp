@@ -75,7 +75,7 @@ std::optional<PictureRegion> Region(Peek& peek, const widths::Rows& rows, const 
     if (!x || x->end - x->begin < std::max(kMinBytes, kMinRows * rowBytes)) {
         return std::nullopt;
     }
-    const FormatChoice choice = ChooseFormat(peek, rows, x->begin, x->end, failed);
+    const FormatChoice choice = ChooseFormat(peek, rows, x->begin, x->end, rowBytes, failed);
     PictureRegion r;
     r.start = x->begin;
     if (const std::int64_t e = rows.element.bytes; choice.phase >= 0) {
@@ -83,10 +83,10 @@ std::optional<PictureRegion> Region(Peek& peek, const widths::Rows& rows, const 
         r.start += r.start < 0 ? e : 0;
     }
     r.length = x->end - r.start;
-    r.rowBytes = rowBytes;
+    r.rowBytes = choice.rowBytes != 0 ? choice.rowBytes : rowBytes;
     r.elementBytes = rows.element.bytes;
     r.format = choice.format;
-    r.width = rowBytes / (choice.format != nullptr ? choice.format->bytes : 1);
+    r.width = r.rowBytes / (choice.format != nullptr ? choice.format->bytes : 1);
     r.score = x->score;
     r.table = LooksLikeTable(peek, shape, r.format, r.start, r.start + r.length, failed);
     if (r.table) {  // records, one a row, shown as bytes

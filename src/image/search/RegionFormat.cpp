@@ -22,6 +22,12 @@ constexpr double kBlueAlike = 0.5;
 // padding when one value fills at least kPaddingShare of it.
 constexpr double kAlphaShare = 0.5;
 constexpr double kPaddingShare = 0.99;
+// A mosaic's bytes two apart along rows and down columns are of one colour: at most this share
+// as far apart as neighbours, of two colours. A picture's are farther apart than neighbours,
+// and records' rows alike a row apart.
+constexpr double kMosaicAlike = 0.6;
+// The rows a mosaic is judged on: at least 3, at most these bytes of them.
+constexpr std::int64_t kMosaicBytes = 64 << 10;
 
 // Bytes [from, to) of the middle of a region, from an even byte.
 std::pair<std::int64_t, std::int64_t> Middle(std::int64_t begin, std::int64_t end) {
@@ -129,11 +135,78 @@ std::int64_t PixelOfThree(Peek& peek, std::int64_t begin, std::int64_t end, bool
     return (std::max_element(apart, apart + 3) - apart + 1) % 3;
 }
 
+// Whether rows of rowBytes from begin are a colour mosaic of single bytes; if so, greenOdd
+// tells whether its green sites are those whose row and column, counted from begin, add up
+// odd: those whose bytes are alike diagonally, where the other sites are red beside blue.
+bool LooksLikeMosaic(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t rowBytes,
+                     bool& greenOdd, bool& failed) {
+    const std::int64_t rows =
+        std::min((end - begin) / rowBytes, std::max<std::int64_t>(3, kMosaicBytes / rowBytes));
+    if (rows < 3 || rowBytes < 3) {
+        return false;
+    }
+    // From a row in the middle, an even number of rows after the first.
+    const std::int64_t first = ((end - begin) / rowBytes - rows) / 4 * 2;
+    const std::int64_t from = begin + first * rowBytes;
+    double beside = 0, twoAlong = 0, below = 0, twoDown = 0;
+    std::array<double, 2> diagonal{};  // by the parity of row and column
+    failed = !peek(from, from + rows * rowBytes, [&](const std::uint8_t* b) {
+        for (std::int64_t y = 0; y + 2 < rows; ++y) {
+            const std::uint8_t* r = b + y * rowBytes;
+            for (std::int64_t x = 0; x + 2 < rowBytes; ++x) {
+                beside += std::abs(r[x] - r[x + 1]);
+                twoAlong += std::abs(r[x] - r[x + 2]);
+                below += std::abs(r[x] - r[x + rowBytes]);
+                twoDown += std::abs(r[x] - r[x + 2 * rowBytes]);
+                diagonal[static_cast<std::size_t>((x + y) % 2)] +=
+                    std::abs(r[x] - r[x + rowBytes + 1]);
+            }
+        }
+    });
+    // Green beside green diagonally, red beside blue: one class of sites far more alike.
+    greenOdd = diagonal[1] < diagonal[0];
+    return !failed && twoAlong < kMosaicAlike * beside && twoDown < kMosaicAlike * below &&
+           std::min(diagonal[0], diagonal[1]) < kMosaicAlike * std::max(diagonal[0], diagonal[1]);
+}
+
+// Where the low bytes of 16-bit channels lie in an element of 6 or 8 bytes, 0 or 1 as the file
+// counts places; -1 where the places of neither parity are all more alike than the other's.
+std::int64_t LowBytesOf16(const std::vector<double>& alike) {
+    std::array<double, 2> least{1e9, 1e9}, most{-1e9, -1e9};
+    for (std::size_t p = 0; p < alike.size(); ++p) {
+        least[p % 2] = std::min(least[p % 2], alike[p]);
+        most[p % 2] = std::max(most[p % 2], alike[p]);
+    }
+    return least[1] > most[0] ? 0 : least[0] > most[1] ? 1 : -1;
+}
+
 }  // namespace
 
 FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t begin,
-                          std::int64_t end, bool& failed) {
+                          std::int64_t end, std::int64_t rowBytes, bool& failed) {
+    // A mosaic's period of two bytes may pass for an element of two, and its rows, which
+    // alternate, for rows twice as long.
+    for (const std::int64_t row : {rowBytes / 2, rowBytes}) {
+        if (bool greenOdd = false; rows.element.bytes <= 2 && rowBytes % 2 == 0 &&
+                                   LooksLikeMosaic(peek, begin, end, row, greenOdd, failed)) {
+            // Which of the other sites is red the bytes cannot tell.
+            return {FindFormat(greenOdd ? "bayer_rggb8" : "bayer_grbg8"), -1,
+                    row == rowBytes ? 0 : row};
+        }
+    }
+    if (failed) {
+        return {};
+    }
     switch (rows.element.bytes) {
+        case 6:
+        case 8:
+            if (const std::int64_t low = LowBytesOf16(rows.alike);
+                low >= 0 && std::ssize(rows.alike) == rows.element.bytes) {
+                // Little-endian as memory holds them; where the channels start in the pixel
+                // the bytes cannot tell, only which byte of each is low.
+                return {FindFormat(rows.element.bytes == 6 ? "rgb48le" : "rgba64le"), low};
+            }
+            return {};
         case 3:
             return {FindFormat("rgb24"), PixelOfThree(peek, begin, end, failed)};
         case 2: {

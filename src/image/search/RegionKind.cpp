@@ -47,10 +47,14 @@ bool LooksLikeTable(Peek& peek, const RowShape& shape, const PixelFormat* format
                     std::int64_t begin, std::int64_t end, bool& failed) {
     const std::int64_t w = shape.bytes;
     const std::int64_t e = std::max<std::int64_t>(1, shape.element);
-    // Neighbours first, then pixels a quarter row apart, then a row.
+    // Neighbours first, then pixels a quarter row apart, then a row. A mosaic's neighbours of
+    // one colour are two sites apart.
     std::vector<std::int64_t> lags;
+    const std::int64_t pixel = format == nullptr                       ? 0
+                               : format->family == FormatFamily::Bayer ? 2 * format->bytes
+                                                                       : format->bytes;
     for (std::int64_t bytes = 1; bytes <= 4; ++bytes) {
-        if (format != nullptr ? bytes == format->bytes : e % bytes == 0) {
+        if (format != nullptr ? bytes == pixel : e % bytes == 0) {
             lags.push_back(bytes);
         }
     }

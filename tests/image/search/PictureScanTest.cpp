@@ -58,6 +58,11 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
          {{6007, 32768, 512, 1, nullptr}, {38775, 36864, 768, 3, "rgb24"}}},
         {"table-records-16-grey-camera-240.bin",  // back to back, at a multiple of 16 bytes
          {{5003, 32768, 16, 1, nullptr, true}, {37771, 24000, 240, 1, nullptr}}},
+        // A frame of YUV: its Y and its chroma planes, or the Y and the U V pairs, one region.
+        {"yuv420p-coffee-256-in-code.bin", {{7001, 36864, 256, 1, "yuv420p"}}},
+        {"nv12-coffee-256-in-gzip.bin", {{6003, 36864, 256, 1, "nv12"}}},
+        // A mosaic, its rows alternating: found at the rows of one, its green sites placed.
+        {"bayer-rggb8-chelsea-256-in-text.bin", {{5003, 24576, 256, 2, "bayer_rggb8"}}},
         // A virtual X server's screen and its window's pixmap 4 pixels wider, back to back as
         // two mappings, each to its mapping's end, clear bytes included.
         {"../dumps/xserver.bin",
@@ -167,7 +172,7 @@ TEST(FindPictures, FindsTheSameWithOneThreadOrTwo) {
     const auto one = FindPictures(source, {{}, {}, 1});
     const auto two = FindPictures(source, {{}, {}, 2});
     ASSERT_TRUE(one && two);
-    EXPECT_EQ(one->size(), 45u);
+    EXPECT_EQ(one->size(), 51u);
     ASSERT_EQ(one->size(), two->size());
     for (std::size_t i = 0; i < one->size(); ++i) {
         const PictureRegion& a = (*one)[i];

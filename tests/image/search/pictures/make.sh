@@ -31,6 +31,10 @@ raw $d/coins.png -resize 200x -crop 200x90+0+10 -depth 8 gray:coins-grey
 raw $d/camera.png -resize 140x -crop 140x60+0+30 -depth 16 -endian MSB gray:camera-gray16be
 raw $d/coins.png -resize 512x -crop 512x64+0+40 -depth 8 gray:coins-grey-512
 raw $d/coffee.png -resize 256x -crop 256x48+0+60 -depth 8 rgb:coffee-rgb24-768
+# convert writes the frame whole, then exits 1
+raw $d/coffee.png -resize 256x -crop 256x96+0+40 -sampling-factor 4:2:0 -interlace plane -depth 8 yuv:coffee-yuv420p || test -s coffee-yuv420p
+raw $d/chelsea.png -resize 256x -crop 256x96+0+40 -depth 8 rgb:chelsea-rgb-256
+raw $d/astronaut.png -resize 128x -crop 128x80+0+20 -depth 16 -endian LSB rgb:astronaut-rgb48le
 
 python3 - "$out" <<'PY'
 import sys
@@ -44,6 +48,16 @@ def records(n):
     random.seed(16)
     return b''.join(struct.pack('<IIQ', random.choice((0x21, 0x31)), 0, 0x55d0c0a00000 + 0x30 * i)
                     for i in range(n))
+def nv12(yuv, w, h):
+    # The U and V planes of a yuv420p frame, interleaved in pairs.
+    u = yuv[w * h:w * h * 5 // 4]
+    v = yuv[w * h * 5 // 4:]
+    return yuv[:w * h] + bytes(b for pair in zip(u, v) for b in pair)
+def bayer_rggb8(rgb, w):
+    # Each site keeps the channel its place in the mosaic names.
+    return bytes(rgb[3 * i + (0 if (i // w) % 2 == 0 and i % 2 == 0 else
+                              2 if (i // w) % 2 == 1 and i % 2 == 1 else 1)]
+                 for i in range(len(rgb) // 3))
 def rgb565le(rgb):
     b = bytearray()
     for i in range(0, len(rgb), 3):
@@ -62,6 +76,10 @@ pictures = {
     'coins-grey-512': part('coins-grey-512', 0, 1 << 30),
     'coffee-rgb24-768': part('coffee-rgb24-768', 0, 1 << 30),
     'records-16': records(2048),
+    'coffee-yuv420p': part('coffee-yuv420p', 0, 1 << 30),
+    'coffee-nv12': nv12(part('coffee-yuv420p', 0, 1 << 30), 256, 96),
+    'chelsea-bayer-rggb8': bayer_rggb8(part('chelsea-rgb-256', 0, 1 << 30), 256),
+    'astronaut-rgb48le': part('astronaut-rgb48le', 0, 1 << 30),
 }
 # Each file: pieces of filler bytes and pictures, in order.
 files = {
@@ -75,6 +93,10 @@ files = {
     'two-gray16le-moon-320-rgb565le-chelsea-256.bin': [('gz1', 120001, 4001), 'moon-gray16le', 'chelsea-rgb565le', ('code', 2000001, 5000)],
     'two-grey-coins-512-rgb24-coffee-768.bin': [('gz1', 20011, 6007), 'coins-grey-512', 'coffee-rgb24-768', ('code', 900000, 4000)],
     'table-records-16-grey-camera-240.bin': [('gz1', 50000, 5003), 'records-16', 'camera-grey', ('gz2', 30000, 4000)],
+    'yuv420p-coffee-256-in-code.bin': [('code', 300007, 7001), 'coffee-yuv420p', ('code', 500000, 5000)],
+    'nv12-coffee-256-in-gzip.bin': [('gz1', 40003, 6003), 'coffee-nv12', ('gz1', 100000, 5000)],
+    'bayer-rggb8-chelsea-256-in-text.bin': [('text', 2001, 5003), 'chelsea-bayer-rggb8', ('text', 30000, 4000)],
+    'rgb48le-astronaut-768-in-code.bin': [('code', 800009, 6005), 'astronaut-rgb48le', ('code', 1000000, 4000)],
     'none-code.bin': [('code', 2000001, 40000)],
     'none-gzip.bin': [('gz1', 120001, 32000)],
     'none-text.bin': [('text', 3, 28000)],

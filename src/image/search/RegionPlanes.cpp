@@ -1,0 +1,149 @@
+#include "image/search/RegionPlanes.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace rastel::core::pictures {
+
+namespace {
+
+// The frame a Y region and the chroma after it make, or nothing.
+struct Frame {
+    const PixelFormat* format = nullptr;
+    std::int64_t chromaBytes = 0;  // every chroma plane's
+};
+
+// Whether a length found is the one a plane's geometry gives: within two of its rows, or a
+// sixteenth, as the ends of regions are found.
+bool Near(std::int64_t found, std::int64_t expected, std::int64_t rowBytes) {
+    return std::abs(found - expected) <= std::max(2 * rowBytes, expected / 16);
+}
+
+// The frame of a Y of h rows of w bytes whose chroma regions hold `chroma` bytes in rows of
+// chromaRow, made of elements of `element` bytes.
+Frame FrameOf(std::int64_t w, std::int64_t h, std::int64_t chroma, std::int64_t chromaRow,
+              int element) {
+    const std::int64_t half = (w + 1) / 2, halfRows = (h + 1) / 2;
+    if (chromaRow == half) {  // a plane of U, then one of V
+        if (Near(chroma, 2 * halfRows * half, chromaRow)) {
+            return {FindFormat("yuv420p"), 2 * halfRows * half};
+        }
+        if (Near(chroma, 2 * h * half, chromaRow)) {
+            return {FindFormat("yuv422p"), 2 * h * half};
+        }
+    } else if (chromaRow == 2 * half && element == 2) {  // U and V in pairs
+        if (Near(chroma, halfRows * 2 * half, chromaRow)) {
+            return {FindFormat("nv12"), halfRows * 2 * half};
+        }
+        if (Near(chroma, h * 2 * half, chromaRow)) {
+            return {FindFormat("nv16"), h * 2 * half};
+        }
+    }
+    return {};
+}
+
+bool MayBeY(const PictureRegion& r) {
+    return !r.table && r.format == nullptr && r.elementBytes == 1 && r.rowBytes >= 2;
+}
+
+// Bytes two apart against neighbours: above 1 in a picture of single bytes, far below it in
+// U V pairs, where neighbours are of two planes.
+constexpr double kSingles = 0.8;
+constexpr double kPairs = 0.6;
+// Bytes looked at, from the middle of a part.
+constexpr std::int64_t kPartLooked = 8192;
+
+// How far bytes two apart in [from, to) are against neighbours; -1 when they cannot tell.
+double PairsShare(Peek& peek, std::int64_t from, std::int64_t to, bool& failed) {
+    const std::int64_t n = std::min(kPartLooked, to - from);
+    from += (to - from - n) / 2;
+    double one = 0, two = 0;
+    failed = failed || !peek(from, from + n, [&](const std::uint8_t* b) {
+                 for (std::int64_t i = 0; i + 2 < n; ++i) {
+                     one += std::abs(b[i] - b[i + 1]);
+                     two += std::abs(b[i] - b[i + 2]);
+                 }
+             });
+    return one > 0 ? two / one : -1;
+}
+
+// The frame of Y and pairs a region of rows of two bytes' element may be: the chroma two
+// thirds or half way along, the Y's rows single bytes and the chroma's pairs.
+const PixelFormat* PairsAfterY(Peek& peek, const PictureRegion& r, std::int64_t& rows,
+                               bool& failed) {
+    const std::int64_t w = r.rowBytes;
+    for (const auto& [name, share] : {std::pair("nv12", 3), std::pair("nv16", 4)}) {
+        // share: the frame in halves of its Y (3: Y and half again; 4: Y and as much again).
+        const std::int64_t h = (2 * r.length / share + w / 2) / w;
+        const std::int64_t chroma = name[3] == '2' ? (h + 1) / 2 * w : h * w;
+        if (h < 2 || !Near(r.length, h * w + chroma, w)) {
+            continue;
+        }
+        const std::int64_t split = r.start + h * w;
+        const double y = PairsShare(peek, r.start, split, failed);
+        const double c = PairsShare(peek, split, split + chroma, failed);
+        if (!failed && y > kSingles && c >= 0 && c < kPairs) {
+            rows = h;
+            return FindFormat(name);
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
+    std::sort(found.begin(), found.end(),
+              [](const PictureRegion& a, const PictureRegion& b) { return a.start < b.start; });
+    std::vector<bool> gone(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        PictureRegion& y = found[i];
+        if (std::int64_t rows = 0; !y.table && y.elementBytes == 2 && y.rowBytes % 2 == 0) {
+            if (const PixelFormat* f = PairsAfterY(peek, y, rows, failed)) {
+                y.format = f;
+                y.elementBytes = 1;
+                y.width = y.rowBytes;
+                y.length = FrameShapeOf(*f, y.rowBytes, rows).frameBytes;
+            }
+            continue;
+        }
+        if (gone[i] || !MayBeY(y)) {
+            continue;
+        }
+        const std::int64_t w = y.rowBytes;
+        const std::int64_t h = (y.length + w / 2) / w;
+        const std::int64_t lumaEnd = y.start + h * w;
+        // The chroma: the next region, starting within a row of the Y's end, and the one after
+        // it where the two planes were found apart.
+        std::size_t j = i + 1;
+        if (j >= found.size() || gone[j] || found[j].table ||
+            std::abs(found[j].start - lumaEnd) > w) {
+            continue;
+        }
+        const PictureRegion& c = found[j];
+        std::int64_t chroma = c.start + c.length - lumaEnd;
+        std::size_t last = j;
+        if (j + 1 < found.size() && !found[j + 1].table && found[j + 1].rowBytes == c.rowBytes &&
+            std::abs(found[j + 1].start - (c.start + c.length)) <= c.rowBytes) {
+            const std::int64_t both = found[j + 1].start + found[j + 1].length - lumaEnd;
+            if (FrameOf(w, h, both, c.rowBytes, c.elementBytes).format != nullptr) {
+                chroma = both;
+                last = j + 1;
+            }
+        }
+        const Frame frame = FrameOf(w, h, chroma, c.rowBytes, c.elementBytes);
+        if (frame.format == nullptr) {
+            continue;
+        }
+        y.format = frame.format;
+        y.width = w;
+        y.length = h * w + frame.chromaBytes;
+        for (std::size_t k = j; k <= last; ++k) {
+            gone[k] = true;
+        }
+    }
+    std::size_t k = 0;
+    std::erase_if(found, [&](const PictureRegion&) { return gone[k++]; });
+}
+
+}  // namespace rastel::core::pictures
