@@ -1,6 +1,8 @@
 #include "image/search/PictureWindow.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <vector>
 
 #include "image/pixels/PixelDecoder.h"
@@ -37,19 +39,35 @@ constexpr int kRounds = 3;
 // no picture.
 constexpr int kClassCells = 8;
 
+// Random bytes step by 85 on the mean from one to another; the high bytes of 16-bit samples of
+// a picture, every other byte, by far less, though their low bytes make the cell look random.
+constexpr double kHighBytesStep = 32;
+
+// Whether the bytes of one parity in b[0, n) step little, as the high bytes of 16-bit samples do.
+bool SmoothHighBytes(const std::uint8_t* b, std::int64_t n) {
+    std::array<double, 2> step{};
+    for (std::int64_t i = 0; i + 2 < n; ++i) {
+        step[static_cast<std::size_t>(i % 2)] += std::abs(b[i] - b[i + 2]);
+    }
+    return n > 4 && std::min(step[0], step[1]) < kHighBytesStep * static_cast<double>(n / 2 - 1);
+}
+
 // Whether most of the cells looked at in [begin, end) are text or random bytes, the classes of
-// the overview that are never pictures.
+// the overview that are never pictures; random bytes whose every other byte is smooth are the
+// samples of a picture of 16-bit channels.
 bool NeverPicture(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed) {
     const std::int64_t n = std::min(kCell, end - begin);
     int never = 0;
     for (int i = 0; i < kClassCells && !failed; ++i) {
         const std::int64_t at = begin + (end - begin - n) * i / (kClassCells - 1);
         OverviewBuilder builder(n, 1);
+        bool samples = false;
         failed = !peek(at, at + n, [&](const std::uint8_t* b) {
             builder.Feed({b, static_cast<std::size_t>(n)});
+            samples = builder.result().Class(0) == ByteClass::Random && SmoothHighBytes(b, n);
         });
         const ByteClass c = builder.result().Class(0);
-        never += c == ByteClass::Text || c == ByteClass::Random ? 1 : 0;
+        never += c == ByteClass::Text || (c == ByteClass::Random && !samples) ? 1 : 0;
     }
     return 2 * never > kClassCells;
 }

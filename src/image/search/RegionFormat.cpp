@@ -26,6 +26,9 @@ constexpr double kPaddingShare = 0.99;
 // as far apart as neighbours, of two colours. A picture's are farther apart than neighbours,
 // and records' rows alike a row apart.
 constexpr double kMosaicAlike = 0.6;
+// The high bytes of a pixel's 16-bit channels are closer to the same channel's in the next
+// pixel than to the next channel's by at least this share.
+constexpr double kChannelsAlike = 0.85;
 // The rows a mosaic is judged on: at least 3, at most these bytes of them.
 constexpr std::int64_t kMosaicBytes = 64 << 10;
 
@@ -169,6 +172,28 @@ bool LooksLikeMosaic(Peek& peek, std::int64_t begin, std::int64_t end, std::int6
            std::min(diagonal[0], diagonal[1]) < kMosaicAlike * std::max(diagonal[0], diagonal[1]);
 }
 
+// Whether 16-bit values, their high bytes at `high` (0 or 1 as the file counts places), are
+// the channels of pixels of 3 or 4: high bytes 3 or 4 values on far more alike than the next
+// value's, of another channel. 0 when they are neither.
+int ChannelsOf16(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t high,
+                 bool& failed) {
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;  // named again: a lambda cannot take a binding
+    const std::int64_t to = last;
+    std::array<double, 5> apart{};  // by the values between
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        for (std::int64_t i = (from + high) % 2 == 0 ? 0 : 1; i + 8 < to - from; i += 2) {
+            for (const int k : {1, 2, 3, 4}) {
+                apart[static_cast<std::size_t>(k)] += std::abs(b[i] - b[i + 2 * k]);
+            }
+        }
+    });
+    // A picture of single values steps further the further along; channels come back.
+    const int channels = apart[3] < apart[4] ? 3 : 4;
+    const double back = apart[static_cast<std::size_t>(channels)];
+    return back < kChannelsAlike * apart[1] && back < apart[2] ? channels : 0;
+}
+
 // Where the low bytes of 16-bit channels lie in an element of 6 or 8 bytes, 0 or 1 as the file
 // counts places; -1 where the places of neither parity are all more alike than the other's.
 std::int64_t LowBytesOf16(const std::vector<double>& alike) {
@@ -214,6 +239,9 @@ FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t beg
             const std::int64_t high = rows.alike.size() == 2 && rows.alike[1] > rows.alike[0];
             if (LooksLike565(peek, begin, end, 1 - high, failed)) {
                 return {FindFormat("rgb565le"), 1 - high};
+            }
+            if (const int channels = ChannelsOf16(peek, begin, end, high, failed); channels > 0) {
+                return {FindFormat(channels == 3 ? "rgb48le" : "rgba64le"), 1 - high};
             }
             return HighFirst(peek, begin, end, high, failed)
                        ? FormatChoice{FindFormat("gray16be"), high}

@@ -53,10 +53,13 @@ bool LooksLikeTable(Peek& peek, const RowShape& shape, const PixelFormat* format
     const std::int64_t pixel = format == nullptr                       ? 0
                                : format->family == FormatFamily::Bayer ? 2 * format->bytes
                                                                        : format->bytes;
-    for (std::int64_t bytes = 1; bytes <= 4; ++bytes) {
-        if (format != nullptr ? bytes == pixel : e % bytes == 0) {
+    for (std::int64_t bytes = 1; bytes <= 4 && format == nullptr; ++bytes) {
+        if (e % bytes == 0) {
             lags.push_back(bytes);
         }
+    }
+    if (format != nullptr) {
+        lags.push_back(pixel);
     }
     const std::size_t pixels = lags.size();
     lags.push_back(std::max(2 * e, (w / 4 + e / 2) / e * e));
