@@ -151,24 +151,29 @@ bool LooksLikeMosaic(Peek& peek, std::int64_t begin, std::int64_t end, std::int6
     // From a row in the middle, an even number of rows after the first.
     const std::int64_t first = ((end - begin) / rowBytes - rows) / 4 * 2;
     const std::int64_t from = begin + first * rowBytes;
-    double beside = 0, twoAlong = 0, below = 0, twoDown = 0;
-    std::array<double, 2> diagonal{};  // by the parity of row and column
+    double beside = 0, below = 0;
+    // By the parity of the column, and of row and column.
+    std::array<double, 2> twoAlong{}, twoDown{}, diagonal{};
     failed = !peek(from, from + rows * rowBytes, [&](const std::uint8_t* b) {
         for (std::int64_t y = 0; y + 2 < rows; ++y) {
             const std::uint8_t* r = b + y * rowBytes;
             for (std::int64_t x = 0; x + 2 < rowBytes; ++x) {
                 beside += std::abs(r[x] - r[x + 1]);
-                twoAlong += std::abs(r[x] - r[x + 2]);
+                twoAlong[static_cast<std::size_t>(x % 2)] += std::abs(r[x] - r[x + 2]);
                 below += std::abs(r[x] - r[x + rowBytes]);
-                twoDown += std::abs(r[x] - r[x + 2 * rowBytes]);
+                twoDown[static_cast<std::size_t>(x % 2)] += std::abs(r[x] - r[x + 2 * rowBytes]);
                 diagonal[static_cast<std::size_t>((x + y) % 2)] +=
                     std::abs(r[x] - r[x + rowBytes + 1]);
             }
         }
     });
-    // Green beside green diagonally, red beside blue: one class of sites far more alike.
+    // Every site alike with the sites of its colour, in odd columns as in even ones, where the
+    // low bytes of 16-bit values would step far more than their high bytes; green beside green
+    // diagonally, red beside blue: one class of sites far more alike.
     greenOdd = diagonal[1] < diagonal[0];
-    return !failed && twoAlong < kMosaicAlike * beside && twoDown < kMosaicAlike * below &&
+    const auto most = [](const std::array<double, 2>& a) { return std::max(a[0], a[1]); };
+    return !failed && 2 * most(twoAlong) < kMosaicAlike * beside &&
+           2 * most(twoDown) < kMosaicAlike * below &&
            std::min(diagonal[0], diagonal[1]) < kMosaicAlike * std::max(diagonal[0], diagonal[1]);
 }
 
