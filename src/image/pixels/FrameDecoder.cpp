@@ -98,10 +98,11 @@ std::uint32_t MosaicAt(const FormatLayout& l, ByteSpan data, std::int64_t x, std
 template <class Sample>
 void MosaicRun(const PixelFormat& f, const std::uint8_t* row, std::int64_t rowBytes, std::int64_t y,
                std::int64_t x0, std::int64_t x1, std::uint8_t* out) {
-    if (sizeof(Sample) == 1) {
+    {
         const auto first = static_cast<std::size_t>((y & 1) * 2);
-        const std::int64_t done = formatKernels::MosaicSteps(row, rowBytes, f.sites[first],
-                                                             f.sites[first + 1], x0, x1 - x0, out);
+        const std::int64_t done =
+            formatKernels::MosaicSteps(row, static_cast<int>(sizeof(Sample)), rowBytes,
+                                       f.sites[first], f.sites[first + 1], x0, x1 - x0, out);
         x0 += done;
         out += 4 * done;
     }
