@@ -172,13 +172,8 @@ void ToBmp(int bits, const std::uint8_t* decoded, std::int64_t n, const GreyScal
                 out[i] = (*grey)(ValueAt(decoded, i));
             }
             break;
-        case 24:
-            for (std::int64_t i = 0; i < n; ++i, out += 3) {
-                const std::uint32_t v = ColourAt(decoded, i);
-                out[0] = static_cast<std::uint8_t>(v);
-                out[1] = static_cast<std::uint8_t>(v >> 8);
-                out[2] = static_cast<std::uint8_t>(v >> 16);
-            }
+        case 24:  // the colours' bytes as this little-endian machine holds them: B, G, R, A
+            formatKernels::PickBytes(decoded, 4, {0, 1, 2, 3}, 3, n, out);
             break;
         default:
             for (std::int64_t i = 0; i < n; ++i, out += 4) {
@@ -203,13 +198,8 @@ void ToPng(PngPixels pixels, int valueBits, const std::uint8_t* decoded, std::in
                 out[1] = static_cast<std::uint8_t>(v);
             }
             break;
-        case PngPixels::kRgb:
-            for (std::int64_t i = 0; i < n; ++i, out += 3) {
-                const std::uint32_t v = ColourAt(decoded, i);
-                out[0] = static_cast<std::uint8_t>(v >> 16);
-                out[1] = static_cast<std::uint8_t>(v >> 8);
-                out[2] = static_cast<std::uint8_t>(v);
-            }
+        case PngPixels::kRgb:  // from B, G, R, A in memory, as for the BMP
+            formatKernels::PickBytes(decoded, 4, {2, 1, 0, 3}, 3, n, out);
             break;
         default:
             for (std::int64_t i = 0; i < n; ++i, out += 4) {
