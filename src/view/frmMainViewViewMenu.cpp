@@ -6,6 +6,7 @@
 
 #include "image/rules/FieldRules.h"
 #include "image/search/WidthHints.h"
+#include "image/shown/RegionFile.h"
 #include "toolkit/LongWork.h"
 #include "toolkit/MessageBoxes.h"
 #include "view/OverviewStrip.h"
@@ -130,7 +131,7 @@ void frmMainView::fMnuVIEWpictures_Click() {
         n.gColBit = modBITMAPinfo::kDepth256;
         n.gArray256 = 0;
     }
-    SetRows(n, chosen.format, chosen.width);
+    SetRows(n, chosen.format, chosen.width, core::FrameRowsOf(chosen));
     if (Redraw(next, gRawData).ok()) {
         Form_Resize();
         ScrollToCell({0, 0});

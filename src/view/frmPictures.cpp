@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "image/shown/RegionFile.h"
+
 namespace rastel {
 
 namespace {
@@ -47,8 +49,10 @@ void frmPictures::cmdEXTRACT_Click() {
 }
 
 QString frmPictures::Line(const core::PictureRegion& r) {
+    const std::int64_t frame = core::FrameRowsOf(r);
     const std::int64_t rows =
-        std::max<std::int64_t>(1, r.length / std::max<std::int64_t>(1, r.rowBytes));
+        frame > 0 ? frame
+                  : std::max<std::int64_t>(1, r.length / std::max<std::int64_t>(1, r.rowBytes));
     // Single bytes are shown as the palette indices they are, at 256 colours.
     const std::string_view name =
         r.format != nullptr ? r.format->caption : std::string_view("パレット番号 256色");

@@ -274,6 +274,14 @@ TEST_F(MainViewTest, APictureFoundInsideTheFileIsShownFromItsTopLeftOnEnterOnly)
                                  .score = 0.92,
                                  .table = true}),
               "0x0000138B  表 16 バイト × 2048 行  一致度 92%");
+    // A frame of planes by its own rows, not its bytes over a row's.
+    EXPECT_EQ(frmPictures::Line({.start = 0x1b59,
+                                 .length = 36864,
+                                 .rowBytes = 256,
+                                 .format = core::FindFormat("yuv420p"),
+                                 .width = 256,
+                                 .score = 0.82}),
+              "0x00001B59  256 × 96  YUV420P プレーナー  一致度 82%");
     const core::PixelFormat* bgra = core::FindFormat("bgra");
     struct Case {
         Look before;

@@ -21,6 +21,11 @@ const PixelFormat& FormatOf(const PictureRegion& region) {
     return region.format != nullptr ? *region.format : *IndexFormat(modBITMAPinfo::kDepth256, 0);
 }
 
+std::int64_t FrameRowsOf(const PictureRegion& region) {
+    const Layout l = LayoutOf(region);
+    return l.Colours().planar() ? l.height : 0;
+}
+
 std::string RegionFileName(const PictureRegion& region) {
     const Layout l = LayoutOf(region);
     char name[96];

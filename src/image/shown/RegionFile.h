@@ -21,6 +21,10 @@ constexpr std::int64_t GroupStart(std::int64_t first) {
 // as the search read its bytes.
 const PixelFormat& FormatOf(const PictureRegion& region);
 
+// The rows of a region that is a frame of YUV in planes, each plane's rows its own: the
+// frame's height. 0 for any other region, whose rows are its bytes over a row's.
+std::int64_t FrameRowsOf(const PictureRegion& region);
+
 // "0x01325cb0-1024x768-bgr0.png": the start in hexadecimal, the width and rows, the format.
 std::string RegionFileName(const PictureRegion& region);
 
