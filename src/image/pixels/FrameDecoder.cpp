@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/pixels/FormatKernels.h"
+#include "image/pixels/FrameKernels.h"
 #include "image/pixels/WidePositions.h"
 
 namespace rastel::core {
