@@ -20,31 +20,47 @@ bool Near(std::int64_t found, std::int64_t expected, std::int64_t rowBytes) {
     return std::abs(found - expected) <= std::max(2 * rowBytes, expected / 16);
 }
 
-// The frame of a Y of h rows of w bytes whose chroma regions hold `chroma` bytes in rows of
-// chromaRow, made of elements of `element` bytes.
-Frame FrameOf(std::int64_t w, std::int64_t h, std::int64_t chroma, std::int64_t chromaRow,
-              int element) {
-    const std::int64_t half = (w + 1) / 2, halfRows = (h + 1) / 2;
+// The frame of a Y of h rows of w bytes, in samples of `sample` bytes, whose chroma regions
+// hold `chroma` bytes in rows of chromaRow, made of elements of `element` bytes. Samples of two
+// bytes are of 10 bits: in the low bits in planes, in the high bits in pairs (p010).
+Frame FrameOf(std::int64_t w, std::int64_t h, int sample, std::int64_t chroma,
+              std::int64_t chromaRow, int element) {
+    const std::int64_t n = w / sample;
+    const std::int64_t half = (n + 1) / 2 * sample, quarter = (n + 3) / 4 * sample;
+    const std::int64_t halfRows = (h + 1) / 2;
+    const bool deep = sample == 2;
+    auto frame = [](const char* name, std::int64_t bytes) {
+        return Frame{FindFormat(name), bytes};
+    };
     if (chromaRow == half) {  // a plane of U, then one of V
         if (Near(chroma, 2 * halfRows * half, chromaRow)) {
-            return {FindFormat("yuv420p"), 2 * halfRows * half};
+            return frame(deep ? "yuv420p10le" : "yuv420p", 2 * halfRows * half);
         }
         if (Near(chroma, 2 * h * half, chromaRow)) {
-            return {FindFormat("yuv422p"), 2 * h * half};
+            return frame(deep ? "yuv422p10le" : "yuv422p", 2 * h * half);
         }
-    } else if (chromaRow == 2 * half && element == 2) {  // U and V in pairs
+    } else if (chromaRow == quarter && !deep && Near(chroma, 2 * h * quarter, chromaRow)) {
+        return frame("yuv411p", 2 * h * quarter);
+    } else if (chromaRow == 2 * half && element % (2 * sample) == 0) {  // U and V in pairs
         if (Near(chroma, halfRows * 2 * half, chromaRow)) {
-            return {FindFormat("nv12"), halfRows * 2 * half};
+            return frame(deep ? "p010le" : "nv12", halfRows * 2 * half);
         }
-        if (Near(chroma, h * 2 * half, chromaRow)) {
-            return {FindFormat("nv16"), h * 2 * half};
+        if (!deep && Near(chroma, h * 2 * half, chromaRow)) {
+            return frame("nv16", h * 2 * half);
         }
     }
     return {};
 }
 
-bool MayBeY(const PictureRegion& r) {
-    return !r.table && r.format == nullptr && r.elementBytes == 1 && r.rowBytes >= 2;
+// The bytes of a Y's samples: 1 for single bytes, 2 for 16-bit grey; 0 for no Y.
+int SampleOfY(const PictureRegion& r) {
+    if (r.table || r.rowBytes < 2) {
+        return 0;
+    }
+    if (r.format == nullptr && r.elementBytes == 1) {
+        return 1;
+    }
+    return r.format == FindFormat("gray16le") ? 2 : 0;
 }
 
 // Bytes two apart against neighbours: above 1 in a picture of single bytes, far below it in
@@ -134,10 +150,11 @@ void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
                 y.elementBytes = 1;
                 y.width = y.rowBytes;
                 y.length = frame.frameBytes;
+                continue;
             }
-            continue;
         }
-        if (gone[i] || !MayBeY(y)) {
+        const int sample = SampleOfY(y);
+        if (gone[i] || sample == 0) {
             continue;
         }
         const std::int64_t w = y.rowBytes;
@@ -156,17 +173,17 @@ void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
         if (j + 1 < found.size() && !found[j + 1].table && found[j + 1].rowBytes == c.rowBytes &&
             std::abs(found[j + 1].start - (c.start + c.length)) <= c.rowBytes) {
             const std::int64_t both = found[j + 1].start + found[j + 1].length - lumaEnd;
-            if (FrameOf(w, h, both, c.rowBytes, c.elementBytes).format != nullptr) {
+            if (FrameOf(w, h, sample, both, c.rowBytes, c.elementBytes).format != nullptr) {
                 chroma = both;
                 last = j + 1;
             }
         }
-        const Frame frame = FrameOf(w, h, chroma, c.rowBytes, c.elementBytes);
+        const Frame frame = FrameOf(w, h, sample, chroma, c.rowBytes, c.elementBytes);
         if (frame.format == nullptr) {
             continue;
         }
         y.format = WarmerFirst(peek, frame.format, lumaEnd, frame.chromaBytes, failed);
-        y.width = w;
+        y.width = w / sample;
         y.length = h * w + frame.chromaBytes;
         for (std::size_t k = j; k <= last; ++k) {
             gone[k] = true;

@@ -28,6 +28,7 @@ struct Expected {
     int elementBytes;
     const char* format;  // nullptr: palette indices
     bool table = false;
+    int endRows = 1;  // how many rows from its end the region may end
 };
 
 // Real pictures inside real code, compressed bytes, text and records, and in the memory of
@@ -64,6 +65,9 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
         {"nv12-coffee-256-in-gzip.bin", {{6003, 36864, 256, 1, "nv21"}}},
         // A mosaic, its rows alternating: found at the rows of one, its green sites placed.
         {"bayer-rggb8-chelsea-256-in-text.bin", {{5003, 24576, 256, 2, "bayer_rggb8"}}},
+        // 10-bit samples: the Y read as 16-bit grey, its rows followed on into the chroma's
+        // two at a time, so that its end is found two rows late.
+        {"yuv420p10le-coffee-512-in-gzip.bin", {{5001, 73728, 512, 2, "yuv420p10le", false, 3}}},
         // 16-bit channels, whose noisy low bytes make the cells look random.
         {"rgb48le-astronaut-768-in-code.bin", {{6005, 61440, 768, 2, "rgb48le"}}},
         // A virtual X server's screen and its window's pixmap 4 pixels wider, back to back as
@@ -106,7 +110,7 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
             const PictureRegion& r = (*found)[i];
             const Expected& e = c.regions[i];
             EXPECT_LT(std::abs(r.start - e.start), e.rowBytes) << c.file << " " << r.start;
-            EXPECT_LT(std::abs(r.start + r.length - e.start - e.length), e.rowBytes)
+            EXPECT_LT(std::abs(r.start + r.length - e.start - e.length), e.endRows * e.rowBytes)
                 << c.file << " " << r.length;
             EXPECT_EQ(r.rowBytes, e.rowBytes) << c.file;
             EXPECT_EQ(r.elementBytes, e.elementBytes) << c.file;
@@ -175,7 +179,7 @@ TEST(FindPictures, FindsTheSameWithOneThreadOrTwo) {
     const auto one = FindPictures(source, {{}, {}, 1});
     const auto two = FindPictures(source, {{}, {}, 2});
     ASSERT_TRUE(one && two);
-    EXPECT_EQ(one->size(), 52u);
+    EXPECT_EQ(one->size(), 51u);
     ASSERT_EQ(one->size(), two->size());
     for (std::size_t i = 0; i < one->size(); ++i) {
         const PictureRegion& a = (*one)[i];

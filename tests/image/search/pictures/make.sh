@@ -53,6 +53,9 @@ def nv12(yuv, w, h):
     u = yuv[w * h:w * h * 5 // 4]
     v = yuv[w * h * 5 // 4:]
     return yuv[:w * h] + bytes(b for pair in zip(u, v) for b in pair)
+def deep(planes):
+    # 8-bit samples as the 10 bits of little-endian words: v << 2.
+    return b''.join((v << 2).to_bytes(2, 'little') for v in planes)
 def bayer_rggb8(rgb, w):
     # Each site keeps the channel its place in the mosaic names.
     return bytes(rgb[3 * i + (0 if (i // w) % 2 == 0 and i % 2 == 0 else
@@ -80,6 +83,7 @@ pictures = {
     'coffee-nv12': nv12(part('coffee-yuv420p', 0, 1 << 30), 256, 96),
     'chelsea-bayer-rggb8': bayer_rggb8(part('chelsea-rgb-256', 0, 1 << 30), 256),
     'astronaut-rgb48le': part('astronaut-rgb48le', 0, 1 << 30),
+    'coffee-yuv420p10le': deep(part('coffee-yuv420p', 0, 1 << 30)),
 }
 # Each file: pieces of filler bytes and pictures, in order.
 files = {
@@ -97,6 +101,7 @@ files = {
     'nv12-coffee-256-in-gzip.bin': [('gz1', 40003, 6003), 'coffee-nv12', ('gz1', 100000, 5000)],
     'bayer-rggb8-chelsea-256-in-text.bin': [('text', 2001, 5003), 'chelsea-bayer-rggb8', ('text', 30000, 4000)],
     'rgb48le-astronaut-768-in-code.bin': [('code', 800009, 6005), 'astronaut-rgb48le', ('code', 1000000, 4000)],
+    'yuv420p10le-coffee-512-in-gzip.bin': [('gz2', 20001, 5001), 'coffee-yuv420p10le', ('gz2', 80000, 4000)],
     'none-code.bin': [('code', 2000001, 40000)],
     'none-gzip.bin': [('gz1', 120001, 32000)],
     'none-text.bin': [('text', 3, 28000)],
