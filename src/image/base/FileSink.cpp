@@ -69,6 +69,15 @@ Outcome FdSink::Put(const void* data, std::size_t n) {
 }
 
 AtomicFile::AtomicFile(std::string target) : mTarget(std::move(target)) {
+    if (struct stat st{};
+        ::stat(mTarget.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        mInto = true;
+        mFd = Allowed("create") ? ::open(mTarget.c_str(), O_WRONLY | O_CLOEXEC) : -1;
+        if (mFd < 0) {
+            Failed(Failure("create", mTarget));
+        }
+        return;
+    }
     const auto slash = mTarget.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : mTarget.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? mTarget : mTarget.substr(slash + 1);
@@ -111,6 +120,14 @@ Outcome AtomicFile::Commit() {
     }
     // No fsync: a picture is cheap to make again, and syncing gigabytes would cost more than
     // writing them. Errors of the write itself are all caught above or by close.
+    if (mInto) {
+        const int fd = mFd;
+        mFd = -1;
+        if (::close(fd) != 0) {
+            Failed(Failure("write", mTarget));
+        }
+        return result();
+    }
     if (::fchmod(mFd, ModeFor(mTarget)) != 0) {
         Failed(Abandon("write"));
         return result();

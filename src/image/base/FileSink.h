@@ -60,7 +60,9 @@ class FdSink : public ByteSink {
 };
 
 // Writes into a temporary file beside the target and renames it over the target on Commit,
-// so a failed or abandoned write never touches an existing file of that name.
+// so a failed or abandoned write never touches an existing file of that name. A target that is
+// a device or a FIFO (/dev/null, a pipe a reader waits on) is written into instead: renaming
+// over it would put a plain file where the device was.
 class AtomicFile : public ByteSink {
   public:
     explicit AtomicFile(std::string target);
@@ -77,8 +79,9 @@ class AtomicFile : public ByteSink {
     void Discard();
 
     std::string mTarget;
-    std::string mTemp;
+    std::string mTemp;  // empty when writing into the target itself
     int mFd = -1;
+    bool mInto = false;  // the target is written into, not replaced
 };
 
 }  // namespace rastel::core

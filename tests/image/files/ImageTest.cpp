@@ -151,6 +151,20 @@ TEST(AtomicFile, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
     }
     EXPECT_EQ(ReadFile(old), BmpFileBytes(image));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
+
+    // A FIFO, as /dev/null or a pipe, is written into and stays what it is.
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(SaveBmp(fifo.string(), image).ok());
+    Bytes got(BmpFileBytes(image).size() + 1);
+    EXPECT_EQ(::read(reader, got.data(), got.size()), static_cast<ssize_t>(got.size() - 1));
+    got.pop_back();
+    EXPECT_EQ(got, BmpFileBytes(image));
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 3);
     ::umask(mask);
     fs::remove_all(dir);
 }
