@@ -72,8 +72,10 @@ AtomicFile::AtomicFile(std::string target) : mTarget(std::move(target)) {
     if (struct stat st{};
         ::stat(mTarget.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         mInto = true;
-        mFd = Allowed("create") ? ::open(mTarget.c_str(), O_WRONLY | O_CLOEXEC) : -1;
-        if (mFd < 0) {
+        // Not waiting: a FIFO no one reads fails at once (ENXIO) rather than hanging; the
+        // writes then wait for the reader as any writer's do.
+        mFd = Allowed("create") ? ::open(mTarget.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK) : -1;
+        if (mFd < 0 || ::fcntl(mFd, F_SETFL, ::fcntl(mFd, F_GETFL) & ~O_NONBLOCK) != 0) {
             Failed(Failure("create", mTarget));
         }
         return;

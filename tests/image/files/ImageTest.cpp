@@ -152,9 +152,11 @@ TEST(AtomicFile, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
     EXPECT_EQ(ReadFile(old), BmpFileBytes(image));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
 
-    // A FIFO, as /dev/null or a pipe, is written into and stays what it is.
+    // A FIFO, as /dev/null or a pipe, is written into and stays what it is; with no reader,
+    // the write fails at once instead of waiting for one.
     const fs::path fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(SaveBmp(fifo.string(), image).error, ENXIO);
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     ASSERT_TRUE(SaveBmp(fifo.string(), image).ok());
