@@ -37,6 +37,15 @@ bool ByteSource::Failed(Outcome failure) {
     return false;
 }
 
+bool ByteSource::ReadPadded(std::int64_t pos, std::int64_t n, std::uint8_t* out) {
+    std::fill_n(out, n, 0);
+    // pos may lie anywhere in 64 bits: the overlap is taken before any sum.
+    const std::int64_t first = std::clamp<std::int64_t>(pos, 0, size());
+    const std::int64_t last = pos > size() - n ? size() : std::max<std::int64_t>(0, pos + n);
+    return first >= last ||
+           Read(first, static_cast<std::size_t>(last - first), out + (first - pos));
+}
+
 bool ByteSource::Lend(std::int64_t pos, std::size_t n, std::vector<std::uint8_t>& buffer,
                       const Use& use) {
     buffer.resize(n);

@@ -28,6 +28,9 @@ class ByteSource {
                       const Use& use);
     // Whether Lend lends bytes where they lie, so that copying them out gains nothing.
     virtual bool InMemory() const { return false; }
+    // The n bytes at pos, wherever pos lies: those outside the source read as 0. False when
+    // the part inside could not be read.
+    bool ReadPadded(std::int64_t pos, std::int64_t n, std::uint8_t* out);
     // Done, or why the first read that failed did; asked once the reads have ended.
     const Outcome& result() const { return mResult; }
 

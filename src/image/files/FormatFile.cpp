@@ -335,15 +335,8 @@ RowFill DeepPngRows(const FormatLayout& layout, ByteSource& source, std::int64_t
         for (std::int64_t y = y0; y < y1; ++y) {
             for (std::int64_t x = 0; x < layout.width; x += piece) {
                 const std::int64_t n = std::min(piece, layout.width - x);
-                const std::int64_t begin = layout.byteOf(y, x);
-                buffer->assign(static_cast<std::size_t>(n * bytes), 0);
-                // byteOf holds at the 64-bit limits: the overlap is taken before any sum.
-                const std::int64_t first = std::clamp<std::int64_t>(begin, 0, source.size());
-                const std::int64_t last = begin > source.size() - n * bytes
-                                              ? source.size()
-                                              : std::max<std::int64_t>(0, begin + n * bytes);
-                if (first < last && !source.Read(first, static_cast<std::size_t>(last - first),
-                                                 buffer->data() + (first - begin))) {
+                buffer->resize(static_cast<std::size_t>(n * bytes));
+                if (!source.ReadPadded(layout.byteOf(y, x), n * bytes, buffer->data())) {
                     return Outcome::Unreadable(source.result());
                 }
                 std::uint8_t* out = dst + ((y - y0) * layout.width + x) * 2 * channels;

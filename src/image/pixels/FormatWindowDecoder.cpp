@@ -35,25 +35,16 @@ bool FormatWindowDecoder::Lend(std::int64_t y0, std::int64_t y1, std::int64_t x0
                         [&](ByteSpan bytes) { use(window, bytes); });
 }
 
-bool FormatWindowDecoder::ReadAt(Wide pos, std::int64_t n, std::uint8_t* out) {
-    // Bytes outside the file read as 0.
-    std::fill_n(out, n, 0);
-    const Wide first = std::clamp<Wide>(pos, 0, mSource.size());
-    const Wide last = std::clamp<Wide>(pos + n, 0, mSource.size());
-    return first >= last ||
-           mSource.Read(static_cast<std::int64_t>(first), static_cast<std::size_t>(last - first),
-                        out + static_cast<std::ptrdiff_t>(first - pos));
-}
-
 // Reads rows of n bytes, `step` apart in the file from pos, into consecutive rows of out: in
 // one read where they lie back to back.
 bool FormatWindowDecoder::ReadRows(Wide pos, std::int64_t step, std::int64_t n, std::int64_t rows,
                                    std::uint8_t* out) {
+    // A position past the 64-bit range lies outside any file, as its held value does.
     if (step == n) {
-        return ReadAt(pos, n * rows, out);
+        return mSource.ReadPadded(Held(pos), n * rows, out);
     }
     for (std::int64_t r = 0; r < rows; ++r) {
-        if (!ReadAt(pos + static_cast<Wide>(r) * step, n, out + r * n)) {
+        if (!mSource.ReadPadded(Held(pos + static_cast<Wide>(r) * step), n, out + r * n)) {
             return false;
         }
     }

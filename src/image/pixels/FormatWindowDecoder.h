@@ -32,8 +32,8 @@ class FormatWindowDecoder {
 
     bool DecodePlanes(std::int64_t y0, std::int64_t y1, std::int64_t x0, std::int64_t count,
                       std::uint8_t* dst, std::ptrdiff_t rowStep);
-    // n bytes at pos into out, those outside the source 0; false when the source failed.
-    bool ReadAt(Wide pos, std::int64_t n, std::uint8_t* out);
+    // Rows of n bytes, step apart from pos, into consecutive rows of out, bytes outside the
+    // source 0; false when the source failed.
     bool ReadRows(Wide pos, std::int64_t step, std::int64_t n, std::int64_t rows,
                   std::uint8_t* out);
 

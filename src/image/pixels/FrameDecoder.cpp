@@ -99,14 +99,12 @@ std::uint32_t MosaicAt(const FormatLayout& l, ByteSpan data, std::int64_t x, std
 template <class Sample>
 void MosaicRun(const PixelFormat& f, const std::uint8_t* row, std::int64_t rowBytes, std::int64_t y,
                std::int64_t x0, std::int64_t x1, std::uint8_t* out) {
-    {
-        const auto first = static_cast<std::size_t>((y & 1) * 2);
-        const std::int64_t done =
-            formatKernels::MosaicSteps(row, static_cast<int>(sizeof(Sample)), rowBytes,
-                                       f.sites[first], f.sites[first + 1], x0, x1 - x0, out);
-        x0 += done;
-        out += 4 * done;
-    }
+    const auto first = static_cast<std::size_t>((y & 1) * 2);
+    const std::int64_t done =
+        formatKernels::MosaicSteps(row, static_cast<int>(sizeof(Sample)), rowBytes, f.sites[first],
+                                   f.sites[first + 1], x0, x1 - x0, out);
+    x0 += done;
+    out += 4 * done;
     for (std::int64_t x = x0; x < x1; ++x, out += 4) {
         const std::uint8_t* p = row + x * static_cast<std::int64_t>(sizeof(Sample));
         const std::uint32_t v = Demosaic(f, y, x, [p, rowBytes](int dy, int dx) {
@@ -118,11 +116,15 @@ void MosaicRun(const PixelFormat& f, const std::uint8_t* row, std::int64_t rowBy
     }
 }
 
-// Planar rows: each row's Y, U and V gathered as 8-bit levels, then made colours at once.
+// Planar rows: each row's Y, U and V gathered as 8-bit levels, then made colours at once. The
+// levels' buffers are the thread's own and kept: a view decodes a row at a time.
 class PlanarRows {
   public:
-    PlanarRows(const FormatLayout& l, ByteSpan data, std::int64_t count)
-        : mL(l), mData(data), mY(static_cast<std::size_t>(count)), mU(mY.size()), mV(mY.size()) {}
+    PlanarRows(const FormatLayout& l, ByteSpan data, std::int64_t count) : mL(l), mData(data) {
+        for (std::vector<std::uint8_t>* levels : {&mY, &mU, &mV}) {
+            levels->resize(std::max(levels->size(), static_cast<std::size_t>(count)));
+        }
+    }
 
     void Row(std::int64_t y, std::int64_t x0, std::int64_t count, std::uint8_t* out) {
         const PixelFormat& f = *mL.format;
@@ -179,7 +181,7 @@ class PlanarRows {
 
     const FormatLayout& mL;
     ByteSpan mData;
-    std::vector<std::uint8_t> mY, mU, mV;
+    static thread_local inline std::vector<std::uint8_t> mY, mU, mV;
 };
 
 }  // namespace
