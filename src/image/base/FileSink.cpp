@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace rastel::core {
 
@@ -109,6 +110,19 @@ void AtomicFile::Discard() {
     if (!mTemp.empty()) {
         ::unlink(mTemp.c_str());
         mTemp.clear();
+    }
+}
+
+void AtomicFile::Expect(std::uint64_t bytes) {
+    if (mInto || mFd < 0 || bytes == 0 ||
+        bytes > std::uint64_t{std::numeric_limits<off_t>::max()}) {
+        return;
+    }
+    // The size stays what has been written: a write cut short leaves no zeros behind it.
+    // Filesystems without the call just place blocks as the bytes come.
+    if (::fallocate(mFd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) != 0 &&
+        (errno == ENOSPC || errno == EDQUOT)) {
+        Failed(Abandon("write"));
     }
 }
 

@@ -32,6 +32,10 @@ class ByteSink {
         return mResult.ok();
     }
     const Outcome& result() const { return mResult; }
+    // Told, before the first byte, how many bytes will be written in all, when the writer
+    // knows. A file sets the room aside at once: a full disk fails here rather than gigabytes
+    // later, and the blocks are placed now, not while the finished file replaces another.
+    virtual void Expect(std::uint64_t /*bytes*/) {}
 
   protected:
     // Keeps the first failure, of a step after the writes.
@@ -71,6 +75,7 @@ class AtomicFile : public ByteSink {
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     Outcome Commit();
+    void Expect(std::uint64_t bytes) override;
 
   private:
     Outcome Put(const void* data, std::size_t n) override;

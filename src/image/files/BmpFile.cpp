@@ -128,6 +128,7 @@ Outcome WriteBmp(ByteSink& sink, const DibImage& image, const WriteProgress& pro
     // A record goes out in steps this large, so that a large one shows its progress.
     constexpr std::size_t kStep = std::size_t{16} << 20;
     const BmpHead head = MakeBmpHead(image.bmiHeader, image.bmiColors, image.bits.size());
+    sink.Expect(head.size() + image.bits.size());
     if (!sink.Write(head.data(), head.size())) {
         return sink.result();
     }
@@ -152,6 +153,7 @@ Outcome WriteBmpStreamed(ByteSink& sink, const DecodeLayout& layout, const Palet
     BITMAPINFOHEADER header;
     FillHeader(header, layout.width, layout.height);
     const BmpHead head = MakeBmpHead(header, palette, std::uint64_t{header.biSizeImage} + 1);
+    sink.Expect(head.size() + std::uint64_t{header.biSizeImage} + 1);
     if (!sink.Write(head.data(), head.size())) {
         return sink.result();
     }

@@ -265,6 +265,7 @@ Outcome WriteFormatBmp(ByteSink& sink, const FormatLayout& layout, ByteSource& s
     const std::unique_ptr<GreyScale> scale =
         bits == 8 ? std::make_unique<GreyScale>(*grey) : nullptr;
     const std::vector<std::uint8_t> head = MakeBmpHead(bits, width, height);
+    sink.Expect(head.size() + static_cast<std::uint64_t>(BmpRowBytes(bits, width) * height));
     if (!sink.Write(head.data(), head.size())) {
         return sink.result();
     }

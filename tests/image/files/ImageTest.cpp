@@ -167,6 +167,14 @@ TEST(AtomicFile, ReplacesAFileWholeKeepingItsModeAndLeavesNothingElse) {
     ::close(reader);
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 3);
+
+    {  // room set aside for more than was written leaves nothing after the bytes
+        AtomicFile file(old.string());
+        file.Expect(std::uint64_t{1} << 20);
+        ASSERT_TRUE(file.Write("BM", 2));
+        ASSERT_TRUE(file.Commit().ok());
+    }
+    EXPECT_EQ(ReadFile(old), (Bytes{'B', 'M'}));
     ::umask(mask);
     fs::remove_all(dir);
 }
