@@ -20,10 +20,12 @@ namespace {
 // cut by its rows.
 constexpr std::int64_t kJoin = 0;
 // Windows looked at for rows: at most kWindows plus one per kBytesPerWindow of the file, those
-// with the most smooth cells first, so that a file of many small tables costs less than
-// reading it: a window takes about a millisecond of a core.
+// with the most smooth cells first. A window takes about a millisecond of a core, and the
+// first pass about as long as reading the file: one a 32 MiB keeps the search of a large
+// file within a fifth more than reading it. One a 6 MiB took twice the read, for nearly
+// twice as many regions found in a gigabyte of libraries.
 constexpr std::int64_t kWindows = 64;
-constexpr std::int64_t kBytesPerWindow = std::int64_t{6} << 20;
+constexpr std::int64_t kBytesPerWindow = std::int64_t{32} << 20;
 // The first pass reads the file in pieces of this many bytes, which the cache holds.
 constexpr std::int64_t kPiece = std::int64_t{256} << 10;
 // The first pass's share of the progress reported, and the least step reported.
