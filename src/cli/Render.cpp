@@ -1,6 +1,7 @@
 #include "cli/Render.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,6 +50,22 @@ int Extract(const std::vector<PictureRegion>& regions, bool tables, ByteSource& 
         listing << path << '\n' << std::flush;
     }
     return listing ? 0 : fail("the names could not be written");
+}
+
+// Why pictures cannot be written into folder, or nothing: asked before the search, which on a
+// large file takes a while, rather than when its first picture fails.
+std::optional<std::string> Unwritable(const std::string& folder) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) {
+        return folder + ": cannot be written into: " + std::strerror(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return folder + ": is not a folder";
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return folder + ": cannot be written into: " + std::strerror(errno);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -108,6 +125,9 @@ int Render(const RenderOptions& o, std::ostream& listing, std::ostream& err) {
         return listing.flush() ? 0 : fail("the overview could not be written");
     }
     if (o.findPictures) {
+        if (const auto why = o.extract ? Unwritable(*o.extract) : std::nullopt) {
+            return fail(*why);
+        }
         const auto regions = FindPictures(source);
         if (!regions) {
             return readError(regions.outcome());

@@ -340,9 +340,10 @@ TEST_F(RenderTest, RefusesBadFilesSettingsAndOutputsWithOneLine) {
         {"--suggest-width --length 5" + f, "--length does not go with --suggest-width", 2},
         {"--extract ." + f, "--extract goes with --find-pictures", 2},
         {"--find-pictures --tables" + f, "--tables goes with --extract", 2},
-        {"--find-pictures --extract '" + (dir / "no").string() + "' '" + photo + "'",
-         "rastel-render: create " +
-             (dir / "no/0x00001771-64x64-bgra.png: No such file or directory").string()},
+        // the folder asked for at once, though the file holds no picture to write
+        {"--find-pictures --extract '" + (dir / "no").string() + "'" + f,
+         "rastel-render: " + (dir / "no").string() + ": cannot be written into: No such file"},
+        {"--find-pictures --extract '" + in + "'" + f, "r.bin: is not a folder"},
         {"'" + (dir / "fifo").string() + "'", ": is not a regular file"},
         {"'" + (dir / "missing").string() + "'", ": cannot be read: No such file or directory"},
         {"--frobnicate" + f, "unknown option '--frobnicate'", 2},
