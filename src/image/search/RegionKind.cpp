@@ -1,6 +1,7 @@
 #include "image/search/RegionKind.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace rastel::core::pictures {
@@ -41,6 +42,51 @@ std::optional<std::vector<double>> Distances(Peek& peek, const RowShape& shape,
     return failed ? std::nullopt : std::optional(sums);
 }
 
+// Records of text, strings padded with zeros to their fields' length among fields of a few
+// bytes, are as alike along their rows as a picture's pixels, zeros beside zeros. Most of
+// their bytes are 0; of the others most are printable text, many of them letters, and they
+// step from one to the next far more than neighbouring pixels do, which change by a few
+// levels (magic.mgc's records: 95% zeros, 65% to 85% printable, 40% to 60% letters, steps of
+// 25 to 40).
+constexpr double kZeroShare = 0.5;
+constexpr double kPrintableShare = 0.6;
+constexpr double kLetterShare = 0.35;
+constexpr double kTextStep = 10;
+constexpr std::int64_t kTextProbe = 512;
+// Fewer bytes that are not 0 than this, over every place, say nothing.
+constexpr std::int64_t kTextBytes = 64;
+
+bool TextAmongZeros(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed) {
+    std::int64_t looked = 0, bytes = 0, printable = 0, letters = 0, steps = 0;
+    double stepped = 0;
+    const std::int64_t probe = std::min(kTextProbe, end - begin);
+    for (std::int64_t i = 0; i < kPlaces && !failed && probe > 1; ++i) {
+        const std::int64_t at = begin + (end - begin - probe) * i / (kPlaces - 1);
+        failed = !peek(at, at + probe, [&](const std::uint8_t* b) {
+            looked += probe;
+            for (std::int64_t k = 0; k < probe; ++k) {
+                const int c = b[k];
+                if (c == 0) {
+                    continue;
+                }
+                ++bytes;
+                printable += (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r';
+                letters += (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+                if (k > 0 && b[k - 1] != 0) {
+                    stepped += std::abs(c - b[k - 1]);
+                    ++steps;
+                }
+            }
+        });
+    }
+    const auto share = [&](std::int64_t n) {
+        return static_cast<double>(n) / static_cast<double>(bytes);
+    };
+    return !failed && bytes >= kTextBytes && bytes <= (1 - kZeroShare) * looked &&
+           share(printable) >= kPrintableShare && share(letters) >= kLetterShare && steps > 0 &&
+           stepped >= kTextStep * static_cast<double>(steps);
+}
+
 }  // namespace
 
 bool LooksLikeTable(Peek& peek, const RowShape& shape, const PixelFormat* format,
@@ -65,7 +111,7 @@ bool LooksLikeTable(Peek& peek, const RowShape& shape, const PixelFormat* format
     lags.push_back(std::max(2 * e, (w / 4 + e / 2) / e * e));
     lags.push_back(w);
     const auto d = Distances(peek, shape, lags, begin, end, failed);
-    if (!d || pixels == 0) {
+    if (!d || pixels == 0 || TextAmongZeros(peek, begin, end, failed)) {
         return true;
     }
     const double near = *std::min_element(d->begin(), d->begin() + static_cast<long>(pixels));

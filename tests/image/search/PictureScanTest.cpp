@@ -137,15 +137,27 @@ TEST(FindPictures, TellsTablesFromPictures) {
     std::normal_distribution<double> noise(0, 80);
     std::vector<std::uint8_t> table;
     std::vector<std::uint8_t> picture;
+    // Records of a name padded with zeros and a field of one byte; a picture of half black and
+    // half levels that are printable text
+    std::vector<std::uint8_t> names(64 * 256, 0);
+    std::vector<std::uint8_t> dark;
     for (int y = 0; y < 256; ++y) {
         for (int x = 0; x < 64; ++x) {
             table.push_back(
                 static_cast<std::uint8_t>(std::clamp(base[x] + noise(random), 0.0, 255.0)));
             picture.push_back(
                 static_cast<std::uint8_t>(128 + 100 * std::sin(x / 9.0 + y / 13.0) + random() % 5));
+            const double level = 90 * std::sin(x / 7.0 + y / 11.0);
+            dark.push_back(static_cast<std::uint8_t>(level > 0 ? 32 + level : 0));
         }
+        const int length = 6 + static_cast<int>(random() % 9);
+        for (int i = 0; i < length; ++i) {
+            names[64 * y + 8 + i] = static_cast<std::uint8_t>((i == 0 ? 'A' : 'a') + random() % 26);
+        }
+        names[64 * y + 40] = 0x38;
     }
-    for (const auto& [bytes, isTable] : {std::pair{&table, true}, {&picture, false}}) {
+    for (const auto& [bytes, isTable] :
+         {std::pair{&table, true}, {&picture, false}, {&names, true}, {&dark, false}}) {
         SpanSource source(*bytes);
         pictures::Peek peek(source);
         bool failed = false;
