@@ -3,7 +3,7 @@
 // the renderer's source from the page cache; 3: in memory, as the viewer holds a file it has
 // loaded), and a file of random bytes just under 2 GiB, the largest the viewer accepts (2:
 // read). vs_read is the scan's time over that of read() into a buffer of 128 KiB, as cat reads
-// (the goal: 2 at most); extra_mib the most private memory the scan took beyond what the
+// (the goal: 1.3 at most); extra_mib the most private memory the scan took beyond what the
 // program had (sampled every millisecond); found the regions it reported.
 // Files go to $RASTEL_BENCH_DIR (default /tmp/rastel-bench); they are kept for later runs.
 #include <benchmark/benchmark.h>
