@@ -134,6 +134,64 @@ const PixelFormat* WarmerFirst(Peek& peek, const PixelFormat* f, std::int64_t ch
     return sum[0] > sum[1] ? FindFormat(twin) : f;
 }
 
+// Samples of 10 bits in 16 leave 6 bits 0 (the high ones in planes, the low ones in p010);
+// the bytes around a frame seldom do. A frame of them whose rows were found within a row is
+// moved to where its first sample is, and given the rows its run of such samples holds, when
+// that run is a whole frame a few rows from the one found: its start and end to the byte,
+// where the rows alone leave them a row out.
+constexpr std::int64_t kRowsOff = 4;
+constexpr std::int64_t kRunPiece = std::int64_t{32} << 10;
+
+void FitDeepFrame(Peek& peek, PictureRegion& y, const PixelFormat& f, std::int64_t rowBytes,
+                  std::int64_t rows, bool& failed) {
+    const std::uint32_t unused = ~(((1u << f.fields[0].bits) - 1) << f.fields[0].shift) & 0xFFFF;
+    const auto clear = [&](std::int64_t at) {
+        bool is = false;
+        failed = failed || !peek(at, at + 2, [&](const std::uint8_t* b) {
+                     is = ((b[0] | b[1] << 8) & unused) == 0;
+                 });
+        return is;
+    };
+    // The first sample: back while they are clear, or on to the first clear one, within a row.
+    std::int64_t start = y.start;
+    if (unused == 0 || start + 2 > peek.size()) {
+        return;
+    }
+    if (clear(start)) {
+        while (!failed && start - 2 >= std::max<std::int64_t>(0, y.start - rowBytes) &&
+               clear(start - 2)) {
+            start -= 2;
+        }
+    } else {
+        while (!failed && start + 4 <= std::min(peek.size(), y.start + rowBytes) && !clear(start)) {
+            start += 2;
+        }
+    }
+    // The run of clear samples from it, as far as a frame a few rows longer reaches.
+    const std::int64_t most =
+        std::min(peek.size(), start + FrameShapeOf(f, rowBytes, rows + kRowsOff).frameBytes);
+    std::int64_t end = start;
+    for (bool on = true; on && !failed && end + 2 <= most;) {
+        const std::int64_t n = std::min(kRunPiece, (most - end) / 2 * 2);
+        failed = !peek(end, end + n, [&](const std::uint8_t* b) {
+            std::int64_t i = 0;
+            while (i + 2 <= n && ((b[i] | b[i + 1] << 8) & unused) == 0) {
+                i += 2;
+            }
+            on = i == n;
+            end += i;
+        });
+    }
+    for (std::int64_t h = std::max<std::int64_t>(2, rows - kRowsOff);
+         !failed && h <= rows + kRowsOff; ++h) {
+        if (FrameShapeOf(f, rowBytes, h).frameBytes == end - start) {
+            y.start = start;
+            y.length = end - start;
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
@@ -185,6 +243,9 @@ void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
         y.format = WarmerFirst(peek, frame.format, lumaEnd, frame.chromaBytes, failed);
         y.width = w / sample;
         y.length = h * w + frame.chromaBytes;
+        if (sample == 2) {
+            FitDeepFrame(peek, y, *y.format, w, h, failed);
+        }
         for (std::size_t k = j; k <= last; ++k) {
             gone[k] = true;
         }
