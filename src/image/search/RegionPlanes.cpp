@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <optional>
+#include <tuple>
+#include <vector>
 
 namespace rastel::core::pictures {
 
@@ -70,35 +73,58 @@ constexpr double kPairs = 0.6;
 // Bytes looked at, from the middle of a part.
 constexpr std::int64_t kPartLooked = 8192;
 
-// How far bytes two apart in [from, to) are against neighbours; -1 when they cannot tell.
-double PairsShare(Peek& peek, std::int64_t from, std::int64_t to, bool& failed) {
-    const std::int64_t n = std::min(kPartLooked, to - from);
-    from += (to - from - n) / 2;
+// How far samples two apart in [from, to) are against neighbours, samples of `sample` bytes
+// by their last, high byte; -1 when they cannot tell.
+double PairsShare(Peek& peek, std::int64_t from, std::int64_t to, int sample, bool& failed) {
+    const std::int64_t n = std::min(kPartLooked, to - from) / sample * sample;
+    from += (to - from - n) / 2 / sample * sample;
     double one = 0, two = 0;
     failed = failed || !peek(from, from + n, [&](const std::uint8_t* b) {
-                 for (std::int64_t i = 0; i + 2 < n; ++i) {
-                     one += std::abs(b[i] - b[i + 1]);
-                     two += std::abs(b[i] - b[i + 2]);
+                 for (std::int64_t i = sample - 1; i + 2 * sample < n; i += sample) {
+                     one += std::abs(b[i] - b[i + sample]);
+                     two += std::abs(b[i] - b[i + 2 * sample]);
                  }
              });
     return one > 0 ? two / one : -1;
 }
 
-// The frame of Y and pairs a region of rows of two bytes' element may be: the chroma two
-// thirds or half way along, the Y's rows single bytes and the chroma's pairs.
-const PixelFormat* PairsAfterY(Peek& peek, const PictureRegion& r, std::int64_t& rows,
-                               bool& failed) {
+// The frame of Y and pairs a region of rows of pairs' element may be: the chroma two thirds
+// or half way along, the Y's rows single samples and the chroma's pairs. Samples of one byte
+// make nv12 or nv16 of an element of 2; of two, p010 of an element of 4.
+// Of the two bytes from `from`, the one samples of two bytes start at: where more of them
+// leave p010's low 6 bits 0.
+std::int64_t SamplePhase(Peek& peek, std::int64_t from, std::int64_t to, bool& failed) {
+    const std::int64_t n = std::min(kPartLooked, to - from - 1) / 2 * 2;
+    std::array<std::int64_t, 2> clear{};
+    failed = failed || !peek(from, from + n + 1, [&](const std::uint8_t* b) {
+                 for (std::int64_t i = 0; i < n; ++i) {
+                     clear[static_cast<std::size_t>(i % 2)] += (b[i] & 0x3F) == 0;
+                 }
+             });
+    return clear[1] > clear[0] ? 1 : 0;
+}
+
+const PixelFormat* PairsAfterY(Peek& peek, const PictureRegion& r, std::int64_t& start,
+                               std::int64_t& rows, bool& failed) {
     const std::int64_t w = r.rowBytes;
-    for (const auto& [name, share] : {std::pair("nv12", 3), std::pair("nv16", 4)}) {
+    const int sample = static_cast<int>(r.elementBytes / 2);
+    start = r.start + (sample == 2 ? SamplePhase(peek, r.start, r.start + r.length, failed) : 0);
+    using Split = std::pair<const char*, int>;
+    const std::vector<Split> frames = sample == 1 ? std::vector<Split>{{"nv12", 3}, {"nv16", 4}}
+                                                  : std::vector<Split>{{"p010le", 3}};
+    for (const auto& [name, share] : frames) {
         // share: the frame in halves of its Y (3: Y and half again; 4: Y and as much again).
         const std::int64_t h = (2 * r.length / share + w / 2) / w;
-        const std::int64_t chroma = name[3] == '2' ? (h + 1) / 2 * w : h * w;
+        const std::int64_t chroma = share == 3 ? (h + 1) / 2 * w : h * w;
         if (h < 2 || !Near(r.length, h * w + chroma, w)) {
             continue;
         }
-        const std::int64_t split = r.start + h * w;
-        const double y = PairsShare(peek, r.start, split, failed);
-        const double c = PairsShare(peek, split, split + chroma, failed);
+        const std::int64_t split = start + h * w;
+        if (split + chroma > peek.size()) {
+            continue;
+        }
+        const double y = PairsShare(peek, start, split, sample, failed);
+        const double c = PairsShare(peek, split, split + chroma, sample, failed);
         if (!failed && y > kSingles && c >= 0 && c < kPairs) {
             rows = h;
             return FindFormat(name);
@@ -142,8 +168,13 @@ const PixelFormat* WarmerFirst(Peek& peek, const PixelFormat* f, std::int64_t ch
 constexpr std::int64_t kRowsOff = 4;
 constexpr std::int64_t kRunPiece = std::int64_t{32} << 10;
 
-void FitDeepFrame(Peek& peek, PictureRegion& y, const PixelFormat& f, std::int64_t rowBytes,
-                  std::int64_t rows, bool& failed) {
+// The frame of samples starting, at one byte or the next, within a row of `from`: its start and
+// length, or nothing.
+std::optional<std::pair<std::int64_t, std::int64_t>> DeepFrameNear(Peek& peek, std::int64_t from,
+                                                                   const PixelFormat& f,
+                                                                   std::int64_t rowBytes,
+                                                                   std::int64_t rows,
+                                                                   bool& failed) {
     const std::uint32_t unused = ~(((1u << f.fields[0].bits) - 1) << f.fields[0].shift) & 0xFFFF;
     const auto clear = [&](std::int64_t at) {
         bool is = false;
@@ -152,18 +183,18 @@ void FitDeepFrame(Peek& peek, PictureRegion& y, const PixelFormat& f, std::int64
                  });
         return is;
     };
-    // The first sample: back while they are clear, or on to the first clear one, within a row.
-    std::int64_t start = y.start;
+    // The first sample: back while they are clear, or on to the first clear one.
+    std::int64_t start = from;
     if (unused == 0 || start + 2 > peek.size()) {
-        return;
+        return std::nullopt;
     }
     if (clear(start)) {
-        while (!failed && start - 2 >= std::max<std::int64_t>(0, y.start - rowBytes) &&
+        while (!failed && start - 2 >= std::max<std::int64_t>(0, from - rowBytes) &&
                clear(start - 2)) {
             start -= 2;
         }
     } else {
-        while (!failed && start + 4 <= std::min(peek.size(), y.start + rowBytes) && !clear(start)) {
+        while (!failed && start + 4 <= std::min(peek.size(), from + rowBytes) && !clear(start)) {
             start += 2;
         }
     }
@@ -185,8 +216,18 @@ void FitDeepFrame(Peek& peek, PictureRegion& y, const PixelFormat& f, std::int64
     for (std::int64_t h = std::max<std::int64_t>(2, rows - kRowsOff);
          !failed && h <= rows + kRowsOff; ++h) {
         if (FrameShapeOf(f, rowBytes, h).frameBytes == end - start) {
-            y.start = start;
-            y.length = end - start;
+            return std::pair(start, end - start);
+        }
+    }
+    return std::nullopt;
+}
+
+// A region found in pixels of other bytes may start a byte off its samples: both are tried.
+void FitDeepFrame(Peek& peek, PictureRegion& y, const PixelFormat& f, std::int64_t rowBytes,
+                  std::int64_t rows, bool& failed) {
+    for (const std::int64_t from : {y.start, y.start + 1}) {
+        if (const auto frame = DeepFrameNear(peek, from, f, rowBytes, rows, failed)) {
+            std::tie(y.start, y.length) = *frame;
             return;
         }
     }
@@ -200,14 +241,20 @@ void JoinPlanes(std::vector<PictureRegion>& found, Peek& peek, bool& failed) {
     std::vector<bool> gone(found.size());
     for (std::size_t i = 0; i < found.size(); ++i) {
         PictureRegion& y = found[i];
-        if (std::int64_t rows = 0; !y.table && y.elementBytes == 2 && y.rowBytes % 2 == 0) {
-            if (const PixelFormat* f = PairsAfterY(peek, y, rows, failed)) {
+        if (std::int64_t start = 0, rows = 0; !y.table &&
+                                              (y.elementBytes == 2 || y.elementBytes == 4) &&
+                                              y.rowBytes % y.elementBytes == 0) {
+            if (const PixelFormat* f = PairsAfterY(peek, y, start, rows, failed)) {
                 const FrameShape frame = FrameShapeOf(*f, y.rowBytes, rows);
+                y.start = start;
                 y.format =
                     WarmerFirst(peek, f, y.start + frame.lumaBytes, frame.chromaBytes, failed);
-                y.elementBytes = 1;
-                y.width = y.rowBytes;
+                y.elementBytes = f->bytes;
+                y.width = y.rowBytes / f->bytes;
                 y.length = frame.frameBytes;
+                if (f->bytes == 2) {
+                    FitDeepFrame(peek, y, *f, y.rowBytes, rows, failed);
+                }
                 continue;
             }
         }

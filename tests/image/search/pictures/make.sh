@@ -56,6 +56,11 @@ def nv12(yuv, w, h):
 def deep(planes):
     # 8-bit samples as the 10 bits of little-endian words: v << 2.
     return b''.join((v << 2).to_bytes(2, 'little') for v in planes)
+def p010(yuv, w, h):
+    # A yuv420p frame's samples as the high 10 bits of little-endian words, its U and V in pairs.
+    return deep_high(nv12(yuv, w, h))
+def deep_high(planes):
+    return b''.join((v << 8).to_bytes(2, 'little') for v in planes)
 def bayer_rggb8(rgb, w):
     # Each site keeps the channel its place in the mosaic names.
     return bytes(rgb[3 * i + (0 if (i // w) % 2 == 0 and i % 2 == 0 else
@@ -84,6 +89,7 @@ pictures = {
     'chelsea-bayer-rggb8': bayer_rggb8(part('chelsea-rgb-256', 0, 1 << 30), 256),
     'astronaut-rgb48le': part('astronaut-rgb48le', 0, 1 << 30),
     'coffee-yuv420p10le': deep(part('coffee-yuv420p', 0, 1 << 30)),
+    'coffee-p010le': p010(part('coffee-yuv420p', 0, 1 << 30), 256, 96),
 }
 # Each file: pieces of filler bytes and pictures, in order.
 files = {
@@ -102,6 +108,7 @@ files = {
     'bayer-rggb8-chelsea-256-in-text.bin': [('text', 2001, 5003), 'chelsea-bayer-rggb8', ('text', 30000, 4000)],
     'rgb48le-astronaut-768-in-code.bin': [('code', 800009, 6005), 'astronaut-rgb48le', ('code', 1000000, 4000)],
     'yuv420p10le-coffee-512-in-gzip.bin': [('gz2', 20001, 5001), 'coffee-yuv420p10le', ('gz2', 80000, 4000)],
+    'p010le-coffee-512-in-code.bin': [('code', 600003, 6003), 'coffee-p010le', ('code', 1100000, 4000)],
     'none-code.bin': [('code', 2000001, 40000)],
     'none-gzip.bin': [('gz1', 120001, 32000)],
     'none-text.bin': [('text', 3, 28000)],
