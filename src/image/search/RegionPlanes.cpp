@@ -91,9 +91,11 @@ double PairsShare(Peek& peek, std::int64_t from, std::int64_t to, int sample, bo
 // The frame of Y and pairs a region of rows of pairs' element may be: the chroma two thirds
 // or half way along, the Y's rows single samples and the chroma's pairs. Samples of one byte
 // make nv12 or nv16 of an element of 2; of two, p010 of an element of 4.
-// Of the two bytes from `from`, the one samples of two bytes start at: where more of them
-// leave p010's low 6 bits 0.
-std::int64_t SamplePhase(Peek& peek, std::int64_t from, std::int64_t to, bool& failed) {
+// Of the two bytes from `from`, the one P010's samples start at: where nearly all of them
+// leave their low 6 bits 0, as few other pixels of two or four bytes do. Nothing when neither.
+constexpr double kClearShare = 0.95;
+std::optional<std::int64_t> P010Phase(Peek& peek, std::int64_t from, std::int64_t to,
+                                      bool& failed) {
     const std::int64_t n = std::min(kPartLooked, to - from - 1) / 2 * 2;
     std::array<std::int64_t, 2> clear{};
     failed = failed || !peek(from, from + n + 1, [&](const std::uint8_t* b) {
@@ -101,14 +103,23 @@ std::int64_t SamplePhase(Peek& peek, std::int64_t from, std::int64_t to, bool& f
                      clear[static_cast<std::size_t>(i % 2)] += (b[i] & 0x3F) == 0;
                  }
              });
-    return clear[1] > clear[0] ? 1 : 0;
+    const std::int64_t phase = clear[1] > clear[0] ? 1 : 0;
+    if (failed || n < 2 || clear[static_cast<std::size_t>(phase)] < kClearShare * (n / 2)) {
+        return std::nullopt;
+    }
+    return phase;
 }
 
 const PixelFormat* PairsAfterY(Peek& peek, const PictureRegion& r, std::int64_t& start,
                                std::int64_t& rows, bool& failed) {
     const std::int64_t w = r.rowBytes;
     const int sample = static_cast<int>(r.elementBytes / 2);
-    start = r.start + (sample == 2 ? SamplePhase(peek, r.start, r.start + r.length, failed) : 0);
+    const auto phase = sample == 2 ? P010Phase(peek, r.start, r.start + r.length, failed)
+                                   : std::optional<std::int64_t>(0);
+    if (!phase) {
+        return nullptr;
+    }
+    start = r.start + *phase;
     using Split = std::pair<const char*, int>;
     const std::vector<Split> frames = sample == 1 ? std::vector<Split>{{"nv12", 3}, {"nv16", 4}}
                                                   : std::vector<Split>{{"p010le", 3}};

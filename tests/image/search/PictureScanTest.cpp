@@ -301,6 +301,30 @@ TEST(FindPictures, FindsLongRowsInAFile) {
     EXPECT_EQ(read->front().score, r.score);
 }
 
+// A screen of bgr0 pixels, grey in its upper two thirds and colourful below, fits a P010
+// frame's planes to the rows, Y then U V pairs: its pixels leave no 6 bits 0, and it stays
+// bgr0.
+TEST(FindPictures, TellsAScreenFromAP010Frame) {
+    std::mt19937 random(3);
+    std::vector<std::uint8_t> data(20001);
+    std::generate(data.begin(), data.end(), [&random] { return random() & 255; });
+    for (int y = 0; y < 96; ++y) {
+        for (int x = 0; x < 512; ++x) {
+            for (int c = 0; c < 4; ++c) {
+                const double v = 128 + 60 * std::sin(x / 37.0 + (y < 64 ? 0 : 2 * c)) +
+                                 50 * std::cos(y / 23.0 + x / 91.0) + random() % 9 - 4.0;
+                data.push_back(c == 3 ? 0 : static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+            }
+        }
+    }
+    std::generate_n(std::back_inserter(data), 10000, [&random] { return random() & 255; });
+    SpanSource source(data);
+    const auto found = FindPictures(source);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ(found->front().format, FindFormat("bgr0"));
+}
+
 // A stop asked for gives nothing, and the progress told rises to 1 at most.
 TEST(FindPictures, StopsWhenAsked) {
     std::vector<std::uint8_t> data(std::size_t{1} << 20);
