@@ -72,9 +72,10 @@ open_with() {
   echo "no window named \$name after pressing \$* four times" >&2
   return 1
 }
-# The server may say it is ready a moment before it takes connections on a loaded machine:
-# the program, started then, aborts without a display.
-for _ in \$(seq 1 100); do
+# The server may say it is ready a while before it takes connections on a loaded machine
+# (over ten seconds, beside the other tests at once): the program, started then, aborts
+# without a display.
+for _ in \$(seq 1 600); do
   xdotool getdisplaygeometry >/dev/null 2>&1 && break
   sleep 0.1
 done
