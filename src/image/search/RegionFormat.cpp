@@ -138,14 +138,19 @@ std::int64_t PixelOfThree(Peek& peek, std::int64_t begin, std::int64_t end, bool
     return (std::max_element(apart, apart + 3) - apart + 1) % 3;
 }
 
-// Whether rows of rowBytes from begin are a colour mosaic of single bytes; if so, greenOdd
-// tells whether its green sites are those whose row and column, counted from begin, add up
-// odd: those whose bytes are alike diagonally, where the other sites are red beside blue.
+// Whether rows of rowBytes from begin are a colour mosaic of samples of `sample` bytes, each
+// judged by its byte at `high` as the file counts places (0 for single bytes); if so,
+// greenOdd tells whether its green sites are those whose row and column, counted from the
+// sample begin falls in, add up odd: those alike diagonally, where the other sites are red
+// beside blue.
 bool LooksLikeMosaic(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t rowBytes,
-                     bool& greenOdd, bool& failed) {
+                     int sample, std::int64_t high, bool& greenOdd, bool& failed) {
     const std::int64_t rows =
         std::min((end - begin) / rowBytes, std::max<std::int64_t>(3, kMosaicBytes / rowBytes));
-    if (rows < 3 || rowBytes < 3) {
+    // The byte of the first sample looked at, and how many samples a row holds.
+    const std::int64_t at = ((high - begin) % sample + sample) % sample;
+    const std::int64_t n = (rowBytes - at + sample - 1) / sample;
+    if (rows < 3 || n < 3) {
         return false;
     }
     // From a row in the middle, an even number of rows after the first.
@@ -156,14 +161,17 @@ bool LooksLikeMosaic(Peek& peek, std::int64_t begin, std::int64_t end, std::int6
     std::array<double, 2> twoAlong{}, twoDown{}, diagonal{};
     failed = !peek(from, from + rows * rowBytes, [&](const std::uint8_t* b) {
         for (std::int64_t y = 0; y + 2 < rows; ++y) {
-            const std::uint8_t* r = b + y * rowBytes;
-            for (std::int64_t x = 0; x + 2 < rowBytes; ++x) {
-                beside += std::abs(r[x] - r[x + 1]);
-                twoAlong[static_cast<std::size_t>(x % 2)] += std::abs(r[x] - r[x + 2]);
-                below += std::abs(r[x] - r[x + rowBytes]);
-                twoDown[static_cast<std::size_t>(x % 2)] += std::abs(r[x] - r[x + 2 * rowBytes]);
+            const std::uint8_t* r = b + y * rowBytes + at;
+            const std::uint8_t* down = r + rowBytes;
+            for (std::int64_t x = 0; x + 2 < n; ++x) {
+                const int v = r[sample * x];
+                beside += std::abs(v - r[sample * (x + 1)]);
+                twoAlong[static_cast<std::size_t>(x % 2)] += std::abs(v - r[sample * (x + 2)]);
+                below += std::abs(v - down[sample * x]);
+                twoDown[static_cast<std::size_t>(x % 2)] +=
+                    std::abs(v - down[rowBytes + sample * x]);
                 diagonal[static_cast<std::size_t>((x + y) % 2)] +=
-                    std::abs(r[x] - r[x + rowBytes + 1]);
+                    std::abs(v - down[sample * (x + 1)]);
             }
         }
     });
@@ -175,6 +183,47 @@ bool LooksLikeMosaic(Peek& peek, std::int64_t begin, std::int64_t end, std::int6
     return !failed && 2 * most(twoAlong) < kMosaicAlike * beside &&
            2 * most(twoDown) < kMosaicAlike * below &&
            std::min(diagonal[0], diagonal[1]) < kMosaicAlike * std::max(diagonal[0], diagonal[1]);
+}
+
+// The parity, as the file counts places, whose bytes all but hold one value (kPaddingShare):
+// the low bytes of 8-bit samples widened to 16; -1 when neither does.
+std::int64_t LowBytesConstant(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed) {
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;
+    const std::int64_t to = last;
+    std::array<std::array<std::int64_t, 256>, 2> seen{};
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        for (std::int64_t i = 0; i < to - from; ++i) {
+            ++seen[static_cast<std::size_t>((from + i) % 2)][b[i]];
+        }
+    });
+    for (std::size_t p = 0; p < 2 && !failed; ++p) {
+        const auto count = std::accumulate(seen[p].begin(), seen[p].end(), std::int64_t{0});
+        if (count > 0 && static_cast<double>(*std::max_element(seen[p].begin(), seen[p].end())) >=
+                             kPaddingShare * static_cast<double>(count)) {
+            return static_cast<std::int64_t>(p);
+        }
+    }
+    return -1;
+}
+
+// A mosaic of 16-bit samples, judged by their high bytes at `high`, in a region whose rows are
+// made of elements of e bytes (2, or 4 where two sites were taken for one pixel), its rows
+// perhaps found two at a time; its green sites counted from the element begin falls in.
+std::optional<FormatChoice> Mosaic16(Peek& peek, std::int64_t begin, std::int64_t end,
+                                     std::int64_t rowBytes, std::int64_t high, std::int64_t e,
+                                     bool& failed) {
+    const std::int64_t phase = 1 - high;
+    const std::int64_t start = begin - ((begin - phase) % e + e) % e;
+    for (const std::int64_t row : {rowBytes / 2, rowBytes}) {
+        if (bool greenOdd = false;
+            !failed && row % 2 == 0 &&
+            LooksLikeMosaic(peek, start, end, row, 2, high, greenOdd, failed)) {
+            return FormatChoice{FindFormat(greenOdd ? "bayer_rggb16le" : "bayer_grbg16le"), phase,
+                                row == rowBytes ? 0 : row};
+        }
+    }
+    return std::nullopt;
 }
 
 // Whether 16-bit values, their high bytes at `high` (0 or 1 as the file counts places), are
@@ -218,7 +267,7 @@ FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t beg
     // alternate, for rows twice as long.
     for (const std::int64_t row : {rowBytes / 2, rowBytes}) {
         if (bool greenOdd = false; rows.element.bytes <= 2 && rowBytes % 2 == 0 &&
-                                   LooksLikeMosaic(peek, begin, end, row, greenOdd, failed)) {
+                                   LooksLikeMosaic(peek, begin, end, row, 1, 0, greenOdd, failed)) {
             // Which of the other sites is red the bytes cannot tell.
             return {FindFormat(greenOdd ? "bayer_rggb8" : "bayer_grbg8"), -1,
                     row == rowBytes ? 0 : row};
@@ -242,6 +291,9 @@ FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t beg
         case 2: {
             // The high byte of a 16-bit value or of rgb565 (red) is the one more alike.
             const std::int64_t high = rows.alike.size() == 2 && rows.alike[1] > rows.alike[0];
+            if (const auto mosaic = Mosaic16(peek, begin, end, rowBytes, high, 2, failed)) {
+                return *mosaic;
+            }
             if (LooksLike565(peek, begin, end, 1 - high, failed)) {
                 return {FindFormat("rgb565le"), 1 - high};
             }
@@ -253,6 +305,13 @@ FormatChoice ChooseFormat(Peek& peek, const widths::Rows& rows, std::int64_t beg
                        : FormatChoice{FindFormat("gray16le"), 1 - high};
         }
         case 4: {
+            // Samples of 8 bits in 16, their low bytes all but constant: two sites of a mosaic
+            // pass for a pixel. A pixel of 4 bytes has one constant place at most.
+            if (const std::int64_t low = LowBytesConstant(peek, begin, end, failed); low >= 0) {
+                if (const auto mosaic = Mosaic16(peek, begin, end, rowBytes, 1 - low, 4, failed)) {
+                    return *mosaic;
+                }
+            }
             bool constant = false;
             const std::int64_t alpha = AlphaPlace(peek, begin, end, constant, failed);
             // Named as 32-bit pixels lie in little-endian memory (X servers, Qt and Cairo

@@ -66,6 +66,8 @@ TEST(FindPictures, FindsThePicturesOfRealFiles) {
         {"nv12-coffee-256-in-gzip.bin", {{6003, 36864, 256, 1, "nv21"}}},
         // A mosaic, its rows alternating: found at the rows of one, its green sites placed.
         {"bayer-rggb8-chelsea-256-in-text.bin", {{5003, 24576, 256, 2, "bayer_rggb8"}}},
+        // The same in 12-bit samples of 16: its sites told by their high bytes.
+        {"bayer-rggb16le-chelsea-512-in-gzip.bin", {{4003, 49152, 512, 2, "bayer_rggb16le"}}},
         // 10-bit samples: the Y read as 16-bit grey, its rows followed on into the chroma's
         // two at a time; the frame then fitted to the byte by the bits its samples leave 0.
         {"yuv420p10le-coffee-512-in-gzip.bin",
@@ -199,7 +201,7 @@ TEST(FindPictures, FindsTheSameWithOneThreadOrTwo) {
     const auto one = FindPictures(source, {{}, {}, 1});
     const auto two = FindPictures(source, {{}, {}, 2});
     ASSERT_TRUE(one && two);
-    EXPECT_EQ(one->size(), 53u);
+    EXPECT_EQ(one->size(), 55u);
     ASSERT_EQ(one->size(), two->size());
     for (std::size_t i = 0; i < one->size(); ++i) {
         const PictureRegion& a = (*one)[i];
@@ -323,6 +325,34 @@ TEST(FindPictures, TellsAScreenFromAP010Frame) {
     ASSERT_TRUE(found);
     ASSERT_EQ(found->size(), 1u);
     EXPECT_EQ(found->front().format, FindFormat("bgr0"));
+}
+
+// A mosaic of 8-bit sites widened to 16 bits, their low bytes 0, passes for pixels of 4 bytes
+// (two sites); it is named a mosaic of 16-bit samples, its green sites where they are.
+TEST(FindPictures, FindsAMosaicOfWidenedSites) {
+    std::mt19937 random(5);
+    std::vector<std::uint8_t> data(20001);
+    std::generate(data.begin(), data.end(), [&random] { return random() & 255; });
+    for (int y = 0; y < 96; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const double v = x % 2 != y % 2 ? 120 + 60 * std::cos(x / 23.0 - y / 19.0)
+                             : y % 2 == 0   ? 128 + 80 * std::sin(x / 17.0 + y / 29.0)
+                                            : 90 + 50 * std::sin((x + y) / 31.0);
+            data.push_back(0);
+            data.push_back(static_cast<std::uint8_t>(v + random() % 5));
+        }
+    }
+    std::generate_n(std::back_inserter(data), 10000, [&random] { return random() & 255; });
+    SpanSource source(data);
+    const auto found = FindPictures(source);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    const PictureRegion& r = found->front();
+    EXPECT_EQ(r.rowBytes, 512);
+    EXPECT_EQ((r.start - 20001) % 2, 0) << r.start;
+    // Green where row and column, counted from the start, add up even: red or blue first.
+    const bool greenFirst = (r.start - 20001) / 2 % 2 != 0;
+    EXPECT_EQ(r.format, FindFormat(greenFirst ? "bayer_grbg16le" : "bayer_rggb16le")) << r.start;
 }
 
 // A stop asked for gives nothing, and the progress told rises to 1 at most.

@@ -66,6 +66,11 @@ def bayer_rggb8(rgb, w):
     return bytes(rgb[3 * i + (0 if (i // w) % 2 == 0 and i % 2 == 0 else
                               2 if (i // w) % 2 == 1 and i % 2 == 1 else 1)]
                  for i in range(len(rgb) // 3))
+def bayer16(mosaic):
+    # 8-bit sites as the 12 bits of little-endian words, their 4 low bits noise.
+    import random
+    random.seed(12)
+    return b''.join(((v << 4) | random.getrandbits(4)).to_bytes(2, 'little') for v in mosaic)
 def rgb565le(rgb):
     b = bytearray()
     for i in range(0, len(rgb), 3):
@@ -90,6 +95,7 @@ pictures = {
     'astronaut-rgb48le': part('astronaut-rgb48le', 0, 1 << 30),
     'coffee-yuv420p10le': deep(part('coffee-yuv420p', 0, 1 << 30)),
     'coffee-p010le': p010(part('coffee-yuv420p', 0, 1 << 30), 256, 96),
+    'chelsea-bayer-rggb16le': bayer16(bayer_rggb8(part('chelsea-rgb-256', 0, 1 << 30), 256)),
 }
 # Each file: pieces of filler bytes and pictures, in order.
 files = {
@@ -109,6 +115,7 @@ files = {
     'rgb48le-astronaut-768-in-code.bin': [('code', 800009, 6005), 'astronaut-rgb48le', ('code', 1000000, 4000)],
     'yuv420p10le-coffee-512-in-gzip.bin': [('gz2', 20001, 5001), 'coffee-yuv420p10le', ('gz2', 80000, 4000)],
     'p010le-coffee-512-in-code.bin': [('code', 600003, 6003), 'coffee-p010le', ('code', 1100000, 4000)],
+    'bayer-rggb16le-chelsea-512-in-gzip.bin': [('gz1', 60001, 4003), 'chelsea-bayer-rggb16le', ('gz1', 110000, 4000)],
     'none-code.bin': [('code', 2000001, 40000)],
     'none-gzip.bin': [('gz1', 120001, 32000)],
     'none-text.bin': [('text', 3, 28000)],
