@@ -55,9 +55,10 @@ void CheckPictureScan(Input input) {
         Expect(r.rowBytes > 0 && r.length >= r.rowBytes, "a region is shorter than its row");
         Expect(r.elementBytes >= 1 && r.rowBytes % r.elementBytes == 0,
                "a row is not a whole number of elements");
-        Expect(r.format == nullptr
-                   ? r.width == r.rowBytes
-                   : r.format->bytes == r.elementBytes && r.width * r.format->bytes == r.rowBytes,
+        // A mosaic's element is two sites, each a pixel.
+        Expect(r.format == nullptr ? r.width == r.rowBytes
+                                   : r.elementBytes % r.format->bytes == 0 &&
+                                         r.width * r.format->bytes == r.rowBytes,
                "the width is not the row in pixels of the format");
         Expect(r.score >= 0 && r.score <= 1, "a score outside 0 to 1");
         Expect(i == 0 || std::pair((*found)[i - 1].table, -(*found)[i - 1].score) <=

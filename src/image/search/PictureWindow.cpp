@@ -103,12 +103,16 @@ std::optional<PictureRegion> Region(Peek& peek, const widths::Rows& rows, const 
     r.length = x->end - r.start;
     r.rowBytes = choice.rowBytes != 0 ? choice.rowBytes : rowBytes;
     r.elementBytes = rows.element.bytes;
+    if (choice.format != nullptr && r.rowBytes % r.elementBytes != 0) {
+        r.elementBytes = choice.format->bytes;  // a mosaic's row of an odd number of sites
+    }
     r.format = choice.format;
     r.width = r.rowBytes / (choice.format != nullptr ? choice.format->bytes : 1);
     r.score = x->score;
     r.table = LooksLikeTable(peek, shape, r.format, r.start, r.start + r.length, failed);
-    if (r.table) {  // records, one a row, shown as bytes
+    if (r.table) {  // records, one a row, shown as bytes, at the rows found for them
         r.format = nullptr;
+        r.rowBytes = rowBytes;
         r.width = rowBytes;
     }
     return r;
