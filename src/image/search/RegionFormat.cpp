@@ -87,31 +87,49 @@ bool HighFirst(Peek& peek, std::int64_t begin, std::int64_t end, std::int64_t hi
     return after < before;
 }
 
+using Seen = std::array<std::int64_t, 256>;
+
+// How often each value is found at each of `Places` places, as the file counts them, in the
+// middle of a region.
+template <std::size_t Places>
+std::array<Seen, Places> ValuesByPlace(Peek& peek, std::int64_t begin, std::int64_t end,
+                                       bool& failed) {
+    const auto [first, last] = Middle(begin, end);
+    const std::int64_t from = first;  // named again: a lambda cannot take a binding
+    const std::int64_t to = last;
+    std::array<Seen, Places> seen{};
+    failed = !peek(from, to, [&](const std::uint8_t* b) {
+        for (std::int64_t i = 0; i < to - from; ++i) {
+            ++seen[static_cast<std::size_t>((from + i) % static_cast<std::int64_t>(Places))][b[i]];
+        }
+    });
+    return seen;
+}
+
+// The bytes a place counted, and the share of them its most common value holds.
+std::int64_t Count(const Seen& seen) {
+    return std::accumulate(seen.begin(), seen.end(), std::int64_t{0});
+}
+double MostShare(const Seen& seen) {
+    const std::int64_t count = Count(seen);
+    return count > 0 ? static_cast<double>(*std::max_element(seen.begin(), seen.end())) /
+                           static_cast<double>(count)
+                     : 0;
+}
+
 // The place of four, as the file counts, whose bytes are most often 0 or 255; -1 for none.
 // constant: that place holds one value but for a few bytes (kPaddingShare), as padding does,
 // with the odd byte a cursor or an overlay left in it, rather than an alpha.
 std::int64_t AlphaPlace(Peek& peek, std::int64_t begin, std::int64_t end, bool& constant,
                         bool& failed) {
-    const auto [first, last] = Middle(begin, end);
-    const std::int64_t from = first;
-    const std::int64_t to = last;
-    std::array<std::array<std::int64_t, 256>, 4> seen{};
-    failed = !peek(from, to, [&](const std::uint8_t* b) {
-        for (std::int64_t i = 0; i < to - from; ++i) {
-            ++seen[static_cast<std::size_t>((from + i) % 4)][b[i]];
-        }
-    });
+    const std::array<Seen, 4> seen = ValuesByPlace<4>(peek, begin, end, failed);
     std::int64_t best = -1;
     double share = kAlphaShare;
     double mostShare = 0;  // of the best place's most common value
     for (std::size_t p = 0; p < 4; ++p) {
-        const auto count =
-            static_cast<double>(std::accumulate(seen[p].begin(), seen[p].end(), std::int64_t{0}));
+        const auto count = static_cast<double>(Count(seen[p]));
         const double s = count > 0 ? static_cast<double>(seen[p][0] + seen[p][255]) / count : 0;
-        const double most =
-            count > 0
-                ? static_cast<double>(*std::max_element(seen[p].begin(), seen[p].end())) / count
-                : 0;
+        const double most = MostShare(seen[p]);
         if (s > share || (s == share && best >= 0 && most > mostShare)) {
             share = s;
             best = static_cast<std::int64_t>(p);
@@ -188,19 +206,9 @@ bool LooksLikeMosaic(Peek& peek, std::int64_t begin, std::int64_t end, std::int6
 // The parity, as the file counts places, whose bytes all but hold one value (kPaddingShare):
 // the low bytes of 8-bit samples widened to 16; -1 when neither does.
 std::int64_t LowBytesConstant(Peek& peek, std::int64_t begin, std::int64_t end, bool& failed) {
-    const auto [first, last] = Middle(begin, end);
-    const std::int64_t from = first;
-    const std::int64_t to = last;
-    std::array<std::array<std::int64_t, 256>, 2> seen{};
-    failed = !peek(from, to, [&](const std::uint8_t* b) {
-        for (std::int64_t i = 0; i < to - from; ++i) {
-            ++seen[static_cast<std::size_t>((from + i) % 2)][b[i]];
-        }
-    });
+    const std::array<Seen, 2> seen = ValuesByPlace<2>(peek, begin, end, failed);
     for (std::size_t p = 0; p < 2 && !failed; ++p) {
-        const auto count = std::accumulate(seen[p].begin(), seen[p].end(), std::int64_t{0});
-        if (count > 0 && static_cast<double>(*std::max_element(seen[p].begin(), seen[p].end())) >=
-                             kPaddingShare * static_cast<double>(count)) {
+        if (MostShare(seen[p]) >= kPaddingShare) {
             return static_cast<std::int64_t>(p);
         }
     }

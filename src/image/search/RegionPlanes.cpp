@@ -88,19 +88,22 @@ double PairsShare(Peek& peek, std::int64_t from, std::int64_t to, int sample, bo
     return one > 0 ? two / one : -1;
 }
 
-// The frame of Y and pairs a region of rows of pairs' element may be: the chroma two thirds
-// or half way along, the Y's rows single samples and the chroma's pairs. Samples of one byte
-// make nv12 or nv16 of an element of 2; of two, p010 of an element of 4.
+// The bits of a 16-bit sample its value leaves 0.
+std::uint32_t UnusedBits(const PixelFormat& f) {
+    return ~(((1u << f.fields[0].bits) - 1) << f.fields[0].shift) & 0xFFFF;
+}
+
 // Of the two bytes from `from`, the one P010's samples start at: where nearly all of them
 // leave their low 6 bits 0, as few other pixels of two or four bytes do. Nothing when neither.
 constexpr double kClearShare = 0.95;
 std::optional<std::int64_t> P010Phase(Peek& peek, std::int64_t from, std::int64_t to,
                                       bool& failed) {
     const std::int64_t n = std::min(kPartLooked, to - from - 1) / 2 * 2;
+    const std::uint32_t unused = UnusedBits(*FindFormat("p010le"));  // of its low byte
     std::array<std::int64_t, 2> clear{};
     failed = failed || !peek(from, from + n + 1, [&](const std::uint8_t* b) {
                  for (std::int64_t i = 0; i < n; ++i) {
-                     clear[static_cast<std::size_t>(i % 2)] += (b[i] & 0x3F) == 0;
+                     clear[static_cast<std::size_t>(i % 2)] += (b[i] & unused) == 0;
                  }
              });
     const std::int64_t phase = clear[1] > clear[0] ? 1 : 0;
@@ -110,6 +113,9 @@ std::optional<std::int64_t> P010Phase(Peek& peek, std::int64_t from, std::int64_
     return phase;
 }
 
+// The frame of Y and pairs a region of rows of pairs' element may be: the chroma two thirds
+// or half way along, the Y's rows single samples and the chroma's pairs. Samples of one byte
+// make nv12 or nv16 of an element of 2; of two, p010 of an element of 4.
 const PixelFormat* PairsAfterY(Peek& peek, const PictureRegion& r, std::int64_t& start,
                                std::int64_t& rows, bool& failed) {
     const std::int64_t w = r.rowBytes;
@@ -186,7 +192,7 @@ std::optional<std::pair<std::int64_t, std::int64_t>> DeepFrameNear(Peek& peek, s
                                                                    std::int64_t rowBytes,
                                                                    std::int64_t rows,
                                                                    bool& failed) {
-    const std::uint32_t unused = ~(((1u << f.fields[0].bits) - 1) << f.fields[0].shift) & 0xFFFF;
+    const std::uint32_t unused = UnusedBits(f);
     const auto clear = [&](std::int64_t at) {
         bool is = false;
         failed = failed || !peek(at, at + 2, [&](const std::uint8_t* b) {

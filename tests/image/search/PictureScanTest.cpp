@@ -32,6 +32,11 @@ struct Expected {
     bool exact = false;  // its start and length to the byte
 };
 
+// n random bytes after those of `to`, as the bytes around a picture in a dump.
+void AddNoise(std::mt19937& random, std::vector<std::uint8_t>& to, std::size_t n) {
+    std::generate_n(std::back_inserter(to), n, [&random] { return random() & 255; });
+}
+
 // Real pictures inside real code, compressed bytes, text and records, and in the memory of
 // real processes (pictures/make.sh and dumps/make.sh say where each comes from and where it
 // was put): each found with its start and end within a row, its row, element and format
@@ -261,12 +266,9 @@ TEST(FindPictures, FindsNothingWithoutRows) {
 // read from a file, in chunks, as from memory.
 TEST(FindPictures, FindsLongRowsInAFile) {
     std::mt19937 random(7);
-    const auto noise = [&random](std::vector<std::uint8_t>& to, std::size_t n) {
-        std::generate_n(std::back_inserter(to), n, [&random] { return random() & 255; });
-    };
     constexpr int kWidth = 1920;
     std::vector<std::uint8_t> data;
-    noise(data, 100003);
+    AddNoise(random, data, 100003);
     for (int y = 0; y < 60; ++y) {
         for (int x = 0; x < kWidth * 4; ++x) {
             const double v = 128 + 60 * std::sin(x / 4 / 37.0 + x % 4) +
@@ -275,7 +277,7 @@ TEST(FindPictures, FindsLongRowsInAFile) {
                                       : static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
         }
     }
-    noise(data, 50000);
+    AddNoise(random, data, 50000);
     SpanSource memory(data);
     const auto found = FindPictures(memory);
     ASSERT_TRUE(found);
@@ -308,8 +310,8 @@ TEST(FindPictures, FindsLongRowsInAFile) {
 // bgr0.
 TEST(FindPictures, TellsAScreenFromAP010Frame) {
     std::mt19937 random(3);
-    std::vector<std::uint8_t> data(20001);
-    std::generate(data.begin(), data.end(), [&random] { return random() & 255; });
+    std::vector<std::uint8_t> data;
+    AddNoise(random, data, 20001);
     for (int y = 0; y < 96; ++y) {
         for (int x = 0; x < 512; ++x) {
             for (int c = 0; c < 4; ++c) {
@@ -319,7 +321,7 @@ TEST(FindPictures, TellsAScreenFromAP010Frame) {
             }
         }
     }
-    std::generate_n(std::back_inserter(data), 10000, [&random] { return random() & 255; });
+    AddNoise(random, data, 10000);
     SpanSource source(data);
     const auto found = FindPictures(source);
     ASSERT_TRUE(found);
@@ -331,8 +333,8 @@ TEST(FindPictures, TellsAScreenFromAP010Frame) {
 // (two sites); it is named a mosaic of 16-bit samples, its green sites where they are.
 TEST(FindPictures, FindsAMosaicOfWidenedSites) {
     std::mt19937 random(5);
-    std::vector<std::uint8_t> data(20001);
-    std::generate(data.begin(), data.end(), [&random] { return random() & 255; });
+    std::vector<std::uint8_t> data;
+    AddNoise(random, data, 20001);
     for (int y = 0; y < 96; ++y) {
         for (int x = 0; x < 256; ++x) {
             const double v = x % 2 != y % 2 ? 120 + 60 * std::cos(x / 23.0 - y / 19.0)
@@ -342,7 +344,7 @@ TEST(FindPictures, FindsAMosaicOfWidenedSites) {
             data.push_back(static_cast<std::uint8_t>(v + random() % 5));
         }
     }
-    std::generate_n(std::back_inserter(data), 10000, [&random] { return random() & 255; });
+    AddNoise(random, data, 10000);
     SpanSource source(data);
     const auto found = FindPictures(source);
     ASSERT_TRUE(found);
